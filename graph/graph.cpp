@@ -1,0 +1,75 @@
+#include "graph/graph.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "flow/flow_result.h"
+
+Graph::Graph() = default;
+
+Graph::Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
+             std::vector<Vector3> positions, std::vector<float> sizes)
+    : sizes_(std::move(sizes)), positions_(std::move(positions)), directed_(directed) {
+    add_vertices(n);
+    for (const DirectedEdgesGroup& group : groups) {
+        for (int s : group.sources) {
+            for (int t : group.targets) {
+                if (s == t) {
+                    continue;
+                }
+                EdgeCell& c = cell(s, t);
+                c.present = true;
+                c.capacity = group.cap;
+            }
+        }
+    }
+}
+
+Graph::~Graph() = default;
+
+EdgeCell& Graph::cell(int u, int v) {
+    if (!directed_ && u > v) {
+        std::swap(u, v);
+    }
+    return matrix_[u][v];
+}
+
+const EdgeCell& Graph::cell(int u, int v) const { return const_cast<Graph*>(this)->cell(u, v); }
+
+void Graph::add_vertices(int k) {
+    const std::size_t final_size = matrix_.size() + static_cast<std::size_t>(std::max(k, 0));
+    matrix_.reserve(final_size);
+    for (auto& row : matrix_) {
+        row.reserve(final_size);
+    }
+    for (int added = 0; added < k; ++added) {
+        for (auto& row : matrix_) {
+            row.emplace_back();
+        }
+        matrix_.emplace_back(matrix_.size() + 1);
+        matrix_.back().reserve(final_size);
+    }
+}
+
+void Graph::set_result(std::unique_ptr<FlowResult> result) { result_ = std::move(result); }
+
+NeighbourIterator::NeighbourIterator(const Graph& graph, int vertex)
+    : graph_(graph), vertex_(vertex) {
+    next();
+}
+
+void NeighbourIterator::next() {
+    if (finished_) {
+        return;
+    }
+    const auto& row = graph_.matrix()[vertex_];
+    const int n = graph_.vertex_count();
+    for (int j = current_ + 1; j < n; ++j) {
+        if (row[j].present) {
+            current_ = j;
+            return;
+        }
+    }
+    current_ = -1;
+    finished_ = true;
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <memory>
+#include <list>
+#include <vector>
+
+#include "common/vector3.h"
+
+struct FlowResult;
+
+// One cell of the adjacency matrix. A cell without an edge reads capacity 0.
+struct EdgeCell {
+    bool present = false;
+    float capacity = 0.0f;
+};
+
+// The builder's working record for one edge group taken in one direction:
+// every (s, t) with s in `sources` and t in `targets` becomes an edge s → t
+// of capacity `cap`.
+struct DirectedEdgesGroup {
+    std::vector<int> sources;
+    std::vector<int> targets;
+    float cap = 0.0f;
+};
+
+// A graph with vertices 0 … n − 1 held as a dense n × n matrix of cells.
+//
+// In a directed graph cell (u, v) holds the arc u → v. In an undirected graph
+// the edge {u, v} lives only in cell (min, max); cells on and below the
+// diagonal stay empty. The matrix is square at every step.
+//
+// Once built, a graph is only read. It owns the flow result computed on it.
+class Graph {
+public:
+    Graph();
+    // Builds an n × n matrix and stores every pair of `groups`, front to back,
+    // so a later record overwrites an earlier one. Pairs with s == t are
+    // skipped. Preconditions: n ≥ 0, every s and t in 0 … n − 1, `positions`
+    // and `sizes` have n entries each.
+    Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
+          std::vector<Vector3> positions, std::vector<float> sizes);
+    ~Graph();
+
+    Graph(const Graph&) = delete;
+    Graph& operator=(const Graph&) = delete;
+
+    // Number of rows of the matrix.
+    int vertex_count() const { return static_cast<int>(matrix_.size()); }
+
+    // Cell of the ordered pair (u, v); for an undirected graph the cell of
+    // (min(u, v), max(u, v)), so (u, v) and (v, u) are one cell.
+    // Precondition: u and v in 0 … n − 1.
+    EdgeCell& cell(int u, int v);
+    const EdgeCell& cell(int u, int v) const;
+
+    // Grows the matrix by k empty vertices (k ≥ 0), one at a time: a new
+    // column on every existing row, then a new row.
+    void add_vertices(int k);
+
+    bool directed() const { return directed_; }
+    const std::vector<float>& sizes() const { return sizes_; }
+    const std::vector<Vector3>& positions() const { return positions_; }
+    const std::vector<std::vector<EdgeCell>>& matrix() const { return matrix_; }
+
+    // The flow computed on this graph, or null until the builder stores it.
+    const FlowResult* result() const { return result_.get(); }
+    void set_result(std::unique_ptr<FlowResult> result);
+
+private:
+    std::vector<std::vector<EdgeCell>> matrix_;
+    std::vector<float> sizes_;
+    std::vector<Vector3> positions_;
+    bool directed_ = false;
+    std::unique_ptr<FlowResult> result_;
+};
+
+// Walks the stored neighbours of one row of the matrix in increasing column
+// order, reading the row directly (no min/max folding): the successors of a
+// vertex in a directed graph, only its larger-numbered neighbours in an
+// undirected one.
+//
+//     for (NeighbourIterator it(g, u); !it.finished(); it.next()) use(u, it.current());
+class NeighbourIterator {
+public:
+    // Positions the iterator on the first neighbour of `vertex`, if any.
+    NeighbourIterator(const Graph& graph, int vertex);
+
+    // Moves to the next present cell of the row; at the end, current()
+    // becomes −1 and finished() true.
+    void next();
+
+    bool finished() const { return finished_; }
+    int current() const { return current_; }
+    int vertex() const { return vertex_; }
+
+private:
+    const Graph& graph_;
+    int current_ = -1;
+    int vertex_;
+    bool finished_ = false;
+};
