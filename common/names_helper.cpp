@@ -8,4 +8,6 @@ std::string MathNamesHelper::component_name(int index) const {
     return names[index];
 }
 
-int MathNamesHelper::component_count() const { return 6; }
+int MathNamesHelper::component_count() const {
+    return 6;
+}

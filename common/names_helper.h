@@ -4,7 +4,7 @@
 
 // Naming interface for the components of a vector-like value.
 class NamesHelper {
-public:
+  public:
     virtual ~NamesHelper() = default;
 
     // Name of the component at `index`.
@@ -16,7 +16,7 @@ public:
 // Names the components "X", "Y", "Z", "J", "K", "L" (indices 0 to 5); any other
 // index is called "xx".
 class MathNamesHelper : public NamesHelper {
-public:
+  public:
     std::string component_name(int index) const override;
     int component_count() const override;
 };

@@ -12,7 +12,9 @@ std::mt19937& generator() {
 
 }  // namespace
 
-void seed_random(std::uint32_t seed) { generator().seed(seed); }
+void seed_random(std::uint32_t seed) {
+    generator().seed(seed);
+}
 
 void seed_random_from_time() {
     seed_random(static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::time(nullptr))));

@@ -20,10 +20,14 @@ double Vector3::length() const {
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-Vector3 normalize(const Vector3& v) { return v / v.length(); }
+Vector3 normalize(const Vector3& v) {
+    return v / v.length();
+}
 
 Vector3 cross(const Vector3& a, const Vector3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-float dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float dot(const Vector3& a, const Vector3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}

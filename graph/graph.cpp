@@ -34,7 +34,9 @@ EdgeCell& Graph::cell(int u, int v) {
     return matrix_[u][v];
 }
 
-const EdgeCell& Graph::cell(int u, int v) const { return const_cast<Graph*>(this)->cell(u, v); }
+const EdgeCell& Graph::cell(int u, int v) const {
+    return const_cast<Graph*>(this)->cell(u, v);
+}
 
 void Graph::add_vertices(int k) {
     const std::size_t final_size = matrix_.size() + static_cast<std::size_t>(std::max(k, 0));
@@ -51,7 +53,9 @@ void Graph::add_vertices(int k) {
     }
 }
 
-void Graph::set_result(std::unique_ptr<FlowResult> result) { result_ = std::move(result); }
+void Graph::set_result(std::unique_ptr<FlowResult> result) {
+    result_ = std::move(result);
+}
 
 NeighbourIterator::NeighbourIterator(const Graph& graph, int vertex)
     : graph_(graph), vertex_(vertex) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <memory>
 #include <list>
+#include <memory>
 #include <vector>
 
 #include "common/vector3.h"
@@ -31,7 +31,7 @@ struct DirectedEdgesGroup {
 //
 // Once built, a graph is only read. It owns the flow result computed on it.
 class Graph {
-public:
+  public:
     Graph();
     // Builds an n × n matrix and stores every pair of `groups`, front to back,
     // so a later record overwrites an earlier one. Pairs with s == t are
@@ -66,7 +66,7 @@ public:
     const FlowResult* result() const { return result_.get(); }
     void set_result(std::unique_ptr<FlowResult> result);
 
-private:
+  private:
     std::vector<std::vector<EdgeCell>> matrix_;
     std::vector<float> sizes_;
     std::vector<Vector3> positions_;
@@ -81,7 +81,7 @@ private:
 //
 //     for (NeighbourIterator it(g, u); !it.finished(); it.next()) use(u, it.current());
 class NeighbourIterator {
-public:
+  public:
     // Positions the iterator on the first neighbour of `vertex`, if any.
     NeighbourIterator(const Graph& graph, int vertex);
 
@@ -93,7 +93,7 @@ public:
     int current() const { return current_; }
     int vertex() const { return vertex_; }
 
-private:
+  private:
     const Graph& graph_;
     int current_ = -1;
     int vertex_;

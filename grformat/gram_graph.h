@@ -10,7 +10,7 @@
 // The grammar of the .gr language. Its actions record what they match into
 // `description`; one object is made per text, parsed into once and dropped.
 class gram_graph : public boost::spirit::classic::grammar<gram_graph> {
-public:
+  public:
     template <typename ScannerT>
     struct definition;
 

@@ -25,8 +25,7 @@ bool is_node_option_key(const std::string& key) {
 }
 
 bool is_edge_option_key(const std::string& key) {
-    static constexpr std::array<const char*, 5> keys = {"name", "weigth", "cap", "length",
-                                                        "style"};
+    static constexpr std::array<const char*, 5> keys = {"name", "weigth", "cap", "length", "style"};
     return is_one_of(key, keys);
 }
 

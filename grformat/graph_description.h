@@ -30,7 +30,7 @@ struct GraphDescription {
 // reference to this base; deliberately not a std::exception, so that only the
 // handlers written for it catch it.
 class EUnknownOption {
-public:
+  public:
     explicit EUnknownOption(std::string key) : option(std::move(key)) {}
     virtual ~EUnknownOption() = default;
 
@@ -41,13 +41,13 @@ public:
 };
 
 class EUnknownNodeOption : public EUnknownOption {
-public:
+  public:
     using EUnknownOption::EUnknownOption;
     std::string scope_name() const override { return "Node"; }
 };
 
 class EUnknownEdgeOption : public EUnknownOption {
-public:
+  public:
     using EUnknownOption::EUnknownOption;
     std::string scope_name() const override { return "Edge"; }
 };
@@ -76,10 +76,16 @@ std::string get_node_option(GraphDescription& description, const std::string& ke
 // 64-bit, so that a number near the top of the int range cannot overflow.
 std::int64_t node_count(const GraphDescription& description);
 
-// Recording operations called by the grammar's actions.
+// Recording operations called by the grammar's actions. Each function object
+// tells the grammar's lazy-function machinery its result type through the
+// nested `result` template, whose arity is the call's.
 
 // Stores a global option; throws EUnknownOption for a key not accepted.
 struct add_option_impl {
+    template <typename Map, typename Key, typename Value>
+    struct result {
+        using type = void;
+    };
     void operator()(OptionMap& global_options, const std::string& key,
                     const std::string& value) const;
 };
@@ -87,6 +93,10 @@ struct add_option_impl {
 // Stores option `key` of node `node`, creating the node's entry first;
 // throws EUnknownNodeOption for a key not accepted.
 struct add_node_option_impl {
+    template <typename Map, typename Node, typename Key, typename Value>
+    struct result {
+        using type = void;
+    };
     void operator()(std::map<int, OptionMap>& node_options, int node, const std::string& key,
                     const std::string& value) const;
 };
@@ -94,6 +104,10 @@ struct add_node_option_impl {
 // Returns `map` with `key` set to `value`; throws EUnknownEdgeOption for a
 // key not accepted.
 struct add_map_value_impl {
+    template <typename Map, typename Key, typename Value>
+    struct result {
+        using type = OptionMap;
+    };
     OptionMap operator()(const OptionMap& map, const std::string& key,
                          const std::string& value) const;
 };
@@ -101,10 +115,18 @@ struct add_map_value_impl {
 // Appends `n` to `list` and returns the list. It appends in place, so a long
 // list is built in linear time.
 struct append_liste_impl {
+    template <typename List, typename N>
+    struct result {
+        using type = std::vector<int>&;
+    };
     std::vector<int>& operator()(std::vector<int>& list, int n) const;
 };
 
 // Decimal text of `n`, as a text stream writes an int.
 struct string_of_int_impl {
+    template <typename N>
+    struct result {
+        using type = std::string;
+    };
     std::string operator()(int n) const;
 };

@@ -31,4 +31,6 @@ void ConsoleLog::clear() {
     timings_.clear();
 }
 
-void ConsoleLog::start_timer() { timer_mark_ = clock_(); }
+void ConsoleLog::start_timer() {
+    timer_mark_ = clock_();
+}

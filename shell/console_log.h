@@ -10,7 +10,7 @@
 // Where the console's text goes: the console panel in the window, a string in
 // tests, standard output in the headless runner.
 class ConsoleSink {
-public:
+  public:
     virtual ~ConsoleSink() = default;
     // Appends `text` at the very end and shows it at once.
     virtual void append(std::string_view text) = 0;
@@ -20,12 +20,12 @@ public:
 
 // Keeps the console's text in memory.
 class StringSink : public ConsoleSink {
-public:
+  public:
     void append(std::string_view text) override { text_ += text; }
     void clear() override { text_.clear(); }
     const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 
@@ -36,7 +36,7 @@ std::int64_t monotonic_milliseconds();
 // The only output channel of the computations: plain lines and "timer" lines
 // that say how long each stage took. Lines end with "\n".
 class ConsoleLog {
-public:
+  public:
     using Clock = std::function<std::int64_t()>;
 
     explicit ConsoleLog(ConsoleSink& sink, Clock clock = monotonic_milliseconds);
@@ -60,7 +60,7 @@ public:
     // Every timer line written since the last clear(), as (label, seconds).
     const std::vector<std::pair<std::string, double>>& timings() const { return timings_; }
 
-private:
+  private:
     ConsoleSink& sink_;
     Clock clock_;
     std::int64_t timer_mark_ = 0;
