@@ -1,0 +1,226 @@
+#include "graph/graph_builder.h"
+
+#include <cstdint>
+#include <limits>
+#include <list>
+#include <locale>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "flow/flow_lp.h"
+#include "flow/flow_result.h"
+
+namespace {
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::size_t skip_blanks(std::string_view text, std::size_t i) {
+    while (i < text.size() && is_blank(text[i])) {
+        ++i;
+    }
+    return i;
+}
+
+std::size_t skip_digits(std::string_view text, std::size_t i) {
+    while (i < text.size() && is_digit(text[i])) {
+        ++i;
+    }
+    return i;
+}
+
+// The text of a node option as a float; refuses the load when it holds no
+// number or overflows.
+float node_float(GraphDescription& description, const char* key, int vertex) {
+    const std::string text = get_node_option(description, key, vertex);
+    bool overflow = false;
+    const std::optional<float> value = extract_float(text, overflow);
+    if (!value || overflow) {
+        EGraphRefused refusal(value ? EGraphRefused::Reason::float_overflow
+                                    : EGraphRefused::Reason::not_a_number);
+        refusal.option = key;
+        refusal.text = text;
+        refusal.vertex = vertex;
+        throw refusal;
+    }
+    return *value;
+}
+
+// Node statements take their number unsigned, so one above the int range
+// arrives as a negative key; it is refused with the number as it was written.
+void refuse_overflowed_node_numbers(const GraphDescription& description) {
+    for (const auto& entry : description.node_options) {
+        if (entry.first < 0) {
+            EGraphRefused refusal(EGraphRefused::Reason::node_number_too_large);
+            refusal.written = std::to_string(static_cast<std::uint32_t>(entry.first));
+            throw refusal;
+        }
+    }
+}
+
+void refuse_negative_vertices(const GraphDescription& description) {
+    for (const EdgeGroup& group : description.edge_groups) {
+        for (const std::vector<int>* list : {&group.sources, &group.targets}) {
+            for (int v : *list) {
+                if (v < 0) {
+                    EGraphRefused refusal(EGraphRefused::Reason::negative_vertex);
+                    refusal.number = v;
+                    throw refusal;
+                }
+            }
+        }
+    }
+}
+
+// The edge groups taken one direction at a time, each inserted at the front:
+// the list ends in reverse file order, so that when the graph applies it front
+// to back the first group in the file is the last to write a shared cell.
+std::list<DirectedEdgesGroup> directed_groups(const GraphDescription& description) {
+    std::list<DirectedEdgesGroup> groups;
+    int group_number = 0;
+    for (const EdgeGroup& group : description.edge_groups) {
+        ++group_number;
+        const auto found = group.options.find("cap");
+        const std::string text =
+            found != group.options.end() ? found->second : option_default("cap");
+        bool overflow = false;
+        // A "cap" text without a number gives capacity 0.
+        const float cap = extract_float(text, overflow).value_or(0.0f);
+        if (overflow) {
+            EGraphRefused refusal(EGraphRefused::Reason::float_overflow);
+            refusal.option = "cap";
+            refusal.text = text;
+            refusal.group = group_number;
+            throw refusal;
+        }
+        const DirectedEdgesGroup forward{group.sources, group.targets, cap};
+        const DirectedEdgesGroup backward{group.targets, group.sources, cap};
+        switch (group.direction) {
+            case 1:
+                groups.push_front(forward);
+                break;
+            case 2:
+                groups.push_front(backward);
+                groups.push_front(forward);
+                break;
+            case 3:
+                groups.push_front(backward);
+                break;
+            default:
+                // The grammar yields no other code; such a group stores nothing.
+                break;
+        }
+    }
+    return groups;
+}
+
+}  // namespace
+
+std::optional<float> extract_float(std::string_view text, bool& overflow) {
+    overflow = false;
+    const std::size_t start = skip_blanks(text, 0);
+    std::size_t i = start;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    const std::size_t integer_end = skip_digits(text, i);
+    std::size_t mantissa_digits = integer_end - i;
+    i = integer_end;
+    if (i < text.size() && text[i] == '.') {
+        const std::size_t fraction_end = skip_digits(text, i + 1);
+        mantissa_digits += fraction_end - (i + 1);
+        i = fraction_end;
+    }
+    if (mantissa_digits == 0) {
+        return std::nullopt;
+    }
+    // The exponent counts only when it has digits: "2e" and "2e-" read as 2.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+            ++j;
+        }
+        const std::size_t exponent_end = skip_digits(text, j);
+        if (exponent_end > j) {
+            i = exponent_end;
+        }
+    }
+    // The prefix is well formed, so the classic-locale stream fails on it only
+    // when the value is out of range, and then yields ±max.
+    std::istringstream stream{std::string(text.substr(start, i - start))};
+    stream.imbue(std::locale::classic());
+    float value = 0.0f;
+    stream >> value;
+    if (stream.fail()) {
+        overflow = true;
+        const float max = std::numeric_limits<float>::max();
+        value = text[start] == '-' ? -max : max;
+    }
+    return value;
+}
+
+std::optional<bool> extract_nonzero_integer(std::string_view text) {
+    std::size_t i = skip_blanks(text, 0);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    const std::size_t end = skip_digits(text, i);
+    if (end == i) {
+        return std::nullopt;
+    }
+    for (std::size_t k = i; k < end; ++k) {
+        if (text[k] != '0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::unique_ptr<Graph> build_graph(GraphDescription& description, ConsoleLog& log, bool verbose) {
+    refuse_overflowed_node_numbers(description);
+    refuse_negative_vertices(description);
+    const std::int64_t count = node_count(description);
+    if (count > max_vertex_count) {
+        EGraphRefused refusal(EGraphRefused::Reason::too_many_vertices);
+        refusal.number = count;
+        throw refusal;
+    }
+    const int n = static_cast<int>(count);
+
+    std::vector<float> sizes;
+    std::vector<Vector3> positions;
+    sizes.reserve(n);
+    positions.reserve(n);
+    for (int v = 0; v < n; ++v) {
+        sizes.push_back(node_float(description, "size", v));
+        const float x = node_float(description, "x", v);
+        const float y = node_float(description, "y", v);
+        const float z = node_float(description, "z", v);
+        positions.emplace_back(x, y, z);
+    }
+
+    const std::list<DirectedEdgesGroup> groups = directed_groups(description);
+
+    const std::string directed_text = get_global_option(description, "directed");
+    const std::optional<bool> directed = extract_nonzero_integer(directed_text);
+    if (!directed) {
+        EGraphRefused refusal(EGraphRefused::Reason::not_an_integer);
+        refusal.option = "directed";
+        refusal.text = directed_text;
+        throw refusal;
+    }
+
+    auto graph =
+        std::make_unique<Graph>(n, groups, *directed, std::move(positions), std::move(sizes));
+
+    auto result = std::make_unique<FlowResult>();
+    solve_flow_lp(graph.get(), *result, log, verbose);
+    graph->set_result(std::move(result));
+    return graph;
+}
