@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/vector3.h"
+#include "graph/graph.h"
+
+class ConsoleLog;
+
+// How the load command shows what the user must see outside the console:
+// message boxes in the window, standard error in the headless runner.
+class LoadReporter {
+  public:
+    virtual ~LoadReporter() = default;
+    // A blocking error message with its caption.
+    virtual void show_error(const std::string& caption, const std::string& text) = 0;
+    // The main window's title.
+    virtual void set_title(const std::string& title) = 0;
+};
+
+// The graph on show and where its vertices are drawn; owned by the shell.
+struct LoadedGraph {
+    std::unique_ptr<Graph> current_graph;
+    std::vector<Vector3> display_positions;
+};
+
+enum class LoadOutcome {
+    loaded,
+    cannot_open,     // the previous graph is kept
+    read_failed,     // the file opened but could not be read to its end
+    invalid_text,    // not matched to its very end
+    unknown_option,  // an option key its scope does not accept
+    refused,         // a description that cannot become a graph here
+    build_failed,    // memory ran out, or another error, while building
+};
+
+// Loads the .gr file at `path` (UTF-8) and makes it the current graph.
+//
+// Clears the console, writes two separator lines and starts the timer. When
+// the file cannot be opened, reports it and keeps the previous graph.
+// Otherwise the previous graph is released at once; the text (a CR LF pair
+// read as one LF) is parsed, built (flow, embedding and cut included, with
+// their listings when `verbose`) and placed, with a timer line after the read
+// and after the placement; then the title and the success lines. Any failure
+// after the file is open is reported through `reporter` and leaves no current
+// graph; `display_positions` changes only on success.
+LoadOutcome load_graph_file(const std::string& path, ConsoleLog& log, bool verbose,
+                            LoadReporter& reporter, LoadedGraph& state);

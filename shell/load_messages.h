@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+class EGraphRefused;
+class EUnknownOption;
+
+// Every text the load command shows: its console lines, the captions of its
+// message boxes and their texts. All UTF-8.
+
+inline constexpr const char* load_separator_line = "================================";
+inline constexpr const char* timer_label_file_read = "Fichier .gr lu avec succès";
+inline constexpr const char* timer_label_placement = "Places aléatoires générées";
+
+inline constexpr const char* caption_open_error = "Erreur d'ouverture";
+inline constexpr const char* caption_read_error = "Erreur de lecture du fichier";
+
+inline constexpr const char* text_cannot_open = "Impossible d'ouvrir le .gr";
+inline constexpr const char* text_invalid_file = "Fichier .gr invalide";
+
+// First line of every read error; the reason follows on the second line.
+inline constexpr const char* read_error_heading = "** Erreur de lecture du fichier .gr:\n";
+
+// "Quillmere - [<path>]".
+std::string loaded_window_title(const std::string& path);
+
+// "** Le graphe \"<path>\" a été chargé avec succès."
+std::string loaded_success_line(const std::string& path);
+
+// The heading, then <scope>Option "<name>" non reconnue.
+std::string unknown_option_text(const EUnknownOption& error);
+
+// The heading, then why the description cannot become a graph, naming the
+// number, the option and its text, or the vertex count and the maximum.
+std::string refusal_text(const EGraphRefused& refusal);
+
+// The heading, then the statement that memory ran out while building.
+std::string out_of_memory_text();
+
+// The heading, then the statement that the file could not be read to its end.
+std::string read_failure_text();
+
+// The heading, then an unexpected error while building, with its detail when
+// there is one.
+std::string build_failure_text(const std::string& detail);
