@@ -1,0 +1,31 @@
+#pragma once
+
+#include "view/camera.h"
+#include "view/scene.h"
+#include "view/view_settings.h"
+
+// Fixed rendering state, set once after the context is made current: white
+// background, smooth shading, lighting with light 0, depth test, line
+// smoothing and nicest perspective correction.
+void init_gl_state();
+
+// Sets the viewport to the client area and loads the projection: a 60°
+// perspective (near 1, far 5000) in 3D; in 2D an orthographic view whose half
+// width is the camera height, after lifting a camera below 1.5 to 1.5.
+// Returns false, without touching GL, when the client area is empty (a
+// minimized window): there is nothing to draw then.
+bool apply_projection(const ViewSettings& settings, Camera& camera);
+
+// Loads the modelview matrix with the camera's look-at transform, up +z.
+void apply_viewing_transform(const Camera& camera);
+
+// Light 0 as a point light fixed in the world at (0, 0, 5). Call it after the
+// viewing transform, which then places the light.
+void setup_light();
+
+// Draws one frame into the current framebuffer: clear, projection, viewing
+// transform, light and scene. Camera input comes before and the buffer swap
+// after, both the caller's. Returns false, having drawn nothing, when the
+// client area is empty.
+bool render_frame(SceneRenderer& scene, const SceneInput& input, const ViewSettings& settings,
+                  Camera& camera);

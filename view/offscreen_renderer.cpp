@@ -1,0 +1,291 @@
+#include "view/offscreen_renderer.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "view/gl_setup.h"
+
+namespace {
+
+// Framebuffer-object entry points, which the GL 1.1 headers do not declare.
+constexpr GLenum framebuffer_target = 0x8D40;     // GL_FRAMEBUFFER
+constexpr GLenum renderbuffer_target = 0x8D41;    // GL_RENDERBUFFER
+constexpr GLenum colour_attachment0 = 0x8CE0;     // GL_COLOR_ATTACHMENT0
+constexpr GLenum depth_attachment = 0x8D00;       // GL_DEPTH_ATTACHMENT
+constexpr GLenum framebuffer_complete = 0x8CD5;   // GL_FRAMEBUFFER_COMPLETE
+constexpr GLenum rgba8 = 0x8058;                  // GL_RGBA8
+constexpr GLenum depth_component24 = 0x81A6;      // GL_DEPTH_COMPONENT24
+constexpr GLenum max_renderbuffer_size = 0x84E8;  // GL_MAX_RENDERBUFFER_SIZE
+
+using GenNames = void (*)(GLsizei, GLuint*);
+using DeleteNames = void (*)(GLsizei, const GLuint*);
+using BindName = void (*)(GLenum, GLuint);
+using RenderbufferStorage = void (*)(GLenum, GLenum, GLsizei, GLsizei);
+using FramebufferRenderbuffer = void (*)(GLenum, GLenum, GLenum, GLuint);
+using CheckFramebufferStatus = GLenum (*)(GLenum);
+
+// Displays initialised by live renderers: EGL does not count initialisations,
+// so the display is terminated only when the last renderer goes.
+int live_renderers = 0;
+
+bool has_word(const char* list, const char* word) {
+    if (list == nullptr) {
+        return false;
+    }
+    const std::size_t length = std::strlen(word);
+    for (const char* p = list; (p = std::strstr(p, word)) != nullptr; p += length) {
+        const bool starts = p == list || p[-1] == ' ';
+        const bool ends = p[length] == '\0' || p[length] == ' ';
+        if (starts && ends) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+struct OffscreenRenderer::Context {
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLContext context = EGL_NO_CONTEXT;
+    GLuint framebuffer = 0;
+    GLuint colour_buffer = 0;
+    GLuint depth_buffer = 0;
+    int width = 0;
+    int height = 0;
+    GLint max_size = 0;
+
+    GenNames gen_framebuffers = nullptr;
+    DeleteNames delete_framebuffers = nullptr;
+    BindName bind_framebuffer = nullptr;
+    GenNames gen_renderbuffers = nullptr;
+    DeleteNames delete_renderbuffers = nullptr;
+    BindName bind_renderbuffer = nullptr;
+    RenderbufferStorage renderbuffer_storage = nullptr;
+    FramebufferRenderbuffer framebuffer_renderbuffer = nullptr;
+    CheckFramebufferStatus check_framebuffer_status = nullptr;
+
+    bool make_current() const {
+        return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) == EGL_TRUE;
+    }
+
+    // Resolves the framebuffer functions under the core names, or under the
+    // EXT names on a context that only has the extension.
+    bool load_framebuffer_functions() {
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        int major = 0;
+        if (version != nullptr) {
+            std::sscanf(version, "%d", &major);
+        }
+        const char* suffix = "";
+        if (major < 3 && !has_word(extensions, "GL_ARB_framebuffer_object")) {
+            if (!has_word(extensions, "GL_EXT_framebuffer_object")) {
+                return false;
+            }
+            suffix = "EXT";
+        }
+        const auto load = [suffix](const char* name) {
+            const std::string full = std::string(name) + suffix;
+            return eglGetProcAddress(full.c_str());
+        };
+        gen_framebuffers = reinterpret_cast<GenNames>(load("glGenFramebuffers"));
+        delete_framebuffers = reinterpret_cast<DeleteNames>(load("glDeleteFramebuffers"));
+        bind_framebuffer = reinterpret_cast<BindName>(load("glBindFramebuffer"));
+        gen_renderbuffers = reinterpret_cast<GenNames>(load("glGenRenderbuffers"));
+        delete_renderbuffers = reinterpret_cast<DeleteNames>(load("glDeleteRenderbuffers"));
+        bind_renderbuffer = reinterpret_cast<BindName>(load("glBindRenderbuffer"));
+        renderbuffer_storage = reinterpret_cast<RenderbufferStorage>(load("glRenderbufferStorage"));
+        framebuffer_renderbuffer =
+            reinterpret_cast<FramebufferRenderbuffer>(load("glFramebufferRenderbuffer"));
+        check_framebuffer_status =
+            reinterpret_cast<CheckFramebufferStatus>(load("glCheckFramebufferStatus"));
+        return gen_framebuffers && delete_framebuffers && bind_framebuffer && gen_renderbuffers &&
+               delete_renderbuffers && bind_renderbuffer && renderbuffer_storage &&
+               framebuffer_renderbuffer && check_framebuffer_status;
+    }
+
+    void release_framebuffer() {
+        if (framebuffer != 0) {
+            bind_framebuffer(framebuffer_target, 0);
+            delete_framebuffers(1, &framebuffer);
+            delete_renderbuffers(1, &colour_buffer);
+            delete_renderbuffers(1, &depth_buffer);
+        }
+        framebuffer = colour_buffer = depth_buffer = 0;
+        width = height = 0;
+    }
+
+    // Makes a framebuffer of the given size the draw and read target.
+    bool resize(int w, int h) {
+        if (w == width && h == height && framebuffer != 0) {
+            bind_framebuffer(framebuffer_target, framebuffer);
+            return true;
+        }
+        release_framebuffer();
+        gen_framebuffers(1, &framebuffer);
+        gen_renderbuffers(1, &colour_buffer);
+        gen_renderbuffers(1, &depth_buffer);
+        bind_renderbuffer(renderbuffer_target, colour_buffer);
+        renderbuffer_storage(renderbuffer_target, rgba8, w, h);
+        bind_renderbuffer(renderbuffer_target, depth_buffer);
+        renderbuffer_storage(renderbuffer_target, depth_component24, w, h);
+        bind_renderbuffer(renderbuffer_target, 0);
+        bind_framebuffer(framebuffer_target, framebuffer);
+        framebuffer_renderbuffer(framebuffer_target, colour_attachment0, renderbuffer_target,
+                                 colour_buffer);
+        framebuffer_renderbuffer(framebuffer_target, depth_attachment, renderbuffer_target,
+                                 depth_buffer);
+        if (check_framebuffer_status(framebuffer_target) != framebuffer_complete) {
+            release_framebuffer();
+            return false;
+        }
+        width = w;
+        height = h;
+        return true;
+    }
+
+    ~Context() {
+        if (context != EGL_NO_CONTEXT) {
+            if (make_current()) {
+                release_framebuffer();
+            }
+            eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+            eglDestroyContext(display, context);
+        }
+        if (display != EGL_NO_DISPLAY && --live_renderers == 0) {
+            eglTerminate(display);
+            eglReleaseThread();
+        }
+    }
+};
+
+std::unique_ptr<OffscreenRenderer> OffscreenRenderer::create(std::string* error) {
+    const auto fail = [error](const char* why) -> std::unique_ptr<OffscreenRenderer> {
+        if (error != nullptr) {
+            *error = why;
+        }
+        return nullptr;
+    };
+    const char* client_extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    if (!has_word(client_extensions, "EGL_MESA_platform_surfaceless") ||
+        !has_word(client_extensions, "EGL_EXT_platform_base")) {
+        return fail("EGL has no surfaceless platform");
+    }
+    const auto get_platform_display = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (get_platform_display == nullptr) {
+        return fail("EGL has no eglGetPlatformDisplayEXT");
+    }
+
+    auto context = std::make_unique<Context>();
+    context->display =
+        get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (context->display == EGL_NO_DISPLAY ||
+        eglInitialize(context->display, nullptr, nullptr) != EGL_TRUE) {
+        context->display = EGL_NO_DISPLAY;
+        return fail("cannot initialise the surfaceless EGL display");
+    }
+    ++live_renderers;
+    const char* display_extensions = eglQueryString(context->display, EGL_EXTENSIONS);
+    if (!has_word(display_extensions, "EGL_KHR_surfaceless_context")) {
+        return fail("EGL cannot make a context current without a surface");
+    }
+    if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
+        return fail("EGL has no desktop OpenGL");
+    }
+
+    // Any config that renders desktop OpenGL; the framebuffer object carries
+    // the actual buffers, so the config's own are irrelevant.
+    EGLConfig config = nullptr;
+    const EGLint config_attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLint config_count = 0;
+    if (eglChooseConfig(context->display, config_attributes, &config, 1, &config_count) !=
+            EGL_TRUE ||
+        config_count < 1) {
+        if (!has_word(display_extensions, "EGL_KHR_no_config_context")) {
+            return fail("EGL has no config for desktop OpenGL");
+        }
+        config = EGL_NO_CONFIG_KHR;
+    }
+    const EGLint context_attributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                         EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+    context->context =
+        eglCreateContext(context->display, config, EGL_NO_CONTEXT, context_attributes);
+    if (context->context == EGL_NO_CONTEXT) {
+        return fail("EGL cannot create a compatibility-profile OpenGL context");
+    }
+    if (!context->make_current()) {
+        return fail("EGL cannot make the OpenGL context current");
+    }
+    if (!context->load_framebuffer_functions()) {
+        return fail("the OpenGL context has no framebuffer objects");
+    }
+    glGetIntegerv(max_renderbuffer_size, &context->max_size);
+
+    std::unique_ptr<OffscreenRenderer> renderer(new OffscreenRenderer(std::move(context)));
+    init_gl_state();
+    renderer->scene_ = std::make_unique<SceneRenderer>();
+    return renderer;
+}
+
+OffscreenRenderer::OffscreenRenderer(std::unique_ptr<Context> context)
+    : context_(std::move(context)) {}
+
+OffscreenRenderer::~OffscreenRenderer() {
+    // The quadrics go while the context is still current.
+    if (context_->make_current()) {
+        scene_.reset();
+    }
+}
+
+int OffscreenRenderer::max_size() const {
+    return context_->max_size;
+}
+
+bool OffscreenRenderer::bind_framebuffer(int width, int height) {
+    if (width <= 0 || height <= 0 || width > context_->max_size || height > context_->max_size) {
+        return false;
+    }
+    return context_->make_current() && context_->resize(width, height);
+}
+
+RgbaImage OffscreenRenderer::read_pixels() const {
+    RgbaImage image;
+    image.width = context_->width;
+    image.height = context_->height;
+    const std::size_t row_bytes = static_cast<std::size_t>(image.width) * 4;
+    image.pixels.resize(row_bytes * static_cast<std::size_t>(image.height));
+    if (image.pixels.empty()) {
+        return image;
+    }
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
+    // GL's first row is the bottom one.
+    std::vector<std::uint8_t> row(row_bytes);
+    for (int top = 0, bottom = image.height - 1; top < bottom; ++top, --bottom) {
+        std::uint8_t* a = &image.pixels[static_cast<std::size_t>(top) * row_bytes];
+        std::uint8_t* b = &image.pixels[static_cast<std::size_t>(bottom) * row_bytes];
+        std::memcpy(row.data(), a, row_bytes);
+        std::memcpy(a, b, row_bytes);
+        std::memcpy(b, row.data(), row_bytes);
+    }
+    return image;
+}
+
+std::optional<RgbaImage> OffscreenRenderer::render(const SceneInput& input, ViewSettings settings,
+                                                   Camera& camera, int width, int height) {
+    if (!bind_framebuffer(width, height)) {
+        return std::nullopt;
+    }
+    settings.client_width = width;
+    settings.client_height = height;
+    render_frame(*scene_, input, settings, camera);
+    return read_pixels();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "view/camera.h"
+#include "view/rgba_image.h"
+#include "view/scene.h"
+#include "view/view_settings.h"
+
+// Renders frames of the view without any display server: an OpenGL
+// compatibility-profile context on EGL's surfaceless platform (Mesa's
+// software rasteriser does here), drawing into a framebuffer object with a
+// colour and a depth buffer, read back after each frame.
+//
+// The context, its framebuffer and the scene's quadrics are made once; the
+// framebuffer is remade when a frame of another size is asked for. Use it
+// from one thread.
+class OffscreenRenderer {
+  public:
+    // Makes the context. Returns null, and says why in `error` when given, if
+    // no such context can be made (no EGL, no surfaceless platform, no
+    // compatibility profile, no framebuffer objects).
+    static std::unique_ptr<OffscreenRenderer> create(std::string* error = nullptr);
+    ~OffscreenRenderer();
+
+    OffscreenRenderer(const OffscreenRenderer&) = delete;
+    OffscreenRenderer& operator=(const OffscreenRenderer&) = delete;
+
+    // Renders one frame of `input` as the window would show it in a client
+    // area of width × height pixels (the settings' client size is replaced),
+    // and reads it back. The camera may change as in the window (the 2D view
+    // lifts a low camera). None when the size is not positive or exceeds what
+    // the context can render.
+    std::optional<RgbaImage> render(const SceneInput& input, ViewSettings settings, Camera& camera,
+                                    int width, int height);
+
+    // Makes the context current and binds a width × height framebuffer, for
+    // callers that draw themselves. False when the size cannot be rendered.
+    bool bind_framebuffer(int width, int height);
+    // Reads back the bound framebuffer.
+    RgbaImage read_pixels() const;
+    // Largest width and height that the context can render.
+    int max_size() const;
+
+    SceneRenderer& scene() { return *scene_; }
+
+  private:
+    struct Context;
+    explicit OffscreenRenderer(std::unique_ptr<Context> context);
+
+    std::unique_ptr<Context> context_;
+    std::unique_ptr<SceneRenderer> scene_;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "common/vector3.h"
+#include "view/view_settings.h"
+
+class Graph;
+struct FlowResult;
+struct GLUquadric;
+
+// How a unit-length object along +z is turned to run from a to b.
+struct SegmentOrientation {
+    double length = 0.0;
+    // Unit direction from a to b.
+    double ux = 0.0, uy = 0.0, uz = 0.0;
+    // Unit horizontal axis perpendicular to the segment: z × u normalised, or
+    // (0, 1, 0) when the segment is vertical.
+    double wx = 0.0, wy = 0.0, wz = 0.0;
+    // Angle between +z and the segment, in degrees (0 … 180).
+    double tilt_degrees = 0.0;
+};
+
+// Orientation of the segment from a to b; none when a and b coincide (or
+// their distance is not finite), since such a segment has no direction.
+std::optional<SegmentOrientation> orient_segment(const Vector3& a, const Vector3& b);
+
+// What one frame draws: the current graph, or none, and the display position
+// of each of its vertices.
+struct SceneInput {
+    const Graph* graph = nullptr;
+    const std::vector<Vector3>* display_positions = nullptr;
+};
+
+// Draws the graph in immediate mode with two GLU quadrics, every frame from
+// scratch: vertices as lit spheres, stored edges as cylinders and each
+// commodity as an arch from its source to its sink.
+//
+// Construct and destroy it with the GL context that it draws into current:
+// the quadrics are made in the constructor and released in the destructor.
+class SceneRenderer {
+  public:
+    SceneRenderer();
+    ~SceneRenderer();
+
+    SceneRenderer(const SceneRenderer&) = delete;
+    SceneRenderer& operator=(const SceneRenderer&) = delete;
+
+    // Draws the whole scene with the modelview matrix holding the viewing
+    // transform. Draws nothing when there is no graph or when the number of
+    // display positions differs from the vertex count (positions of another
+    // graph, or not made yet).
+    void draw_scene(const SceneInput& input, const ViewSettings& settings);
+
+    // The steps of draw_scene; each leaves the modelview matrix as it found
+    // it. Preconditions: the graph is drawable (see draw_scene) and the
+    // vertex numbers are in range.
+
+    // Sphere of vertex i, sized by its commodity's routed amount for the
+    // terminals 0 … 5 of a graph with a flow result, by its size otherwise.
+    void draw_vertex(const SceneInput& input, const ViewSettings& settings, int i);
+    // Cylinder from vertex i to vertex j: dark grey and 0.06 thick, or, with
+    // show_flow on and a flow on it, coloured by the three commodities' flows
+    // and 0.04 × the total flow thick. Nothing for coincident endpoints.
+    void draw_edge(const SceneInput& input, const ViewSettings& settings, int i, int j);
+    // Upper half of a ring through the source and the sink, in the vertical
+    // plane that contains them, with a tube of radius `tube_radius`. Nothing
+    // for coincident endpoints; a vertical pair gets its half ring to one side,
+    // in the plane of constant y through them.
+    void draw_flow_arc(const SceneInput& input, const ViewSettings& settings, int source, int sink,
+                       double tube_radius);
+
+  private:
+    GLUquadric* sphere_quadric_ = nullptr;
+    GLUquadric* cylinder_quadric_ = nullptr;
+};
+
+// A torus around the z axis through the origin, as 30 quad strips of 31 × 2
+// vertices, without normals (its look comes from the emission).
+void draw_torus(double ring_radius, double tube_radius);
+
+// Amount of commodity w on the edge u → v; 0 when the result does not cover
+// that pair (no result, or matrices of another size).
+double edge_flow(const FlowResult* result, int w, int u, int v);
