@@ -1,0 +1,277 @@
+// Runs the tarvessa-batch binary on files in a scratch directory and checks
+// its exit status, its two streams and the numbers of its JSON report.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+const std::string batch_path = std::string(QUILLMERE_BINARY_DIR) + "/batch/tarvessa-batch";
+const std::string examples = std::string(QUILLMERE_SOURCE_DIR) + "/examples/";
+const std::string separators =
+    "================================\n"
+    "================================\n";
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+
+    // The JSON report: the last line of standard output.
+    json report() const {
+        const std::size_t end = out.find_last_not_of('\n');
+        const std::size_t start = out.rfind('\n', end);
+        return json::parse(out.substr(start == std::string::npos ? 0 : start + 1));
+    }
+};
+
+class Scratch {
+  public:
+    Scratch() {
+        std::string pattern = (fs::temp_directory_path() / "tarvessa-batch-XXXXXX").string();
+        dir_ = mkdtemp(pattern.data());
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    const fs::path& dir() const { return dir_; }
+
+    std::string write(const std::string& name, const std::string& content) const {
+        std::ofstream(dir_ / name, std::ios::binary) << content;
+        return (dir_ / name).string();
+    }
+
+    // Runs `program` with `args` (already quoted where needed) in the scratch
+    // directory, with `input` on standard input.
+    RunResult run(const std::string& program, const std::string& args,
+            const std::string& input = "") const {
+        std::ofstream(dir_ / "stdin", std::ios::binary) << input;
+        const std::string command = "cd '" + dir_.string() + "' && timeout 60 '" + program + "' " +
+                                    args + " < stdin > stdout 2> stderr";
+        const int raw = std::system(command.c_str());
+        RunResult run;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = read_file(dir_ / "stdout");
+        run.err = read_file(dir_ / "stderr");
+        return run;
+    }
+
+    RunResult batch(const std::string& args) const { return run(batch_path, args); }
+
+  private:
+    fs::path dir_;
+};
+
+// Checks that the report's flows form a feasible concurrent flow of value
+// maxflow: every commodity's flow is conserved away from its terminals and
+// brings at least maxflow × demand into its sink; in a directed graph flow
+// runs only on stored arcs, within their capacity in total.
+void expect_feasible_flow(const json& report) {
+    const int n = report["vertices"];
+    const bool directed = report["directed"];
+    const double lambda = report["maxflow"];
+    const double demand[3] = {250.0, 200.0, 225.0};
+    std::map<std::pair<int, int>, double> capacity;
+    for (const auto& e : report["edges"]) {
+        capacity[{e[0], e[1]}] = e[2];
+    }
+    std::map<std::pair<int, int>, double> total;
+    for (int w = 0; w < 3 && 2 * w + 1 < n; ++w) {
+        std::vector<double> net_in(n, 0.0);
+        for (const auto& f : report["flows"][w]) {
+            const int u = f[0];
+            const int v = f[1];
+            const double value = f[2];
+            EXPECT_GE(value, -1e-7);
+            net_in[v] += value;
+            net_in[u] -= value;
+            total[{u, v}] += value;
+        }
+        for (int v = 0; v < n; ++v) {
+            if (v == 2 * w) {
+                continue;
+            }
+            if (v == 2 * w + 1) {
+                EXPECT_GE(net_in[v], lambda * demand[w] - 1e-6) << "commodity " << w;
+            } else {
+                EXPECT_NEAR(net_in[v], 0.0, 1e-6) << "commodity " << w << ", vertex " << v;
+            }
+        }
+    }
+    for (const auto& [pair, value] : total) {
+        const auto found = capacity.find(pair);
+        if (directed) {
+            ASSERT_NE(found, capacity.end()) << pair.first << " -> " << pair.second;
+            EXPECT_LE(value, found->second + 1e-6);
+        }
+    }
+}
+
+}  // namespace
+
+TEST(TarvessaBatch, BottleneckReportHoldsTheFlowAndTheCut) {
+    Scratch scratch;
+    const RunResult run = scratch.batch("--seed 3 --json '" + examples + "bottleneck.gr'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.rfind(separators, 0), 0u);
+    EXPECT_NE(run.out.find("maxflow = 0.2\n"), std::string::npos);
+    EXPECT_NE(run.out.find("a été chargé avec succès.\n**\n{"), std::string::npos);
+
+    const json report = run.report();
+    EXPECT_EQ(report["vertices"], 6);
+    EXPECT_EQ(report["directed"], true);
+    EXPECT_EQ(report["edges"].size(), 7u);
+    EXPECT_EQ(report["edges"].back(), json::array({5, 1, 50.0}));
+    EXPECT_EQ(report["sizes"], json::array({3.0, 3.0, 2.0, 2.0, 2.0, 2.0}));
+    ASSERT_EQ(report["positions"].size(), 6u);
+    EXPECT_EQ(report["positions"][1], json::array({10.0, 0.0, 0.0}));
+    EXPECT_EQ(report["lp_status"], "OPTIMAL");
+    EXPECT_NEAR(report["maxflow"].get<double>(), 0.2, 1e-9);
+    ASSERT_TRUE(report["mincut"].is_number());
+    EXPECT_LE(report["maxflow"].get<double>(), report["mincut"].get<double>() + 1e-9);
+    const std::vector<int> cut = report["cut"];
+    EXPECT_TRUE(std::is_sorted(cut.begin(), cut.end()));
+    EXPECT_EQ(report["flows"].size(), 3u);
+    expect_feasible_flow(report);
+
+    std::vector<std::string> labels;
+    for (const auto& t : report["timings"]) {
+        labels.push_back(t[0]);
+        EXPECT_GE(t[1].get<double>(), 0.0);
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"Fichier .gr lu avec succès", "Problème LP formulé",
+                                                "Problème LP résolu", "Plongement trouvé",
+                                                "MinCut trouvée", "Places aléatoires générées"}));
+}
+
+TEST(TarvessaBatch, UndirectedGraphAndVerboseListings) {
+    Scratch scratch;
+    const RunResult run = scratch.batch("--verbose --json '" + examples + "ring.gr'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    // The capacity lines come first, then the flow listing and the table.
+    EXPECT_NE(run.out.find("(0,0) = 0 ; (0,1) = 100 ; "), std::string::npos);
+    EXPECT_NE(run.out.find("x_{0,1}^0 = "), std::string::npos);
+    EXPECT_NE(run.out.find("** Plongement (ligne : coordonnées, colonne : sommets) **"),
+              std::string::npos);
+    const json report = run.report();
+    EXPECT_EQ(report["directed"], false);
+    EXPECT_EQ(report["vertices"], 8);
+    // Undirected edges are stored once, from the smaller end.
+    for (const auto& e : report["edges"]) {
+        EXPECT_LT(e[0].get<int>(), e[1].get<int>());
+    }
+    EXPECT_GT(report["maxflow"].get<double>(), 0.0);
+    ASSERT_TRUE(report["mincut"].is_number());
+    EXPECT_LE(report["maxflow"].get<double>(), report["mincut"].get<double>() + 1e-9);
+    expect_feasible_flow(report);
+}
+
+TEST(TarvessaBatch, SameSeedGivesTheSameRun) {
+    Scratch scratch;
+    json first = scratch.batch("--seed 42 --json '" + examples + "ring.gr'").report();
+    json second = scratch.batch("--json --seed 42 '" + examples + "ring.gr'").report();
+    first.erase("timings");
+    second.erase("timings");
+    EXPECT_EQ(first, second);
+    json other = scratch.batch("--seed 43 --json '" + examples + "ring.gr'").report();
+    EXPECT_NE(first["positions"], other["positions"]);
+}
+
+TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
+    Scratch scratch;
+    RunResult run = scratch.batch("--json missing.gr");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, separators);
+    EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n");
+
+    scratch.write("newline.gr", "0 -> 1;\n");
+    run = scratch.batch("newline.gr");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Erreur de lecture du fichier\nFichier .gr invalide\n");
+
+    scratch.write("edge.gr", "0 -> 1 [weight = 1];");
+    run = scratch.batch("edge.gr");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "Erreur de lecture du fichier\n** Erreur de lecture du fichier .gr:\n"
+              "EdgeOption \"weight\" non reconnue.\n");
+
+    scratch.write("huge.gr", "0 -> 99999999;");
+    const auto start = std::chrono::steady_clock::now();
+    run = scratch.batch("--json huge.gr");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Le graphe a 100000000 sommets"), std::string::npos);
+    // No report after a failure.
+    EXPECT_EQ(run.out.find('{'), std::string::npos);
+}
+
+TEST(TarvessaBatch, CommandLineErrorsAndHelp) {
+    Scratch scratch;
+    const std::string usage = "usage: tarvessa-batch [--verbose] [--seed N] [--json] FILE.gr\n";
+    for (const std::string args : {"", "--seed", "--seed abc x.gr", "--seed -1 x.gr",
+                                   "--seed 4294967296 x.gr", "--frobnicate x.gr", "a.gr b.gr"}) {
+        const RunResult run = scratch.batch(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_EQ(run.out, "") << args;
+        EXPECT_TRUE(run.err.ends_with(usage)) << args << ": " << run.err;
+    }
+    const RunResult help = scratch.batch("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, usage);
+
+    // After "--" a name that begins with a dash is a file.
+    scratch.write("-dash.gr", "0 -> 1;");
+    EXPECT_EQ(scratch.batch("-- -dash.gr").status, 0);
+}
+
+TEST(TarvessaBatch, LoadsAFileWrittenByVarnock) {
+    const std::string varnock = std::string(QUILLMERE_BINARY_DIR) + "/generator/varnock";
+    if (!fs::exists(varnock)) {
+        GTEST_SKIP() << "varnock is not built";
+    }
+    Scratch scratch;
+    const RunResult generated = scratch.run(varnock, "", "12\n40\n100\n\n");
+    ASSERT_EQ(generated.status, 0) << generated.err;
+    ASSERT_TRUE(fs::exists(scratch.dir() / "random_12n_40a.gr"));
+
+    const RunResult run = scratch.batch("--seed 5 --json random_12n_40a.gr");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json report = run.report();
+    EXPECT_EQ(report["directed"], true);
+    EXPECT_LE(report["vertices"].get<int>(), 12);
+    // "<->" stores both directions of every drawn pair that is not a loop.
+    for (const auto& e : report["edges"]) {
+        EXPECT_NE(e[0], e[1]);
+        EXPECT_GE(e[2].get<double>(), 0.0);
+        EXPECT_LE(e[2].get<double>(), 100.0);
+    }
+    EXPECT_EQ(report["edges"].size() % 2, 0u);
+    expect_feasible_flow(report);
+}
