@@ -14,6 +14,11 @@ struct Embedding {
     std::vector<std::vector<double>> coordinates;
 };
 
+// Sizes of the subsets drawn for a graph of n vertices, in drawing order:
+// for each scale i = 1, 2, … below log2 n, ⌈ln n⌉ subsets of ⌊n / 2^i⌋
+// vertices. Empty for n ≤ 2.
+std::vector<int> embedding_subset_sizes(int n);
+
 // Draws the random subsets, computes the coordinates of every vertex of the
 // result's graph, logs the timer line and, with `verbose`, the coordinate table.
 Embedding compute_embedding(const FlowResult& result, ConsoleLog& log, bool verbose);

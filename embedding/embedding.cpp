@@ -1,0 +1,105 @@
+#include "embedding/embedding.h"
+
+#include <cmath>
+#include <cstdint>
+#include <sstream>
+
+#include "common/random_source.h"
+#include "embedding/shortest_paths.h"
+#include "flow/flow_result.h"
+#include "graph/graph.h"
+#include "shell/console_log.h"
+
+std::vector<int> embedding_subset_sizes(int n) {
+    std::vector<int> sizes;
+    if (n <= 0) {
+        return sizes;
+    }
+    const double repetitions = std::log(static_cast<double>(n));
+    const double scales = std::log(static_cast<double>(n)) / std::log(2.0);
+    for (int i = 1; i < scales; ++i) {
+        for (int r = 0; r < repetitions; ++r) {
+            const int size = static_cast<int>(std::ldexp(static_cast<double>(n), -i));
+            if (size < 1) {
+                break;
+            }
+            sizes.push_back(size);
+        }
+    }
+    return sizes;
+}
+
+namespace {
+
+// Fills a subset with `size` distinct vertices of 0 … n − 1, each drawn as
+// ⌊rand × n / 32768⌋; a draw already in the subset is repeated without being
+// counted.
+std::set<int> draw_subset(int n, int size) {
+    std::set<int> subset;
+    for (int drawn = 0; drawn < size; ++drawn) {
+        if (static_cast<int>(subset.size()) >= n) {
+            break;
+        }
+        for (;;) {
+            const auto v = static_cast<int>(static_cast<std::int64_t>(random_int()) * n /
+                                            (static_cast<std::int64_t>(random_max) + 1));
+            if (subset.insert(v).second) {
+                break;
+            }
+        }
+    }
+    return subset;
+}
+
+// One row per subset, one column per vertex, under a two-line header.
+std::string coordinate_table(const Embedding& embedding, int n) {
+    std::ostringstream table;
+    table << "\t|\t";
+    for (int i = 0; i < n; ++i) {
+        table << "x_" << i << "\t";
+    }
+    table << "\n";
+    for (int i = 0; i < n + 2; ++i) {
+        table << "-------\t";
+    }
+    table << "\n";
+    for (std::size_t k = 0; k < embedding.subsets.size(); ++k) {
+        table << "A_" << k << "\t|\t";
+        for (int j = 0; j < n; ++j) {
+            table << embedding.coordinates[j][k] << "\t";
+        }
+        table << "\n";
+    }
+    return table.str();
+}
+
+}  // namespace
+
+Embedding compute_embedding(const FlowResult& result, ConsoleLog& log, bool verbose) {
+    Embedding embedding;
+    // The graph decides which vertex numbers are valid; without one there is
+    // nothing to embed.
+    const int n = result.graph != nullptr ? result.graph->vertex_count() : 0;
+
+    for (int size : embedding_subset_sizes(n)) {
+        embedding.subsets.push_back(draw_subset(n, size));
+    }
+
+    if (n > 0) {
+        const ShortestPaths paths = all_pairs_shortest_paths(*result.graph);
+        embedding.coordinates.resize(n);
+        for (int v = 0; v < n; ++v) {
+            embedding.coordinates[v].reserve(embedding.subsets.size());
+            for (const std::set<int>& subset : embedding.subsets) {
+                embedding.coordinates[v].push_back(distance_to_subset(paths.distances, v, subset));
+            }
+        }
+    }
+
+    log.log_timer("Plongement trouvé");
+    if (verbose) {
+        log.append_line("** Plongement (ligne : coordonnées, colonne : sommets) **");
+        log.append_line(coordinate_table(embedding, n));
+    }
+    return embedding;
+}
