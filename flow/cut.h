@@ -1,10 +1,27 @@
 #pragma once
 
+#include <vector>
+
 #include "flow/cut_result.h"
 
 class ConsoleLog;
+class Graph;
 struct FlowResult;
 
 // Embeds the result's graph, picks the coordinate with the smallest ratio of
-// capacity to separated demand and sweeps it for the best prefix cut.
+// capacity to separated demand and sweeps it for the best prefix cut. When no
+// coordinate or no prefix separates any demand, the cut is empty and `found`
+// false.
 CutResult extract_cut(const FlowResult& result, ConsoleLog& log, bool verbose);
+
+// Best prefix of a vertex order: the prefix length p (−1 when none) whose set
+// S of the first p vertices has the smallest ratio of cut capacity (every
+// ordered pair with exactly one end in S, so an undirected edge counts in both
+// directions) to the demand of the present commodities that S separates. The
+// empty prefix never qualifies, ties keep the shortest prefix, and a ratio
+// must be below 1e7 to count. `order` is a permutation of 0 … n − 1.
+struct CutSweep {
+    int prefix_length = -1;
+    double ratio = 10000000.0;
+};
+CutSweep sweep_cut(const Graph& graph, const std::vector<int>& order);

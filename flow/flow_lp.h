@@ -12,6 +12,13 @@ class Graph;
 // With a null graph only the (empty) graph reference is stored.
 void solve_flow_lp(const Graph* graph, FlowResult& result, ConsoleLog& log, bool verbose);
 
+// Column of the flow of commodity w along u → v in the program of a graph
+// of n vertices (numbered from 1, by commodity, then u, then v), and its name
+// "x_{u,v}^w". The last column, 3n² + 1, is λ.
+int flow_column(int n, int u, int v, int w);
+int lambda_column(int n);
+std::string flow_column_name(int u, int v, int w);
+
 // Short name of an lp_solve status code ("OPTIMAL", "INFEASIBLE", …;
 // "NOT_SOLVED" for FlowResult::lp_not_solved).
 std::string lp_status_text(int status);

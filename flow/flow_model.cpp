@@ -1,0 +1,163 @@
+#include "flow/flow_model.h"
+
+#include <lpsolve/lp_lib.h>
+
+#include <string>
+
+#include "flow/commodities.h"
+#include "flow/flow_lp.h"
+#include "graph/graph.h"
+
+void LpDeleter::operator()(lprec* lp) const {
+    delete_lp(lp);
+}
+
+namespace {
+
+void add_capacity_row(FlowProgram& program, int u, int v, double capacity) {
+    ProgramRow row;
+    for (int w = 0; w < commodity_count; ++w) {
+        row.columns.push_back(flow_column(program.vertex_count, u, v, w));
+        row.coefficients.push_back(1.0);
+    }
+    row.relation = LE;
+    row.rhs = capacity;
+    program.rows.push_back(std::move(row));
+}
+
+}  // namespace
+
+FlowProgram formulate_flow_program(const Graph& graph) {
+    const int n = graph.vertex_count();
+    FlowProgram program;
+    program.vertex_count = n;
+    program.column_count = lambda_column(n);
+    const int lambda = program.column_count;
+
+    // Capacity: the commodities together stay within each edge's capacity.
+    // An undirected edge bounds each direction separately.
+    for (int u = 0; u < n; ++u) {
+        for (NeighbourIterator it(graph, u); !it.finished(); it.next()) {
+            const int v = it.current();
+            const double capacity = graph.cell(u, v).capacity;
+            add_capacity_row(program, u, v, capacity);
+            if (!graph.directed()) {
+                add_capacity_row(program, v, u, capacity);
+            }
+        }
+    }
+
+    // Conservation: inflow equals outflow at every vertex that is not a
+    // terminal of the commodity.
+    for (int i = 0; i < n; ++i) {
+        for (int w = 0; w < commodity_count; ++w) {
+            if (!commodity_present(w, n) || i == commodity_source(w) || i == commodity_sink(w)) {
+                continue;
+            }
+            ProgramRow row;
+            for (int l = 0; l < n; ++l) {
+                if (l != i) {
+                    row.columns.push_back(flow_column(n, l, i, w));
+                    row.coefficients.push_back(1.0);
+                    row.columns.push_back(flow_column(n, i, l, w));
+                    row.coefficients.push_back(-1.0);
+                }
+            }
+            row.relation = EQ;
+            program.rows.push_back(std::move(row));
+        }
+    }
+
+    // Demand: the net inflow into each sink is at least λ times its demand.
+    for (int w = 0; w < commodity_count; ++w) {
+        if (!commodity_present(w, n)) {
+            continue;
+        }
+        const int t = commodity_sink(w);
+        ProgramRow row;
+        for (int j = 0; j < n; ++j) {
+            if (j != t) {
+                row.columns.push_back(flow_column(n, j, t, w));
+                row.coefficients.push_back(1.0);
+                row.columns.push_back(flow_column(n, t, j, w));
+                row.coefficients.push_back(-1.0);
+            }
+        }
+        row.columns.push_back(lambda);
+        row.coefficients.push_back(-static_cast<double>(commodity_demand[w]));
+        row.relation = GE;
+        program.rows.push_back(std::move(row));
+    }
+
+    // Support: flow only along edges, never on the diagonal, and none at all
+    // for a commodity whose sink is not a vertex.
+    for (int w = 0; w < commodity_count; ++w) {
+        const bool present = commodity_present(w, n);
+        for (int u = 0; u < n; ++u) {
+            for (int v = 0; v < n; ++v) {
+                const bool open = present && u != v && graph.cell(u, v).present;
+                program.rows.push_back({{flow_column(n, u, v, w)}, {1.0}, open ? GE : EQ, 0.0});
+            }
+        }
+    }
+
+    program.rows.push_back({{lambda}, {1.0}, GE, 0.0});
+    return program;
+}
+
+LpModel load_flow_program(const FlowProgram& program) {
+    const int row_count = static_cast<int>(program.rows.size());
+    const int n = program.vertex_count;
+    LpModel lp(make_lp(row_count, 0));
+    if (!lp) {
+        return lp;
+    }
+
+    // Gather each column's entries, in increasing row order.
+    std::vector<int> entry_count(program.column_count + 1, 0);
+    for (const ProgramRow& row : program.rows) {
+        for (int column : row.columns) {
+            ++entry_count[column];
+        }
+    }
+    std::vector<int> start(program.column_count + 2, 0);
+    for (int column = 1; column <= program.column_count; ++column) {
+        start[column + 1] = start[column] + entry_count[column];
+    }
+    std::vector<int> row_numbers(start[program.column_count + 1]);
+    std::vector<REAL> values(row_numbers.size());
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (int r = 0; r < row_count; ++r) {
+        const ProgramRow& row = program.rows[r];
+        set_constr_type(lp.get(), r + 1, row.relation);
+        set_rh(lp.get(), r + 1, row.rhs);
+        for (std::size_t e = 0; e < row.columns.size(); ++e) {
+            const int slot = fill[row.columns[e]]++;
+            row_numbers[slot] = r + 1;
+            values[slot] = row.coefficients[e];
+        }
+    }
+
+    for (int column = 1; column <= program.column_count; ++column) {
+        if (!add_columnex(lp.get(), entry_count[column], values.data() + start[column],
+                          row_numbers.data() + start[column])) {
+            return nullptr;
+        }
+    }
+    for (int w = 0; w < commodity_count; ++w) {
+        for (int u = 0; u < n; ++u) {
+            for (int v = 0; v < n; ++v) {
+                std::string name = flow_column_name(u, v, w);
+                set_col_name(lp.get(), flow_column(n, u, v, w), name.data());
+            }
+        }
+    }
+    char lambda_name[] = "lambda";
+    set_col_name(lp.get(), program.column_count, lambda_name);
+
+    REAL objective = 1.0;
+    int objective_column = program.column_count;
+    set_obj_fnex(lp.get(), 1, &objective, &objective_column);
+    set_maxim(lp.get());
+    return lp;
+}

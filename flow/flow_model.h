@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+class Graph;
+typedef struct _lprec lprec;
+
+// One linear constraint: the sum of coefficients[i] × column columns[i]
+// compared by `relation` (lp_solve's codes: 1 ≤, 2 ≥, 3 =) with `rhs`.
+struct ProgramRow {
+    std::vector<int> columns;
+    std::vector<double> coefficients;
+    int relation = 0;
+    double rhs = 0.0;
+};
+
+// The concurrent-flow program of a graph of n ≥ 2 vertices: columns
+// 1 … 3n² + 1 (the flows by commodity, tail, head, then λ), and its rows in
+// order: capacity, conservation, demand, support, then λ ≥ 0. The objective
+// maximises λ.
+struct FlowProgram {
+    int vertex_count = 0;
+    int column_count = 0;
+    std::vector<ProgramRow> rows;
+};
+
+FlowProgram formulate_flow_program(const Graph& graph);
+
+struct LpDeleter {
+    void operator()(lprec* lp) const;
+};
+using LpModel = std::unique_ptr<lprec, LpDeleter>;
+
+// Hands the program to lp_solve with its column names and objective; null
+// when lp_solve cannot allocate it. The rows are created first and every
+// column is then added with all its entries: appending rows one by one costs
+// lp_solve a shift of all its per-variable arrays per row, which made loading
+// quadratic in the number of rows.
+LpModel load_flow_program(const FlowProgram& program);

@@ -1,0 +1,256 @@
+#include "flow/flow_lp.h"
+
+#include <gtest/gtest.h>
+
+#include <lpsolve/lp_lib.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/random_source.h"
+#include "flow/commodities.h"
+#include "tests/flow/flow_test_support.h"
+
+namespace {
+
+struct Solved {
+    FlowResult result;
+    FrozenConsole console;
+};
+
+// Solves and checks the certificate every result must carry: a feasible
+// routing of maxflow, a result status, and maxflow ≤ mincut when a cut exists.
+void solve_and_certify(const Graph& g, Solved& s, bool verbose = false) {
+    solve_flow_lp(&g, s.result, s.console.log, verbose);
+    EXPECT_EQ(s.result.graph, &g);
+    EXPECT_EQ(s.result.vertex_count, g.vertex_count());
+    EXPECT_TRUE(s.result.lp_status == OPTIMAL || s.result.lp_status == PRESOLVED)
+        << lp_status_text(s.result.lp_status);
+    EXPECT_TRUE(is_feasible_flow(g, s.result));
+    if (s.result.cut.found) {
+        EXPECT_LE(s.result.maxflow, s.result.cut.ratio * (1.0 + 1e-9));
+    }
+}
+
+// The directed graph where commodity 0 must cross the arc 0 → 6 of capacity
+// 50 and the other commodities have plenty of room: λ = 50 / 250.
+Graph bottleneck_graph() {
+    return make_graph(7, {{0, 6, 50.0f}, {6, 1, 1000.0f}, {2, 3, 1000.0f}, {4, 5, 1000.0f}}, true);
+}
+
+}  // namespace
+
+TEST(SolveFlowLp, KnownOptimaAreReachedWithFeasibleFlows) {
+    seed_random(5);
+    {
+        Solved s;
+        solve_and_certify(bottleneck_graph(), s);
+        EXPECT_NEAR(s.result.maxflow, 0.2, 1e-9);
+        EXPECT_NEAR(s.result.flow[0][0][6], 50.0, 1e-6);
+    }
+    {
+        // Single commodity (vertices 2 … 5 do not all exist): max flow 0 → 1
+        // is 10 ∧ 7 via vertex 2 plus 5 direct, 12 in all.
+        const std::vector<TestEdge> edges = {{0, 2, 10.0f}, {2, 1, 7.0f}, {0, 1, 5.0f}};
+        for (bool directed : {true, false}) {
+            Solved s;
+            solve_and_certify(make_graph(3, edges, directed), s);
+            EXPECT_NEAR(s.result.maxflow, 12.0 / 250.0, 1e-9) << directed;
+        }
+    }
+    {
+        Solved s;
+        solve_and_certify(make_graph(2, {{0, 1, 30.0f}}, true), s);
+        EXPECT_NEAR(s.result.maxflow, 30.0 / 250.0, 1e-9);
+    }
+}
+
+TEST(SolveFlowLp, UnroutableCommodityGivesZero) {
+    seed_random(6);
+    {
+        // The only arc at vertex 1 leaves it: sink 1 cannot be reached.
+        Solved s;
+        solve_and_certify(make_graph(6, {{1, 0, 100.0f}, {2, 3, 100.0f}, {4, 5, 100.0f}}, true), s);
+        EXPECT_NEAR(s.result.maxflow, 0.0, 1e-12);
+    }
+    {
+        // No edges: every flow column is fixed at 0.
+        Solved s;
+        solve_and_certify(make_graph(8, {}, false), s);
+        EXPECT_NEAR(s.result.maxflow, 0.0, 1e-12);
+    }
+}
+
+TEST(SolveFlowLp, UndirectedEdgeBoundsBothDirections) {
+    // Commodities 0 and 1 both reach vertex 1 through the edge {1, 5} from
+    // its larger end, sharing its capacity 10 in the direction 5 → 1. With
+    // only 1 → 5 bounded, λ would be 4.
+    seed_random(7);
+    const Graph g = make_graph(
+        6, {{0, 5, 1000.0f}, {2, 5, 1000.0f}, {1, 5, 10.0f}, {1, 3, 1000.0f}, {4, 5, 1000.0f}},
+        false);
+    Solved s;
+    solve_and_certify(g, s);
+    EXPECT_NEAR(s.result.maxflow, 10.0 / 450.0, 1e-9);
+}
+
+TEST(SolveFlowLp, MaxflowNeverExceedsMincutOnRandomGraphs) {
+    seed_random(8);
+    for (int trial = 0; trial < 16; ++trial) {
+        const int n = 6 + trial;
+        Solved s;
+        solve_and_certify(random_graph(n, 4 * n, trial % 2 == 1, 300 + trial), s);
+        EXPECT_GT(s.result.maxflow, -1e-12);
+    }
+}
+
+TEST(SolveFlowLp, AbsentCommoditiesCarryNoFlowAndNoDemand) {
+    seed_random(9);
+    // Four vertices: commodities 0 and 1 only. Five: vertex 4 exists but not
+    // sink 5, so commodity 2 is still absent and does not pin λ to 0.
+    {
+        Solved s;
+        solve_and_certify(make_graph(4, {{0, 1, 50.0f}, {2, 3, 100.0f}}, true), s);
+        EXPECT_NEAR(s.result.maxflow, 0.2, 1e-9);
+    }
+    {
+        Solved s;
+        solve_and_certify(
+            make_graph(5, {{0, 4, 80.0f}, {4, 1, 80.0f}, {2, 3, 100.0f}, {0, 1, 5.0f}}, false), s);
+        EXPECT_NEAR(s.result.maxflow, 85.0 / 250.0, 1e-9);
+        for (const auto& row : s.result.flow[2]) {
+            for (double x : row) {
+                EXPECT_EQ(x, 0.0);
+            }
+        }
+    }
+}
+
+TEST(SolveFlowLp, FewerThanTwoVerticesSolvesNothing) {
+    for (int n : {0, 1}) {
+        const Graph g = make_graph(n, {}, true);
+        Solved s;
+        solve_flow_lp(&g, s.result, s.console.log, false);
+        EXPECT_EQ(s.result.lp_status, FlowResult::lp_not_solved);
+        EXPECT_EQ(s.result.maxflow, 0.0);
+        for (const auto& matrix : s.result.flow) {
+            ASSERT_EQ(static_cast<int>(matrix.size()), n);
+            for (const auto& row : matrix) {
+                EXPECT_EQ(row, std::vector<double>(n, 0.0));
+            }
+        }
+        EXPECT_FALSE(s.result.cut.found);
+        EXPECT_EQ(s.console.sink.text(),
+                  "\n"
+                  "** Moins de deux sommets : aucune commodité, pas de programme linéaire.\n"
+                  "** TIMER : Plongement trouvé -> 0 s.\n\n"
+                  "** TIMER : MinCut trouvée -> 0 s.\n\n"
+                  "****************************\n"
+                  "maxflow = 0\n"
+                  "mincut : aucune coupe ne sépare de demande\n"
+                  "Eléments de la mincut :\n"
+                  "{}\n\n");
+    }
+}
+
+TEST(SolveFlowLp, NonOptimalStatusIsReportedAndGivesZeroFlows) {
+    // A negative capacity cannot be met by non-negative flows.
+    const Graph g = make_graph(6, {{0, 1, -5.0f}, {2, 3, 10.0f}, {4, 5, 10.0f}}, true);
+    Solved s;
+    solve_flow_lp(&g, s.result, s.console.log, false);
+    EXPECT_EQ(s.result.lp_status, INFEASIBLE);
+    EXPECT_EQ(s.result.maxflow, 0.0);
+    for (const auto& matrix : s.result.flow) {
+        ASSERT_EQ(matrix.size(), 6u);
+        for (const auto& row : matrix) {
+            EXPECT_EQ(row, std::vector<double>(6, 0.0));
+        }
+    }
+    const auto lines = lines_of(s.console.sink.text());
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[3], "** TIMER : Problème LP résolu -> 0 s.");
+    EXPECT_EQ(lines[5],
+              "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : 2, "
+              "INFEASIBLE).");
+    EXPECT_NE(s.console.sink.text().find("maxflow = 0\n"), std::string::npos);
+}
+
+TEST(SolveFlowLp, QuietConsoleShowsTimersAndResultOnly) {
+    seed_random(10);
+    const Graph g = bottleneck_graph();
+    Solved s;
+    solve_flow_lp(&g, s.result, s.console.log, false);
+    ASSERT_TRUE(s.result.cut.found);
+    std::ostringstream members;
+    const char* separator = "";
+    for (int v : s.result.cut.vertices) {
+        members << separator << v;
+        separator = ", ";
+    }
+    std::ostringstream ratio;
+    ratio << s.result.cut.ratio;
+    EXPECT_EQ(s.console.sink.text(),
+              "\n"
+              "** TIMER : Problème LP formulé -> 0 s.\n\n"
+              "** TIMER : Problème LP résolu -> 0 s.\n\n"
+              "** TIMER : Plongement trouvé -> 0 s.\n\n"
+              "** TIMER : MinCut trouvée -> 0 s.\n\n"
+              "****************************\n"
+              "maxflow = 0.2\n"
+              "mincut = " +
+                  ratio.str() +
+                  "\n"
+                  "Eléments de la mincut :\n"
+                  "{" +
+                  members.str() + "}\n\n");
+}
+
+TEST(SolveFlowLp, VerboseConsoleAddsCapacitiesAndListings) {
+    seed_random(11);
+    const int n = 7;
+    const Graph g = bottleneck_graph();
+    Solved s;
+    solve_flow_lp(&g, s.result, s.console.log, true);
+    const auto lines = lines_of(s.console.sink.text());
+
+    // One capacity line per vertex comes first.
+    EXPECT_EQ(lines[0],
+              "(0,0) = 0 ; (0,1) = 0 ; (0,2) = 0 ; (0,3) = 0 ; (0,4) = 0 ; (0,5) = 0 ; "
+              "(0,6) = 50 ; ");
+    EXPECT_EQ(lines[6],
+              "(6,0) = 0 ; (6,1) = 1000 ; (6,2) = 0 ; (6,3) = 0 ; (6,4) = 0 ; "
+              "(6,5) = 0 ; (6,6) = 0 ; ");
+    EXPECT_EQ(lines[7], "");
+    EXPECT_EQ(lines[8], "** TIMER : Problème LP formulé -> 0 s.");
+    EXPECT_EQ(lines[10], "** TIMER : Problème LP résolu -> 0 s.");
+    // Then the flow listing: n lines per commodity, an empty line after each.
+    const int listing = 12;
+    for (int w = 0; w < commodity_count; ++w) {
+        for (int u = 0; u < n; ++u) {
+            std::ostringstream expected;
+            for (int v = 0; v < n; ++v) {
+                expected << "x_{" << u << "," << v << "}^" << w << " = " << s.result.flow[w][u][v]
+                         << "\t";
+            }
+            EXPECT_EQ(lines[listing + w * (n + 1) + u], expected.str());
+        }
+        EXPECT_EQ(lines[listing + w * (n + 1) + n], "");
+    }
+    EXPECT_NE(lines[listing + 0 * (n + 1) + 0].find("x_{0,6}^0 = 50\t"), std::string::npos);
+    const int after = listing + commodity_count * (n + 1) + 1;
+    EXPECT_EQ(lines[after], "** TIMER : Plongement trouvé -> 0 s.");
+    EXPECT_EQ(lines[after + 2], "** Plongement (ligne : coordonnées, colonne : sommets) **");
+    EXPECT_EQ(lines[lines.size() - 6], "****************************");
+    EXPECT_EQ(lines[lines.size() - 5], "maxflow = 0.2");
+}
+
+TEST(SolveFlowLp, NullGraphOnlyStoresTheReference) {
+    FlowResult result;
+    result.vertex_count = 3;
+    FrozenConsole console;
+    solve_flow_lp(nullptr, result, console.log, true);
+    EXPECT_EQ(result.graph, nullptr);
+    EXPECT_EQ(result.vertex_count, 3);
+    EXPECT_TRUE(console.sink.text().empty());
+}

@@ -1,0 +1,130 @@
+// Solves the same concurrent-flow problems with GLPK, formulated on arcs
+// rather than on vertex pairs, and compares λ.
+#include <glpk.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "common/random_source.h"
+#include "flow/commodities.h"
+#include "flow/flow_lp.h"
+#include "tests/flow/flow_test_support.h"
+
+namespace {
+
+struct Arc {
+    int tail;
+    int head;
+    double capacity;
+};
+
+// Every directed edge is one arc; an undirected edge is two opposite arcs of
+// the same capacity.
+std::vector<Arc> arcs_of(const Graph& g) {
+    std::vector<Arc> arcs;
+    const int n = g.vertex_count();
+    for (int u = 0; u < n; ++u) {
+        for (int v = 0; v < n; ++v) {
+            const auto& row = g.matrix()[u];
+            if (row[v].present) {
+                arcs.push_back({u, v, row[v].capacity});
+                if (!g.directed()) {
+                    arcs.push_back({v, u, row[v].capacity});
+                }
+            }
+        }
+    }
+    return arcs;
+}
+
+// max λ such that each present commodity routes λ × demand on the arcs,
+// sharing capacities.
+double glpk_concurrent_flow(const Graph& g) {
+    const int n = g.vertex_count();
+    const std::vector<Arc> arcs = arcs_of(g);
+    const int m = static_cast<int>(arcs.size());
+
+    glp_prob* lp = glp_create_prob();
+    glp_set_obj_dir(lp, GLP_MAX);
+    // Columns: f[w][a] = 1 + w * m + a, then λ.
+    const int lambda = commodity_count * m + 1;
+    glp_add_cols(lp, lambda);
+    for (int c = 1; c <= lambda; ++c) {
+        glp_set_col_bnds(lp, c, GLP_LO, 0.0, 0.0);
+    }
+    glp_set_obj_coef(lp, lambda, 1.0);
+
+    std::vector<int> ia(1), ja(1);
+    std::vector<double> ar(1);
+    auto entry = [&](int row, int column, double value) {
+        ia.push_back(row);
+        ja.push_back(column);
+        ar.push_back(value);
+    };
+    for (int a = 0; a < m; ++a) {
+        const int row = glp_add_rows(lp, 1);
+        glp_set_row_bnds(lp, row, GLP_UP, 0.0, arcs[a].capacity);
+        for (int w = 0; w < commodity_count; ++w) {
+            entry(row, 1 + w * m + a, 1.0);
+        }
+    }
+    for (int w = 0; w < commodity_count; ++w) {
+        if (!commodity_present(w, n)) {
+            for (int a = 0; a < m; ++a) {
+                glp_set_col_bnds(lp, 1 + w * m + a, GLP_FX, 0.0, 0.0);
+            }
+            continue;
+        }
+        for (int v = 0; v < n; ++v) {
+            if (v == commodity_source(w)) {
+                continue;
+            }
+            const int row = glp_add_rows(lp, 1);
+            // Net inflow: 0 at transit vertices, at least λ × demand at the sink.
+            if (v == commodity_sink(w)) {
+                glp_set_row_bnds(lp, row, GLP_LO, 0.0, 0.0);
+                entry(row, lambda, -static_cast<double>(commodity_demand[w]));
+            } else {
+                glp_set_row_bnds(lp, row, GLP_FX, 0.0, 0.0);
+            }
+            for (int a = 0; a < m; ++a) {
+                if (arcs[a].head == v) {
+                    entry(row, 1 + w * m + a, 1.0);
+                }
+                if (arcs[a].tail == v) {
+                    entry(row, 1 + w * m + a, -1.0);
+                }
+            }
+        }
+    }
+    glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+    glp_smcp parameters;
+    glp_init_smcp(&parameters);
+    parameters.msg_lev = GLP_MSG_OFF;
+    const int error = glp_simplex(lp, &parameters);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(glp_get_status(lp), GLP_OPT);
+    const double value = glp_get_obj_val(lp);
+    glp_delete_prob(lp);
+    return value;
+}
+
+}  // namespace
+
+TEST(GlpkCrossCheck, MaxflowAgreesOnRandomGraphs) {
+    seed_random(77);
+    for (int trial = 0; trial < 30; ++trial) {
+        const int n = trial < 4 ? 2 + trial : 6 + trial % 15;
+        const bool directed = trial % 2 == 0;
+        const int edges = (trial % 3 + 2) * n;
+        const Graph g = random_graph(n, edges, directed, 4000 + trial);
+        FrozenConsole console;
+        FlowResult result;
+        solve_flow_lp(&g, result, console.log, false);
+        const double expected = glpk_concurrent_flow(g);
+        EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1.0, std::abs(expected)))
+            << "trial " << trial << ": n = " << n << (directed ? " directed" : " undirected");
+        EXPECT_TRUE(is_feasible_flow(g, result)) << "trial " << trial;
+    }
+}
