@@ -29,10 +29,6 @@ using RenderbufferStorage = void (*)(GLenum, GLenum, GLsizei, GLsizei);
 using FramebufferRenderbuffer = void (*)(GLenum, GLenum, GLenum, GLuint);
 using CheckFramebufferStatus = GLenum (*)(GLenum);
 
-// Displays initialised by live renderers: EGL does not count initialisations,
-// so the display is terminated only when the last renderer goes.
-int live_renderers = 0;
-
 bool has_word(const char* list, const char* word) {
     if (list == nullptr) {
         return false;
@@ -158,10 +154,10 @@ struct OffscreenRenderer::Context {
             eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
             eglDestroyContext(display, context);
         }
-        if (display != EGL_NO_DISPLAY && --live_renderers == 0) {
-            eglTerminate(display);
-            eglReleaseThread();
-        }
+        // The display stays initialised: EGL hands every caller in the
+        // process the same display and does not count initialisations, so
+        // terminating it here could pull it from under another user. It
+        // also keeps the driver loaded for the next renderer.
     }
 };
 
@@ -191,7 +187,6 @@ std::unique_ptr<OffscreenRenderer> OffscreenRenderer::create(std::string* error)
         context->display = EGL_NO_DISPLAY;
         return fail("cannot initialise the surfaceless EGL display");
     }
-    ++live_renderers;
     const char* display_extensions = eglQueryString(context->display, EGL_EXTENSIONS);
     if (!has_word(display_extensions, "EGL_KHR_surfaceless_context")) {
         return fail("EGL cannot make a context current without a surface");
