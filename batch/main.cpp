@@ -2,7 +2,9 @@
 // Open command does, and prints the console to standard output.
 //
 // Exit status: 0 when the graph was loaded, 1 when the load failed (the error
-// box's caption and text go to standard error), 2 for a bad command line.
+// box's caption and text go to standard error), 2 for a bad command line, 3
+// when the graph was loaded but the picture asked for with --png could not
+// be made.
 
 #include <iostream>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "batch/batch_options.h"
 #include "batch/json_report.h"
+#include "batch/png_export.h"
 #include "common/random_source.h"
 #include "shell/console_log.h"
 #include "shell/load_graph.h"
@@ -69,6 +72,13 @@ int main(int argc, char** argv) {
         std::cout << graph_report(state, log)
                          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n';
+    }
+    if (!options->png_path.empty()) {
+        std::string png_error;
+        if (!export_png(*options, state, png_error)) {
+            std::cerr << "tarvessa-batch: " << png_error << '\n';
+            return 3;
+        }
     }
     return 0;
 }

@@ -234,7 +234,9 @@ TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
 
 TEST(TarvessaBatch, CommandLineErrorsAndHelp) {
     Scratch scratch;
-    const std::string usage = "usage: tarvessa-batch [--verbose] [--seed N] [--json] FILE.gr\n";
+    const std::string usage =
+        "usage: tarvessa-batch [--verbose] [--seed N] [--json] [--png FILE [--size WxH] [--flow] "
+        "[--2d]] FILE.gr\n";
     for (const std::string args : {"", "--seed", "--seed abc x.gr", "--seed -1 x.gr",
                                    "--seed 4294967296 x.gr", "--frobnicate x.gr", "a.gr b.gr"}) {
         const RunResult run = scratch.batch(args);
