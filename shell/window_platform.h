@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+
+class ConsoleSink;
+
+// A point on the screen, in pixels.
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+
+    bool operator==(const ScreenPoint&) const = default;
+};
+
+// A rectangle on the screen: left and top inside, right and bottom just
+// outside.
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// What the main window's logic needs of the window system. The Qt layer
+// implements it for the real program, a fake one in the tests.
+class WindowPlatform {
+  public:
+    virtual ~WindowPlatform() = default;
+
+    // Sets the main window's title.
+    virtual void set_title(const std::string& title) = 0;
+    // Shows an error box owned by the main window and returns once the user
+    // has dismissed it.
+    virtual void show_error(const std::string& caption, const std::string& text) = 0;
+    // Shows or clears the check mark of a menu command.
+    virtual void set_menu_check(int command, bool checked) = 0;
+    // Shows the open-file dialog and returns at once; the answer arrives
+    // later through MainWindowLogic::on_open_dialog_answer.
+    virtual void start_open_dialog() = 0;
+    // Shows the about box and returns at once.
+    virtual void show_about() = 0;
+    // Ends the program, once the current event is handled, with `status`.
+    virtual void quit(int status) = 0;
+
+    // Whether the letter key `letter` (upper case) is held down now.
+    virtual bool is_key_held(char letter) = 0;
+    virtual ScreenPoint cursor_position() = 0;
+    virtual void set_cursor_position(ScreenPoint point) = 0;
+    // Hides or shows the cursor; either call may be repeated.
+    virtual void set_cursor_hidden(bool hidden) = 0;
+    // The main window's outer rectangle on the screen.
+    virtual ScreenRect main_window_rect() = 0;
+    // Shows or stops showing the busy cursor; either call may be repeated.
+    virtual void set_busy(bool busy) = 0;
+
+    // Where the console's lines go: the console panel.
+    virtual ConsoleSink& console_sink() = 0;
+};
