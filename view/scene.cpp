@@ -138,6 +138,9 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
 }
 
 void SceneRenderer::draw_vertex(const SceneInput& input, const ViewSettings& settings, int i) {
+    if (sphere_quadric_ == nullptr) {
+        return;  // GLU could not allocate it
+    }
     const Graph& graph = *input.graph;
     const Vector3 p = scaled_position(input, settings, i);
     glPushMatrix();
@@ -155,7 +158,7 @@ void SceneRenderer::draw_edge(const SceneInput& input, const ViewSettings& setti
     const Vector3 a = scaled_position(input, settings, i);
     const std::optional<SegmentOrientation> o =
         orient_segment(a, scaled_position(input, settings, j));
-    if (!o) {
+    if (!o || cylinder_quadric_ == nullptr) {
         return;
     }
     glPushMatrix();

@@ -39,6 +39,7 @@ struct SceneInput {
 //
 // Construct and destroy it with the GL context that it draws into current:
 // the quadrics are made in the constructor and released in the destructor.
+// Should GLU fail to make one, the spheres or cylinders are left out.
 class SceneRenderer {
   public:
     SceneRenderer();
