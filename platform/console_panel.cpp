@@ -1,0 +1,63 @@
+#include "platform/console_panel.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+ConsolePanel::ConsolePanel() : text_area_(new QPlainTextEdit(this)) {
+    setWindowTitle(QStringLiteral("Console"));
+    setModal(false);
+    text_area_->setReadOnly(true);
+    text_area_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text_area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_area_->setUndoRedoEnabled(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->addWidget(text_area_);
+    resize(407, 471);
+}
+
+void ConsolePanel::show_beside(int client_width) {
+    move(client_width + 60, 50);
+    show();
+}
+
+void ConsolePanel::append(std::string_view text) {
+    QTextCursor end(text_area_->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    text_area_->moveCursor(QTextCursor::End);
+    show_last_line();
+    paint_now();
+}
+
+void ConsolePanel::clear() {
+    text_area_->clear();
+    paint_now();
+}
+
+QString ConsolePanel::text() const {
+    return text_area_->toPlainText();
+}
+
+void ConsolePanel::show_last_line() {
+    // The caret sits at the start of the empty line after the text: the view
+    // follows it down and back to the left edge.
+    QScrollBar* vertical = text_area_->verticalScrollBar();
+    vertical->setValue(vertical->maximum());
+    text_area_->horizontalScrollBar()->setValue(0);
+}
+
+void ConsolePanel::paint_now() {
+    // A load runs on this thread and keeps it from its event loop until it
+    // ends: paint synchronously rather than wait for the loop. Running the
+    // loop here instead could start another command in the middle of the
+    // load.
+    if (isVisible()) {
+        text_area_->viewport()->repaint();
+        text_area_->verticalScrollBar()->repaint();
+        text_area_->horizontalScrollBar()->repaint();
+    }
+}

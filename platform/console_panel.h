@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+#include <string_view>
+
+#include "shell/console_log.h"
+
+class QPlainTextEdit;
+
+// The console panel: a window of its own beside the main window, holding the
+// console's text in a read-only area that scrolls both ways and does not
+// wrap lines. Closing it (close box or Escape) only hides it; the text keeps
+// growing behind it.
+class ConsolePanel : public QDialog, public ConsoleSink {
+  public:
+    ConsolePanel();
+
+    // Shows the panel with its left edge `client_width` + 60 pixels from the
+    // screen's left and its top 50 pixels down, to the right of the main
+    // window.
+    void show_beside(int client_width);
+
+    // Appends at the very end, scrolls to it and paints it at once, even
+    // while the window's thread is busy with a load.
+    void append(std::string_view text) override;
+    void clear() override;
+
+    // The whole text, as shown.
+    QString text() const;
+    QPlainTextEdit* text_area() const { return text_area_; }
+
+  private:
+    void show_last_line();
+    void paint_now();
+
+    QPlainTextEdit* text_area_;
+};

@@ -1,0 +1,116 @@
+#include "platform/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "platform/gl_view.h"
+#include "shell/commands.h"
+#include "shell/main_window_logic.h"
+
+namespace {
+
+bool is_letter(int key) {
+    return key >= Qt::Key_A && key <= Qt::Key_Z;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowLogic& logic) : logic_(logic), view_(new GlView(logic, this)) {
+    setWindowTitle(QStringLiteral("Quillmere"));
+    // White behind the view while it has not drawn yet; the menu bar keeps
+    // the usual colours.
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    setCentralWidget(view_);
+    build_menu();
+    menuBar()->setPalette(QPalette());
+}
+
+void MainWindow::build_menu() {
+    for (const Menu& menu : main_menu()) {
+        QMenu* drop_down = menuBar()->addMenu(QString::fromUtf8(menu.title));
+        for (const MenuItem& item : menu.items) {
+            if (item.is_separator()) {
+                drop_down->addSeparator();
+                continue;
+            }
+            // The text after the tab shows as the shortcut, as written.
+            QAction* action = drop_down->addAction(QString::fromUtf8(item.text));
+            const int command = item.command;
+            if (item.checkable) {
+                action->setCheckable(true);
+                action->setChecked(logic_.command_checked(command));
+            }
+            connect(action, &QAction::triggered, this, [this, command] {
+                logic_.on_command(command);
+                // The logic sets the check mark; a checkable action has
+                // already flipped its own, which agrees with it.
+            });
+            actions_[command] = action;
+        }
+    }
+    for (const Accelerator& accelerator : accelerators()) {
+        QAction* target = action(accelerator.command);
+        if (target == nullptr) {
+            continue;
+        }
+        // With the keypad modifier the shortcut answers to the keypad's digit
+        // only; the main row's digit does not match it.
+        const Qt::KeyboardModifiers modifiers =
+            accelerator.keypad ? (Qt::ControlModifier | Qt::KeypadModifier) : Qt::ControlModifier;
+        target->setShortcut(QKeySequence(QKeyCombination(modifiers, Qt::Key(accelerator.key))));
+        // Like the menu, the shortcuts work from the console panel too; a
+        // modal dialog of the main window still blocks them.
+        target->setShortcutContext(Qt::ApplicationShortcut);
+    }
+}
+
+QAction* MainWindow::action(int command) const {
+    const auto found = actions_.find(command);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Escape) {
+        logic_.on_key_down(WindowKey::escape);
+    } else if (key == Qt::Key_F2) {
+        // Holding F2 toggles once, not at the keyboard's repeat rate.
+        if (!event->isAutoRepeat()) {
+            logic_.on_key_down(WindowKey::f2);
+        }
+    } else {
+        if (is_letter(key) && !event->isAutoRepeat()) {
+            held_keys_.insert(key);
+        }
+        logic_.on_key_down(WindowKey::other);
+    }
+    event->accept();
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) {
+        held_keys_.erase(event->key());
+    }
+    event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        // The releases of keys held now would go to the other window.
+        held_keys_.clear();
+        logic_.on_focus_lost();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The window stays until the program ends.
+    event->ignore();
+    logic_.on_close();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <set>
+
+class GlView;
+class MainWindowLogic;
+class QAction;
+
+// The main window: the menu bar built from the command tables with their
+// shortcuts, the GL view filling the rest, and the translation of the
+// window's events (keys, focus, close) into calls to the logic.
+class MainWindow : public QMainWindow {
+  public:
+    explicit MainWindow(MainWindowLogic& logic);
+
+    GlView* view() const { return view_; }
+    // The menu action of `command`, or null for an unknown id.
+    QAction* action(int command) const;
+
+    // Whether the letter key (Qt::Key_A … Qt::Key_Z) is held down, as far as
+    // this window has seen its presses and releases since it last had the
+    // focus.
+    bool is_key_held(int qt_key) const { return held_keys_.count(qt_key) > 0; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void build_menu();
+
+    MainWindowLogic& logic_;
+    GlView* view_;
+    std::map<int, QAction*> actions_;
+    std::set<int> held_keys_;
+};

@@ -1,0 +1,22 @@
+// Runs the window tests inside one QApplication when an X display can be
+// opened; without one every test skips itself.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSurfaceFormat>
+#include <memory>
+
+#include "platform/gl_view.h"
+#include "tests/platform/display_probe.h"
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    std::unique_ptr<QApplication> app;
+    if (display_available()) {
+        QSurfaceFormat::setDefaultFormat(view_surface_format());
+        app = std::make_unique<QApplication>(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+    return RUN_ALL_TESTS();
+}

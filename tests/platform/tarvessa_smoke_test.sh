@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Drives the real tarvessa from outside, as a user would, with xdotool.
+#
+#   tarvessa_smoke_test.sh TARVESSA EXAMPLES_DIR load
+#       open a graph through Ctrl+O and the dialog (typing its path), check
+#       the title, quit with Escape: exit status 0.
+#   tarvessa_smoke_test.sh TARVESSA EXAMPLES_DIR no_gl
+#       without OpenGL on the display the program shows its critical error
+#       box; once dismissed, it ends with status 1.
+#
+# Exits 77 (skipped) when there is no X display or no xdotool.
+set -uo pipefail
+
+tarvessa=$(realpath "$1")
+examples=$(realpath "$2")
+mode=$3
+
+if [ -z "${DISPLAY:-}" ] || ! command -v xdotool > /dev/null; then
+    echo "no X display or no xdotool: skipped"
+    exit 77
+fi
+
+fail() {
+    echo "FAIL: $*"
+    kill "$pid" 2> /dev/null
+    exit 1
+}
+
+# Prints the id of the first window whose name matches the regex $1,
+# waiting up to $2 seconds.
+wait_for_window() {
+    local deadline=$((SECONDS + $2)) id
+    while [ $SECONDS -lt $deadline ]; do
+        id=$(xdotool search --onlyvisible --name "$1" 2> /dev/null | head -n 1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits up to $1 seconds for the program to end and sets `status` to its
+# exit status.
+wait_for_exit() {
+    local deadline=$((SECONDS + $1))
+    while kill -0 "$pid" 2> /dev/null; do
+        if [ $SECONDS -ge $deadline ]; then
+            return 1
+        fi
+        sleep 0.1
+    done
+    wait "$pid"
+    status=$?
+}
+
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+case $mode in
+load)
+    path=$examples/ring.gr
+    # Started from the examples, as scripts/run.sh does.
+    (cd "$examples" && exec "$tarvessa") > "$log" 2>&1 &
+    pid=$!
+    main=$(wait_for_window '^Quillmere$' 20) || fail "no main window"
+    wait_for_window '^Console$' 5 > /dev/null || fail "no console panel"
+    xdotool windowfocus --sync "$main"
+    xdotool key --clearmodifiers ctrl+o
+    dialog=$(wait_for_window '^Ouvrir$' 10) || fail "no open dialog"
+    xdotool windowfocus --sync "$dialog"
+    xdotool type --delay 20 "$path"
+    sleep 0.5
+    xdotool key Return
+    wait_for_window "^Quillmere - \\[$path\\]\$" 20 > /dev/null ||
+        fail "title after the load: $(xdotool getwindowname "$main")"
+    # Escape goes to the main window, which has the focus back.
+    sleep 0.5
+    xdotool key Escape
+    wait_for_exit 10 || fail "still running after Escape"
+    [ "$status" = 0 ] || fail "exit status $status after Escape"
+    ;;
+no_gl)
+    (cd "$examples" && QT_XCB_GL_INTEGRATION=none exec "$tarvessa") > "$log" 2>&1 &
+    pid=$!
+    box=$(wait_for_window '^Erreur critique !$' 20) || fail "no error box"
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
+    wait_for_exit 10 || fail "still running after the box"
+    [ "$status" = 1 ] || fail "exit status $status without OpenGL"
+    ;;
+*)
+    echo "unknown mode $mode"
+    exit 2
+    ;;
+esac
+echo "ok"
