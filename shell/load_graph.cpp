@@ -87,13 +87,15 @@ LoadOutcome load_graph_file(const std::string& path, ConsoleLog& log, bool verbo
             std::unique_ptr<Graph> graph = build_graph(grammar->description, log, verbose);
             std::vector<Vector3> positions;
             place_vertices(*graph, positions);
-            state.current_graph = std::move(graph);
-            state.display_positions = std::move(positions);
             log.log_timer(timer_label_placement);
             reporter.set_title(loaded_window_title(path));
             log.append_line("**");
             log.append_line(loaded_success_line(path));
             log.append_line("**");
+            // Nothing draws during the load, so the graph and its positions can
+            // become current together, once nothing else can fail.
+            state.current_graph = std::move(graph);
+            state.display_positions = std::move(positions);
         }
     } catch (const EUnknownOption& error) {
         outcome = LoadOutcome::unknown_option;

@@ -5,6 +5,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,7 +30,16 @@ class FakeReporter : public LoadReporter {
     void show_error(const std::string& caption, const std::string& text) override {
         errors.push_back({caption, text});
     }
-    void set_title(const std::string& t) override { titles.push_back(t); }
+    void set_title(const std::string& t) override {
+        if (title_error) {
+            title_error();
+        }
+        titles.push_back(t);
+    }
+
+    // Thrown from set_title, the last step that can fail, to stand for an
+    // error late in the load.
+    std::function<void()> title_error;
 
     std::vector<ErrorBox> errors;
     std::vector<std::string> titles;
@@ -239,4 +251,17 @@ TEST_F(LoadGraphTest, HugeVertexNumberIsRefusedAtOnce) {
     expect_failure(outcome, LoadOutcome::refused, "Erreur de lecture du fichier",
                    heading + "Le graphe a 100000000 sommets ; le maximum est de " +
                        std::to_string(max_vertex_count) + " sommets.");
+}
+
+TEST_F(LoadGraphTest, ErrorsLateInTheLoadLeaveNoGraph) {
+    load_previous();
+    const std::string path = write("late.gr", "0 -> 1, 2;");
+    reporter_.title_error = [] { throw std::bad_alloc(); };
+    expect_failure(load(path), LoadOutcome::build_failed, "Erreur de lecture du fichier",
+                   heading + "Mémoire insuffisante pour construire le graphe.");
+
+    reporter_.errors.clear();
+    reporter_.title_error = [] { throw std::runtime_error("disque plein"); };
+    expect_failure(load(path), LoadOutcome::build_failed, "Erreur de lecture du fichier",
+                   heading + "Le graphe n'a pas pu être construit.\ndisque plein");
 }
