@@ -265,3 +265,12 @@ TEST_F(LoadGraphTest, ErrorsLateInTheLoadLeaveNoGraph) {
     expect_failure(load(path), LoadOutcome::build_failed, "Erreur de lecture du fichier",
                    heading + "Le graphe n'a pas pu être construit.\ndisque plein");
 }
+
+TEST_F(LoadGraphTest, ReadErrorAfterOpeningIsNotTakenForAnEmptyFile) {
+    // Reading this file fails at once although it opens; a short text would
+    // otherwise parse as an empty graph and be reported as loaded.
+    load_previous();
+    expect_failure(load("/proc/self/mem"), LoadOutcome::read_failed, "Erreur de lecture du fichier",
+                   heading + "Le fichier n'a pas pu être lu jusqu'au bout.");
+    EXPECT_EQ(sink_.text(), separators);
+}
