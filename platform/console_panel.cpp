@@ -1,5 +1,6 @@
 #include "platform/console_panel.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -40,6 +41,14 @@ void ConsolePanel::clear() {
 
 QString ConsolePanel::text() const {
     return text_area_->toPlainText();
+}
+
+void ConsolePanel::keyPressEvent(QKeyEvent* event) {
+    if (shortcuts_ && shortcuts_(*event)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void ConsolePanel::show_last_line() {

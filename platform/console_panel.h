@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string_view>
 
 #include "shell/console_log.h"
@@ -25,13 +26,23 @@ class ConsolePanel : public QDialog, public ConsoleSink {
     void append(std::string_view text) override;
     void clear() override;
 
+    // Offers every key press that the text area leaves to `shortcuts`
+    // first, which returns whether it ran a command for it.
+    void set_shortcut_handler(std::function<bool(const QKeyEvent&)> shortcuts) {
+        shortcuts_ = std::move(shortcuts);
+    }
+
     // The whole text, as shown.
     QString text() const;
     QPlainTextEdit* text_area() const { return text_area_; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void show_last_line();
     void paint_now();
 
     QPlainTextEdit* text_area_;
+    std::function<bool(const QKeyEvent&)> shortcuts_;
 };

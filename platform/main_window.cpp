@@ -1,6 +1,7 @@
 #include "platform/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -56,18 +57,44 @@ void MainWindow::build_menu() {
     }
     for (const Accelerator& accelerator : accelerators()) {
         QAction* target = action(accelerator.command);
-        if (target == nullptr) {
+        // The keypad's digits are matched by keypad_command instead: on X11,
+        // Qt's shortcut matching drops the keypad modifier of a key press,
+        // so a keypad shortcut would never fire and one without the modifier
+        // would fire for the main row's digit too.
+        if (target == nullptr || accelerator.keypad) {
             continue;
         }
-        // With the keypad modifier the shortcut answers to the keypad's digit
-        // only; the main row's digit does not match it.
-        const Qt::KeyboardModifiers modifiers =
-            accelerator.keypad ? (Qt::ControlModifier | Qt::KeypadModifier) : Qt::ControlModifier;
-        target->setShortcut(QKeySequence(QKeyCombination(modifiers, Qt::Key(accelerator.key))));
+        target->setShortcut(
+            QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(accelerator.key))));
         // Like the menu, the shortcuts work from the console panel too; a
         // modal dialog of the main window still blocks them.
         target->setShortcutContext(Qt::ApplicationShortcut);
     }
+}
+
+int keypad_command(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers modifiers =
+        event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
+                             Qt::MetaModifier | Qt::KeypadModifier);
+    if (modifiers != (Qt::ControlModifier | Qt::KeypadModifier)) {
+        return 0;
+    }
+    for (const Accelerator& accelerator : accelerators()) {
+        if (accelerator.keypad && event.key() == accelerator.key) {
+            return accelerator.command;
+        }
+    }
+    return 0;
+}
+
+bool MainWindow::run_keypad_shortcut(const QKeyEvent& event) {
+    const int command = keypad_command(event);
+    // A modal dialog blocks the shortcuts, as it blocks the menu.
+    if (command == 0 || QApplication::activeModalWidget() != nullptr) {
+        return false;
+    }
+    logic_.on_command(command);
+    return true;
 }
 
 QAction* MainWindow::action(int command) const {
@@ -77,7 +104,9 @@ QAction* MainWindow::action(int command) const {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    if (key == Qt::Key_Escape) {
+    if (run_keypad_shortcut(*event)) {
+        // Handled as a command.
+    } else if (key == Qt::Key_Escape) {
         logic_.on_key_down(WindowKey::escape);
     } else if (key == Qt::Key_F2) {
         // Holding F2 toggles once, not at the keyboard's repeat rate.

@@ -7,6 +7,12 @@
 class GlView;
 class MainWindowLogic;
 class QAction;
+class QKeyEvent;
+
+// The command of the Ctrl + keypad digit shortcut that `event` presses, or 0.
+// The same digit of the main row, or the keypad's key without Num Lock (an
+// arrow then), gives 0.
+int keypad_command(const QKeyEvent& event);
 
 // The main window: the menu bar built from the command tables with their
 // shortcuts, the GL view filling the rest, and the translation of the
@@ -23,6 +29,11 @@ class MainWindow : public QMainWindow {
     // this window has seen its presses and releases since it last had the
     // focus.
     bool is_key_held(int qt_key) const { return held_keys_.count(qt_key) > 0; }
+
+    // Runs the command of a Ctrl + keypad digit shortcut pressed in this
+    // window or in the console panel. Returns false, doing nothing, for any
+    // other key or while a modal dialog is up.
+    bool run_keypad_shortcut(const QKeyEvent& event);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -13,6 +13,8 @@
 #include "platform/gl_view.h"
 
 QtPlatform::QtPlatform() : logic_(*this), window_(logic_) {
+    console_.set_shortcut_handler(
+        [this](const QKeyEvent& event) { return window_.run_keypad_shortcut(event); });
     window_.view()->set_failure_handler([this] {
         show_start_failure();
         quit(1);
