@@ -40,6 +40,9 @@ class EGraphRefused {
         // The number in the text of `option` does not fit a float. `vertex`
         // as above; `group` is the 1-based edge statement of a "cap".
         float_overflow,
+        // A "cap" text holds a negative number: `option`, `text`, `group` as
+        // above. A negative capacity has no meaning for a flow or a cut.
+        negative_capacity,
         // `number` vertices, more than `max_vertex_count`.
         too_many_vertices,
     };
@@ -78,12 +81,14 @@ std::optional<bool> extract_nonzero_integer(std::string_view text);
 // from get_node_option (adding empty node entries to the description). Edge
 // groups are applied so that the first group in file order wins a cell; a
 // group's capacity is its "cap" text read as a float (".1" when absent, 0 when
-// the text holds no number); pairs (v, v) are skipped. The graph is directed
+// the text holds no number); pairs (v, v) are skipped, and a number repeated
+// in a list is applied once. The graph is directed
 // when "directed" reads as a non-zero integer.
 //
 // Throws EGraphRefused, before the matrix exists and before anything is
 // logged, for: a node number that overflowed, a negative vertex number, more
 // than max_vertex_count vertices, a "size"/"x"/"y"/"z" text with no number, a
-// "directed" text with no integer, and any number that overflows a float.
+// "directed" text with no integer, a negative "cap", and any number that
+// overflows a float.
 // Memory exhaustion passes through as std::bad_alloc.
 std::unique_ptr<Graph> build_graph(GraphDescription& description, ConsoleLog& log, bool verbose);

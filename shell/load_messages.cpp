@@ -58,6 +58,10 @@ std::string refusal_text(const EGraphRefused& refusal) {
             text << option_place(refusal) << " vaut \"" << refusal.text
                  << "\", un nombre trop grand.";
             break;
+        case EGraphRefused::Reason::negative_capacity:
+            text << option_place(refusal) << " vaut \"" << refusal.text
+                 << "\" ; une capacité ne peut pas être négative.";
+            break;
         case EGraphRefused::Reason::too_many_vertices:
             text << "Le graphe a " << refusal.number << " sommets ; le maximum est de "
                  << max_vertex_count << " sommets.";

@@ -222,13 +222,13 @@ TEST(BuildGraph, CapacityTextsFollowTheExtractionRule) {
     GraphDescription d = directed_description();
     d.edge_groups.push_back(group({0}, 1, {1}, {{"cap", "abc"}}));   // no number: 0
     d.edge_groups.push_back(group({1}, 1, {2}, {{"cap", "12kg"}}));  // number then text
-    d.edge_groups.push_back(group({2}, 1, {3}, {{"cap", "-1.5"}}));  // negative kept
+    d.edge_groups.push_back(group({2}, 1, {3}, {{"cap", " 2.5e1"}}));  // leading blank
     const auto built = build(d);
     const Graph& g = *built->graph;
     EXPECT_TRUE(g.cell(0, 1).present);
     EXPECT_EQ(g.cell(0, 1).capacity, 0.0f);
     EXPECT_EQ(g.cell(1, 2).capacity, 12.0f);
-    EXPECT_EQ(g.cell(2, 3).capacity, -1.5f);
+    EXPECT_EQ(g.cell(2, 3).capacity, 25.0f);
 }
 
 TEST(BuildGraph, OptionsTheBuilderDoesNotReadChangeNothing) {
