@@ -28,8 +28,8 @@ std::optional<std::ifstream> open_file(const std::string& path) {
     return file;
 }
 
-// The whole content as text: every CR LF pair becomes one LF, as a text-mode
-// read does; a lone CR stays. Returns nothing on a read error.
+// The whole content as text, CR LF pairs read as LF. Returns nothing on a
+// read error.
 std::optional<std::string> read_text(std::ifstream& file) {
     std::string raw;
     char buffer[1 << 16];
@@ -39,6 +39,12 @@ std::optional<std::string> read_text(std::ifstream& file) {
     if (file.bad()) {
         return std::nullopt;
     }
+    return text_mode_newlines(raw);
+}
+
+}  // namespace
+
+std::string text_mode_newlines(std::string_view raw) {
     std::string text;
     text.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -49,8 +55,6 @@ std::optional<std::string> read_text(std::ifstream& file) {
     }
     return text;
 }
-
-}  // namespace
 
 LoadOutcome load_graph_file(const std::string& path, ConsoleLog& log, bool verbose,
                             LoadReporter& reporter, LoadedGraph& state) {

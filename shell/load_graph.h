@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/vector3.h"
@@ -35,6 +36,10 @@ enum class LoadOutcome {
     refused,         // a description that cannot become a graph here
     build_failed,    // memory ran out, or another error, while building
 };
+
+// The bytes of a file as a text-mode read gives them: every CR LF pair becomes
+// one LF; a lone CR, and every other byte, stays as it is.
+std::string text_mode_newlines(std::string_view raw);
 
 // Loads the .gr file at `path` (UTF-8) and makes it the current graph.
 //

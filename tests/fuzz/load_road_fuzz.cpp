@@ -1,0 +1,241 @@
+// libFuzzer harness of the load road without a window: the bytes of a file
+// go through the text-mode read, the parse, the build (flow program,
+// embedding, cut) and the placement, exactly as a load does, and every
+// failure the program reports to the user is accepted as an answer. Anything
+// else — a crash, undefined behaviour, a leak, an exception the load would
+// only show as "could not be built", or a result that breaks the invariants
+// checked below — is a finding.
+//
+// Builds of more than `max_fuzzed_vertices` vertices are skipped so that each
+// run stays fast; descriptions the builder refuses before allocating anything
+// (too many vertices, bad numbers) still go through it.
+
+#include <lpsolve/lp_lib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/random_source.h"
+#include "flow/commodities.h"
+#include "flow/flow_result.h"
+#include "graph/graph_builder.h"
+#include "grformat/gram_graph.h"
+#include "shell/console_log.h"
+#include "shell/load_graph.h"
+#include "shell/load_messages.h"
+#include "view/placement.h"
+
+namespace {
+
+constexpr std::int64_t max_fuzzed_vertices = 40;
+
+// The console's text is thrown away; only its making is exercised.
+class NullSink : public ConsoleSink {
+  public:
+    void append(std::string_view text) override { bytes_ += text.size(); }
+    void clear() override { bytes_ = 0; }
+
+  private:
+    std::size_t bytes_ = 0;
+};
+
+[[noreturn]] void fail(const char* what) {
+    std::fprintf(stderr, "load road invariant broken: %s\n", what);
+    std::abort();
+}
+
+void check(bool condition, const char* what) {
+    if (!condition) {
+        fail(what);
+    }
+}
+
+// A user-visible text must be valid UTF-8 (the window shows it as such).
+bool is_utf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t extra = 0;
+        if (c < 0x80) {
+            extra = 0;
+        } else if ((c & 0xE0) == 0xC0 && c >= 0xC2) {
+            extra = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+        } else if ((c & 0xF8) == 0xF0 && c <= 0xF4) {
+            extra = 3;
+        } else {
+            return false;
+        }
+        if (i + extra >= text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k <= extra; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+void check_message(const std::string& text) {
+    check(text.rfind(read_error_heading, 0) == 0, "an error text starts with the heading");
+    check(is_utf8(text), "an error text is UTF-8");
+}
+
+// The model's invariants and the result's shape and honesty.
+void check_graph(const Graph& graph, std::int64_t n, const std::vector<Vector3>& placed) {
+    check(graph.vertex_count() == n, "vertex count is node_count");
+    check(graph.sizes().size() == static_cast<std::size_t>(n), "one size per vertex");
+    check(graph.positions().size() == static_cast<std::size_t>(n), "one position per vertex");
+    check(placed.size() == static_cast<std::size_t>(n), "one display position per vertex");
+    bool capacities_usable = true;
+    double largest_capacity = 0.0;
+    for (int u = 0; u < n; ++u) {
+        check(graph.matrix()[u].size() == static_cast<std::size_t>(n), "matrix is square");
+        check(std::isfinite(graph.sizes()[u]), "sizes are finite");
+        check(
+            std::isfinite(placed[u].x) && std::isfinite(placed[u].y) && std::isfinite(placed[u].z),
+            "display positions are finite");
+        for (int v = 0; v < n; ++v) {
+            const EdgeCell& cell = graph.matrix()[u][v];
+            if (!cell.present) {
+                check(cell.capacity == 0.0f, "an empty cell reads capacity 0");
+                continue;
+            }
+            check(u != v, "no self-loop is stored");
+            check(graph.directed() || u < v, "an undirected edge lives above the diagonal");
+            check(std::isfinite(cell.capacity), "capacities are finite");
+            if (cell.capacity < 0.0f) {
+                capacities_usable = false;
+            }
+            largest_capacity = std::max(largest_capacity, std::fabs(double{cell.capacity}));
+        }
+    }
+
+    const FlowResult* result = graph.result();
+    check(result != nullptr, "the graph keeps its flow result");
+    check(result->graph == &graph, "the result refers to its graph");
+    check(result->vertex_count == n, "the result has the graph's vertex count");
+    check(std::isfinite(result->maxflow), "maxflow is finite");
+    const bool solved = result->lp_status == OPTIMAL || result->lp_status == PRESOLVED;
+    bool all_zero = true;
+    for (const auto& matrix : result->flow) {
+        check(matrix.size() == static_cast<std::size_t>(n), "flow matrices have n rows");
+        for (const auto& row : matrix) {
+            check(row.size() == static_cast<std::size_t>(n), "flow matrices have n columns");
+            for (double value : row) {
+                check(std::isfinite(value), "flows are finite");
+                all_zero = all_zero && value == 0.0;
+            }
+        }
+    }
+    if (!solved) {
+        check(result->maxflow == 0.0 && all_zero, "an unsolved program shows no flow");
+    }
+    const CutResult& cut = result->cut;
+    if (cut.found) {
+        check(std::isfinite(cut.ratio), "the cut's ratio is finite");
+        check(cut.ratio >= 0.0, "the cut's ratio is not negative");
+        check(!cut.vertices.empty(), "a found cut is not empty");
+        check(cut.vertices.size() < static_cast<std::size_t>(n), "a found cut is not everything");
+        for (int v : cut.vertices) {
+            check(v >= 0 && v < n, "cut members are vertices");
+        }
+    } else {
+        check(cut.vertices.empty(), "no cut, no members");
+    }
+
+    // Certificates on well-scaled capacities, where the solver's tolerances
+    // mean something: λ is feasible and no larger than any cut's ratio.
+    if (!solved || !capacities_usable || largest_capacity > 1e6) {
+        return;
+    }
+    const double tolerance = 1e-6 * (1.0 + largest_capacity);
+    check(result->maxflow >= -tolerance, "maxflow is not negative");
+    if (cut.found) {
+        check(result->maxflow <= cut.ratio * (1.0 + 1e-6) + tolerance, "maxflow <= mincut");
+    }
+    std::vector<std::vector<double>> total(n, std::vector<double>(n, 0.0));
+    for (int w = 0; w < commodity_count; ++w) {
+        if (!commodity_present(w, static_cast<int>(n))) {
+            continue;
+        }
+        std::vector<double> net_in(n, 0.0);
+        for (int u = 0; u < n; ++u) {
+            for (int v = 0; v < n; ++v) {
+                const double f = result->flow[w][u][v];
+                check(f >= -tolerance, "flows are not negative");
+                check(f <= tolerance || (u != v && graph.cell(u, v).present),
+                      "flow runs only along edges");
+                net_in[v] += f;
+                net_in[u] -= f;
+                total[u][v] += f;
+            }
+        }
+        for (int v = 0; v < n; ++v) {
+            if (v == commodity_sink(w)) {
+                check(net_in[v] >= result->maxflow * commodity_demand[w] - tolerance * n,
+                      "the sink receives its share");
+            } else if (v != commodity_source(w)) {
+                check(std::fabs(net_in[v]) <= tolerance * n, "flow is conserved");
+            }
+        }
+    }
+    for (int u = 0; u < n; ++u) {
+        for (int v = 0; v < n; ++v) {
+            if (u != v && graph.cell(u, v).present) {
+                check(total[u][v] <= graph.cell(u, v).capacity + tolerance,
+                      "each direction stays within capacity");
+            }
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text =
+        text_mode_newlines(std::string_view(reinterpret_cast<const char*>(data), size));
+    seed_random(static_cast<std::uint32_t>(size));
+    NullSink sink;
+    ConsoleLog log(sink, [] { return std::int64_t{0}; });
+
+    auto grammar = std::make_unique<gram_graph>();
+    try {
+        const ParseResult parse = parse_graph_text(text, *grammar);
+        check(parse.matched, "the start production always matches");
+        check(parse.stop >= text.data() && parse.stop <= text.data() + text.size(),
+              "the parse stops inside the text");
+        check(parse.full == (parse.stop == text.data() + text.size()),
+              "full means matched to the end");
+        if (!parse.full) {
+            return 0;
+        }
+        const std::int64_t n = node_count(grammar->description);
+        check(n >= 0, "node_count is not negative");
+        if (n > max_fuzzed_vertices && n <= max_vertex_count) {
+            return 0;
+        }
+        const std::unique_ptr<Graph> graph = build_graph(grammar->description, log, true);
+        check(n <= max_vertex_count, "a graph above the maximum is refused");
+        std::vector<Vector3> placed;
+        place_vertices(*graph, placed);
+        check_graph(*graph, n, placed);
+    } catch (const EUnknownOption& error) {
+        check(!error.option.empty(), "a rejected key is not empty");
+        check_message(unknown_option_text(error));
+    } catch (const EGraphRefused& refusal) {
+        check_message(refusal_text(refusal));
+    }
+    return 0;
+}
