@@ -1,0 +1,279 @@
+// Runs tarvessa-batch on every file of the bad-input corpus and compares its
+// answer with the table in expected_outcomes.txt; then on inputs too large to
+// keep in the repository, made here: very long lines and names, 10 MB of
+// edges, and long edge lists full of repeats.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+const fs::path corpus_dir = fs::path(QUILLMERE_SOURCE_DIR) / "tests" / "corpus";
+const std::string batch_path = std::string(QUILLMERE_BINARY_DIR) + "/batch/tarvessa-batch";
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct Case {
+    std::string file;
+    int status = 0;
+    json expected;
+    bool known_fault = false;
+};
+
+std::vector<Case> read_table() {
+    std::vector<Case> cases;
+    std::istringstream table(read_file(corpus_dir / "expected_outcomes.txt"));
+    std::string line;
+    while (std::getline(table, line)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        Case c;
+        fields >> c.file;
+        if (c.file == "fault") {
+            c.known_fault = true;
+            fields >> c.file;
+        }
+        fields >> c.status;
+        std::string rest;
+        std::getline(fields, rest);
+        c.expected = json::parse(rest);
+        cases.push_back(std::move(c));
+    }
+    return cases;
+}
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+
+    json report() const {
+        const std::size_t end = out.find_last_not_of('\n');
+        const std::size_t start = out.rfind('\n', end);
+        return json::parse(out.substr(start == std::string::npos ? 0 : start + 1));
+    }
+};
+
+class Scratch {
+  public:
+    Scratch() {
+        std::string pattern = (fs::temp_directory_path() / "quillmere-corpus-XXXXXX").string();
+        dir_ = mkdtemp(pattern.data());
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    std::string write(const std::string& name, const std::string& content) const {
+        std::ofstream(dir_ / name, std::ios::binary) << content;
+        return (dir_ / name).string();
+    }
+
+    // tarvessa-batch --seed 1 --json on `path`, its streams kept in files.
+    RunResult batch(const std::string& path) const {
+        const std::string command = "timeout 120 '" + batch_path + "' --seed 1 --json '" + path +
+                                    "' > '" + (dir_ / "stdout").string() + "' 2> '" +
+                                    (dir_ / "stderr").string() + "'";
+        const int raw = std::system(command.c_str());
+        RunResult run;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = read_file(dir_ / "stdout");
+        run.err = read_file(dir_ / "stderr");
+        return run;
+    }
+
+  private:
+    fs::path dir_;
+};
+
+// `actual` holds everything `expected` states: numbers to 1e-6 relative
+// (1e-12 absolute), arrays of the same length, and inside arrays a null
+// stands for any value.
+void expect_match(const json& expected, const json& actual, const std::string& where,
+                  bool in_array = false) {
+    if (expected.is_null() && in_array) {
+        return;
+    }
+    if (expected.is_number() && actual.is_number()) {
+        const double e = expected.get<double>();
+        const double a = actual.get<double>();
+        EXPECT_LE(std::fabs(a - e), 1e-12 + 1e-6 * std::fabs(e)) << where << ": " << a;
+    } else if (expected.is_object()) {
+        for (const auto& [key, value] : expected.items()) {
+            ASSERT_TRUE(actual.contains(key)) << where << "." << key;
+            expect_match(value, actual[key], where + "." + key);
+        }
+    } else if (expected.is_array() && actual.is_array()) {
+        ASSERT_EQ(expected.size(), actual.size()) << where << ": " << actual.dump();
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            expect_match(expected[i], actual[i], where + "[" + std::to_string(i) + "]", true);
+        }
+    } else {
+        EXPECT_EQ(expected, actual) << where;
+    }
+}
+
+void expect_answer(const Case& c) {
+    SCOPED_TRACE(c.file);
+    Scratch scratch;
+    const RunResult run = scratch.batch((corpus_dir / "files" / c.file).string());
+    ASSERT_EQ(run.status, c.status) << run.err;
+    if (c.expected.is_string()) {
+        EXPECT_EQ(run.err, c.expected.get<std::string>());
+        // A failed load shows the two separator lines and no report.
+        EXPECT_EQ(run.out.find('{'), std::string::npos);
+        return;
+    }
+    EXPECT_EQ(run.err, "");
+    json expected = c.expected;
+    if (expected.contains("console")) {
+        for (const json& line : expected["console"]) {
+            EXPECT_NE(run.out.find("\n" + line.get<std::string>() + "\n"), std::string::npos)
+                << line;
+        }
+        expected.erase("console");
+    }
+    const json report = run.report();
+    expect_match(expected, report, "report");
+    if (report["mincut"].is_number()) {
+        EXPECT_LE(report["maxflow"].get<double>(),
+                  report["mincut"].get<double>() * (1 + 1e-9) + 1e-12);
+    }
+}
+
+}  // namespace
+
+TEST(BadInputCorpus, TableAndFilesAgree) {
+    std::set<std::string> listed;
+    for (const Case& c : read_table()) {
+        EXPECT_TRUE(listed.insert(c.file).second) << c.file << " is listed twice";
+        EXPECT_TRUE(c.status == 0 || c.status == 1) << c.file;
+        EXPECT_EQ(c.status == 0, c.expected.is_object()) << c.file;
+    }
+    std::set<std::string> present;
+    for (const fs::directory_entry& entry : fs::directory_iterator(corpus_dir / "files")) {
+        present.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(listed, present);
+}
+
+TEST(BadInputCorpus, EveryFileGetsItsExpectedAnswer) {
+    for (const Case& c : read_table()) {
+        if (!c.known_fault) {
+            expect_answer(c);
+        }
+    }
+}
+
+// Faults found and reported but not mended yet (in the flow program): the
+// table states the right answer.
+TEST(BadInputCorpus, DISABLED_KnownFaultsGetTheRightAnswer) {
+    for (const Case& c : read_table()) {
+        if (c.known_fault) {
+            expect_answer(c);
+        }
+    }
+}
+
+TEST(BadInputCorpus, VeryLongLinesAndNames) {
+    Scratch scratch;
+    const std::string long_name(1 << 20, 'N');
+
+    // A megabyte-long node name and global value, and a statement spread
+    // over a megabyte of blanks, are ordinary text.
+    RunResult run =
+        scratch.batch(scratch.write("long.gr", "name = " + long_name + ";0 : " + long_name + ";0" +
+                                                   std::string(1 << 20, ' ') + "-> 1 [cap = 4];"));
+    ASSERT_EQ(run.status, 0) << run.err.substr(0, 200);
+    EXPECT_EQ(run.report()["edges"], json::parse("[[0, 1, 4.0]]"));
+
+    // A megabyte-long unknown key is named in full.
+    run = scratch.batch(scratch.write("key.gr", long_name + " = 1;"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "Erreur de lecture du fichier\n** Erreur de lecture du fichier .gr:\n"
+              "GlobalOption \"" +
+                  long_name + "\" non reconnue.\n");
+
+    // A megabyte-long number is a number that does not fit.
+    run = scratch.batch(scratch.write("number.gr", "0 -> " + std::string(1 << 20, '7') + ";"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Erreur de lecture du fichier\nFichier .gr invalide\n");
+
+    // A megabyte of leading zeros is still a small number.
+    run = scratch.batch(scratch.write("zeros.gr", "0 -> " + std::string(1 << 20, '0') + "5;"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.report()["vertices"], 6);
+}
+
+TEST(BadInputCorpus, TenMegabytesOfValidEdgesLoad) {
+    // 40 vertices, every ordered pair many times over; the first statement
+    // of each pair gives its capacity, so pair (u, v) keeps cap u + v + 1.
+    std::string text = "directed = 1;";
+    text.reserve(10'500'000);
+    for (int round = 0; text.size() < 10'000'000; ++round) {
+        for (int u = 0; u < 40; ++u) {
+            for (int v = 0; v < 40; ++v) {
+                if (u != v) {
+                    text += std::to_string(u) + " -> " + std::to_string(v) +
+                            " [cap = " + std::to_string(u + v + 1 + round) + "];";
+                }
+            }
+        }
+    }
+    Scratch scratch;
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult run = scratch.batch(scratch.write("big.gr", text));
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_LT(seconds.count(), 60.0);
+    const json report = run.report();
+    EXPECT_EQ(report["vertices"], 40);
+    ASSERT_EQ(report["edges"].size(), 40u * 39u);
+    for (const auto& e : report["edges"]) {
+        EXPECT_EQ(e[2].get<double>(), e[0].get<int>() + e[1].get<int>() + 1.0);
+    }
+    EXPECT_EQ(report["lp_status"], "OPTIMAL");
+}
+
+TEST(BadInputCorpus, RepeatedNumbersInLongListsDoNotHangTheLoad) {
+    // 800 KB naming one pair 4·10^10 times once kept a load busy for hours.
+    std::string sources = "0";
+    std::string targets = "1";
+    for (int i = 1; i < 200000; ++i) {
+        sources += ",0";
+        targets += ",1";
+    }
+    Scratch scratch;
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult run =
+        scratch.batch(scratch.write("repeats.gr", sources + " -> " + targets + " [cap = 2];"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.report()["edges"], json::parse("[[0, 1, 2.0]]"));
+}
