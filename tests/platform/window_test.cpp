@@ -312,8 +312,14 @@ TEST_F(Window, OpenDialogRestoresMouseLookThenLoads) {
     EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
     EXPECT_FALSE(logic().settings().mouse_look);
     EXPECT_NE(window().cursor().shape(), Qt::BlankCursor);
-    // The view keeps drawing under the dialog.
+    // The view keeps drawing under the dialog, which blocks the shortcuts,
+    // also those pressed in the console panel.
     EXPECT_TRUE(keeps_drawing());
+    QTest::keyClick(dialog, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(console().text_area(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(console().text_area(), Qt::Key_2, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_FALSE(logic().settings().show_flow);
+    EXPECT_TRUE(logic().settings().perspective_3d);
 
     // The title and the console show the full path.
     const QString path = QStringLiteral(QUILLMERE_SOURCE_DIR "/examples/bottleneck.gr");
