@@ -14,6 +14,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
                                            "Affichage : OpenGL et Qt."),
                             this);
     text->setWordWrap(true);
+    text->setMinimumWidth(240);
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -25,5 +26,6 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     layout->setContentsMargins(30, 24, 12, 12);
     layout->addWidget(text);
     layout->addLayout(buttons);
-    setFixedSize(281, 154);
+    // As large as its text needs, and no larger.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
