@@ -13,10 +13,13 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     std::unique_ptr<QApplication> app;
-    if (display_available()) {
+    DisplayProbe display;
+    if (display.available()) {
         QSurfaceFormat::setDefaultFormat(view_surface_format());
         app = std::make_unique<QApplication>(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
     }
+    // Held until the end: closing it while the application connects could
+    // leave the server without clients, and it would reset under us.
     return RUN_ALL_TESTS();
 }

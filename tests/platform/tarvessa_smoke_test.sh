@@ -26,6 +26,23 @@ fail() {
     exit 1
 }
 
+# Holds one connection to the display for the whole run. An X server without
+# -noreset (xvfb-run's default) resets when its last client leaves and
+# refuses connections meanwhile; each xdotool call leaves, and the program
+# could try to connect in that moment. The search never matches, so it keeps
+# its connection until it is killed.
+hold_display() {
+    for _ in $(seq 30); do
+        xdotool search --sync --name '^no window has this name$' > /dev/null 2>&1 &
+        holder=$!
+        sleep 0.2
+        if kill -0 "$holder" 2> /dev/null; then
+            return 0
+        fi
+    done
+    return 1
+}
+
 # Prints the id of the first window whose name matches the regex $1,
 # waiting up to $2 seconds.
 wait_for_window() {
@@ -56,7 +73,10 @@ wait_for_exit() {
 }
 
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+holder=
+trap 'rm -f "$log"; [ -n "$holder" ] && kill "$holder" 2> /dev/null' EXIT
+pid=
+hold_display || fail "cannot connect to $DISPLAY"
 
 case $mode in
 load)
