@@ -23,7 +23,8 @@ if [ -z "${DISPLAY:-}" ]; then
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do
         n=$((n + 1))
     done
-    Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp > /dev/null 2>&1 &
+    # -noreset: the readiness check below is a client that leaves at once.
+    Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp -noreset > /dev/null 2>&1 &
     xvfb_pid=$!
     trap 'kill "$xvfb_pid" 2> /dev/null' EXIT
     export DISPLAY=":$n"
