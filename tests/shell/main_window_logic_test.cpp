@@ -399,10 +399,3 @@ TEST_F(MainWindowLogicTest, FileThatCannotBeOpenedKeepsTheGraphOnShow) {
     EXPECT_EQ(logic_.loaded().current_graph.get(), shown);
     EXPECT_EQ(platform_.titles.size(), 1u);
 }
-
-TEST_F(MainWindowLogicTest, SizeIsStoredForTheProjection) {
-    EXPECT_EQ(logic_.settings().client_width, 0);
-    logic_.on_size(684, 651);
-    EXPECT_EQ(logic_.settings().client_width, 684);
-    EXPECT_EQ(logic_.settings().client_height, 651);
-}
