@@ -7,13 +7,27 @@
 #   tarvessa_smoke_test.sh TARVESSA EXAMPLES_DIR no_gl
 #       without OpenGL on the display the program shows its critical error
 #       box; once dismissed, it ends with status 1.
+#   tarvessa_smoke_test.sh TARVESSA EXAMPLES_DIR no_display
+#       with no display at all it says so on standard error and ends with
+#       status 1 (not with an abort).
 #
-# Exits 77 (skipped) when there is no X display or no xdotool.
+# The first two exit 77 (skipped) when there is no X display or no xdotool.
 set -uo pipefail
 
 tarvessa=$(realpath "$1")
 examples=$(realpath "$2")
 mode=$3
+
+if [ "$mode" = no_display ]; then
+    message=$(cd "$examples" && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb \
+        "$tarvessa" 2>&1 > /dev/null)
+    status=$?
+    [ "$status" = 1 ] || { echo "FAIL: exit status $status without a display"; exit 1; }
+    grep -q "Impossible de créer la fenêtre" <<< "$message" ||
+        { echo "FAIL: no message without a display: $message"; exit 1; }
+    echo "ok"
+    exit 0
+fi
 
 if [ -z "${DISPLAY:-}" ] || ! command -v xdotool > /dev/null; then
     echo "no X display or no xdotool: skipped"
