@@ -1,10 +1,12 @@
 #include "graph/graph_builder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <list>
 #include <locale>
 #include <sstream>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -81,15 +83,19 @@ void refuse_negative_vertices(const GraphDescription& description) {
 // `list` without its repeats, in the order of first appearance. Every pair of
 // a group gets the same capacity, so a repeated number adds nothing but
 // work: without this, a few hundred kilobytes of «0,0,…,0 -> 1,1,…,1» would
-// take the builder hours. Precondition: every number in 0 … n − 1.
-std::vector<int> distinct_vertices(const std::vector<int>& list, int n) {
-    std::vector<char> seen(static_cast<std::size_t>(n), 0);
+// take the builder hours. `seen` has one entry per vertex, all 0, and is
+// left so. Precondition: every number in 0 … n − 1.
+std::vector<int> distinct_vertices(const std::vector<int>& list, std::vector<char>& seen) {
     std::vector<int> distinct;
+    distinct.reserve(std::min(list.size(), seen.size()));
     for (int v : list) {
         if (!seen[v]) {
             seen[v] = 1;
             distinct.push_back(v);
         }
+    }
+    for (int v : distinct) {
+        seen[v] = 0;
     }
     return distinct;
 }
@@ -100,37 +106,44 @@ std::vector<int> distinct_vertices(const std::vector<int>& list, int n) {
 // Preconditions: every vertex number in 0 … n − 1.
 std::list<DirectedEdgesGroup> directed_groups(const GraphDescription& description, int n) {
     std::list<DirectedEdgesGroup> groups;
+    std::vector<char> seen(static_cast<std::size_t>(n), 0);
+    // Groups often share a capacity text (every group without "cap" has
+    // ".1"), so each distinct text is read once; only valid ones are kept.
+    std::unordered_map<std::string, float> read_caps;
     int group_number = 0;
     for (const EdgeGroup& group : description.edge_groups) {
         ++group_number;
         const auto found = group.options.find("cap");
         const std::string text =
             found != group.options.end() ? found->second : option_default("cap");
-        bool overflow = false;
-        // A "cap" text without a number gives capacity 0.
-        const float cap = extract_float(text, overflow).value_or(0.0f);
-        if (overflow || cap < 0.0f) {
-            EGraphRefused refusal(overflow ? EGraphRefused::Reason::float_overflow
-                                           : EGraphRefused::Reason::negative_capacity);
-            refusal.option = "cap";
-            refusal.text = text;
-            refusal.group = group_number;
-            throw refusal;
+        auto known = read_caps.find(text);
+        if (known == read_caps.end()) {
+            bool overflow = false;
+            // A "cap" text without a number gives capacity 0.
+            const float value = extract_float(text, overflow).value_or(0.0f);
+            if (overflow || value < 0.0f) {
+                EGraphRefused refusal(overflow ? EGraphRefused::Reason::float_overflow
+                                               : EGraphRefused::Reason::negative_capacity);
+                refusal.option = "cap";
+                refusal.text = text;
+                refusal.group = group_number;
+                throw refusal;
+            }
+            known = read_caps.emplace(text, value).first;
         }
-        const std::vector<int> sources = distinct_vertices(group.sources, n);
-        const std::vector<int> targets = distinct_vertices(group.targets, n);
-        const DirectedEdgesGroup forward{sources, targets, cap};
-        const DirectedEdgesGroup backward{targets, sources, cap};
+        const float cap = known->second;
+        std::vector<int> sources = distinct_vertices(group.sources, seen);
+        std::vector<int> targets = distinct_vertices(group.targets, seen);
         switch (group.direction) {
             case 1:
-                groups.push_front(forward);
+                groups.push_front({std::move(sources), std::move(targets), cap});
                 break;
             case 2:
-                groups.push_front(backward);
-                groups.push_front(forward);
+                groups.push_front({targets, sources, cap});
+                groups.push_front({std::move(sources), std::move(targets), cap});
                 break;
             case 3:
-                groups.push_front(backward);
+                groups.push_front({std::move(targets), std::move(sources), cap});
                 break;
             default:
                 // The grammar yields no other code; such a group stores nothing.
