@@ -14,11 +14,12 @@
 
 namespace {
 
-// Opens `path` for reading. A directory counts as a file that cannot be
-// opened (the stream would open it and then fail to read).
+// Opens `path` for reading. Only a regular file (or a link to one) counts:
+// a directory would open and then fail to read, and opening a named pipe
+// would wait for a writer for ever.
 std::optional<std::ifstream> open_file(const std::string& path) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error) || error) {
         return std::nullopt;
     }
     std::ifstream file(path, std::ios::in | std::ios::binary);
@@ -28,18 +29,24 @@ std::optional<std::ifstream> open_file(const std::string& path) {
     return file;
 }
 
-// The whole content as text, CR LF pairs read as LF. Returns nothing on a
-// read error.
-std::optional<std::string> read_text(std::ifstream& file) {
+enum class ReadStatus { complete, failed, too_large };
+
+// Reads the whole content into `text`, CR LF pairs read as LF; stops as soon
+// as the content is longer than max_file_bytes.
+ReadStatus read_text(std::ifstream& file, std::string& text) {
     std::string raw;
     char buffer[1 << 16];
     while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
         raw.append(buffer, static_cast<std::size_t>(file.gcount()));
+        if (raw.size() > max_file_bytes) {
+            return ReadStatus::too_large;
+        }
     }
     if (file.bad()) {
-        return std::nullopt;
+        return ReadStatus::failed;
     }
-    return text_mode_newlines(raw);
+    text = text_mode_newlines(raw);
+    return ReadStatus::complete;
 }
 
 }  // namespace
@@ -78,12 +85,16 @@ LoadOutcome load_graph_file(const std::string& path, ConsoleLog& log, bool verbo
     std::string caption = caption_read_error;
     std::string message;
     try {
-        const std::optional<std::string> text = read_text(*file);
+        std::string text;
+        const ReadStatus read = read_text(*file, text);
         file->close();
-        if (!text) {
+        if (read == ReadStatus::failed) {
             outcome = LoadOutcome::read_failed;
             message = read_failure_text();
-        } else if (!parse_graph_text(*text, *grammar).full) {
+        } else if (read == ReadStatus::too_large) {
+            outcome = LoadOutcome::refused;
+            message = file_too_large_text(max_file_bytes);
+        } else if (!parse_graph_text(text, *grammar).full) {
             outcome = LoadOutcome::invalid_text;
             message = text_invalid_file;
         } else {

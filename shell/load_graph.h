@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,13 +28,20 @@ struct LoadedGraph {
     std::vector<Vector3> display_positions;
 };
 
+// The largest file a load reads, 16 MiB. A graph of the largest vertex count
+// with every edge in its own statement takes some 6 MB; larger files only
+// repeat statements. The description and the builder's lists take up to some
+// 60 bytes per byte of text, so a file at this limit stays within about
+// 1 GiB and 10 s; a larger one is refused before it is read whole.
+inline constexpr std::size_t max_file_bytes = std::size_t{16} << 20;
+
 enum class LoadOutcome {
     loaded,
     cannot_open,     // the previous graph is kept
     read_failed,     // the file opened but could not be read to its end
     invalid_text,    // not matched to its very end
     unknown_option,  // an option key its scope does not accept
-    refused,         // a description that cannot become a graph here
+    refused,         // a file too large, or a description that cannot become a graph here
     build_failed,    // memory ran out, or another error, while building
 };
 
@@ -44,7 +52,9 @@ std::string text_mode_newlines(std::string_view raw);
 // Loads the .gr file at `path` (UTF-8) and makes it the current graph.
 //
 // Clears the console, writes two separator lines and starts the timer. When
-// the file cannot be opened, reports it and keeps the previous graph.
+// the file cannot be opened (it is missing, unreadable, or not a regular
+// file), reports it and keeps the previous graph. A file of more than
+// max_file_bytes is refused.
 // Otherwise the previous graph is released at once; the text (a CR LF pair
 // read as one LF) is parsed, built (flow, embedding and cut included, with
 // their listings when `verbose`) and placed, with a timer line after the read

@@ -70,6 +70,11 @@ std::string refusal_text(const EGraphRefused& refusal) {
     return text.str();
 }
 
+std::string file_too_large_text(std::size_t max_bytes) {
+    return std::string(read_error_heading) + "Le fichier fait plus de " +
+           std::to_string(max_bytes) + " octets, la taille maximale d'un .gr.";
+}
+
 std::string out_of_memory_text() {
     return std::string(read_error_heading) + "Mémoire insuffisante pour construire le graphe.";
 }

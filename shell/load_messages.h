@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class EGraphRefused;
@@ -33,6 +34,9 @@ std::string unknown_option_text(const EUnknownOption& error);
 // The heading, then why the description cannot become a graph, naming the
 // number, the option and its text, or the vertex count and the maximum.
 std::string refusal_text(const EGraphRefused& refusal);
+
+// The heading, then the statement that the file is larger than `max_bytes`.
+std::string file_too_large_text(std::size_t max_bytes);
 
 // The heading, then the statement that memory ran out while building.
 std::string out_of_memory_text();

@@ -1,10 +1,12 @@
 // Runs tarvessa-batch on every file of the bad-input corpus and compares its
-// answer with the table in expected_outcomes.txt; then on inputs too large to
-// keep in the repository, made here: very long lines and names, 10 MB of
-// edges, and long edge lists full of repeats.
+// answer with the table in expected_outcomes.txt; then on inputs made here:
+// too large to keep in the repository (very long lines and names, 10 MB of
+// edges, long edge lists full of repeats, files above the size limit), tied
+// to the limits, or not regular files.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -17,6 +19,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "graph/graph_builder.h"
+#include "shell/load_graph.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -59,6 +64,14 @@ std::vector<Case> read_table() {
         std::string rest;
         std::getline(fields, rest);
         c.expected = json::parse(rest);
+        if (c.expected.is_string()) {
+            std::string text = c.expected.get<std::string>();
+            const std::string placeholder = "<max>";
+            for (std::size_t at; (at = text.find(placeholder)) != std::string::npos;) {
+                text.replace(at, placeholder.size(), std::to_string(max_vertex_count));
+            }
+            c.expected = text;
+        }
         cases.push_back(std::move(c));
     }
     return cases;
@@ -93,6 +106,8 @@ class Scratch {
         std::ofstream(dir_ / name, std::ios::binary) << content;
         return (dir_ / name).string();
     }
+
+    fs::path path(const std::string& name) const { return dir_ / name; }
 
     // tarvessa-batch --seed 1 --json on `path`, its streams kept in files.
     RunResult batch(const std::string& path) const {
@@ -276,4 +291,61 @@ TEST(BadInputCorpus, RepeatedNumbersInLongListsDoNotHangTheLoad) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.report()["edges"], json::parse("[[0, 1, 2.0]]"));
+}
+
+const std::string read_error =
+    "Erreur de lecture du fichier\n** Erreur de lecture du fichier .gr:\n";
+
+TEST(BadInputCorpus, VertexCountsJustAboveTheMaximumAreRefused) {
+    Scratch scratch;
+    const std::string refusal = read_error + "Le graphe a " + std::to_string(max_vertex_count + 1) +
+                                " sommets ; le maximum est de " + std::to_string(max_vertex_count) +
+                                " sommets.\n";
+    const std::string last = std::to_string(max_vertex_count);
+    for (const std::string& text : {"0 -> " + last + ";", last + " : last;"}) {
+        const RunResult run = scratch.batch(scratch.write("above.gr", text));
+        EXPECT_EQ(run.status, 1) << text;
+        EXPECT_EQ(run.err, refusal) << text;
+    }
+}
+
+TEST(BadInputCorpus, OnlyRegularFilesAreOpened) {
+    // A named pipe once made the load wait for a writer for ever; a directory
+    // opens but cannot be read.
+    Scratch scratch;
+    ASSERT_EQ(mkfifo(scratch.path("pipe.gr").c_str(), 0600), 0);
+    fs::create_directory(scratch.path("folder.gr"));
+    for (const char* name : {"pipe.gr", "folder.gr", "missing.gr"}) {
+        const auto start = std::chrono::steady_clock::now();
+        const RunResult run = scratch.batch(scratch.path(name).string());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << name;
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n") << name;
+    }
+    // A link to a regular file is that file.
+    scratch.write("real.gr", "0 -> 1;");
+    fs::create_symlink(scratch.path("real.gr"), scratch.path("link.gr"));
+    EXPECT_EQ(scratch.batch(scratch.path("link.gr").string()).status, 0);
+}
+
+TEST(BadInputCorpus, FilesAboveTheSizeLimitAreRefused) {
+    // A file of tiny statements makes a description some 60 times its size:
+    // 16 MiB of «0->1;» is about 1 GiB of memory, anything larger is refused
+    // before it is read whole.
+    Scratch scratch;
+    std::string text;
+    text.reserve(max_file_bytes + 8);
+    while (text.size() + 5 <= max_file_bytes) {
+        text += "0->1;";
+    }
+    text += std::string(max_file_bytes - text.size(), ' ');
+    text.insert(0, "0->1;");
+    const std::string path = scratch.write("over.gr", text);
+    ASSERT_EQ(fs::file_size(path), max_file_bytes + 5);
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult run = scratch.batch(path);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, read_error + "Le fichier fait plus de " + std::to_string(max_file_bytes) +
+                           " octets, la taille maximale d'un .gr.\n");
 }
