@@ -109,8 +109,8 @@ LpModel load_flow_program(const FlowProgram& program) {
     const int row_count = static_cast<int>(program.rows.size());
     const int n = program.vertex_count;
     LpModel lp(make_lp(row_count, 0));
-    if (!lp) {
-        return lp;
+    if (!lp || !resize_lp(lp.get(), row_count, program.column_count)) {
+        return nullptr;
     }
 
     // Gather each column's entries, in increasing row order.

@@ -36,5 +36,8 @@ using LpModel = std::unique_ptr<lprec, LpDeleter>;
 // when lp_solve cannot allocate it. The rows are created first and every
 // column is then added with all its entries: appending rows one by one costs
 // lp_solve a shift of all its per-variable arrays per row, which made loading
-// quadratic in the number of rows.
+// quadratic in the number of rows. Room for all the columns is reserved
+// before the first is added, since lp_solve otherwise grows its per-column
+// arrays by one column per added column, reallocating and clearing them each
+// time: quadratic in the number of columns, that is n⁴.
 LpModel load_flow_program(const FlowProgram& program);
