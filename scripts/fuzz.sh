@@ -2,13 +2,14 @@
 # Builds the libFuzzer harness of the load road (clang, address and undefined
 # behaviour sanitizers) and fuzzes it for the given number of seconds
 # (default 60), starting from the seed files and the corpus kept from earlier
-# runs. A finding stops the run with a non-zero status and leaves the input in
+# runs. Further arguments go to libFuzzer (e.g. -max_len=16384 -timeout=5). A finding stops the run with a non-zero status and leaves the input in
 # build-fuzz/artifacts/; replay it with
 #   build-fuzz/tests/fuzz/load_road_fuzzer build-fuzz/artifacts/<file>
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
+shift || true
 build=build-fuzz
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -29,4 +30,5 @@ mkdir -p "$build/corpus" "$build/artifacts"
     -rss_limit_mb=2048 \
     -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/" \
+    "$@" \
     "$build/corpus" tests/fuzz/seeds tests/fuzz/regressions
