@@ -4,6 +4,7 @@
 
 #include <lpsolve/lp_lib.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -174,6 +175,47 @@ TEST(SolveFlowLp, NonOptimalStatusIsReportedAndGivesZeroFlows) {
               "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : 2, "
               "INFEASIBLE).");
     EXPECT_NE(s.console.sink.text().find("maxflow = 0\n"), std::string::npos);
+}
+
+TEST(SolveFlowLp, EqualCapacitiesOnACompleteGraphDoNotStallTheSolver) {
+    // Every capacity 10: with lp_solve's default scaling the simplex stalled
+    // here for some 53000 degenerate pivots (85 s). The 99 arcs out of vertex
+    // 0 bound commodity 0, and the other commodities have room to spare:
+    // λ = 990 / 250.
+    seed_random(13);
+    const Graph g = complete_graph(100, true, 10.0f);
+    Solved s;
+    solve_and_certify(g, s);
+    EXPECT_NEAR(s.result.maxflow, 3.96, 1e-9);
+}
+
+TEST(SolveFlowLp, SolveStoppedAtTheTimeLimitIsReportedWithoutResult) {
+    // A complete graph of 200 vertices takes lp_solve far more than the one
+    // second allowed here. Stopped, it may hold a feasible but not optimal
+    // flow (SUBOPTIMAL) or none (TIMEOUT); neither is a result.
+    seed_random(14);
+    const int n = 200;
+    const Graph g = complete_graph(n, true, 0.1f);
+    Solved s;
+    const auto start = std::chrono::steady_clock::now();
+    solve_flow_lp(&g, s.result, s.console.log, false, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+    const int status = s.result.lp_status;
+    EXPECT_TRUE(status == SUBOPTIMAL || status == TIMEOUT) << lp_status_text(status);
+    EXPECT_EQ(s.result.maxflow, 0.0);
+    for (const auto& matrix : s.result.flow) {
+        ASSERT_EQ(static_cast<int>(matrix.size()), n);
+        for (const auto& row : matrix) {
+            EXPECT_EQ(row, std::vector<double>(n, 0.0));
+        }
+    }
+    const std::string text = s.console.sink.text();
+    EXPECT_NE(
+        text.find("** Le programme linéaire n'a pas de solution optimale (statut lp_solve : " +
+                  std::to_string(status) + ", " + lp_status_text(status) + ")."),
+        std::string::npos);
+    EXPECT_NE(text.find("maxflow = 0\n"), std::string::npos);
 }
 
 TEST(SolveFlowLp, QuietConsoleShowsTimersAndResultOnly) {

@@ -26,6 +26,20 @@ Graph random_graph(int n, int edges, bool directed, std::uint32_t seed) {
     return make_graph(n, list, directed);
 }
 
+Graph complete_graph(int n, bool directed, float cap, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> capacity(1, 100);
+    std::vector<TestEdge> list;
+    for (int u = 0; u < n; ++u) {
+        for (int v = directed ? 0 : u + 1; v < n; ++v) {
+            if (u != v) {
+                list.push_back({u, v, cap != 0.0f ? cap : static_cast<float>(capacity(rng))});
+            }
+        }
+    }
+    return make_graph(n, list, directed);
+}
+
 ::testing::AssertionResult is_feasible_flow(const Graph& graph, const FlowResult& result,
                                             double tolerance) {
     const int n = graph.vertex_count();

@@ -22,6 +22,11 @@ Graph make_graph(int n, const std::vector<TestEdge>& edges, bool directed);
 // self-loops are dropped by the graph), capacities 1 … 100.
 Graph random_graph(int n, int edges, bool directed, std::uint32_t seed);
 
+// Every pair of distinct vertices joined once (each ordered pair when
+// directed), with capacity `cap`, or with capacities 1 … 100 drawn from
+// `seed` when `cap` is 0.
+Graph complete_graph(int n, bool directed, float cap, std::uint32_t seed = 0);
+
 // Checks that the flows are a feasible routing of λ = maxflow times every
 // present commodity's demand: non-negative, only along edges (never on the
 // diagonal, none for absent commodities), within capacity in each direction,

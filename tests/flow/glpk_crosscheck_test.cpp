@@ -128,3 +128,23 @@ TEST(GlpkCrossCheck, MaxflowAgreesOnRandomGraphs) {
         EXPECT_TRUE(is_feasible_flow(g, result)) << "trial " << trial;
     }
 }
+
+TEST(GlpkCrossCheck, MaxflowAgreesOnCompleteGraphs) {
+    // Complete graphs are the most degenerate programs: equal capacities tie
+    // every route, and most capacity rows stay slack.
+    seed_random(78);
+    for (const int n : {12, 35}) {
+        for (const bool directed : {true, false}) {
+            for (const float cap : {0.1f, 10.0f, 0.0f}) {
+                const Graph g = complete_graph(n, directed, cap, 5000 + n);
+                FrozenConsole console;
+                FlowResult result;
+                solve_flow_lp(&g, result, console.log, false);
+                const double expected = glpk_concurrent_flow(g);
+                EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1.0, std::abs(expected)))
+                    << "n = " << n << (directed ? " directed" : " undirected") << ", cap " << cap;
+                EXPECT_TRUE(is_feasible_flow(g, result));
+            }
+        }
+    }
+}
