@@ -13,9 +13,9 @@ struct GraphRequest {
 };
 
 // Largest vertex count accepted: the viewer refuses graphs of more vertices,
-// since its dense model and flow program grow as n². The generator shares no
-// code with the viewer, so the limit is repeated here and must follow it.
-inline constexpr int max_vertex_total = 250;
+// since the time of its flow program grows about as n⁴. The generator shares
+// no code with the viewer, so the limit is repeated here and must follow it.
+inline constexpr int max_vertex_total = 120;
 
 // At least one vertex (endpoints are drawn among them) and at most
 // max_vertex_total.

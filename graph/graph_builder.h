@@ -11,13 +11,17 @@
 
 class ConsoleLog;
 
-// The largest graph a load accepts. The dense model, the flow program (3n² + 1
-// columns and as many rows) and the cut sweep all grow at least as n², and
-// setting up the program grows faster still: at 500 vertices and 10000 edges a
-// load takes about 12 s and 600 MiB on a two-core machine, at 750 vertices
-// about 45 s and 1.1 GiB. A larger graph is refused before anything of its
+// The largest graph a load accepts. The flow program has 3n² + 1 columns, and
+// on a complete graph the simplex prices them all at each of its iterations,
+// whose number grows with n as well: the solve takes about n⁴ time. The worst
+// graphs measured, complete ones with capacities spread over six decades,
+// took up to 19 s on a two-core machine at 120 vertices, 29 s at 130 and 57 s
+// at 150; with capacities of 1 to 100, 17 s at 150 and more than 45 s at 200.
+// Memory stays small (some 50 MiB at 120). The limit keeps the slowest load
+// at a third of a minute, so that a busy machine still finishes it within
+// the solver's time limit. A larger graph is refused before anything of its
 // size is allocated.
-inline constexpr int max_vertex_count = 500;
+inline constexpr int max_vertex_count = 120;
 
 // A description that cannot become a graph. Thrown by value by build_graph
 // before any console output and before the matrix is allocated; caught by

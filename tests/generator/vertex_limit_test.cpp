@@ -1,0 +1,13 @@
+// Varnock shares no code with the viewer and repeats its vertex limit; this
+// test is the one place that sees both, so that every graph Varnock writes
+// can be loaded and Varnock refuses no graph the viewer would take.
+#include <gtest/gtest.h>
+
+#include "generator/random_graph.h"
+#include "graph/graph_builder.h"
+
+TEST(VertexLimit, GeneratorFollowsTheViewer) {
+    EXPECT_EQ(max_vertex_total, max_vertex_count);
+    EXPECT_TRUE(valid_vertex_total(max_vertex_count));
+    EXPECT_FALSE(valid_vertex_total(max_vertex_count + 1));
+}
