@@ -1,0 +1,275 @@
+// Load benchmark of the graphs that make the flow program hardest: complete
+// and dense random graphs, directed and undirected, with capacities all left
+// at their default, all 10 (which once stalled the solver), drawn from
+// 1 … 100, or spread over six decades (the slowest found), next to a sparse
+// graph for reference.
+// For each it reports the whole load's time (wall clock, and the processor
+// time, which other work on the machine does not inflate), the "formulé" and
+// "résolu" stages, the peak memory, lp_solve's outcome and maxflow.
+//
+//     flow_dense_bench                 the standard sizes 50, 80, 100, 120
+//     flow_dense_bench 120 180         other sizes
+//     flow_dense_bench --limit 300 …   stop a load after 300 s (default 180)
+//     flow_dense_bench --case wide …   only the cases whose name holds "wide"
+//
+// Each load runs in a child process of its own, so that its peak resident
+// memory is its own and a load that runs too long can be stopped.
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/random_source.h"
+#include "shell/console_log.h"
+#include "shell/load_graph.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SilentReporter : public LoadReporter {
+  public:
+    void show_error(const std::string& caption, const std::string& text) override {
+        std::cerr << caption << ": " << text << '\n';
+    }
+    void set_title(const std::string&) override {}
+};
+
+enum class Shape { complete, dense, sparse };
+
+enum class Capacities {
+    standard,  // none written: every edge keeps the default
+    equal,     // all 10
+    random,    // integers 1 … 100
+    wide,      // 10^u for u uniform in −3 … 3
+};
+
+struct Case {
+    const char* name;
+    Shape shape;
+    bool directed;
+    Capacities capacities;
+};
+
+const Case cases[] = {
+    {"complete-directed-default", Shape::complete, true, Capacities::standard},
+    {"complete-directed-equal", Shape::complete, true, Capacities::equal},
+    {"complete-directed-random", Shape::complete, true, Capacities::random},
+    {"complete-directed-wide", Shape::complete, true, Capacities::wide},
+    {"complete-undirected-default", Shape::complete, false, Capacities::standard},
+    {"complete-undirected-random", Shape::complete, false, Capacities::random},
+    {"complete-undirected-wide", Shape::complete, false, Capacities::wide},
+    {"dense-directed-random", Shape::dense, true, Capacities::random},
+    {"dense-undirected-random", Shape::dense, false, Capacities::random},
+    {"sparse-directed-random", Shape::sparse, true, Capacities::random},
+};
+
+// The .gr text of the case on n vertices (the last one declared, so that the
+// count is exactly n). Complete: every pair once (each ordered pair when
+// directed). Dense: each of those pairs with probability 1/2. Sparse: 4n
+// pairs of distinct vertices drawn at random.
+std::string graph_text(const Case& c, int n, unsigned seed) {
+    std::mt19937 engine(seed);
+    std::uniform_int_distribution<int> capacity(1, 100);
+    std::uniform_real_distribution<double> decade(-3.0, 3.0);
+    std::uniform_int_distribution<int> vertex(0, n - 1);
+    std::bernoulli_distribution half(0.5);
+    std::ostringstream text;
+    text << "directed = " << (c.directed ? 1 : 0) << ";\n" << n - 1 << " : ;";
+    auto edge = [&](int u, int v) {
+        text << '\n' << u << " -> " << v;
+        if (c.capacities == Capacities::equal) {
+            text << " [cap = 10]";
+        } else if (c.capacities == Capacities::random) {
+            text << " [cap = " << capacity(engine) << "]";
+        } else if (c.capacities == Capacities::wide) {
+            // Six significant digits never need an exponent in this range.
+            text << " [cap = " << std::pow(10.0, decade(engine)) << "]";
+        }
+        text << ';';
+    };
+    if (c.shape == Shape::sparse) {
+        for (int e = 0; e < 4 * n; ++e) {
+            const int u = vertex(engine);
+            int v = vertex(engine);
+            while (v == u) {
+                v = vertex(engine);
+            }
+            edge(u, v);
+        }
+        return text.str();
+    }
+    for (int u = 0; u < n; ++u) {
+        for (int v = c.directed ? 0 : u + 1; v < n; ++v) {
+            if (u != v && (c.shape == Shape::complete || half(engine))) {
+                edge(u, v);
+            }
+        }
+    }
+    return text.str();
+}
+
+struct Measure {
+    bool loaded = false;
+    bool stopped = false;  // killed at the benchmark's own limit
+    double seconds = 0.0;
+    double cpu_seconds = 0.0;
+    double formulated = -1.0;
+    double solved = -1.0;
+    long peak_kib = 0;
+    std::string outcome;  // "OPTIMAL", or the status of a non-optimal solve
+    std::string maxflow;
+};
+
+// What the console says about the solve: the status of a non-optimal one, or
+// OPTIMAL, and the maxflow line's value.
+void read_console(const std::string& text, Measure& m) {
+    const std::string status_mark = "statut lp_solve : ";
+    const auto status = text.find(status_mark);
+    if (status != std::string::npos) {
+        const auto begin = status + status_mark.size();
+        m.outcome = text.substr(begin, text.find(')', begin) - begin);
+    } else if (text.find("Problème LP résolu") != std::string::npos) {
+        m.outcome = "OPTIMAL";
+    }
+    const std::string maxflow_mark = "maxflow = ";
+    const auto maxflow = text.find(maxflow_mark);
+    if (maxflow != std::string::npos) {
+        const auto begin = maxflow + maxflow_mark.size();
+        m.maxflow = text.substr(begin, text.find('\n', begin) - begin);
+    }
+}
+
+// Loads `path` in a child process, killed after `limit_seconds`; the child
+// sends back its timings and console through a pipe, and its peak memory
+// comes from wait4.
+Measure measure_load(const std::string& path, int limit_seconds) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        std::perror("pipe");
+        std::exit(1);
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        alarm(static_cast<unsigned>(limit_seconds));
+        seed_random(1);
+        StringSink sink;
+        ConsoleLog log(sink);
+        SilentReporter reporter;
+        LoadedGraph state;
+        const std::int64_t start = monotonic_milliseconds();
+        const LoadOutcome outcome = load_graph_file(path, log, false, reporter, state);
+        const std::int64_t end = monotonic_milliseconds();
+        std::ostringstream report;
+        report << (outcome == LoadOutcome::loaded ? 1 : 0) << ' ' << (end - start) / 1000.0 << '\n';
+        for (const auto& [label, seconds] : log.timings()) {
+            report << seconds << ' ' << label << '\n';
+        }
+        report << "--\n" << sink.text();
+        const std::string text = report.str();
+        for (std::size_t done = 0; done < text.size();) {
+            const ssize_t put = write(fds[1], text.data() + done, text.size() - done);
+            if (put <= 0) {
+                _exit(1);
+            }
+            done += static_cast<std::size_t>(put);
+        }
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+
+    Measure m;
+    m.peak_kib = usage.ru_maxrss;
+    m.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    m.stopped = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+    const auto split = text.find("--\n");
+    std::istringstream in(text.substr(0, split));
+    int ok = 0;
+    in >> ok >> m.seconds;
+    m.loaded = ok == 1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    double seconds = 0.0;
+    std::string label;
+    while (in >> seconds && std::getline(in >> std::ws, label)) {
+        if (label == "Problème LP formulé") {
+            m.formulated = seconds;
+        } else if (label == "Problème LP résolu") {
+            m.solved = seconds;
+        }
+    }
+    if (split != std::string::npos) {
+        read_console(text.substr(split + 3), m);
+    }
+    return m;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int limit_seconds = 180;
+    std::string only;
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--limit") == 0 && i + 1 < argc) {
+            limit_seconds = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--case") == 0 && i + 1 < argc) {
+            only = argv[++i];
+        } else {
+            sizes.push_back(std::atoi(argv[i]));
+        }
+    }
+    if (sizes.empty()) {
+        sizes = {50, 80, 100, 120};
+    }
+    const fs::path dir =
+        fs::temp_directory_path() / ("quillmere-dense-bench-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+
+    std::printf("%5s %-28s %9s %9s %10s %9s %9s  %-16s %s\n", "n", "graph", "load (s)", "cpu (s)",
+                "formulé", "résolu", "peak MiB", "outcome", "maxflow");
+    for (int n : sizes) {
+        for (const Case& c : cases) {
+            if (std::string(c.name).find(only) == std::string::npos) {
+                continue;
+            }
+            const std::string path = (dir / (std::string(c.name) + ".gr")).string();
+            std::ofstream(path, std::ios::binary) << graph_text(c, n, 12345u + n);
+            const Measure m = measure_load(path, limit_seconds);
+            std::string outcome = m.outcome;
+            if (m.stopped) {
+                outcome = "stopped";
+            } else if (!m.loaded) {
+                outcome = "not loaded";
+            }
+            std::printf("%5d %-28s %9.2f %9.2f %9.2f %9.2f %9.1f  %-16s %s\n", n, c.name,
+                        m.stopped ? limit_seconds : m.seconds, m.cpu_seconds, m.formulated,
+                        m.solved, m.peak_kib / 1024.0, outcome.c_str(), m.maxflow.c_str());
+            std::fflush(stdout);
+        }
+    }
+    fs::remove_all(dir);
+    return 0;
+}
