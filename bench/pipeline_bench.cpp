@@ -3,7 +3,7 @@
 // n vertices and 4n edges, directed and undirected.
 //
 //     pipeline_bench            the standard sizes 25, 50, 100, 120
-//     pipeline_bench 200 250    other sizes
+//     pipeline_bench 60 110     other sizes
 //
 // Each load runs in a child process of its own, so that its peak resident
 // memory is its own and not the largest of the earlier loads.
