@@ -15,12 +15,12 @@ class ConsoleLog;
 // on a complete graph the simplex prices them all at each of its iterations,
 // whose number grows with n as well: the solve takes about n⁴ time. The worst
 // graphs measured, complete ones with capacities spread over six decades,
-// took up to 19 s on a two-core machine at 120 vertices, 29 s at 130 and 57 s
+// took up to 21 s on a two-core machine at 120 vertices, 29 s at 130 and 57 s
 // at 150; with capacities of 1 to 100, 17 s at 150 and more than 45 s at 200.
 // Memory stays small (some 50 MiB at 120). The limit keeps the slowest load
-// at a third of a minute, so that a busy machine still finishes it within
-// the solver's time limit. A larger graph is refused before anything of its
-// size is allocated.
+// at about a third of a minute, half the solver's time limit, which stops
+// whatever runs longer. A larger graph is refused before anything of its size
+// is allocated.
 inline constexpr int max_vertex_count = 120;
 
 // A description that cannot become a graph. Thrown by value by build_graph
