@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -18,7 +19,9 @@ namespace {
 int choose_coordinate(const Graph& graph, const Embedding& embedding) {
     const int n = graph.vertex_count();
     const auto& x = embedding.coordinates;
-    double best = 100000000.0;
+    // Any finite ratio qualifies: a fixed ceiling would discard every
+    // coordinate of a graph whose capacities are large.
+    double best = std::numeric_limits<double>::infinity();
     int chosen = -1;
     for (std::size_t k = 0; k < embedding.subsets.size(); ++k) {
         double numerator = 0.0;
@@ -58,7 +61,9 @@ CutSweep sweep_cut(const Graph& graph, const std::vector<int>& order) {
     }
 
     CutSweep sweep;
-    double best = 10000000.0;
+    // As for the coordinate: with a fixed ceiling a graph of large capacities
+    // would be reported as having no cut at all.
+    double best = std::numeric_limits<double>::infinity();
     for (int p = 0; p < n; ++p) {
         double cut = 0.0;
         for (int a = 0; a < n; ++a) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <vector>
 
 #include "flow/cut_result.h"
@@ -18,10 +19,10 @@ CutResult extract_cut(const FlowResult& result, ConsoleLog& log, bool verbose);
 // S of the first p vertices has the smallest ratio of cut capacity (every
 // ordered pair with exactly one end in S, so an undirected edge counts in both
 // directions) to the demand of the present commodities that S separates. The
-// empty prefix never qualifies, ties keep the shortest prefix, and a ratio
-// must be below 1e7 to count. `order` is a permutation of 0 … n − 1.
+// empty prefix never qualifies and ties keep the shortest prefix; any finite
+// ratio counts. `order` is a permutation of 0 … n − 1.
 struct CutSweep {
     int prefix_length = -1;
-    double ratio = 10000000.0;
+    double ratio = std::numeric_limits<double>::infinity();
 };
 CutSweep sweep_cut(const Graph& graph, const std::vector<int>& order);

@@ -112,6 +112,10 @@ LpModel load_flow_program(const FlowProgram& program) {
     if (!lp || !resize_lp(lp.get(), row_count, program.column_count)) {
         return nullptr;
     }
+    // lp_solve reads any value of 1e30 or more as infinite by default, which
+    // would turn a capacity of 1e30 (a float reaches 3.4e38) into no bound
+    // at all. Capacities are floats, so every finite one stays below this.
+    set_infinite(lp.get(), lp_infinity);
 
     // Gather each column's entries, in increasing row order.
     std::vector<int> entry_count(program.column_count + 1, 0);

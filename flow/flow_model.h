@@ -27,6 +27,9 @@ struct FlowProgram {
 
 FlowProgram formulate_flow_program(const Graph& graph);
 
+// What lp_solve treats as infinite in our programs: far above any float.
+inline constexpr double lp_infinity = 1e300;
+
 struct LpDeleter {
     void operator()(lprec* lp) const;
 };

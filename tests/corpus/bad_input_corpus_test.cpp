@@ -50,7 +50,6 @@ struct Case {
     std::string file;
     int status = 0;
     json expected;
-    bool known_fault = false;
 };
 
 std::vector<Case> read_table() {
@@ -63,12 +62,7 @@ std::vector<Case> read_table() {
         }
         std::istringstream fields(line);
         Case c;
-        fields >> c.file;
-        if (c.file == "fault") {
-            c.known_fault = true;
-            fields >> c.file;
-        }
-        fields >> c.status;
+        fields >> c.file >> c.status;
         std::string rest;
         std::getline(fields, rest);
         c.expected = json::parse(rest);
@@ -211,19 +205,7 @@ TEST(BadInputCorpus, TableAndFilesAgree) {
 
 TEST(BadInputCorpus, EveryFileGetsItsExpectedAnswer) {
     for (const Case& c : read_table()) {
-        if (!c.known_fault) {
-            expect_answer(c);
-        }
-    }
-}
-
-// Faults found and reported but not mended yet (in the flow program): the
-// table states the right answer.
-TEST(BadInputCorpus, DISABLED_KnownFaultsGetTheRightAnswer) {
-    for (const Case& c : read_table()) {
-        if (c.known_fault) {
-            expect_answer(c);
-        }
+        expect_answer(c);
     }
 }
 

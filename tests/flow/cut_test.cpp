@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <random>
 #include <set>
@@ -21,7 +22,7 @@ namespace {
 CutSweep reference_sweep(const Graph& g, const std::vector<int>& order) {
     const int n = g.vertex_count();
     CutSweep sweep;
-    double best = 10000000.0;
+    double best = std::numeric_limits<double>::infinity();
     for (int p = 0; p < n; ++p) {
         auto inside = [&](int v) {
             return std::find(order.begin(), order.begin() + p, v) != order.begin() + p;
@@ -83,12 +84,17 @@ TEST(SweepCut, CommodityInsideTheSetIsNotSeparated) {
 }
 
 TEST(SweepCut, NoSeparatingPrefixLeavesNoCut) {
-    // The only non-empty proper prefix, {1}, separates commodity 0, but its
-    // ratio 1e10 / 250 is above the 1e7 ceiling.
-    const Graph g = make_graph(2, {{1, 0, 1e10f}}, true);
-    EXPECT_EQ(sweep_cut(g, {1, 0}).prefix_length, -1);
     // A single vertex has only the empty prefix.
     EXPECT_EQ(sweep_cut(make_graph(1, {}, true), {0}).prefix_length, -1);
+}
+
+TEST(SweepCut, LargeCapacitiesStillGiveACut) {
+    // Regression: the sweep used to start from a ratio ceiling of 1e7, so a
+    // cut of ratio 1e10 / 250 was reported as no cut at all.
+    const Graph g = make_graph(2, {{1, 0, 1e10f}}, true);
+    const CutSweep sweep = sweep_cut(g, {1, 0});
+    EXPECT_EQ(sweep.prefix_length, 1);
+    EXPECT_DOUBLE_EQ(sweep.ratio, 1e10 / 250.0);
 }
 
 TEST(SweepCut, AgreesExactlyWithTheFromScratchSweep) {

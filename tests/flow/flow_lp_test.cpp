@@ -96,6 +96,17 @@ TEST(SolveFlowLp, UndirectedEdgeBoundsBothDirections) {
     EXPECT_NEAR(s.result.maxflow, 10.0 / 450.0, 1e-9);
 }
 
+TEST(SolveFlowLp, HugeCapacitiesStayFiniteBounds) {
+    // Regression: lp_solve read any bound of 1e30 or more as infinite, so a
+    // graph whose capacities all reach 1e38 was solved as unbounded.
+    seed_random(3);
+    const Graph g = make_graph(6, {{0, 1, 1e38f}, {2, 3, 1e38f}, {4, 5, 1e38f}}, true);
+    Solved s;
+    solve_and_certify(g, s);
+    EXPECT_NEAR(s.result.maxflow, static_cast<double>(1e38f) / 250.0, 1e30);
+    EXPECT_TRUE(s.result.cut.found);
+}
+
 TEST(SolveFlowLp, MaxflowNeverExceedsMincutOnRandomGraphs) {
     seed_random(8);
     for (int trial = 0; trial < 16; ++trial) {
