@@ -2,7 +2,7 @@
 // parse, build, flow program, embedding, cut, placement) on random graphs of
 // n vertices and 4n edges, directed and undirected.
 //
-//     pipeline_bench            the standard sizes 25, 50, 100, 120
+//     pipeline_bench            the standard sizes 25, 50, 100, 150
 //     pipeline_bench 60 110     other sizes
 //
 // Each load runs in a child process of its own, so that its peak resident
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
         sizes.push_back(std::atoi(argv[i]));
     }
     if (sizes.empty()) {
-        sizes = {25, 50, 100, 120};
+        sizes = {25, 50, 100, 150};
     }
     const fs::path dir =
         fs::temp_directory_path() / ("quillmere-bench-" + std::to_string(getpid()));

@@ -54,8 +54,8 @@ int main() {
             std::to_string(max_vertex_total) + " est attendu)."};
     const Question edges{
         "Nombre d'arêtes : ", "Erreur : l'entrée s'est terminée avant le nombre d'arêtes.",
-        "Erreur : nombre d'arêtes invalide (un entier positif ou nul est "
-        "attendu)."};
+        "Erreur : nombre d'arêtes invalide (un entier de 0 à " + std::to_string(max_edge_total) +
+            " est attendu)."};
     const Question capacity{
         "Capacité maximale : ", "Erreur : l'entrée s'est terminée avant la capacité maximale.",
         "Erreur : capacité maximale invalide (un nombre de 0 à " + largest_capacity_text() +

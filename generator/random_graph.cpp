@@ -10,7 +10,7 @@ bool valid_vertex_total(int vertex_total) {
 }
 
 bool valid_edge_total(int edge_total) {
-    return edge_total >= 0;
+    return edge_total >= 0 && edge_total <= max_edge_total;
 }
 
 bool valid_max_capacity(double max_capacity) {

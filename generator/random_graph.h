@@ -12,15 +12,18 @@ struct GraphRequest {
     double max_capacity = 0.0;
 };
 
-// Largest vertex count accepted: the viewer refuses graphs of more vertices,
-// since the time of its flow program grows about as n⁴. The generator shares
-// no code with the viewer, so the limit is repeated here and must follow it.
-inline constexpr int max_vertex_total = 120;
+// Largest counts accepted, so that every file written loads in the viewer:
+// it refuses graphs of more than 500 vertices or more than 14 280 arcs, and
+// each edge written here ("<->" in a directed graph) makes up to two arcs.
+// The generator shares no code with the viewer, so the limits are repeated
+// here and must follow it.
+inline constexpr int max_vertex_total = 500;
+inline constexpr int max_edge_total = 14280 / 2;
 
 // At least one vertex (endpoints are drawn among them) and at most
 // max_vertex_total.
 bool valid_vertex_total(int vertex_total);
-// Zero or more; zero gives a file with the header only.
+// Zero to max_edge_total; zero gives a file with the header only.
 bool valid_edge_total(int edge_total);
 // Finite, not negative, and finite once rounded to single precision, since
 // the viewer keeps capacities as floats.

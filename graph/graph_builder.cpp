@@ -153,6 +153,25 @@ std::list<DirectedEdgesGroup> directed_groups(const GraphDescription& descriptio
     return groups;
 }
 
+// Each stored directed edge opens one flow direction of the program, each
+// undirected edge two; their number bounds the time of the solve.
+void refuse_too_many_arcs(const Graph& graph) {
+    std::int64_t arcs = 0;
+    for (const auto& row : graph.matrix()) {
+        for (const EdgeCell& c : row) {
+            arcs += c.present ? 1 : 0;
+        }
+    }
+    if (!graph.directed()) {
+        arcs *= 2;
+    }
+    if (arcs > max_arc_count) {
+        EGraphRefused refusal(EGraphRefused::Reason::too_many_arcs);
+        refusal.number = arcs;
+        throw refusal;
+    }
+}
+
 }  // namespace
 
 std::optional<float> extract_float(std::string_view text, bool& overflow) {
@@ -251,6 +270,7 @@ std::unique_ptr<Graph> build_graph(GraphDescription& description, ConsoleLog& lo
 
     auto graph =
         std::make_unique<Graph>(n, groups, *directed, std::move(positions), std::move(sizes));
+    refuse_too_many_arcs(*graph);
 
     auto result = std::make_unique<FlowResult>();
     solve_flow_lp(graph.get(), *result, log, verbose);

@@ -11,17 +11,27 @@
 
 class ConsoleLog;
 
-// The largest graph a load accepts. The flow program has 3n² + 1 columns, and
-// on a complete graph the simplex prices them all at each of its iterations,
-// whose number grows with n as well: the solve takes about n⁴ time. The worst
-// graphs measured, complete ones with capacities spread over six decades,
-// took up to 21 s on a two-core machine at 120 vertices, 29 s at 130 and 57 s
-// at 150; with capacities of 1 to 100, 17 s at 150 and more than 45 s at 200.
-// Memory stays small (some 50 MiB at 120). The limit keeps the slowest load
-// at about a third of a minute, half the solver's time limit, which stops
-// whatever runs longer. A larger graph is refused before anything of its size
-// is allocated.
-inline constexpr int max_vertex_count = 120;
+// The largest graphs a load accepts, measured on a two-core machine so that a
+// load stays well within a minute and 2 GiB.
+//
+// The vertex count bounds memory and the program's set-up: the flow program
+// has 3n² + 1 columns whatever the edges; at 500 vertices a load holds about
+// 600 MiB and spends about 1 s formulating the program.
+//
+// The arc count bounds the solve. Presolve fixes every flow column of a pair
+// without an edge, so the simplex works on three columns per arc (a directed
+// edge, or either direction of an undirected one), pricing them all at each
+// of its iterations, whose number grows with them. The slowest graphs
+// measured have capacities spread over six decades: 21 s for the complete
+// directed graph on 120 vertices (14 280 arcs), 33 s for 14 280 random arcs
+// on 500 vertices, 57 s for the complete graph on 150 vertices (22 350 arcs).
+// The budget admits every graph of at most 120 vertices, complete ones
+// included; the solver's time limit stops whatever still runs too long.
+//
+// A graph above either limit is refused before its program is built, and one
+// with too many vertices before anything of its size is allocated.
+inline constexpr int max_vertex_count = 500;
+inline constexpr int max_arc_count = 120 * 119;
 
 // A description that cannot become a graph. Thrown by value by build_graph
 // before any console output and before the matrix is allocated; caught by
@@ -49,6 +59,9 @@ class EGraphRefused {
         negative_capacity,
         // `number` vertices, more than `max_vertex_count`.
         too_many_vertices,
+        // `number` arcs, more than `max_arc_count`; an undirected edge
+        // counts as two.
+        too_many_arcs,
     };
 
     explicit EGraphRefused(Reason r) : reason(r) {}
@@ -93,6 +106,7 @@ std::optional<bool> extract_nonzero_integer(std::string_view text);
 // logged, for: a node number that overflowed, a negative vertex number, more
 // than max_vertex_count vertices, a "size"/"x"/"y"/"z" text with no number, a
 // "directed" text with no integer, a negative "cap", and any number that
-// overflows a float.
+// overflows a float; and, once the matrix is filled but before anything is
+// logged, for more than max_arc_count arcs.
 // Memory exhaustion passes through as std::bad_alloc.
 std::unique_ptr<Graph> build_graph(GraphDescription& description, ConsoleLog& log, bool verbose);

@@ -28,9 +28,9 @@ struct LoadedGraph {
     std::vector<Vector3> display_positions;
 };
 
-// The largest file a load reads, 16 MiB. A graph of the largest vertex count
-// with every edge in its own statement takes some 6 MB; larger files only
-// repeat statements. The description and the builder's lists take up to some
+// The largest file a load reads, 16 MiB. A graph at the vertex and arc
+// limits with every edge in its own statement takes well under 1 MB; larger
+// files only repeat statements. The description and the builder's lists take up to some
 // 60 bytes per byte of text, so a file at this limit stays within about
 // 1 GiB and 10 s; a larger one is refused before it is read whole.
 inline constexpr std::size_t max_file_bytes = std::size_t{16} << 20;

@@ -66,6 +66,10 @@ std::string refusal_text(const EGraphRefused& refusal) {
             text << "Le graphe a " << refusal.number << " sommets ; le maximum est de "
                  << max_vertex_count << " sommets.";
             break;
+        case EGraphRefused::Reason::too_many_arcs:
+            text << "Le graphe a " << refusal.number << " arcs ; le maximum est de "
+                 << max_arc_count << " arcs (une arête non orientée compte pour deux).";
+            break;
     }
     return text.str();
 }

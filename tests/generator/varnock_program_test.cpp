@@ -211,7 +211,7 @@ TEST(VarnockProgram, RefusesBadAnswersWithoutWritingAFile) {
         "0\n5\n5\n",       // no vertex
         "-4\n5\n5\n",      // negative vertex count
         "99999999999\n",   // beyond the int range
-        "121\n5\n5\n",     // more vertices than the viewer accepts
+        "501\n5\n5\n",     // more vertices than the viewer accepts
         "10\n",            // input ends before the edge count
         "10\n-1\n5\n",     // negative edge count
         "10\nxyz\n5\n",    // edge count not a number
@@ -234,11 +234,11 @@ TEST(VarnockProgram, RefusesBadAnswersWithoutWritingAFile) {
 TEST(VarnockProgram, RefusalMessagesNameTheAnswer) {
     Scratch scratch;
     EXPECT_EQ(scratch.run("0\n").err,
-              "Erreur : nombre de sommets invalide (un entier de 1 à 120 est attendu).\n");
+              "Erreur : nombre de sommets invalide (un entier de 1 à 500 est attendu).\n");
     EXPECT_EQ(scratch.run("").err,
               "Erreur : l'entrée s'est terminée avant le nombre de sommets.\n");
     EXPECT_EQ(scratch.run("3\n-2\n").err,
-              "Erreur : nombre d'arêtes invalide (un entier positif ou nul est attendu).\n");
+              "Erreur : nombre d'arêtes invalide (un entier de 0 à 7140 est attendu).\n");
     EXPECT_EQ(scratch.run("3\n2\n-1\n").err,
               "Erreur : capacité maximale invalide (un nombre de 0 à 3.40282e+38 est "
               "attendu).\n");

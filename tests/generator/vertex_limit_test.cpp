@@ -10,4 +10,8 @@ TEST(VertexLimit, GeneratorFollowsTheViewer) {
     EXPECT_EQ(max_vertex_total, max_vertex_count);
     EXPECT_TRUE(valid_vertex_total(max_vertex_count));
     EXPECT_FALSE(valid_vertex_total(max_vertex_count + 1));
+    // Each "<->" edge of a directed graph makes up to two arcs.
+    EXPECT_EQ(2 * max_edge_total, max_arc_count);
+    EXPECT_TRUE(valid_edge_total(max_edge_total));
+    EXPECT_FALSE(valid_edge_total(max_edge_total + 1));
 }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <limits>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -220,8 +221,8 @@ TEST(BuildGraph, FirstGroupInFileOrderWinsACell) {
 
 TEST(BuildGraph, CapacityTextsFollowTheExtractionRule) {
     GraphDescription d = directed_description();
-    d.edge_groups.push_back(group({0}, 1, {1}, {{"cap", "abc"}}));   // no number: 0
-    d.edge_groups.push_back(group({1}, 1, {2}, {{"cap", "12kg"}}));  // number then text
+    d.edge_groups.push_back(group({0}, 1, {1}, {{"cap", "abc"}}));     // no number: 0
+    d.edge_groups.push_back(group({1}, 1, {2}, {{"cap", "12kg"}}));    // number then text
     d.edge_groups.push_back(group({2}, 1, {3}, {{"cap", " 2.5e1"}}));  // leading blank
     const auto built = build(d);
     const Graph& g = *built->graph;
@@ -296,6 +297,22 @@ TEST(BuildGraphRefusals, TooManyVerticesIsRefusedAtOnce) {
     GraphDescription at_limit;
     at_limit.node_options[max_vertex_count] = {};
     EXPECT_EQ(refusal_of(at_limit).number, max_vertex_count + 1);
+}
+
+TEST(BuildGraphRefusals, TooManyArcsBeforeTheProgramIsSolved) {
+    // The complete directed graph on 121 vertices has 121 × 120 arcs, over the
+    // budget; so has the undirected one, each edge counting both ways.
+    std::vector<int> all(121);
+    std::iota(all.begin(), all.end(), 0);
+    for (const char* directed : {"1", "0"}) {
+        GraphDescription d;
+        d.global_options["directed"] = directed;
+        d.edge_groups.push_back(group(all, 1, all));
+        const EGraphRefused refusal = refusal_of(d);
+        EXPECT_EQ(refusal.reason, EGraphRefused::Reason::too_many_arcs);
+        EXPECT_EQ(refusal.number, 121 * 120);
+    }
+    static_assert(120 * 119 <= max_arc_count, "complete graphs on 120 vertices load");
 }
 
 TEST(BuildGraphRefusals, NodeOptionsWithoutANumber) {

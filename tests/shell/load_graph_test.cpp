@@ -216,6 +216,11 @@ TEST_F(LoadGraphTest, UnknownOptionsNameTheirScope) {
 
 TEST_F(LoadGraphTest, RefusalsNameWhatIsWrong) {
     load_previous();
+    // 0, 1, …, 120: the complete graph on them has 121 × 120 arcs.
+    std::string complete_list = "0";
+    for (int v = 1; v <= 120; ++v) {
+        complete_list += "," + std::to_string(v);
+    }
     struct Case {
         std::string content;
         std::string reason;
@@ -233,6 +238,9 @@ TEST_F(LoadGraphTest, RefusalsNameWhatIsWrong) {
         {"2 : [y = 1e39];", "L'option \"y\" du sommet 2 vaut \"1e39\", un nombre trop grand."},
         {"0 -> 1; 1 -> 2 [cap = 1e39];",
          "L'option \"cap\" de l'instruction d'arêtes n° 2 vaut \"1e39\", un nombre trop grand."},
+        {"directed = 1; " + complete_list + " -> " + complete_list + ";",
+         "Le graphe a 14520 arcs ; le maximum est de 14280 arcs (une arête non orientée compte "
+         "pour deux)."},
     };
     for (const Case& c : cases) {
         reporter_.errors.clear();
