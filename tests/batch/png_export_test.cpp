@@ -3,18 +3,16 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -76,30 +74,16 @@ bool dominated_by(const std::array<int, 3>& c, int channel) {
 
 class PngRun : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tarvessa-png-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        std::ofstream(dir_ / "arches.gr", std::ios::binary) << arches_gr;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
+    void SetUp() override { scratch_.write("arches.gr", arches_gr); }
 
     // Runs tarvessa-batch in the scratch directory; returns its exit status.
     int batch(const std::string& args) {
-        const std::string command = "cd '" + dir_.string() + "' && timeout 60 '" + batch_path +
-                                    "' " + args + " > stdout 2> stderr";
-        const int raw = std::system(command.c_str());
-        std::ifstream in(dir_ / "stderr");
-        std::ostringstream text;
-        text << in.rdbuf();
-        err_ = text.str();
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        const RunResult run = scratch_.run(batch_path, args);
+        err_ = run.err;
+        return run.status;
     }
 
-    fs::path dir_;
+    ScratchDir scratch_{"tarvessa-png"};
     std::string err_;
 };
 
@@ -107,7 +91,7 @@ class PngRun : public ::testing::Test {
 
 TEST_F(PngRun, StartViewShowsTheThreeArches) {
     ASSERT_EQ(batch("--seed 1 --png out.png arches.gr"), 0) << err_;
-    const std::optional<Picture> picture = read_png(dir_ / "out.png");
+    const std::optional<Picture> picture = read_png(scratch_.path("out.png"));
     ASSERT_TRUE(picture.has_value());
     ASSERT_EQ(picture->width, 700);
     ASSERT_EQ(picture->height, 700);
@@ -127,7 +111,7 @@ TEST_F(PngRun, StartViewShowsTheThreeArches) {
 
 TEST_F(PngRun, SizeAndTopViewAreApplied) {
     ASSERT_EQ(batch("--seed 1 --png top.png --size 320x200 --2d --flow arches.gr"), 0) << err_;
-    const std::optional<Picture> picture = read_png(dir_ / "top.png");
+    const std::optional<Picture> picture = read_png(scratch_.path("top.png"));
     ASSERT_TRUE(picture.has_value());
     EXPECT_EQ(picture->width, 320);
     EXPECT_EQ(picture->height, 200);
@@ -146,12 +130,12 @@ TEST_F(PngRun, BadPictureOptionsAndUnwritableFiles) {
         EXPECT_EQ(batch(args), 2) << args;
         EXPECT_NE(err_.find("usage: tarvessa-batch"), std::string::npos) << args;
     }
-    EXPECT_FALSE(fs::exists(dir_ / "out.png"));
+    EXPECT_FALSE(fs::exists(scratch_.path("out.png")));
 
     // The graph loads, so the console is printed, but the picture fails.
     EXPECT_EQ(batch("--png no-such-dir/out.png arches.gr"), 3);
     EXPECT_NE(err_.find("no-such-dir/out.png"), std::string::npos) << err_;
     // A failed load writes no picture.
     EXPECT_EQ(batch("--png out.png missing.gr"), 1);
-    EXPECT_FALSE(fs::exists(dir_ / "out.png"));
+    EXPECT_FALSE(fs::exists(scratch_.path("out.png")));
 }

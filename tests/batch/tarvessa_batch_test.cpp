@@ -2,18 +2,15 @@
 // its exit status, its two streams and the numbers of its JSON report.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -26,66 +23,10 @@ const std::string separators =
     "================================\n"
     "================================\n";
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+// tarvessa-batch with `args` (quoted where needed), run in `scratch`.
+RunResult batch(const ScratchDir& scratch, const std::string& args) {
+    return scratch.run(batch_path, args);
 }
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-
-    // The JSON report: the last line of standard output.
-    json report() const {
-        const std::size_t end = out.find_last_not_of('\n');
-        const std::size_t start = out.rfind('\n', end);
-        return json::parse(out.substr(start == std::string::npos ? 0 : start + 1));
-    }
-};
-
-class Scratch {
-  public:
-    Scratch() {
-        std::string pattern = (fs::temp_directory_path() / "tarvessa-batch-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-
-    const fs::path& dir() const { return dir_; }
-
-    std::string write(const std::string& name, const std::string& content) const {
-        std::ofstream(dir_ / name, std::ios::binary) << content;
-        return (dir_ / name).string();
-    }
-
-    // Runs `program` with `args` (already quoted where needed) in the scratch
-    // directory, with `input` on standard input.
-    RunResult run(const std::string& program, const std::string& args,
-            const std::string& input = "") const {
-        std::ofstream(dir_ / "stdin", std::ios::binary) << input;
-        const std::string command = "cd '" + dir_.string() + "' && timeout 60 '" + program + "' " +
-                                    args + " < stdin > stdout 2> stderr";
-        const int raw = std::system(command.c_str());
-        RunResult run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = read_file(dir_ / "stdout");
-        run.err = read_file(dir_ / "stderr");
-        return run;
-    }
-
-    RunResult batch(const std::string& args) const { return run(batch_path, args); }
-
-  private:
-    fs::path dir_;
-};
 
 // Checks that the report's flows form a feasible concurrent flow of value
 // maxflow: every commodity's flow is conserved away from its terminals and
@@ -135,8 +76,8 @@ void expect_feasible_flow(const json& report) {
 }  // namespace
 
 TEST(TarvessaBatch, BottleneckReportHoldsTheFlowAndTheCut) {
-    Scratch scratch;
-    const RunResult run = scratch.batch("--seed 3 --json '" + examples + "bottleneck.gr'");
+    ScratchDir scratch("tarvessa-batch");
+    const RunResult run = batch(scratch, "--seed 3 --json '" + examples + "bottleneck.gr'");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.rfind(separators, 0), 0u);
@@ -171,8 +112,8 @@ TEST(TarvessaBatch, BottleneckReportHoldsTheFlowAndTheCut) {
 }
 
 TEST(TarvessaBatch, UndirectedGraphAndVerboseListings) {
-    Scratch scratch;
-    const RunResult run = scratch.batch("--verbose --json '" + examples + "ring.gr'");
+    ScratchDir scratch("tarvessa-batch");
+    const RunResult run = batch(scratch, "--verbose --json '" + examples + "ring.gr'");
     ASSERT_EQ(run.status, 0) << run.err;
     // The capacity lines come first, then the flow listing and the table.
     EXPECT_NE(run.out.find("(0,0) = 0 ; (0,1) = 100 ; "), std::string::npos);
@@ -193,30 +134,30 @@ TEST(TarvessaBatch, UndirectedGraphAndVerboseListings) {
 }
 
 TEST(TarvessaBatch, SameSeedGivesTheSameRun) {
-    Scratch scratch;
-    json first = scratch.batch("--seed 42 --json '" + examples + "ring.gr'").report();
-    json second = scratch.batch("--json --seed 42 '" + examples + "ring.gr'").report();
+    ScratchDir scratch("tarvessa-batch");
+    json first = batch(scratch, "--seed 42 --json '" + examples + "ring.gr'").report();
+    json second = batch(scratch, "--json --seed 42 '" + examples + "ring.gr'").report();
     first.erase("timings");
     second.erase("timings");
     EXPECT_EQ(first, second);
-    json other = scratch.batch("--seed 43 --json '" + examples + "ring.gr'").report();
+    json other = batch(scratch, "--seed 43 --json '" + examples + "ring.gr'").report();
     EXPECT_NE(first["positions"], other["positions"]);
 }
 
 TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
-    Scratch scratch;
-    RunResult run = scratch.batch("--json missing.gr");
+    ScratchDir scratch("tarvessa-batch");
+    RunResult run = batch(scratch, "--json missing.gr");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, separators);
     EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n");
 
     scratch.write("newline.gr", "0 -> 1;\n");
-    run = scratch.batch("newline.gr");
+    run = batch(scratch, "newline.gr");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Erreur de lecture du fichier\nFichier .gr invalide\n");
 
     scratch.write("edge.gr", "0 -> 1 [weight = 1];");
-    run = scratch.batch("edge.gr");
+    run = batch(scratch, "edge.gr");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "Erreur de lecture du fichier\n** Erreur de lecture du fichier .gr:\n"
@@ -224,7 +165,7 @@ TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
 
     scratch.write("huge.gr", "0 -> 99999999;");
     const auto start = std::chrono::steady_clock::now();
-    run = scratch.batch("--json huge.gr");
+    run = batch(scratch, "--json huge.gr");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Le graphe a 100000000 sommets"), std::string::npos);
@@ -233,24 +174,24 @@ TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
 }
 
 TEST(TarvessaBatch, CommandLineErrorsAndHelp) {
-    Scratch scratch;
+    ScratchDir scratch("tarvessa-batch");
     const std::string usage =
         "usage: tarvessa-batch [--verbose] [--seed N] [--json] [--png FILE [--size WxH] [--flow] "
         "[--2d]] FILE.gr\n";
     for (const std::string args : {"", "--seed", "--seed abc x.gr", "--seed -1 x.gr",
                                    "--seed 4294967296 x.gr", "--frobnicate x.gr", "a.gr b.gr"}) {
-        const RunResult run = scratch.batch(args);
+        const RunResult run = batch(scratch, args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_EQ(run.out, "") << args;
         EXPECT_TRUE(run.err.ends_with(usage)) << args << ": " << run.err;
     }
-    const RunResult help = scratch.batch("--help");
+    const RunResult help = batch(scratch, "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, usage);
 
     // After "--" a name that begins with a dash is a file.
     scratch.write("-dash.gr", "0 -> 1;");
-    EXPECT_EQ(scratch.batch("-- -dash.gr").status, 0);
+    EXPECT_EQ(batch(scratch, "-- -dash.gr").status, 0);
 }
 
 TEST(TarvessaBatch, LoadsAFileWrittenByVarnock) {
@@ -258,12 +199,12 @@ TEST(TarvessaBatch, LoadsAFileWrittenByVarnock) {
     if (!fs::exists(varnock)) {
         GTEST_SKIP() << "varnock is not built";
     }
-    Scratch scratch;
+    ScratchDir scratch("tarvessa-batch");
     const RunResult generated = scratch.run(varnock, "", "12\n40\n100\n\n");
     ASSERT_EQ(generated.status, 0) << generated.err;
     ASSERT_TRUE(fs::exists(scratch.dir() / "random_12n_40a.gr"));
 
-    const RunResult run = scratch.batch("--seed 5 --json random_12n_40a.gr");
+    const RunResult run = batch(scratch, "--seed 5 --json random_12n_40a.gr");
     ASSERT_EQ(run.status, 0) << run.err;
     const json report = run.report();
     EXPECT_EQ(report["directed"], true);

@@ -5,15 +5,11 @@
 // to the limits, or not regular files.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -22,6 +18,7 @@
 
 #include "graph/graph_builder.h"
 #include "shell/load_graph.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -38,13 +35,6 @@ constexpr bool sanitized = false;
 
 const fs::path corpus_dir = fs::path(QUILLMERE_SOURCE_DIR) / "tests" / "corpus";
 const std::string batch_path = std::string(QUILLMERE_BINARY_DIR) + "/batch/tarvessa-batch";
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 struct Case {
     std::string file;
@@ -79,54 +69,10 @@ std::vector<Case> read_table() {
     return cases;
 }
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-
-    json report() const {
-        const std::size_t end = out.find_last_not_of('\n');
-        const std::size_t start = out.rfind('\n', end);
-        return json::parse(out.substr(start == std::string::npos ? 0 : start + 1));
-    }
-};
-
-class Scratch {
-  public:
-    Scratch() {
-        std::string pattern = (fs::temp_directory_path() / "quillmere-corpus-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-
-    std::string write(const std::string& name, const std::string& content) const {
-        std::ofstream(dir_ / name, std::ios::binary) << content;
-        return (dir_ / name).string();
-    }
-
-    fs::path path(const std::string& name) const { return dir_ / name; }
-
-    // tarvessa-batch --seed 1 --json on `path`, its streams kept in files.
-    RunResult batch(const std::string& path) const {
-        const std::string command = "timeout 120 '" + batch_path + "' --seed 1 --json '" + path +
-                                    "' > '" + (dir_ / "stdout").string() + "' 2> '" +
-                                    (dir_ / "stderr").string() + "'";
-        const int raw = std::system(command.c_str());
-        RunResult run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = read_file(dir_ / "stdout");
-        run.err = read_file(dir_ / "stderr");
-        return run;
-    }
-
-  private:
-    fs::path dir_;
-};
+// tarvessa-batch --seed 1 --json on `path`, run in `scratch`.
+RunResult batch(const ScratchDir& scratch, const std::string& path) {
+    return scratch.run(batch_path, "--seed 1 --json '" + path + "'", "", 120);
+}
 
 // `actual` holds everything `expected` states: numbers to 1e-6 relative
 // (1e-12 absolute), arrays of the same length; inside arrays a null stands
@@ -161,8 +107,8 @@ void expect_match(const json& expected, const json& actual, const std::string& w
 
 void expect_answer(const Case& c) {
     SCOPED_TRACE(c.file);
-    Scratch scratch;
-    const RunResult run = scratch.batch((corpus_dir / "files" / c.file).string());
+    ScratchDir scratch("quillmere-corpus");
+    const RunResult run = batch(scratch, (corpus_dir / "files" / c.file).string());
     ASSERT_EQ(run.status, c.status) << run.err;
     if (c.expected.is_string()) {
         EXPECT_EQ(run.err, c.expected.get<std::string>());
@@ -210,19 +156,19 @@ TEST(BadInputCorpus, EveryFileGetsItsExpectedAnswer) {
 }
 
 TEST(BadInputCorpus, VeryLongLinesAndNames) {
-    Scratch scratch;
+    ScratchDir scratch("quillmere-corpus");
     const std::string long_name(1 << 20, 'N');
 
     // A megabyte-long node name and global value, and a statement spread
     // over a megabyte of blanks, are ordinary text.
     RunResult run =
-        scratch.batch(scratch.write("long.gr", "name = " + long_name + ";0 : " + long_name + ";0" +
-                                                   std::string(1 << 20, ' ') + "-> 1 [cap = 4];"));
+        batch(scratch, scratch.write("long.gr", "name = " + long_name + ";0 : " + long_name + ";0" +
+                                                    std::string(1 << 20, ' ') + "-> 1 [cap = 4];"));
     ASSERT_EQ(run.status, 0) << run.err.substr(0, 200);
     EXPECT_EQ(run.report()["edges"], json::parse("[[0, 1, 4.0]]"));
 
     // A megabyte-long unknown key is named in full.
-    run = scratch.batch(scratch.write("key.gr", long_name + " = 1;"));
+    run = batch(scratch, scratch.write("key.gr", long_name + " = 1;"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "Erreur de lecture du fichier\n** Erreur de lecture du fichier .gr:\n"
@@ -230,12 +176,12 @@ TEST(BadInputCorpus, VeryLongLinesAndNames) {
                   long_name + "\" non reconnue.\n");
 
     // A megabyte-long number is a number that does not fit.
-    run = scratch.batch(scratch.write("number.gr", "0 -> " + std::string(1 << 20, '7') + ";"));
+    run = batch(scratch, scratch.write("number.gr", "0 -> " + std::string(1 << 20, '7') + ";"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Erreur de lecture du fichier\nFichier .gr invalide\n");
 
     // A megabyte of leading zeros is still a small number.
-    run = scratch.batch(scratch.write("zeros.gr", "0 -> " + std::string(1 << 20, '0') + "5;"));
+    run = batch(scratch, scratch.write("zeros.gr", "0 -> " + std::string(1 << 20, '0') + "5;"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.report()["vertices"], 6);
 }
@@ -256,9 +202,9 @@ TEST(BadInputCorpus, TenMegabytesOfValidEdgesLoad) {
             }
         }
     }
-    Scratch scratch;
+    ScratchDir scratch("quillmere-corpus");
     const auto start = std::chrono::steady_clock::now();
-    const RunResult run = scratch.batch(scratch.write("big.gr", text));
+    const RunResult run = batch(scratch, scratch.write("big.gr", text));
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
     ASSERT_EQ(run.status, 0) << run.err;
     if (!sanitized) {
@@ -281,10 +227,10 @@ TEST(BadInputCorpus, RepeatedNumbersInLongListsDoNotHangTheLoad) {
         sources += ",0";
         targets += ",1";
     }
-    Scratch scratch;
+    ScratchDir scratch("quillmere-corpus");
     const auto start = std::chrono::steady_clock::now();
     const RunResult run =
-        scratch.batch(scratch.write("repeats.gr", sources + " -> " + targets + " [cap = 2];"));
+        batch(scratch, scratch.write("repeats.gr", sources + " -> " + targets + " [cap = 2];"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.report()["edges"], json::parse("[[0, 1, 2.0]]"));
@@ -294,13 +240,13 @@ const std::string read_error =
     "Erreur de lecture du fichier\n** Erreur de lecture du fichier .gr:\n";
 
 TEST(BadInputCorpus, VertexCountsJustAboveTheMaximumAreRefused) {
-    Scratch scratch;
+    ScratchDir scratch("quillmere-corpus");
     const std::string refusal = read_error + "Le graphe a " + std::to_string(max_vertex_count + 1) +
                                 " sommets ; le maximum est de " + std::to_string(max_vertex_count) +
                                 " sommets.\n";
     const std::string last = std::to_string(max_vertex_count);
     for (const std::string& text : {"0 -> " + last + ";", last + " : last;"}) {
-        const RunResult run = scratch.batch(scratch.write("above.gr", text));
+        const RunResult run = batch(scratch, scratch.write("above.gr", text));
         EXPECT_EQ(run.status, 1) << text;
         EXPECT_EQ(run.err, refusal) << text;
     }
@@ -309,12 +255,12 @@ TEST(BadInputCorpus, VertexCountsJustAboveTheMaximumAreRefused) {
 TEST(BadInputCorpus, OnlyRegularFilesAreOpened) {
     // A named pipe once made the load wait for a writer for ever; a directory
     // opens but cannot be read.
-    Scratch scratch;
+    ScratchDir scratch("quillmere-corpus");
     ASSERT_EQ(mkfifo(scratch.path("pipe.gr").c_str(), 0600), 0);
     fs::create_directory(scratch.path("folder.gr"));
     for (const char* name : {"pipe.gr", "folder.gr", "missing.gr"}) {
         const auto start = std::chrono::steady_clock::now();
-        const RunResult run = scratch.batch(scratch.path(name).string());
+        const RunResult run = batch(scratch, scratch.path(name).string());
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << name;
         EXPECT_EQ(run.status, 1) << name;
         EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n") << name;
@@ -322,14 +268,14 @@ TEST(BadInputCorpus, OnlyRegularFilesAreOpened) {
     // A link to a regular file is that file.
     scratch.write("real.gr", "0 -> 1;");
     fs::create_symlink(scratch.path("real.gr"), scratch.path("link.gr"));
-    EXPECT_EQ(scratch.batch(scratch.path("link.gr").string()).status, 0);
+    EXPECT_EQ(batch(scratch, scratch.path("link.gr").string()).status, 0);
 }
 
 TEST(BadInputCorpus, FilesAboveTheSizeLimitAreRefused) {
     // A file of tiny statements makes a description some 60 times its size:
     // 16 MiB of «0->1;» is about 1 GiB of memory, anything larger is refused
     // before it is read whole.
-    Scratch scratch;
+    ScratchDir scratch("quillmere-corpus");
     std::string text;
     text.reserve(max_file_bytes + 8);
     while (text.size() + 5 <= max_file_bytes) {
@@ -340,7 +286,7 @@ TEST(BadInputCorpus, FilesAboveTheSizeLimitAreRefused) {
     const std::string path = scratch.write("over.gr", text);
     ASSERT_EQ(fs::file_size(path), max_file_bytes + 5);
     const auto start = std::chrono::steady_clock::now();
-    const RunResult run = scratch.batch(path);
+    const RunResult run = batch(scratch, path);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, read_error + "Le fichier fait plus de " + std::to_string(max_file_bytes) +

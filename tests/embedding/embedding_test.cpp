@@ -12,6 +12,7 @@
 #include "flow/flow_result.h"
 #include "graph/graph.h"
 #include "shell/console_log.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
@@ -27,15 +28,6 @@ Graph ring_with_isolated_vertex(int n) {
         groups.push_back({{v}, {(v + 1) % (n - 1)}, static_cast<float>(v + 1)});
     }
     return make_graph(n, groups, true);
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 struct Console {

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <list>
 #include <random>
-#include <sstream>
 
 #include "flow/commodities.h"
 
@@ -122,13 +121,4 @@ double recomputed_cut_ratio(const Graph& graph, const std::vector<bool>& side) {
         }
     }
     return separated == 0.0 ? 0.0 : cut / separated;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }

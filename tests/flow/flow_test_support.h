@@ -9,6 +9,7 @@
 #include "flow/flow_result.h"
 #include "graph/graph.h"
 #include "shell/console_log.h"
+#include "tests/support/text_lines.h"
 
 struct TestEdge {
     int from;
@@ -39,8 +40,6 @@ Graph complete_graph(int n, bool directed, float cap, std::uint32_t seed = 0);
 // the demand of the present commodities it separates (0 when none), computed
 // from scratch.
 double recomputed_cut_ratio(const Graph& graph, const std::vector<bool>& side);
-
-std::vector<std::string> lines_of(const std::string& text);
 
 // A console whose clock never moves, so every timer line reads "0 s.".
 struct FrozenConsole {

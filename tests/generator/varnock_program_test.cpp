@@ -3,11 +3,7 @@
 // leaves behind.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -16,76 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_dir.h"
+#include "tests/support/text_lines.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+// Runs varnock in `scratch` with `input` as its standard input; gives up
+// after 20 s so that a program waiting forever fails the test.
+RunResult run_varnock(const ScratchDir& scratch, const std::string& input) {
+    return scratch.run(VARNOCK_PATH, "", input, 20);
 }
-
-std::vector<std::string> split_lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// A scratch directory: the program runs in `run`, its streams live beside it.
-class Scratch {
-  public:
-    Scratch() {
-        std::string pattern = (fs::temp_directory_path() / "varnock-test-XXXXXX").string();
-        base_ = mkdtemp(pattern.data());
-        fs::create_directory(run_dir());
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        fs::remove_all(base_, ignored);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-
-    fs::path run_dir() const { return base_ / "run"; }
-
-    struct Outcome {
-        int status = -1;
-        std::string out;
-        std::string err;
-    };
-
-    // Runs the program with `input` as its standard input; gives up after a
-    // while so that a program waiting forever fails the test.
-    Outcome run(const std::string& input) const {
-        std::ofstream(base_ / "in", std::ios::binary) << input;
-        const std::string command = "cd '" + run_dir().string() + "' && timeout 20 '" +
-                                    VARNOCK_PATH + "' < '" + (base_ / "in").string() + "' > '" +
-                                    (base_ / "out").string() + "' 2> '" + (base_ / "err").string() +
-                                    "'";
-        const int raw = std::system(command.c_str());
-        Outcome outcome;
-        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        outcome.out = read_file(base_ / "out");
-        outcome.err = read_file(base_ / "err");
-        return outcome;
-    }
-
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(run_dir())) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-  private:
-    fs::path base_;
-};
 
 const std::string prompts = "Nombre de sommets : Nombre d'arêtes : Capacité maximale : ";
 const std::string generating = "Graphe aléatoire en cours de génération...\n";
@@ -104,7 +42,7 @@ std::vector<Edge> parse_generated(const std::string& text) {
     EXPECT_EQ(text.substr(0, header.size()), header);
     std::vector<Edge> edges;
     const std::regex line(R"(^(\d+) <-> (\d+) \[cap = ([A-Za-z0-9_.\-]+)\];$)");
-    const auto lines = split_lines(text.substr(header.size()));
+    const auto lines = lines_of(text.substr(header.size()));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i == 0) {
             EXPECT_EQ(lines[i], "");
@@ -130,13 +68,13 @@ float as_float(const std::string& text) {
 }  // namespace
 
 TEST(VarnockProgram, WritesTheRequestedGraphAndEchoesEveryEdge) {
-    Scratch scratch;
-    const auto outcome = scratch.run("10\n25\n5\n\n");
+    ScratchDir scratch("varnock-test");
+    const auto outcome = run_varnock(scratch, "10\n25\n5\n\n");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.err, "");
     ASSERT_EQ(scratch.entries(), std::vector<std::string>{"random_10n_25a.gr"});
 
-    const auto edges = parse_generated(read_file(scratch.run_dir() / "random_10n_25a.gr"));
+    const auto edges = parse_generated(read_file(scratch.dir() / "random_10n_25a.gr"));
     ASSERT_EQ(edges.size(), 25u);
 
     // The console: prompts, the notice, one echo per edge in file order, the wait.
@@ -146,7 +84,7 @@ TEST(VarnockProgram, WritesTheRequestedGraphAndEchoesEveryEdge) {
     const std::string middle = outcome.out.substr(
         prompts.size() + generating.size(),
         outcome.out.size() - prompts.size() - generating.size() - closing.size());
-    const auto echoes = split_lines(middle);
+    const auto echoes = lines_of(middle);
     ASSERT_EQ(echoes.size(), edges.size());
     for (std::size_t i = 0; i < edges.size(); ++i) {
         const Edge& e = edges[i];
@@ -163,10 +101,10 @@ TEST(VarnockProgram, WritesTheRequestedGraphAndEchoesEveryEdge) {
 }
 
 TEST(VarnockProgram, LargeCapacitiesAreWrittenWithoutPlusExponents) {
-    Scratch scratch;
-    const auto outcome = scratch.run("4\n60\n3e9\n\n");
+    ScratchDir scratch("varnock-test");
+    const auto outcome = run_varnock(scratch, "4\n60\n3e9\n\n");
     EXPECT_EQ(outcome.status, 0);
-    const std::string text = read_file(scratch.run_dir() / "random_4n_60a.gr");
+    const std::string text = read_file(scratch.dir() / "random_4n_60a.gr");
     EXPECT_EQ(text.find('+'), std::string::npos);
     const auto edges = parse_generated(text);
     ASSERT_EQ(edges.size(), 60u);
@@ -180,27 +118,27 @@ TEST(VarnockProgram, LargeCapacitiesAreWrittenWithoutPlusExponents) {
 }
 
 TEST(VarnockProgram, NoEdgesWritesTheBareHeader) {
-    Scratch scratch;
-    const auto outcome = scratch.run("10\n0\n5\n\n");
+    ScratchDir scratch("varnock-test");
+    const auto outcome = run_varnock(scratch, "10\n0\n5\n\n");
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(read_file(scratch.run_dir() / "random_10n_0a.gr"), "directed = 1;");
+    EXPECT_EQ(read_file(scratch.dir() / "random_10n_0a.gr"), "directed = 1;");
     EXPECT_EQ(outcome.out, prompts + generating + closing);
 }
 
 TEST(VarnockProgram, ReplacesAnEarlierFileOfTheSameName) {
-    Scratch scratch;
-    std::ofstream(scratch.run_dir() / "random_3n_0a.gr") << "old content that is much longer";
-    EXPECT_EQ(scratch.run("3\n0\n1\n\n").status, 0);
-    EXPECT_EQ(read_file(scratch.run_dir() / "random_3n_0a.gr"), "directed = 1;");
+    ScratchDir scratch("varnock-test");
+    std::ofstream(scratch.dir() / "random_3n_0a.gr") << "old content that is much longer";
+    EXPECT_EQ(run_varnock(scratch, "3\n0\n1\n\n").status, 0);
+    EXPECT_EQ(read_file(scratch.dir() / "random_3n_0a.gr"), "directed = 1;");
 }
 
 TEST(VarnockProgram, EndOfInputAtTheFinalWaitEndsNormally) {
     for (const std::string input : {"6\n3\n2\n", "6\n3\n2", "6\n3\n2   trailing words\n"}) {
-        Scratch scratch;
-        const auto outcome = scratch.run(input);
+        ScratchDir scratch("varnock-test");
+        const auto outcome = run_varnock(scratch, input);
         EXPECT_EQ(outcome.status, 0) << input;
         EXPECT_EQ(outcome.err, "") << input;
-        EXPECT_EQ(parse_generated(read_file(scratch.run_dir() / "random_6n_3a.gr")).size(), 3u);
+        EXPECT_EQ(parse_generated(read_file(scratch.dir() / "random_6n_3a.gr")).size(), 3u);
     }
 }
 
@@ -222,8 +160,8 @@ TEST(VarnockProgram, RefusesBadAnswersWithoutWritingAFile) {
         "10\n5\n1e999\n",  // beyond the double range
     };
     for (const auto& input : inputs) {
-        Scratch scratch;
-        const auto outcome = scratch.run(input);
+        ScratchDir scratch("varnock-test");
+        const auto outcome = run_varnock(scratch, input);
         EXPECT_EQ(outcome.status, 1) << input;
         EXPECT_NE(outcome.err.find("Erreur : "), std::string::npos) << input;
         EXPECT_TRUE(scratch.entries().empty()) << input;
@@ -232,26 +170,26 @@ TEST(VarnockProgram, RefusesBadAnswersWithoutWritingAFile) {
 }
 
 TEST(VarnockProgram, RefusalMessagesNameTheAnswer) {
-    Scratch scratch;
-    EXPECT_EQ(scratch.run("0\n").err,
+    ScratchDir scratch("varnock-test");
+    EXPECT_EQ(run_varnock(scratch, "0\n").err,
               "Erreur : nombre de sommets invalide (un entier de 1 à 500 est attendu).\n");
-    EXPECT_EQ(scratch.run("").err,
+    EXPECT_EQ(run_varnock(scratch, "").err,
               "Erreur : l'entrée s'est terminée avant le nombre de sommets.\n");
-    EXPECT_EQ(scratch.run("3\n-2\n").err,
+    EXPECT_EQ(run_varnock(scratch, "3\n-2\n").err,
               "Erreur : nombre d'arêtes invalide (un entier de 0 à 7140 est attendu).\n");
-    EXPECT_EQ(scratch.run("3\n2\n-1\n").err,
+    EXPECT_EQ(run_varnock(scratch, "3\n2\n-1\n").err,
               "Erreur : capacité maximale invalide (un nombre de 0 à 3.40282e+38 est "
               "attendu).\n");
 }
 
 TEST(VarnockProgram, FileThatCannotBeCreatedIsReported) {
-    Scratch scratch;
+    ScratchDir scratch("varnock-test");
     // A directory in the file's place cannot be opened for writing, even by root.
-    fs::create_directory(scratch.run_dir() / "random_5n_4a.gr");
-    const auto outcome = scratch.run("5\n4\n2\n\n");
+    fs::create_directory(scratch.dir() / "random_5n_4a.gr");
+    const auto outcome = run_varnock(scratch, "5\n4\n2\n\n");
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.err, "Erreur : impossible de créer le fichier « random_5n_4a.gr ».\n");
-    EXPECT_TRUE(fs::is_directory(scratch.run_dir() / "random_5n_4a.gr"));
+    EXPECT_TRUE(fs::is_directory(scratch.dir() / "random_5n_4a.gr"));
     EXPECT_EQ(outcome.out.find(" <-> "), std::string::npos);
 }
 
@@ -259,10 +197,10 @@ TEST(VarnockProgram, FailedWriteRemovesTheFile) {
     if (!fs::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full";
     }
-    Scratch scratch;
+    ScratchDir scratch("varnock-test");
     // Writing through this link fails with "no space left on device".
-    fs::create_symlink("/dev/full", scratch.run_dir() / "random_5n_2000a.gr");
-    const auto outcome = scratch.run("5\n2000\n2\n\n");
+    fs::create_symlink("/dev/full", scratch.dir() / "random_5n_2000a.gr");
+    const auto outcome = run_varnock(scratch, "5\n2000\n2\n\n");
     EXPECT_EQ(outcome.status, 1);
     EXPECT_NE(outcome.err.find("Erreur : échec de l'écriture du fichier « random_5n_2000a.gr »"),
               std::string::npos);
@@ -273,15 +211,15 @@ TEST(VarnockProgram, FailedWriteRemovesTheFile) {
 TEST(VarnockProgram, TwoRunsInTheSameSecondWriteTheSameFile) {
     // The seed is the time in seconds; retry when the runs straddle a second.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        Scratch first, second;
+        ScratchDir first("varnock-test"), second("varnock-test");
         const std::time_t before = std::time(nullptr);
-        first.run("20\n40\n100\n\n");
-        second.run("20\n40\n100\n\n");
+        run_varnock(first, "20\n40\n100\n\n");
+        run_varnock(second, "20\n40\n100\n\n");
         if (std::time(nullptr) != before) {
             continue;
         }
-        EXPECT_EQ(read_file(first.run_dir() / "random_20n_40a.gr"),
-                  read_file(second.run_dir() / "random_20n_40a.gr"));
+        EXPECT_EQ(read_file(first.dir() / "random_20n_40a.gr"),
+                  read_file(second.dir() / "random_20n_40a.gr"));
         return;
     }
     GTEST_SKIP() << "every attempt straddled a second";
