@@ -15,38 +15,24 @@
 // Each load runs in a child process of its own, so that its peak resident
 // memory is its own and a load that runs too long can be stopped.
 
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "common/random_source.h"
-#include "shell/console_log.h"
-#include "shell/load_graph.h"
+#include "bench/child_load.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class SilentReporter : public LoadReporter {
-  public:
-    void show_error(const std::string& caption, const std::string& text) override {
-        std::cerr << caption << ": " << text << '\n';
-    }
-    void set_title(const std::string&) override {}
-};
 
 enum class Shape { complete, dense, sparse };
 
@@ -123,13 +109,9 @@ std::string graph_text(const Case& c, int n, unsigned seed) {
 }
 
 struct Measure {
-    bool loaded = false;
-    bool stopped = false;  // killed at the benchmark's own limit
-    double seconds = 0.0;
-    double cpu_seconds = 0.0;
+    ChildLoad load;
     double formulated = -1.0;
     double solved = -1.0;
-    long peak_kib = 0;
     std::string outcome;  // "OPTIMAL", or the status of a non-optimal solve
     std::string maxflow;
 };
@@ -153,76 +135,19 @@ void read_console(const std::string& text, Measure& m) {
     }
 }
 
-// Loads `path` in a child process, killed after `limit_seconds`; the child
-// sends back its timings and console through a pipe, and its peak memory
-// comes from wait4.
+// Loads `path` in a child process, killed after `limit_seconds`, and reads
+// the solve's stages and outcome from its timings and console.
 Measure measure_load(const std::string& path, int limit_seconds) {
-    int fds[2];
-    if (pipe(fds) != 0) {
-        std::perror("pipe");
-        std::exit(1);
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        close(fds[0]);
-        alarm(static_cast<unsigned>(limit_seconds));
-        seed_random(1);
-        StringSink sink;
-        ConsoleLog log(sink);
-        SilentReporter reporter;
-        LoadedGraph state;
-        const std::int64_t start = monotonic_milliseconds();
-        const LoadOutcome outcome = load_graph_file(path, log, false, reporter, state);
-        const std::int64_t end = monotonic_milliseconds();
-        std::ostringstream report;
-        report << (outcome == LoadOutcome::loaded ? 1 : 0) << ' ' << (end - start) / 1000.0 << '\n';
-        for (const auto& [label, seconds] : log.timings()) {
-            report << seconds << ' ' << label << '\n';
-        }
-        report << "--\n" << sink.text();
-        const std::string text = report.str();
-        for (std::size_t done = 0; done < text.size();) {
-            const ssize_t put = write(fds[1], text.data() + done, text.size() - done);
-            if (put <= 0) {
-                _exit(1);
-            }
-            done += static_cast<std::size_t>(put);
-        }
-        _exit(0);
-    }
-    close(fds[1]);
-    std::string text;
-    char buffer[4096];
-    for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(fds[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-
     Measure m;
-    m.peak_kib = usage.ru_maxrss;
-    m.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    m.stopped = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
-    const auto split = text.find("--\n");
-    std::istringstream in(text.substr(0, split));
-    int ok = 0;
-    in >> ok >> m.seconds;
-    m.loaded = ok == 1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    double seconds = 0.0;
-    std::string label;
-    while (in >> seconds && std::getline(in >> std::ws, label)) {
+    m.load = load_in_child(path, true, static_cast<unsigned>(limit_seconds));
+    for (const auto& [label, seconds] : m.load.stages) {
         if (label == "Problème LP formulé") {
             m.formulated = seconds;
         } else if (label == "Problème LP résolu") {
             m.solved = seconds;
         }
     }
-    if (split != std::string::npos) {
-        read_console(text.substr(split + 3), m);
-    }
+    read_console(m.load.console, m);
     return m;
 }
 
@@ -259,14 +184,15 @@ int main(int argc, char** argv) {
             std::ofstream(path, std::ios::binary) << graph_text(c, n, 12345u + n);
             const Measure m = measure_load(path, limit_seconds);
             std::string outcome = m.outcome;
-            if (m.stopped) {
+            if (m.load.stopped) {
                 outcome = "stopped";
-            } else if (!m.loaded) {
+            } else if (!m.load.loaded) {
                 outcome = "not loaded";
             }
             std::printf("%5d %-28s %9.2f %9.2f %9.2f %9.2f %9.1f  %-16s %s\n", n, c.name,
-                        m.stopped ? limit_seconds : m.seconds, m.cpu_seconds, m.formulated,
-                        m.solved, m.peak_kib / 1024.0, outcome.c_str(), m.maxflow.c_str());
+                        m.load.stopped ? limit_seconds : m.load.seconds, m.load.cpu_seconds,
+                        m.formulated, m.solved, m.load.peak_kib / 1024.0, outcome.c_str(),
+                        m.maxflow.c_str());
             std::fflush(stdout);
         }
     }

@@ -1,0 +1,116 @@
+#include "bench/child_load.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+
+#include "common/random_source.h"
+#include "shell/console_log.h"
+#include "shell/load_graph.h"
+
+namespace {
+
+class NullSink : public ConsoleSink {
+  public:
+    void append(std::string_view) override {}
+    void clear() override {}
+};
+
+class SilentReporter : public LoadReporter {
+  public:
+    void show_error(const std::string& caption, const std::string& text) override {
+        std::cerr << caption << ": " << text << '\n';
+    }
+    void set_title(const std::string&) override {}
+};
+
+// Separates the timings from the console's text in what the child sends.
+const std::string console_mark = "--\n";
+
+// The child's side: loads `path` and writes to `fd` a line "ok seconds", one
+// line "seconds label" per timing, the mark and the console's text.
+[[noreturn]] void load_and_report(const std::string& path, bool keep_console, int fd) {
+    seed_random(1);
+    StringSink kept;
+    NullSink dropped;
+    ConsoleLog log(keep_console ? static_cast<ConsoleSink&>(kept) : dropped);
+    SilentReporter reporter;
+    LoadedGraph state;
+    const std::int64_t start = monotonic_milliseconds();
+    const LoadOutcome outcome = load_graph_file(path, log, false, reporter, state);
+    const std::int64_t end = monotonic_milliseconds();
+    std::ostringstream report;
+    report << (outcome == LoadOutcome::loaded ? 1 : 0) << ' ' << (end - start) / 1000.0 << '\n';
+    for (const auto& [label, seconds] : log.timings()) {
+        report << seconds << ' ' << label << '\n';
+    }
+    report << console_mark << kept.text();
+    const std::string text = report.str();
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t put = write(fd, text.data() + done, text.size() - done);
+        if (put <= 0) {
+            _exit(1);
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    _exit(0);
+}
+
+}  // namespace
+
+ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned limit_seconds) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        std::perror("pipe");
+        std::exit(1);
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        std::perror("fork");
+        std::exit(1);
+    }
+    if (child == 0) {
+        close(fds[0]);
+        if (limit_seconds > 0) {
+            alarm(limit_seconds);
+        }
+        load_and_report(path, keep_console, fds[1]);
+    }
+    close(fds[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+
+    ChildLoad load;
+    load.peak_kib = usage.ru_maxrss;
+    load.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    load.stopped = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+    const std::size_t split = text.find(console_mark);
+    std::istringstream in(text.substr(0, split));
+    int ok = 0;
+    in >> ok >> load.seconds;
+    load.loaded = ok == 1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    double seconds = 0.0;
+    std::string label;
+    while (in >> seconds && std::getline(in >> std::ws, label)) {
+        load.stages.emplace_back(label, seconds);
+    }
+    if (split != std::string::npos) {
+        load.console = text.substr(split + console_mark.size());
+    }
+    return load;
+}

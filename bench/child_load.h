@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// One load of a .gr file, measured in a child process of its own: its peak
+// resident memory is then its own and not the largest of the earlier loads,
+// and a load that runs too long can be stopped.
+struct ChildLoad {
+    bool loaded = false;       // the load succeeded and the child exited normally
+    bool stopped = false;      // the child was killed at the time limit
+    double seconds = 0.0;      // wall-clock time of the load, measured in the child
+    double cpu_seconds = 0.0;  // user and system time of the whole child
+    long peak_kib = 0;         // the child's peak resident memory
+    std::vector<std::pair<std::string, double>> stages;  // the console's timings, in order
+    std::string console;                                 // the console's text, when kept
+};
+
+// Loads `path` in a forked child, without the verbose listings and with the
+// random source seeded with 1; load errors go to standard error. The child
+// sends its timings (and the console's text when `keep_console` is set) back
+// through a pipe, and its memory and processor time come from wait4. Unless
+// `keep_console` is set the console's text is dropped as it is written, so
+// that it does not count in the peak. A `limit_seconds` above 0 kills the
+// child after that long; nothing but `stopped` and the costs is known then.
+ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned limit_seconds = 0);
