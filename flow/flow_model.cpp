@@ -14,6 +14,21 @@ void LpDeleter::operator()(lprec* lp) const {
 
 namespace {
 
+// A row holding the net inflow of commodity w into `vertex`: +1 on the flow
+// from every other vertex into it, −1 on the flow back out.
+ProgramRow net_inflow_row(int n, int vertex, int w) {
+    ProgramRow row;
+    for (int l = 0; l < n; ++l) {
+        if (l != vertex) {
+            row.columns.push_back(flow_column(n, l, vertex, w));
+            row.coefficients.push_back(1.0);
+            row.columns.push_back(flow_column(n, vertex, l, w));
+            row.coefficients.push_back(-1.0);
+        }
+    }
+    return row;
+}
+
 void add_capacity_row(FlowProgram& program, int u, int v, double capacity) {
     ProgramRow row;
     for (int w = 0; w < commodity_count; ++w) {
@@ -54,15 +69,7 @@ FlowProgram formulate_flow_program(const Graph& graph) {
             if (!commodity_present(w, n) || i == commodity_source(w) || i == commodity_sink(w)) {
                 continue;
             }
-            ProgramRow row;
-            for (int l = 0; l < n; ++l) {
-                if (l != i) {
-                    row.columns.push_back(flow_column(n, l, i, w));
-                    row.coefficients.push_back(1.0);
-                    row.columns.push_back(flow_column(n, i, l, w));
-                    row.coefficients.push_back(-1.0);
-                }
-            }
+            ProgramRow row = net_inflow_row(n, i, w);
             row.relation = EQ;
             program.rows.push_back(std::move(row));
         }
@@ -73,16 +80,7 @@ FlowProgram formulate_flow_program(const Graph& graph) {
         if (!commodity_present(w, n)) {
             continue;
         }
-        const int t = commodity_sink(w);
-        ProgramRow row;
-        for (int j = 0; j < n; ++j) {
-            if (j != t) {
-                row.columns.push_back(flow_column(n, j, t, w));
-                row.coefficients.push_back(1.0);
-                row.columns.push_back(flow_column(n, t, j, w));
-                row.coefficients.push_back(-1.0);
-            }
-        }
+        ProgramRow row = net_inflow_row(n, commodity_sink(w), w);
         row.columns.push_back(lambda);
         row.coefficients.push_back(-static_cast<double>(commodity_demand[w]));
         row.relation = GE;
@@ -107,7 +105,6 @@ FlowProgram formulate_flow_program(const Graph& graph) {
 
 LpModel load_flow_program(const FlowProgram& program) {
     const int row_count = static_cast<int>(program.rows.size());
-    const int n = program.vertex_count;
     LpModel lp(make_lp(row_count, 0));
     if (!lp || !resize_lp(lp.get(), row_count, program.column_count)) {
         return nullptr;
@@ -148,20 +145,24 @@ LpModel load_flow_program(const FlowProgram& program) {
             return nullptr;
         }
     }
-    for (int w = 0; w < commodity_count; ++w) {
-        for (int u = 0; u < n; ++u) {
-            for (int v = 0; v < n; ++v) {
-                std::string name = flow_column_name(u, v, w);
-                set_col_name(lp.get(), flow_column(n, u, v, w), name.data());
-            }
-        }
-    }
-    char lambda_name[] = "lambda";
-    set_col_name(lp.get(), program.column_count, lambda_name);
+    name_flow_columns(lp.get(), program.vertex_count);
 
     REAL objective = 1.0;
     int objective_column = program.column_count;
     set_obj_fnex(lp.get(), 1, &objective, &objective_column);
     set_maxim(lp.get());
     return lp;
+}
+
+void name_flow_columns(lprec* lp, int n) {
+    for (int w = 0; w < commodity_count; ++w) {
+        for (int u = 0; u < n; ++u) {
+            for (int v = 0; v < n; ++v) {
+                std::string name = flow_column_name(u, v, w);
+                set_col_name(lp, flow_column(n, u, v, w), name.data());
+            }
+        }
+    }
+    char lambda_name[] = "lambda";
+    set_col_name(lp, lambda_column(n), lambda_name);
 }

@@ -44,3 +44,7 @@ using LpModel = std::unique_ptr<lprec, LpDeleter>;
 // arrays by one column per added column, reallocating and clearing them each
 // time: quadratic in the number of columns, that is n⁴.
 LpModel load_flow_program(const FlowProgram& program);
+
+// Names the columns of the program on n vertices in `lp`: "x_{u,v}^w" for
+// the flows, "lambda" for the last one. `lp` must have its 3n² + 1 columns.
+void name_flow_columns(lprec* lp, int n);

@@ -9,7 +9,6 @@
 #include <sstream>
 #include <string>
 
-#include "flow/commodities.h"
 #include "flow/flow_lp.h"
 #include "tests/flow/flow_test_support.h"
 
@@ -18,18 +17,8 @@ namespace {
 // The program handed to lp_solve the plain way: columns named, then the rows
 // one by one in row mode, the last row after row mode, the objective.
 LpModel load_row_by_row(const FlowProgram& program) {
-    const int n = program.vertex_count;
     LpModel lp(make_lp(0, program.column_count));
-    for (int w = 0; w < commodity_count; ++w) {
-        for (int u = 0; u < n; ++u) {
-            for (int v = 0; v < n; ++v) {
-                std::string name = flow_column_name(u, v, w);
-                set_col_name(lp.get(), flow_column(n, u, v, w), name.data());
-            }
-        }
-    }
-    char lambda_name[] = "lambda";
-    set_col_name(lp.get(), program.column_count, lambda_name);
+    name_flow_columns(lp.get(), program.vertex_count);
     set_add_rowmode(lp.get(), TRUE);
     for (std::size_t r = 0; r < program.rows.size(); ++r) {
         if (r + 1 == program.rows.size()) {
