@@ -110,6 +110,17 @@ double glpk_concurrent_flow(const Graph& g) {
     return value;
 }
 
+// Solves `g` with lp_solve and checks that its λ is GLPK's, to 1e-6
+// relative, and that its flows are feasible.
+void expect_agrees_with_glpk(const Graph& g) {
+    FrozenConsole console;
+    FlowResult result;
+    solve_flow_lp(&g, result, console.log, false);
+    const double expected = glpk_concurrent_flow(g);
+    EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1.0, std::abs(expected)));
+    EXPECT_TRUE(is_feasible_flow(g, result));
+}
+
 }  // namespace
 
 TEST(GlpkCrossCheck, MaxflowAgreesOnRandomGraphs) {
@@ -118,14 +129,9 @@ TEST(GlpkCrossCheck, MaxflowAgreesOnRandomGraphs) {
         const int n = trial < 4 ? 2 + trial : 6 + trial % 15;
         const bool directed = trial % 2 == 0;
         const int edges = (trial % 3 + 2) * n;
-        const Graph g = random_graph(n, edges, directed, 4000 + trial);
-        FrozenConsole console;
-        FlowResult result;
-        solve_flow_lp(&g, result, console.log, false);
-        const double expected = glpk_concurrent_flow(g);
-        EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1.0, std::abs(expected)))
-            << "trial " << trial << ": n = " << n << (directed ? " directed" : " undirected");
-        EXPECT_TRUE(is_feasible_flow(g, result)) << "trial " << trial;
+        SCOPED_TRACE(::testing::Message() << "trial " << trial << ": n = " << n
+                                          << (directed ? " directed" : " undirected"));
+        expect_agrees_with_glpk(random_graph(n, edges, directed, 4000 + trial));
     }
 }
 
@@ -136,14 +142,10 @@ TEST(GlpkCrossCheck, MaxflowAgreesOnCompleteGraphs) {
     for (const int n : {12, 35}) {
         for (const bool directed : {true, false}) {
             for (const float cap : {0.1f, 10.0f, 0.0f}) {
-                const Graph g = complete_graph(n, directed, cap, 5000 + n);
-                FrozenConsole console;
-                FlowResult result;
-                solve_flow_lp(&g, result, console.log, false);
-                const double expected = glpk_concurrent_flow(g);
-                EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1.0, std::abs(expected)))
-                    << "n = " << n << (directed ? " directed" : " undirected") << ", cap " << cap;
-                EXPECT_TRUE(is_feasible_flow(g, result));
+                SCOPED_TRACE(::testing::Message()
+                             << "n = " << n << (directed ? " directed" : " undirected") << ", cap "
+                             << cap);
+                expect_agrees_with_glpk(complete_graph(n, directed, cap, 5000 + n));
             }
         }
     }
