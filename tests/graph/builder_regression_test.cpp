@@ -23,7 +23,7 @@ TEST(BuilderRegression, RepeatedNumbersInLongListsDoNotMakeTheBuildQuadratic) {
     // 200000 × 200000 pairs that name one cell: 800 KB of text once kept the
     // builder busy for hours.
     GraphDescription d;
-    d.global_options["directed"] = "1";
+    d.global_options.emplace("directed", "1");
     d.edge_groups.push_back(
         {std::vector<int>(200000, 0), std::vector<int>(200000, 1), 2, OptionMap{{"cap", "4"}}});
     d.edge_groups.push_back({{2, 2, 3, 2}, {4, 5, 4, 4, 5}, 1, OptionMap{}});

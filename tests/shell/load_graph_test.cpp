@@ -219,7 +219,8 @@ TEST_F(LoadGraphTest, RefusalsNameWhatIsWrong) {
     // 0, 1, …, 120: the complete graph on them has 121 × 120 arcs.
     std::string complete_list = "0";
     for (int v = 1; v <= 120; ++v) {
-        complete_list += "," + std::to_string(v);
+        complete_list.push_back(',');
+        complete_list += std::to_string(v);
     }
     struct Case {
         std::string content;
