@@ -30,75 +30,96 @@ bool parse_size(const std::string& text, int& width, int& height) {
            side(text.data() + cross + 1, text.data() + text.size(), height);
 }
 
+// Sets the flag that the option `arg` names; false when it names none.
+bool apply_flag(const std::string& arg, BatchOptions& options, bool& picture_option) {
+    if (arg == "--verbose") {
+        options.verbose = true;
+    } else if (arg == "--json") {
+        options.json = true;
+    } else if (arg == "--flow") {
+        options.png_flow = true;
+        picture_option = true;
+    } else if (arg == "--2d") {
+        options.png_2d = true;
+        picture_option = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Reads the value of the option `arg` from `value` (null when the command
+// line ends after the option). Fails with the reason when the value is
+// missing or malformed; gives false when `arg` takes no value.
+Expected<bool> apply_valued(const std::string& arg, const std::string* value,
+                            BatchOptions& options, bool& picture_option) {
+    if (arg == "--seed") {
+        if (value == nullptr) {
+            return fail("--seed needs a number");
+        }
+        options.seed = parse_seed(*value);
+        if (!options.seed) {
+            return fail("bad seed: " + *value);
+        }
+    } else if (arg == "--png") {
+        if (value == nullptr || value->empty()) {
+            return fail("--png needs a file");
+        }
+        options.png_path = *value;
+    } else if (arg == "--size") {
+        if (value == nullptr || !parse_size(*value, options.png_width, options.png_height)) {
+            return fail("--size needs WxH, from 1x1 to 16384x16384");
+        }
+        picture_option = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-std::optional<BatchOptions> parse_batch_options(const std::vector<std::string>& args,
-                                                std::string& error) {
+Expected<BatchOptions> parse_batch_options(const std::vector<std::string>& args) {
     BatchOptions options;
     bool have_path = false;
-    bool options_done = false;     // after "--" every argument is a file
-    bool picture_options = false;  // --size, --flow or --2d seen
+    bool options_done = false;    // after "--" every argument is a file
+    bool picture_option = false;  // --size, --flow or --2d seen
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool is_option = !options_done && arg.size() > 1 && arg[0] == '-';
-        if (!is_option) {
+        if (options_done || arg.size() < 2 || arg[0] != '-') {
             if (have_path) {
-                error = "only one file can be loaded";
-                return std::nullopt;
+                return fail("only one file can be loaded");
             }
             options.path = arg;
             have_path = true;
-        } else if (arg == "--") {
+            continue;
+        }
+        if (arg == "--") {
             options_done = true;
-        } else if (arg == "--help" || arg == "-h") {
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
             options.help = true;
             return options;
-        } else if (arg == "--verbose") {
-            options.verbose = true;
-        } else if (arg == "--json") {
-            options.json = true;
-        } else if (arg == "--seed") {
-            if (i + 1 >= args.size()) {
-                error = "--seed needs a number";
-                return std::nullopt;
-            }
-            options.seed = parse_seed(args[++i]);
-            if (!options.seed) {
-                error = "bad seed: " + args[i];
-                return std::nullopt;
-            }
-        } else if (arg == "--png") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                error = "--png needs a file";
-                return std::nullopt;
-            }
-            options.png_path = args[++i];
-        } else if (arg == "--size") {
-            if (i + 1 >= args.size() ||
-                !parse_size(args[i + 1], options.png_width, options.png_height)) {
-                error = "--size needs WxH, from 1x1 to 16384x16384";
-                return std::nullopt;
-            }
-            ++i;
-            picture_options = true;
-        } else if (arg == "--flow") {
-            options.png_flow = true;
-            picture_options = true;
-        } else if (arg == "--2d") {
-            options.png_2d = true;
-            picture_options = true;
-        } else {
-            error = "unknown option: " + arg;
-            return std::nullopt;
         }
+        if (apply_flag(arg, options, picture_option)) {
+            continue;
+        }
+        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+        const Expected<bool> valued = apply_valued(arg, value, options, picture_option);
+        if (!valued) {
+            return fail(valued.error());
+        }
+        if (!*valued) {
+            return fail("unknown option: " + arg);
+        }
+        ++i;
     }
     if (!have_path) {
-        error = "no file given";
-        return std::nullopt;
+        return fail("no file given");
     }
-    if (picture_options && options.png_path.empty()) {
-        error = "--size, --flow and --2d go with --png";
-        return std::nullopt;
+    if (picture_option && options.png_path.empty()) {
+        return fail("--size, --flow and --2d go with --png");
     }
     return options;
 }

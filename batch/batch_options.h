@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/expected.h"
+
 // The command line of tarvessa-batch:
 //   [--verbose] [--seed N] [--json] [--png FILE [--size WxH] [--flow] [--2d]] FILE.gr
 struct BatchOptions {
@@ -31,11 +33,10 @@ inline constexpr const char* batch_usage =
     "usage: tarvessa-batch [--verbose] [--seed N] [--json] [--png FILE [--size WxH] [--flow] "
     "[--2d]] FILE.gr\n";
 
-// Reads the arguments after the program name. Returns nothing, with the reason
-// in `error`, for an unknown option, a missing or malformed seed (N must be a
+// Reads the arguments after the program name. Fails, with the reason, for an
+// unknown option, a missing or malformed seed (N must be a
 // decimal number from 0 to 4294967295), no file or more than one, a missing
 // picture file, a size other than two decimal numbers from 1 to 16384 joined
 // by "x", or --size, --flow or --2d without --png. "--help" alone is enough
 // and sets `help`.
-std::optional<BatchOptions> parse_batch_options(const std::vector<std::string>& args,
-                                                std::string& error);
+Expected<BatchOptions> parse_batch_options(const std::vector<std::string>& args);

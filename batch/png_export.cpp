@@ -3,17 +3,15 @@
 #include <memory>
 #include <optional>
 
+#include "render/offscreen_renderer.h"
+#include "render/png_writer.h"
 #include "view/camera.h"
-#include "view/offscreen_renderer.h"
-#include "view/png_writer.h"
 #include "view/view_settings.h"
 
-bool export_png(const BatchOptions& options, const LoadedGraph& state, std::string& error) {
-    std::string why;
-    const std::unique_ptr<OffscreenRenderer> renderer = OffscreenRenderer::create(&why);
+Expected<void> export_png(const BatchOptions& options, const LoadedGraph& state) {
+    const Expected<std::unique_ptr<OffscreenRenderer>> renderer = OffscreenRenderer::create();
     if (!renderer) {
-        error = "no headless OpenGL context: " + why;
-        return false;
+        return fail("no headless OpenGL context: " + renderer.error());
     }
     ViewSettings settings;
     settings.show_flow = options.png_flow;
@@ -21,17 +19,15 @@ bool export_png(const BatchOptions& options, const LoadedGraph& state, std::stri
     if (options.png_2d) {
         reset_view_2d(camera, settings);
     }
-    const std::optional<RgbaImage> image =
-        renderer->render({state.current_graph.get(), &state.display_positions}, settings, camera,
-                         options.png_width, options.png_height);
+    const std::optional<RgbaImage> image = (*renderer)->render(
+        state.scene(), settings, camera, options.png_width, options.png_height);
     if (!image) {
-        error = "cannot render a picture of " + std::to_string(options.png_width) + "x" +
-                std::to_string(options.png_height) + " pixels";
-        return false;
+        return fail("cannot render a picture of " + std::to_string(options.png_width) + "x" +
+                    std::to_string(options.png_height) + " pixels");
     }
-    if (!write_png(options.png_path, *image, &why)) {
-        error = "cannot write the picture: " + why;
-        return false;
+    const Expected<void> written = write_png(options.png_path, *image);
+    if (!written) {
+        return fail("cannot write the picture: " + written.error());
     }
-    return true;
+    return {};
 }

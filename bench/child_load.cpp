@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "common/random_source.h"
-#include "shell/console_log.h"
+#include "common/console_log.h"
 #include "shell/load_graph.h"
 
 namespace {
@@ -37,14 +37,14 @@ const std::string console_mark = "--\n";
 // The child's side: loads `path` and writes to `fd` a line "ok seconds", one
 // line "seconds label" per timing, the mark and the console's text.
 [[noreturn]] void load_and_report(const std::string& path, bool keep_console, int fd) {
-    seed_random(1);
+    RandomSource random(1);
     StringSink kept;
     NullSink dropped;
     ConsoleLog log(keep_console ? static_cast<ConsoleSink&>(kept) : dropped);
     SilentReporter reporter;
     LoadedGraph state;
     const std::int64_t start = monotonic_milliseconds();
-    const LoadOutcome outcome = load_graph_file(path, log, false, reporter, state);
+    const LoadOutcome outcome = load_graph_file(path, StageContext{log, random}, reporter, state);
     const std::int64_t end = monotonic_milliseconds();
     std::ostringstream report;
     report << (outcome == LoadOutcome::loaded ? 1 : 0) << ' ' << (end - start) / 1000.0 << '\n';

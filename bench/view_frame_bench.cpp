@@ -18,22 +18,24 @@
 #include <vector>
 
 #include "common/random_source.h"
-#include "flow/flow_result.h"
+#include "builder/graph_builder.h"
+#include "graph/flow_result.h"
 #include "graph/graph.h"
-#include "view/gl_setup.h"
-#include "view/offscreen_renderer.h"
+#include "render/gl_setup.h"
+#include "render/offscreen_renderer.h"
 #include "view/placement.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::unique_ptr<Graph> make_flow_graph(int n, int edges) {
-    seed_random(7);
+// A graph of n vertices with `edges` random edges of capacity 10, and made-up
+// flows on them.
+BuiltGraph make_flow_graph(int n, int edges, RandomSource& random) {
     std::list<DirectedEdgesGroup> groups;
     std::vector<std::vector<bool>> used(n, std::vector<bool>(n, false));
     for (int added = 0; added < edges;) {
-        int u = random_int() % n, v = random_int() % n;
+        int u = random.next() % n, v = random.next() % n;
         if (u == v) {
             continue;
         }
@@ -47,23 +49,19 @@ std::unique_ptr<Graph> make_flow_graph(int n, int edges) {
         groups.push_back({{u}, {v}, 10.0f});
         ++added;
     }
-    auto graph = std::make_unique<Graph>(n, groups, false, std::vector<Vector3>(n),
-                                         std::vector<float>(n, 2.0f));
-    auto result = std::make_unique<FlowResult>();
-    for (auto& matrix : result->flow) {
+    Graph graph(n, groups, false, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
+    FlowResult result;
+    for (auto& matrix : result.flow) {
         matrix.assign(n, std::vector<double>(n, 0.0));
     }
     for (const auto& group : groups) {
         const int u = group.sources[0], v = group.targets[0];
         for (int w = 0; w < commodity_count; ++w) {
-            result->flow[w][u][v] = random_int() % 20;
+            result.flow[w][u][v] = random.next() % 20;
         }
     }
-    result->maxflow = 0.3;
-    result->graph = graph.get();
-    result->vertex_count = n;
-    graph->set_result(std::move(result));
-    return graph;
+    result.maxflow = 0.3;
+    return BuiltGraph{std::move(graph), std::move(result)};
 }
 
 struct Stats {
@@ -83,16 +81,17 @@ int main(int argc, char** argv) {
     const int width = argc > 2 ? std::atoi(argv[2]) : 700;
     const int height = argc > 3 ? std::atoi(argv[3]) : 700;
 
-    std::string error;
-    auto renderer = OffscreenRenderer::create(&error);
-    if (!renderer) {
-        std::fprintf(stderr, "no headless OpenGL context: %s\n", error.c_str());
+    auto created = OffscreenRenderer::create();
+    if (!created) {
+        std::fprintf(stderr, "no headless OpenGL context: %s\n", created.error().c_str());
         return 1;
     }
-    const auto graph = make_flow_graph(100, 400);
+    OffscreenRenderer* renderer = created->get();
+    RandomSource random(7);
+    const BuiltGraph graph = make_flow_graph(100, 400, random);
     std::vector<Vector3> positions;
-    place_vertices(*graph, positions);
-    const SceneInput input{graph.get(), &positions};
+    place_vertices(graph.graph, random, positions);
+    const SceneInput input{&graph.graph, &graph.result, &positions};
     ViewSettings settings;
     settings.show_flow = true;
     settings.client_width = width;

@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <sstream>
 
+#include "common/console_log.h"
 #include "common/random_source.h"
 #include "embedding/shortest_paths.h"
-#include "flow/flow_result.h"
 #include "graph/graph.h"
-#include "shell/console_log.h"
 
 std::vector<int> embedding_subset_sizes(int n) {
     std::vector<int> sizes;
@@ -34,14 +33,14 @@ namespace {
 // Fills a subset with `size` distinct vertices of 0 … n − 1, each drawn as
 // ⌊rand × n / 32768⌋; a draw already in the subset is repeated without being
 // counted.
-std::set<int> draw_subset(int n, int size) {
+std::set<int> draw_subset(int n, int size, RandomSource& random) {
     std::set<int> subset;
     for (int drawn = 0; drawn < size; ++drawn) {
         if (static_cast<int>(subset.size()) >= n) {
             break;
         }
         for (;;) {
-            const auto v = static_cast<int>(static_cast<std::int64_t>(random_int()) * n /
+            const auto v = static_cast<int>(static_cast<std::int64_t>(random.next()) * n /
                                             (static_cast<std::int64_t>(random_max) + 1));
             if (subset.insert(v).second) {
                 break;
@@ -75,18 +74,16 @@ std::string coordinate_table(const Embedding& embedding, int n) {
 
 }  // namespace
 
-Embedding compute_embedding(const FlowResult& result, ConsoleLog& log, bool verbose) {
+Embedding compute_embedding(const Graph& graph, const StageContext& context) {
     Embedding embedding;
-    // The graph decides which vertex numbers are valid; without one there is
-    // nothing to embed.
-    const int n = result.graph != nullptr ? result.graph->vertex_count() : 0;
+    const int n = graph.vertex_count();
 
     for (int size : embedding_subset_sizes(n)) {
-        embedding.subsets.push_back(draw_subset(n, size));
+        embedding.subsets.push_back(draw_subset(n, size, context.random));
     }
 
     if (n > 0) {
-        const ShortestPaths paths = all_pairs_shortest_paths(*result.graph);
+        const ShortestPaths paths = all_pairs_shortest_paths(graph);
         embedding.coordinates.resize(n);
         for (int v = 0; v < n; ++v) {
             embedding.coordinates[v].reserve(embedding.subsets.size());
@@ -96,10 +93,10 @@ Embedding compute_embedding(const FlowResult& result, ConsoleLog& log, bool verb
         }
     }
 
-    log.log_timer("Plongement trouvé");
-    if (verbose) {
-        log.append_line("** Plongement (ligne : coordonnées, colonne : sommets) **");
-        log.append_line(coordinate_table(embedding, n));
+    context.log.log_timer("Plongement trouvé");
+    if (context.verbose) {
+        context.log.append_line("** Plongement (ligne : coordonnées, colonne : sommets) **");
+        context.log.append_line(coordinate_table(embedding, n));
     }
     return embedding;
 }

@@ -3,8 +3,9 @@
 #include <set>
 #include <vector>
 
-class ConsoleLog;
-struct FlowResult;
+#include "common/stage_context.h"
+
+class Graph;
 
 // Vertices placed in R^K by their distances to K random vertex subsets.
 struct Embedding {
@@ -19,6 +20,7 @@ struct Embedding {
 // vertices. Empty for n ≤ 2.
 std::vector<int> embedding_subset_sizes(int n);
 
-// Draws the random subsets, computes the coordinates of every vertex of the
-// result's graph, logs the timer line and, with `verbose`, the coordinate table.
-Embedding compute_embedding(const FlowResult& result, ConsoleLog& log, bool verbose);
+// Draws the random subsets from the context's random source, computes the
+// coordinates of every vertex of `graph` (the capacities as edge lengths),
+// logs the timer line and, with `verbose`, the coordinate table.
+Embedding compute_embedding(const Graph& graph, const StageContext& context);

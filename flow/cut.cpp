@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "embedding/embedding.h"
-#include "flow/commodities.h"
-#include "flow/flow_result.h"
+#include "graph/commodities.h"
 #include "graph/graph.h"
 
 namespace {
@@ -90,13 +89,9 @@ CutSweep sweep_cut(const Graph& graph, const std::vector<int>& order) {
     return sweep;
 }
 
-CutResult extract_cut(const FlowResult& result, ConsoleLog& log, bool verbose) {
-    const Embedding embedding = compute_embedding(result, log, verbose);
+CutResult extract_cut(const Graph& graph, const StageContext& context) {
+    const Embedding embedding = compute_embedding(graph, context);
     CutResult cut;
-    if (result.graph == nullptr) {
-        return cut;
-    }
-    const Graph& graph = *result.graph;
     const int k = choose_coordinate(graph, embedding);
     if (k < 0) {
         return cut;

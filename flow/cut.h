@@ -3,17 +3,16 @@
 #include <limits>
 #include <vector>
 
-#include "flow/cut_result.h"
+#include "common/stage_context.h"
+#include "graph/cut_result.h"
 
-class ConsoleLog;
 class Graph;
-struct FlowResult;
 
-// Embeds the result's graph, picks the coordinate with the smallest ratio of
+// Embeds `graph` (compute_embedding, which logs its own lines), picks the coordinate with the smallest ratio of
 // capacity to separated demand and sweeps it for the best prefix cut. When no
 // coordinate or no prefix separates any demand, the cut is empty and `found`
 // false.
-CutResult extract_cut(const FlowResult& result, ConsoleLog& log, bool verbose);
+CutResult extract_cut(const Graph& graph, const StageContext& context);
 
 // Best prefix of a vertex order: the prefix length p (−1 when none) whose set
 // S of the first p vertices has the smallest ratio of cut capacity (every

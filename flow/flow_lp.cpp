@@ -5,23 +5,11 @@
 #include <sstream>
 #include <vector>
 
-#include "flow/commodities.h"
+#include "common/console_log.h"
 #include "flow/cut.h"
 #include "flow/flow_model.h"
+#include "graph/commodities.h"
 #include "graph/graph.h"
-#include "shell/console_log.h"
-
-int flow_column(int n, int u, int v, int w) {
-    return n * (n * w + u) + v + 1;
-}
-
-int lambda_column(int n) {
-    return 3 * n * n + 1;
-}
-
-std::string flow_column_name(int u, int v, int w) {
-    return "x_{" + std::to_string(u) + "," + std::to_string(v) + "}^" + std::to_string(w);
-}
 
 std::string lp_status_text(int status) {
     switch (status) {
@@ -120,25 +108,76 @@ void configure_solver(lprec* lp, long time_limit_seconds) {
     set_timeout(lp, time_limit_seconds);
 }
 
+// Solves the loaded program and reads its optimum into `result`: the flow of
+// every original column and λ. A program that ends without an optimum leaves
+// the flows and maxflow at 0 and says so in the console.
+void solve_program(const FlowProgram& program, FlowResult& result, ConsoleLog& log,
+                   long time_limit_seconds, LpModel& lp) {
+    const int n = program.vertex_count;
+    Expected<LpModel> loaded = load_flow_program(program);
+    log.log_timer("Problème LP formulé");
+    if (loaded) {
+        lp = std::move(*loaded);
+        configure_solver(lp.get(), time_limit_seconds);
+        result.lp_status = solve(lp.get());
+    } else {
+        result.lp_status = NOMEMORY;
+    }
+    log.log_timer("Problème LP résolu");
+
+    if (result.lp_status == OPTIMAL || result.lp_status == PRESOLVED) {
+        // Presolve may remove columns; the values of the original columns
+        // follow the original rows in the primal result.
+        const int offset = get_Norig_rows(lp.get());
+        for (int w = 0; w < commodity_count; ++w) {
+            for (int u = 0; u < n; ++u) {
+                for (int v = 0; v < n; ++v) {
+                    result.flow[w][u][v] =
+                        get_var_primalresult(lp.get(), offset + flow_column(n, u, v, w));
+                }
+            }
+        }
+        result.maxflow = get_objective(lp.get());
+        result.reached_optimum = true;
+    } else {
+        std::ostringstream line;
+        line << "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : "
+             << result.lp_status << ", " << lp_status_text(result.lp_status) << ").";
+        log.append_line(line.str());
+    }
+}
+
+// Every flow column's name as lp_solve holds it, " = " and its value, a line
+// per tail vertex and an empty line after each commodity.
+std::string flow_listing(const FlowResult& result, int n, lprec* lp) {
+    std::ostringstream listing;
+    for (int w = 0; w < commodity_count; ++w) {
+        for (int u = 0; u < n; ++u) {
+            for (int v = 0; v < n; ++v) {
+                listing << get_origcol_name(lp, flow_column(n, u, v, w)) << " = "
+                        << result.flow[w][u][v] << "\t";
+            }
+            listing << "\n";
+        }
+        listing << "\n";
+    }
+    return listing.str();
+}
+
 }  // namespace
 
-void solve_flow_lp(const Graph* graph, FlowResult& result, ConsoleLog& log, bool verbose,
-                   long time_limit_seconds) {
-    result.graph = graph;
-    if (graph == nullptr) {
-        return;
-    }
-    const int n = graph->vertex_count();
-    result.vertex_count = n;
-    result.maxflow = 0.0;
-    result.lp_status = FlowResult::lp_not_solved;
+FlowResult solve_flow_lp(const Graph& graph, const StageContext& context,
+                         long time_limit_seconds) {
+    ConsoleLog& log = context.log;
+    const int n = graph.vertex_count();
+    FlowResult result;
     for (auto& matrix : result.flow) {
         matrix.assign(n, std::vector<double>(n, 0.0));
     }
 
-    if (verbose) {
+    if (context.verbose) {
         for (int i = 0; i < n; ++i) {
-            log.append_line(capacity_line(*graph, i));
+            log.append_line(capacity_line(graph, i));
         }
     }
     log.append_line("");
@@ -147,56 +186,18 @@ void solve_flow_lp(const Graph* graph, FlowResult& result, ConsoleLog& log, bool
         // Commodity 0 needs vertices 0 and 1: with fewer there is nothing to
         // route and no program to solve.
         log.append_line("** Moins de deux sommets : aucune commodité, pas de programme linéaire.");
+        result.reached_optimum = true;
     } else {
-        LpModel lp = load_flow_program(formulate_flow_program(*graph));
-        log.log_timer("Problème LP formulé");
-        if (lp) {
-            configure_solver(lp.get(), time_limit_seconds);
-            result.lp_status = solve(lp.get());
-        } else {
-            result.lp_status = NOMEMORY;
-        }
-        log.log_timer("Problème LP résolu");
-
-        const bool solved = result.lp_status == OPTIMAL || result.lp_status == PRESOLVED;
-        if (solved) {
-            // Presolve may remove columns; the values of the original columns
-            // follow the original rows in the primal result.
-            const int offset = get_Norig_rows(lp.get());
-            for (int w = 0; w < commodity_count; ++w) {
-                for (int u = 0; u < n; ++u) {
-                    for (int v = 0; v < n; ++v) {
-                        result.flow[w][u][v] =
-                            get_var_primalresult(lp.get(), offset + flow_column(n, u, v, w));
-                    }
-                }
-            }
-            result.maxflow = get_objective(lp.get());
-        } else {
-            std::ostringstream line;
-            line << "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : "
-                 << result.lp_status << ", " << lp_status_text(result.lp_status) << ").";
-            log.append_line(line.str());
-        }
-
-        if (verbose && lp) {
-            std::ostringstream listing;
-            for (int w = 0; w < commodity_count; ++w) {
-                for (int u = 0; u < n; ++u) {
-                    for (int v = 0; v < n; ++v) {
-                        listing << get_origcol_name(lp.get(), flow_column(n, u, v, w)) << " = "
-                                << result.flow[w][u][v] << "\t";
-                    }
-                    listing << "\n";
-                }
-                listing << "\n";
-            }
-            log.append_line(listing.str());
+        LpModel lp;
+        solve_program(formulate_flow_program(graph), result, log, time_limit_seconds, lp);
+        if (context.verbose && lp) {
+            log.append_line(flow_listing(result, n, lp.get()));
         }
     }
 
-    result.cut = extract_cut(result, log, verbose);
+    result.cut = extract_cut(graph, context);
     log.log_timer("MinCut trouvée");
     log.append_line("****************************");
     log.append_line(result_text(result));
+    return result;
 }

@@ -1,10 +1,21 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
+
+#include "common/expected.h"
 
 class Graph;
 typedef struct _lprec lprec;
+
+// Columns of the concurrent-flow program of a graph of n vertices, numbered
+// from 1 as lp_solve numbers them: the flow of commodity w along u → v is
+// column n·(n·w + u) + v + 1 (by commodity, then tail, then head), named
+// "x_{u,v}^w"; the last column, 3n² + 1, is λ, named "lambda".
+int flow_column(int n, int u, int v, int w);
+int lambda_column(int n);
+std::string flow_column_name(int u, int v, int w);
 
 // One linear constraint: the sum of coefficients[i] × column columns[i]
 // compared by `relation` (lp_solve's codes: 1 ≤, 2 ≥, 3 =) with `rhs`.
@@ -35,7 +46,7 @@ struct LpDeleter {
 };
 using LpModel = std::unique_ptr<lprec, LpDeleter>;
 
-// Hands the program to lp_solve with its column names and objective; null
+// Hands the program to lp_solve with its column names and objective; fails
 // when lp_solve cannot allocate it. The rows are created first and every
 // column is then added with all its entries: appending rows one by one costs
 // lp_solve a shift of all its per-variable arrays per row, which made loading
@@ -43,8 +54,4 @@ using LpModel = std::unique_ptr<lprec, LpDeleter>;
 // before the first is added, since lp_solve otherwise grows its per-column
 // arrays by one column per added column, reallocating and clearing them each
 // time: quadratic in the number of columns, that is n⁴.
-LpModel load_flow_program(const FlowProgram& program);
-
-// Names the columns of the program on n vertices in `lp`: "x_{u,v}^w" for
-// the flows, "lambda" for the last one. `lp` must have its 3n² + 1 columns.
-void name_flow_columns(lprec* lp, int n);
+Expected<LpModel> load_flow_program(const FlowProgram& program);

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "flow/flow_result.h"
 
-Graph::Graph() = default;
 
 Graph::Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
              std::vector<Vector3> positions, std::vector<float> sizes)
@@ -17,7 +15,7 @@ Graph::Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
                 if (s == t) {
                     continue;
                 }
-                EdgeCell& c = cell(s, t);
+                EdgeCell& c = mutable_cell(s, t);
                 c.present = true;
                 c.capacity = group.cap;
             }
@@ -25,9 +23,7 @@ Graph::Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
     }
 }
 
-Graph::~Graph() = default;
-
-EdgeCell& Graph::cell(int u, int v) {
+EdgeCell& Graph::mutable_cell(int u, int v) {
     if (!directed_ && u > v) {
         std::swap(u, v);
     }
@@ -35,7 +31,7 @@ EdgeCell& Graph::cell(int u, int v) {
 }
 
 const EdgeCell& Graph::cell(int u, int v) const {
-    return const_cast<Graph*>(this)->cell(u, v);
+    return const_cast<Graph*>(this)->mutable_cell(u, v);
 }
 
 void Graph::add_vertices(int k) {
@@ -51,10 +47,6 @@ void Graph::add_vertices(int k) {
         matrix_.emplace_back(matrix_.size() + 1);
         matrix_.back().reserve(final_size);
     }
-}
-
-void Graph::set_result(std::unique_ptr<FlowResult> result) {
-    result_ = std::move(result);
 }
 
 NeighbourIterator::NeighbourIterator(const Graph& graph, int vertex)

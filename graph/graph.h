@@ -1,12 +1,9 @@
 #pragma once
 
 #include <list>
-#include <memory>
 #include <vector>
 
 #include "common/vector3.h"
-
-struct FlowResult;
 
 // One cell of the adjacency matrix. A cell without an edge reads capacity 0.
 struct EdgeCell {
@@ -29,18 +26,19 @@ struct DirectedEdgesGroup {
 // the edge {u, v} lives only in cell (min, max); cells on and below the
 // diagonal stay empty. The matrix is square at every step.
 //
-// Once built, a graph is only read. It owns the flow result computed on it.
+// A graph is immutable once built: the constructor is the only writer.
 class Graph {
   public:
-    Graph();
     // Builds an n × n matrix and stores every pair of `groups`, front to back,
     // so a later record overwrites an earlier one. Pairs with s == t are
     // skipped. Preconditions: n ≥ 0, every s and t in 0 … n − 1, `positions`
     // and `sizes` have n entries each.
     Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
           std::vector<Vector3> positions, std::vector<float> sizes);
-    ~Graph();
 
+    // Graphs are large: they move, they are never copied.
+    Graph(Graph&&) = default;
+    Graph& operator=(Graph&&) = default;
     Graph(const Graph&) = delete;
     Graph& operator=(const Graph&) = delete;
 
@@ -50,28 +48,23 @@ class Graph {
     // Cell of the ordered pair (u, v); for an undirected graph the cell of
     // (min(u, v), max(u, v)), so (u, v) and (v, u) are one cell.
     // Precondition: u and v in 0 … n − 1.
-    EdgeCell& cell(int u, int v);
     const EdgeCell& cell(int u, int v) const;
-
-    // Grows the matrix by k empty vertices (k ≥ 0), one at a time: a new
-    // column on every existing row, then a new row.
-    void add_vertices(int k);
 
     bool directed() const { return directed_; }
     const std::vector<float>& sizes() const { return sizes_; }
     const std::vector<Vector3>& positions() const { return positions_; }
     const std::vector<std::vector<EdgeCell>>& matrix() const { return matrix_; }
 
-    // The flow computed on this graph, or null until the builder stores it.
-    const FlowResult* result() const { return result_.get(); }
-    void set_result(std::unique_ptr<FlowResult> result);
-
   private:
+    EdgeCell& mutable_cell(int u, int v);
+    // Grows the matrix by k empty vertices (k ≥ 0), one at a time: a new
+    // column on every existing row, then a new row.
+    void add_vertices(int k);
+
     std::vector<std::vector<EdgeCell>> matrix_;
     std::vector<float> sizes_;
     std::vector<Vector3> positions_;
     bool directed_ = false;
-    std::unique_ptr<FlowResult> result_;
 };
 
 // Walks the stored neighbours of one row of the matrix in increasing column

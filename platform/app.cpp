@@ -26,7 +26,6 @@ void exit_when_no_window(QtMsgType type, const QMessageLogContext&, const QStrin
 }  // namespace
 
 int run_tarvessa(int argc, char** argv) {
-    seed_random_from_time();
     QSurfaceFormat::setDefaultFormat(view_surface_format());
 
     const QtMessageHandler previous = qInstallMessageHandler(exit_when_no_window);
@@ -40,7 +39,7 @@ int run_tarvessa(int argc, char** argv) {
         show_start_failure();
         return 1;
     }
-    QtPlatform platform;
+    QtPlatform platform(RandomSource::from_clock());
     platform.start();
     return QApplication::exec();
 }

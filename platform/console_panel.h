@@ -4,7 +4,7 @@
 #include <functional>
 #include <string_view>
 
-#include "shell/console_log.h"
+#include "common/console_log.h"
 
 class QPlainTextEdit;
 

@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "shell/main_window_logic.h"
-#include "view/gl_setup.h"
-#include "view/scene.h"
+#include "render/gl_setup.h"
+#include "render/scene.h"
 
 namespace {
 

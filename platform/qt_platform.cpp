@@ -12,7 +12,7 @@
 #include "platform/about_box.h"
 #include "platform/gl_view.h"
 
-QtPlatform::QtPlatform() : logic_(*this), window_(logic_) {
+QtPlatform::QtPlatform(RandomSource random) : logic_(*this, random), window_(logic_) {
     console_.set_shortcut_handler(
         [this](const QKeyEvent& event) { return window_.run_keypad_shortcut(event); });
     window_.view()->set_failure_handler([this] {

@@ -21,7 +21,8 @@ class QFileDialog;
 // answer reaches the logic once the dialog has closed.
 class QtPlatform final : public QObject, public WindowPlatform {
   public:
-    QtPlatform();
+    // `random` is the source that loads and Redistribute draw from.
+    explicit QtPlatform(RandomSource random);
     ~QtPlatform() override;
 
     // Shows the main window (title "Quillmere", 700 × 710 at (50, 50)) and

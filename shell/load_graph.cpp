@@ -6,9 +6,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "graph/graph_builder.h"
+#include "common/console_log.h"
 #include "grformat/gram_graph.h"
-#include "shell/console_log.h"
 #include "shell/load_messages.h"
 #include "view/placement.h"
 
@@ -49,6 +48,69 @@ ReadStatus read_text(std::ifstream& file, std::string& text) {
     return ReadStatus::complete;
 }
 
+// A load's failure: what it was and the text of its message box, whose
+// caption is always caption_read_error.
+struct LoadFailure {
+    LoadOutcome outcome;
+    std::string message;
+};
+
+// Parses the text, builds the graph (flow, embedding and cut), places it and
+// writes the closing lines; makes it current only once nothing else can fail.
+std::optional<LoadFailure> build_and_place(const std::string& path, const std::string& text,
+                                           const StageContext& context, LoadReporter& reporter,
+                                           LoadedGraph& state) {
+    // The grammar object, and its description, live for this load only.
+    auto grammar = std::make_unique<gram_graph>();
+    if (!parse_graph_text(text, *grammar).full) {
+        return LoadFailure{LoadOutcome::invalid_text, text_invalid_file};
+    }
+    context.log.log_timer(timer_label_file_read);
+    BuiltGraph built = build_graph(grammar->description, context);
+    grammar.reset();
+    std::vector<Vector3> positions;
+    place_vertices(built.graph, context.random, positions);
+    context.log.log_timer(timer_label_placement);
+    reporter.set_title(loaded_window_title(path));
+    context.log.append_line("**");
+    context.log.append_line(loaded_success_line(path));
+    context.log.append_line("**");
+    state.current = std::move(built);
+    state.display_positions = std::move(positions);
+    return std::nullopt;
+}
+
+// Reads the opened file and builds its graph, turning every error on the way
+// into a failure with its message.
+std::optional<LoadFailure> read_and_build(const std::string& path, std::ifstream& file,
+                                          const StageContext& context, LoadReporter& reporter,
+                                          LoadedGraph& state) {
+    try {
+        std::string text;
+        const ReadStatus read = read_text(file, text);
+        file.close();
+        switch (read) {
+            case ReadStatus::failed:
+                return LoadFailure{LoadOutcome::read_failed, read_failure_text()};
+            case ReadStatus::too_large:
+                return LoadFailure{LoadOutcome::refused, file_too_large_text(max_file_bytes)};
+            case ReadStatus::complete:
+                break;
+        }
+        return build_and_place(path, text, context, reporter, state);
+    } catch (const EUnknownOption& error) {
+        return LoadFailure{LoadOutcome::unknown_option, unknown_option_text(error)};
+    } catch (const EGraphRefused& refusal) {
+        return LoadFailure{LoadOutcome::refused, refusal_text(refusal)};
+    } catch (const std::bad_alloc&) {
+        return LoadFailure{LoadOutcome::build_failed, out_of_memory_text()};
+    } catch (const std::exception& error) {
+        return LoadFailure{LoadOutcome::build_failed, build_failure_text(error.what())};
+    } catch (...) {
+        return LoadFailure{LoadOutcome::build_failed, build_failure_text("")};
+    }
+}
+
 }  // namespace
 
 std::string text_mode_newlines(std::string_view raw) {
@@ -63,12 +125,12 @@ std::string text_mode_newlines(std::string_view raw) {
     return text;
 }
 
-LoadOutcome load_graph_file(const std::string& path, ConsoleLog& log, bool verbose,
+LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state) {
-    log.clear();
-    log.append_line(load_separator_line);
-    log.append_line(load_separator_line);
-    log.start_timer();
+    context.log.clear();
+    context.log.append_line(load_separator_line);
+    context.log.append_line(load_separator_line);
+    context.log.start_timer();
 
     std::optional<std::ifstream> file = open_file(path);
     if (!file) {
@@ -77,61 +139,12 @@ LoadOutcome load_graph_file(const std::string& path, ConsoleLog& log, bool verbo
     }
 
     // From here on no graph is current until the new one is ready.
-    state.current_graph.reset();
-
-    // The grammar object, and its description, live for this load only.
-    auto grammar = std::make_unique<gram_graph>();
-    LoadOutcome outcome = LoadOutcome::loaded;
-    std::string caption = caption_read_error;
-    std::string message;
-    try {
-        std::string text;
-        const ReadStatus read = read_text(*file, text);
-        file->close();
-        if (read == ReadStatus::failed) {
-            outcome = LoadOutcome::read_failed;
-            message = read_failure_text();
-        } else if (read == ReadStatus::too_large) {
-            outcome = LoadOutcome::refused;
-            message = file_too_large_text(max_file_bytes);
-        } else if (!parse_graph_text(text, *grammar).full) {
-            outcome = LoadOutcome::invalid_text;
-            message = text_invalid_file;
-        } else {
-            log.log_timer(timer_label_file_read);
-            std::unique_ptr<Graph> graph = build_graph(grammar->description, log, verbose);
-            std::vector<Vector3> positions;
-            place_vertices(*graph, positions);
-            log.log_timer(timer_label_placement);
-            reporter.set_title(loaded_window_title(path));
-            log.append_line("**");
-            log.append_line(loaded_success_line(path));
-            log.append_line("**");
-            // Nothing draws during the load, so the graph and its positions can
-            // become current together, once nothing else can fail.
-            state.current_graph = std::move(graph);
-            state.display_positions = std::move(positions);
-        }
-    } catch (const EUnknownOption& error) {
-        outcome = LoadOutcome::unknown_option;
-        message = unknown_option_text(error);
-    } catch (const EGraphRefused& refusal) {
-        outcome = LoadOutcome::refused;
-        message = refusal_text(refusal);
-    } catch (const std::bad_alloc&) {
-        outcome = LoadOutcome::build_failed;
-        message = out_of_memory_text();
-    } catch (const std::exception& error) {
-        outcome = LoadOutcome::build_failed;
-        message = build_failure_text(error.what());
-    } catch (...) {
-        outcome = LoadOutcome::build_failed;
-        message = build_failure_text("");
+    state.current.reset();
+    const std::optional<LoadFailure> failure =
+        read_and_build(path, *file, context, reporter, state);
+    if (failure) {
+        reporter.show_error(caption_read_error, failure->message);
+        return failure->outcome;
     }
-    grammar.reset();
-    if (outcome != LoadOutcome::loaded) {
-        state.current_graph.reset();
-        reporter.show_error(caption, message);
-    }
-    return outcome;
+    return LoadOutcome::loaded;
 }

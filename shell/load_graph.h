@@ -1,15 +1,15 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "builder/graph_builder.h"
+#include "common/stage_context.h"
 #include "common/vector3.h"
-#include "graph/graph.h"
-
-class ConsoleLog;
+#include "view/scene_input.h"
 
 // How the load command shows what the user must see outside the console:
 // message boxes in the window, standard error in the headless runner.
@@ -22,10 +22,20 @@ class LoadReporter {
     virtual void set_title(const std::string& title) = 0;
 };
 
-// The graph on show and where its vertices are drawn; owned by the shell.
+// The graph on show, its results and where its vertices are drawn; owned by
+// the shell (the window's logic, or the runner).
 struct LoadedGraph {
-    std::unique_ptr<Graph> current_graph;
+    // The current graph with its flow result; none before the first load and
+    // after a failed one.
+    std::optional<BuiltGraph> current;
+    // One position per vertex of the current graph; after a failed load it
+    // still holds the previous graph's, which nothing draws.
     std::vector<Vector3> display_positions;
+
+    const Graph* graph() const { return current ? &current->graph : nullptr; }
+    const FlowResult* result() const { return current ? &current->result : nullptr; }
+    // What a frame draws: nothing without a current graph.
+    SceneInput scene() const { return {graph(), result(), &display_positions}; }
 };
 
 // The largest file a load reads, 16 MiB. A graph at the vertex and arc
@@ -57,9 +67,10 @@ std::string text_mode_newlines(std::string_view raw);
 // max_file_bytes is refused.
 // Otherwise the previous graph is released at once; the text (a CR LF pair
 // read as one LF) is parsed, built (flow, embedding and cut included, with
-// their listings when `verbose`) and placed, with a timer line after the read
-// and after the placement; then the title and the success lines. Any failure
-// after the file is open is reported through `reporter` and leaves no current
-// graph; `display_positions` changes only on success.
-LoadOutcome load_graph_file(const std::string& path, ConsoleLog& log, bool verbose,
+// their listings when `verbose`) and placed (drawing from the context's
+// random source), with a timer line after the read and after the placement;
+// then the title and the success lines. Any failure after the file is open
+// is reported through `reporter` and leaves no current graph;
+// `display_positions` changes only on success.
+LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state);

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "graph/graph_builder.h"
+#include "builder/graph_builder.h"
 #include "grformat/graph_description.h"
 
 std::string loaded_window_title(const std::string& path) {

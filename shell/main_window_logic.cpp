@@ -20,8 +20,8 @@ class BusyScope {
 
 }  // namespace
 
-MainWindowLogic::MainWindowLogic(WindowPlatform& platform)
-    : platform_(platform), log_(platform.console_sink()) {}
+MainWindowLogic::MainWindowLogic(WindowPlatform& platform, RandomSource random)
+    : platform_(platform), log_(platform.console_sink()), random_(random) {}
 
 void MainWindowLogic::start() {
     if (settings_.mouse_look) {
@@ -77,8 +77,8 @@ bool MainWindowLogic::on_command(int command) {
             apply_mouse_capture();
             return true;
         case IDM_REDISTRIBUTE:
-            if (loaded_.current_graph) {
-                place_vertices(*loaded_.current_graph, loaded_.display_positions);
+            if (const Graph* graph = loaded_.graph()) {
+                place_vertices(*graph, random_, loaded_.display_positions);
             }
             return true;
         case IDM_TOGGLE_FLOW:
@@ -118,7 +118,7 @@ void MainWindowLogic::on_open_dialog_answer(const std::optional<std::string>& pa
 
 void MainWindowLogic::load(const std::string& path) {
     BusyScope busy(platform_);
-    load_graph_file(path, log_, verbose_, *this, loaded_);
+    load_graph_file(path, StageContext{log_, random_, verbose_}, *this, loaded_);
 }
 
 void MainWindowLogic::frame_input() {
@@ -177,5 +177,5 @@ void MainWindowLogic::set_title(const std::string& title) {
 }
 
 SceneInput MainWindowLogic::scene_input() const {
-    return SceneInput{loaded_.current_graph.get(), &loaded_.display_positions};
+    return loaded_.scene();
 }

@@ -3,11 +3,12 @@
 #include <optional>
 #include <string>
 
-#include "shell/console_log.h"
+#include "common/console_log.h"
+#include "common/random_source.h"
 #include "shell/load_graph.h"
 #include "shell/window_platform.h"
 #include "view/camera.h"
-#include "view/scene.h"
+#include "view/scene_input.h"
 #include "view/view_settings.h"
 
 // The keys that the main window handles itself; the movement letters are
@@ -25,8 +26,9 @@ enum class WindowKey { escape, f2, other };
 class MainWindowLogic : public LoadReporter {
   public:
     // `platform` must outlive the logic; its console sink receives the
-    // console's lines from now on.
-    explicit MainWindowLogic(WindowPlatform& platform);
+    // console's lines from now on. `random` is the source that loads and the
+    // Redistribute command draw from.
+    MainWindowLogic(WindowPlatform& platform, RandomSource random);
 
     // Start-up, once the main window shows: takes the cursor position as the
     // reference for mouse look, and hides the cursor if mouse look is on.
@@ -92,5 +94,6 @@ class MainWindowLogic : public LoadReporter {
     bool saved_mouse_look_ = settings_.mouse_look;
     bool open_dialog_pending_ = false;
     ScreenPoint last_cursor_pos_;
+    RandomSource random_;
     LoadedGraph loaded_;
 };

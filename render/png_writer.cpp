@@ -1,17 +1,11 @@
-#include "view/png_writer.h"
+#include "render/png_writer.h"
 
 #include <png.h>
 
 #include <cstring>
 #include <vector>
 
-bool write_png(const std::string& path, const RgbaImage& image, std::string* error) {
-    const auto fail = [error](const std::string& why) {
-        if (error != nullptr) {
-            *error = why;
-        }
-        return false;
-    };
+Expected<void> write_png(const std::string& path, const RgbaImage& image) {
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() !=
             static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4) {
@@ -34,5 +28,5 @@ bool write_png(const std::string& path, const RgbaImage& image, std::string* err
         png_image_free(&png);
         return fail(path + ": " + why);
     }
-    return true;
+    return {};
 }

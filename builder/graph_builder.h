@@ -1,15 +1,15 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/expected.h"
+#include "common/stage_context.h"
+#include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "grformat/graph_description.h"
-
-class ConsoleLog;
 
 // The largest graphs a load accepts, measured on a two-core machine so that a
 // load stays well within a minute and 2 GiB.
@@ -75,14 +75,20 @@ class EGraphRefused {
     int group = 0;
 };
 
+// Why a text gives no float.
+enum class NumberError {
+    not_a_number,  // it does not begin with a number
+    overflow,      // its number is too large for a float
+};
+
 // Reads a float from the start of `text` like a classic-locale stream:
 // leading blanks skipped, then the longest prefix of the form
 // [sign] digits [. digits] [e [sign] digits] (at least one mantissa digit)
-// is taken and the rest ignored. Returns nothing when the text does not begin
-// with such a number ("inf", "nan" and hexadecimal forms are not numbers).
-// Sets `overflow` when the number is too large for a float; the value is
-// then ±max. Tiny numbers round to a denormal or to 0 without error.
-std::optional<float> extract_float(std::string_view text, bool& overflow);
+// is taken and the rest ignored. Fails with not_a_number when the text does
+// not begin with such a number ("inf", "nan" and hexadecimal forms are not
+// numbers), with overflow when the number is too large for a float. Tiny
+// numbers round to a denormal or to 0 without error.
+Expected<float, NumberError> extract_float(std::string_view text);
 
 // Reads a decimal integer from the start of `text` (leading blanks, optional
 // sign, digits; the rest ignored) and tells whether it is non-zero. Returns
@@ -90,9 +96,16 @@ std::optional<float> extract_float(std::string_view text, bool& overflow);
 // string of digits that is not all zeros is non-zero.
 std::optional<bool> extract_nonzero_integer(std::string_view text);
 
+// A graph and what the flow computation found on it.
+struct BuiltGraph {
+    Graph graph;
+    FlowResult result;
+};
+
 // Turns a parsed description into a new graph, then runs the flow computation
-// on it (which logs its own lines to `log`, with listings when `verbose`) and
-// stores the result in the graph.
+// on it (solve_flow_lp, which logs its own lines to the context's console,
+// with listings when `verbose`, and draws the embedding's subsets from its
+// random source) and returns both.
 //
 // n is node_count(description). Vertex v takes its "size", "x", "y" and "z"
 // from get_node_option (adding empty node entries to the description). Edge
@@ -109,4 +122,4 @@ std::optional<bool> extract_nonzero_integer(std::string_view text);
 // overflows a float; and, once the matrix is filled but before anything is
 // logged, for more than max_arc_count arcs.
 // Memory exhaustion passes through as std::bad_alloc.
-std::unique_ptr<Graph> build_graph(GraphDescription& description, ConsoleLog& log, bool verbose);
+BuiltGraph build_graph(GraphDescription& description, const StageContext& context);

@@ -1,8 +1,7 @@
-#include "graph/graph_builder.h"
+#include "builder/graph_builder.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <list>
 #include <locale>
 #include <sstream>
@@ -11,7 +10,6 @@
 #include <vector>
 
 #include "flow/flow_lp.h"
-#include "flow/flow_result.h"
 
 namespace {
 
@@ -41,11 +39,11 @@ std::size_t skip_digits(std::string_view text, std::size_t i) {
 // number or overflows.
 float node_float(GraphDescription& description, const char* key, int vertex) {
     const std::string text = get_node_option(description, key, vertex);
-    bool overflow = false;
-    const std::optional<float> value = extract_float(text, overflow);
-    if (!value || overflow) {
-        EGraphRefused refusal(value ? EGraphRefused::Reason::float_overflow
-                                    : EGraphRefused::Reason::not_a_number);
+    const Expected<float, NumberError> value = extract_float(text);
+    if (!value) {
+        EGraphRefused refusal(value.error() == NumberError::overflow
+                                  ? EGraphRefused::Reason::float_overflow
+                                  : EGraphRefused::Reason::not_a_number);
         refusal.option = key;
         refusal.text = text;
         refusal.vertex = vertex;
@@ -118,9 +116,10 @@ std::list<DirectedEdgesGroup> directed_groups(const GraphDescription& descriptio
             found != group.options.end() ? found->second : option_default("cap");
         auto known = read_caps.find(text);
         if (known == read_caps.end()) {
-            bool overflow = false;
+            const Expected<float, NumberError> reading = extract_float(text);
+            const bool overflow = !reading && reading.error() == NumberError::overflow;
             // A "cap" text without a number gives capacity 0.
-            const float value = extract_float(text, overflow).value_or(0.0f);
+            const float value = reading ? *reading : 0.0f;
             if (overflow || value < 0.0f) {
                 EGraphRefused refusal(overflow ? EGraphRefused::Reason::float_overflow
                                                : EGraphRefused::Reason::negative_capacity);
@@ -174,8 +173,7 @@ void refuse_too_many_arcs(const Graph& graph) {
 
 }  // namespace
 
-std::optional<float> extract_float(std::string_view text, bool& overflow) {
-    overflow = false;
+Expected<float, NumberError> extract_float(std::string_view text) {
     const std::size_t start = skip_blanks(text, 0);
     std::size_t i = start;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -190,7 +188,7 @@ std::optional<float> extract_float(std::string_view text, bool& overflow) {
         i = fraction_end;
     }
     if (mantissa_digits == 0) {
-        return std::nullopt;
+        return fail(NumberError::not_a_number);
     }
     // The exponent counts only when it has digits: "2e" and "2e-" read as 2.
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
@@ -210,9 +208,7 @@ std::optional<float> extract_float(std::string_view text, bool& overflow) {
     float value = 0.0f;
     stream >> value;
     if (stream.fail()) {
-        overflow = true;
-        const float max = std::numeric_limits<float>::max();
-        value = text[start] == '-' ? -max : max;
+        return fail(NumberError::overflow);
     }
     return value;
 }
@@ -234,7 +230,7 @@ std::optional<bool> extract_nonzero_integer(std::string_view text) {
     return false;
 }
 
-std::unique_ptr<Graph> build_graph(GraphDescription& description, ConsoleLog& log, bool verbose) {
+BuiltGraph build_graph(GraphDescription& description, const StageContext& context) {
     refuse_overflowed_node_numbers(description);
     refuse_negative_vertices(description);
     const std::int64_t count = node_count(description);
@@ -268,12 +264,9 @@ std::unique_ptr<Graph> build_graph(GraphDescription& description, ConsoleLog& lo
         throw refusal;
     }
 
-    auto graph =
-        std::make_unique<Graph>(n, groups, *directed, std::move(positions), std::move(sizes));
-    refuse_too_many_arcs(*graph);
+    Graph graph(n, groups, *directed, std::move(positions), std::move(sizes));
+    refuse_too_many_arcs(graph);
 
-    auto result = std::make_unique<FlowResult>();
-    solve_flow_lp(graph.get(), *result, log, verbose);
-    graph->set_result(std::move(result));
-    return graph;
+    FlowResult result = solve_flow_lp(graph, context);
+    return BuiltGraph{std::move(graph), std::move(result)};
 }

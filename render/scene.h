@@ -1,37 +1,9 @@
 #pragma once
 
-#include <optional>
-#include <vector>
-
-#include "common/vector3.h"
+#include "view/scene_input.h"
 #include "view/view_settings.h"
 
-class Graph;
-struct FlowResult;
 struct GLUquadric;
-
-// How a unit-length object along +z is turned to run from a to b.
-struct SegmentOrientation {
-    double length = 0.0;
-    // Unit direction from a to b.
-    double ux = 0.0, uy = 0.0, uz = 0.0;
-    // Unit horizontal axis perpendicular to the segment: z × u normalised, or
-    // (0, 1, 0) when the segment is vertical.
-    double wx = 0.0, wy = 0.0, wz = 0.0;
-    // Angle between +z and the segment, in degrees (0 … 180).
-    double tilt_degrees = 0.0;
-};
-
-// Orientation of the segment from a to b; none when a and b coincide (or
-// their distance is not finite), since such a segment has no direction.
-std::optional<SegmentOrientation> orient_segment(const Vector3& a, const Vector3& b);
-
-// What one frame draws: the current graph, or none, and the display position
-// of each of its vertices.
-struct SceneInput {
-    const Graph* graph = nullptr;
-    const std::vector<Vector3>* display_positions = nullptr;
-};
 
 // Draws the graph in immediate mode with two GLU quadrics, every frame from
 // scratch: vertices as lit spheres, stored edges as cylinders and each
@@ -80,7 +52,3 @@ class SceneRenderer {
 // A torus around the z axis through the origin, as 30 quad strips of 31 × 2
 // vertices, without normals (its look comes from the emission).
 void draw_torus(double ring_radius, double tube_radius);
-
-// Amount of commodity w on the edge u → v; 0 when the result does not cover
-// that pair (no result, or matrices of another size).
-double edge_flow(const FlowResult* result, int w, int u, int v);

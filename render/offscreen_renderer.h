@@ -4,9 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "common/expected.h"
 #include "view/camera.h"
-#include "view/rgba_image.h"
-#include "view/scene.h"
+#include "render/rgba_image.h"
+#include "render/scene.h"
+#include "view/scene_input.h"
 #include "view/view_settings.h"
 
 // Renders frames of the view without any display server: an OpenGL
@@ -19,10 +21,10 @@
 // from one thread.
 class OffscreenRenderer {
   public:
-    // Makes the context. Returns null, and says why in `error` when given, if
-    // no such context can be made (no EGL, no surfaceless platform, no
-    // compatibility profile, no framebuffer objects).
-    static std::unique_ptr<OffscreenRenderer> create(std::string* error = nullptr);
+    // Makes the context. Fails, saying why, if no such context can be made
+    // (no EGL, no surfaceless platform, no compatibility profile, no
+    // framebuffer objects).
+    static Expected<std::unique_ptr<OffscreenRenderer>> create();
     ~OffscreenRenderer();
 
     OffscreenRenderer(const OffscreenRenderer&) = delete;

@@ -1,4 +1,4 @@
-#include "view/scene.h"
+#include "render/scene.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -8,9 +8,10 @@
 #include <cstddef>
 #include <numbers>
 
-#include "flow/commodities.h"
-#include "flow/flow_result.h"
+#include "graph/commodities.h"
+#include "graph/flow_result.h"
 #include "graph/graph.h"
+#include "view/scene_geometry.h"
 
 namespace {
 
@@ -45,43 +46,6 @@ Vector3 scaled_position(const SceneInput& input, const ViewSettings& settings, i
 
 }  // namespace
 
-std::optional<SegmentOrientation> orient_segment(const Vector3& a, const Vector3& b) {
-    const Vector3 d = b - a;
-    const double length = d.length();
-    if (!(length > 0.0) || !std::isfinite(length)) {
-        return std::nullopt;
-    }
-    SegmentOrientation o;
-    o.length = length;
-    o.ux = d.x / length;
-    o.uy = d.y / length;
-    o.uz = std::clamp(d.z / length, -1.0, 1.0);
-    // z × u, normalised here rather than by GL: GL ignores axes shorter than
-    // about 1e-4, which would leave a nearly vertical segment unturned.
-    const double horizontal = std::hypot(o.ux, o.uy);
-    if (horizontal > 0.0) {
-        o.wx = -o.uy / horizontal;
-        o.wy = o.ux / horizontal;
-    } else {
-        o.wy = 1.0;
-    }
-    o.tilt_degrees = std::acos(o.uz) * radians_to_degrees;
-    return o;
-}
-
-double edge_flow(const FlowResult* result, int w, int u, int v) {
-    if (result == nullptr || w < 0 || w >= commodity_count || u < 0 || v < 0) {
-        return 0.0;
-    }
-    const auto& matrix = result->flow[static_cast<std::size_t>(w)];
-    const auto row = static_cast<std::size_t>(u);
-    const auto column = static_cast<std::size_t>(v);
-    if (row >= matrix.size() || column >= matrix[row].size()) {
-        return 0.0;
-    }
-    return matrix[row][column];
-}
-
 SceneRenderer::SceneRenderer()
     : sphere_quadric_(gluNewQuadric()), cylinder_quadric_(gluNewQuadric()) {}
 
@@ -95,13 +59,12 @@ SceneRenderer::~SceneRenderer() {
 }
 
 void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& settings) {
-    if (input.graph == nullptr || input.display_positions == nullptr) {
+    if (input.graph == nullptr || input.result == nullptr || input.display_positions == nullptr) {
         return;
     }
     const Graph& graph = *input.graph;
     const int n = graph.vertex_count();
-    if (input.display_positions->size() != static_cast<std::size_t>(n) ||
-        graph.sizes().size() != static_cast<std::size_t>(n)) {
+    if (input.display_positions->size() != static_cast<std::size_t>(n)) {
         return;
     }
 
@@ -124,11 +87,7 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
     }
 
     set_material(70.0f, arch_pass_emission);
-    const FlowResult* result = graph.result();
-    if (result == nullptr) {
-        return;
-    }
-    const double routed_per_demand = result->maxflow * flow_thickness;
+    const double routed_per_demand = input.result->maxflow * flow_thickness;
     for (int w = 0; w < commodity_count; ++w) {
         if (commodity_present(w, n)) {
             draw_flow_arc(input, settings, commodity_source(w), commodity_sink(w),
@@ -146,9 +105,9 @@ void SceneRenderer::draw_vertex(const SceneInput& input, const ViewSettings& set
     glPushMatrix();
     glTranslatef(p.x, p.y, p.z);
     double radius = graph.sizes()[static_cast<std::size_t>(i)];
-    if (i < 2 * commodity_count && graph.result() != nullptr) {
+    if (i < 2 * commodity_count) {
         radius = commodity_demand[static_cast<std::size_t>(i / 2)] *
-                 (graph.result()->maxflow * flow_thickness);
+                 (input.result->maxflow * flow_thickness);
     }
     gluSphere(sphere_quadric_, radius, 15, 15);
     glPopMatrix();
@@ -165,10 +124,9 @@ void SceneRenderer::draw_edge(const SceneInput& input, const ViewSettings& setti
     glTranslatef(a.x, a.y, a.z);
     glRotated(o->tilt_degrees, o->wx, o->wy, o->wz);
 
-    const FlowResult* result = input.graph->result();
-    const double f0 = edge_flow(result, 0, i, j);
-    const double f1 = edge_flow(result, 1, i, j);
-    const double f2 = edge_flow(result, 2, i, j);
+    const double f0 = edge_flow(input.result, 0, i, j);
+    const double f1 = edge_flow(input.result, 1, i, j);
+    const double f2 = edge_flow(input.result, 2, i, j);
     double total = f0 + f1 + f2;
     GLfloat colour[4] = {static_cast<GLfloat>(f0), static_cast<GLfloat>(f1),
                          static_cast<GLfloat>(f2), 1.0f};

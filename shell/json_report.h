@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "shell/console_log.h"
+#include "common/console_log.h"
 #include "shell/load_graph.h"
 
 // The loaded graph and what was computed on it, as one JSON object:

@@ -1,4 +1,4 @@
-#include "view/gl_setup.h"
+#include "render/gl_setup.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

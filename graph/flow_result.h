@@ -1,28 +1,27 @@
 #pragma once
 
 #include <array>
-#include <string>
 #include <vector>
 
-#include "flow/commodities.h"
-#include "flow/cut_result.h"
+#include "graph/commodities.h"
+#include "graph/cut_result.h"
 
-class Graph;
-
-// What the concurrent-flow computation found for one graph; the graph owns it.
+// What the concurrent-flow computation found for one graph of n vertices. It
+// sits beside its graph wherever the graph is kept; nothing in it refers back.
 struct FlowResult {
-    // The graph it was computed for.
-    const Graph* graph = nullptr;
     // flow[w][u][v]: amount of commodity w sent along u → v (n × n each).
     std::array<std::vector<std::vector<double>>, commodity_count> flow;
     // The optimal concurrent-flow fraction λ; 0 when no optimum was found.
     double maxflow = 0.0;
-    int vertex_count = 0;
 
     // lp_solve's status code from solve(), or lp_not_solved when no program
     // was solved (fewer than two vertices).
     static constexpr int lp_not_solved = -100;
     int lp_status = lp_not_solved;
+    // Whether maxflow and the flows are the program's optimum, or there was no
+    // program to solve (fewer than two vertices). False when the solve ended
+    // without an optimum: maxflow and the flows are then 0.
+    bool reached_optimum = false;
     // The cut printed after "mincut = ".
     CutResult cut;
 };

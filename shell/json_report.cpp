@@ -1,7 +1,6 @@
-#include "batch/json_report.h"
+#include "shell/json_report.h"
 
 #include "flow/flow_lp.h"
-#include "flow/flow_result.h"
 
 using nlohmann::json;
 
@@ -14,7 +13,7 @@ json vector_json(const Vector3& v) {
 }  // namespace
 
 json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
-    const Graph& graph = *state.current_graph;
+    const Graph& graph = state.current->graph;
     const int n = graph.vertex_count();
     json report;
     report["vertices"] = n;
@@ -37,32 +36,24 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
     }
     report["positions"] = std::move(positions);
 
-    const FlowResult* result = graph.result();
-    if (result != nullptr) {
-        report["maxflow"] = result->maxflow;
-        report["lp_status"] = lp_status_text(result->lp_status);
-        report["mincut"] = result->cut.found ? json(result->cut.ratio) : json(nullptr);
-        report["cut"] = result->cut.vertices;
-        json flows = json::array();
-        for (const auto& matrix : result->flow) {
-            json entries = json::array();
-            for (std::size_t u = 0; u < matrix.size(); ++u) {
-                for (std::size_t v = 0; v < matrix[u].size(); ++v) {
-                    if (matrix[u][v] != 0.0) {
-                        entries.push_back(json::array({u, v, matrix[u][v]}));
-                    }
+    const FlowResult& result = state.current->result;
+    report["maxflow"] = result.maxflow;
+    report["lp_status"] = lp_status_text(result.lp_status);
+    report["mincut"] = result.cut.found ? json(result.cut.ratio) : json(nullptr);
+    report["cut"] = result.cut.vertices;
+    json flows = json::array();
+    for (const auto& matrix : result.flow) {
+        json entries = json::array();
+        for (std::size_t u = 0; u < matrix.size(); ++u) {
+            for (std::size_t v = 0; v < matrix[u].size(); ++v) {
+                if (matrix[u][v] != 0.0) {
+                    entries.push_back(json::array({u, v, matrix[u][v]}));
                 }
             }
-            flows.push_back(std::move(entries));
         }
-        report["flows"] = std::move(flows);
-    } else {
-        report["maxflow"] = nullptr;
-        report["lp_status"] = nullptr;
-        report["mincut"] = nullptr;
-        report["cut"] = json::array();
-        report["flows"] = json::array();
+        flows.push_back(std::move(entries));
     }
+    report["flows"] = std::move(flows);
 
     json timings = json::array();
     for (const auto& [label, seconds] : log.timings()) {

@@ -1,4 +1,4 @@
-#include "view/offscreen_renderer.h"
+#include "render/offscreen_renderer.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "view/gl_setup.h"
+#include "render/gl_setup.h"
 
 namespace {
 
@@ -161,13 +161,10 @@ struct OffscreenRenderer::Context {
     }
 };
 
-std::unique_ptr<OffscreenRenderer> OffscreenRenderer::create(std::string* error) {
-    const auto fail = [error](const char* why) -> std::unique_ptr<OffscreenRenderer> {
-        if (error != nullptr) {
-            *error = why;
-        }
-        return nullptr;
-    };
+namespace {
+
+// The display of EGL's surfaceless platform, initialised.
+Expected<EGLDisplay> surfaceless_display() {
     const char* client_extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     if (!has_word(client_extensions, "EGL_MESA_platform_surfaceless") ||
         !has_word(client_extensions, "EGL_EXT_platform_base")) {
@@ -178,30 +175,30 @@ std::unique_ptr<OffscreenRenderer> OffscreenRenderer::create(std::string* error)
     if (get_platform_display == nullptr) {
         return fail("EGL has no eglGetPlatformDisplayEXT");
     }
-
-    auto context = std::make_unique<Context>();
-    context->display =
+    const EGLDisplay display =
         get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (context->display == EGL_NO_DISPLAY ||
-        eglInitialize(context->display, nullptr, nullptr) != EGL_TRUE) {
-        context->display = EGL_NO_DISPLAY;
+    if (display == EGL_NO_DISPLAY || eglInitialize(display, nullptr, nullptr) != EGL_TRUE) {
         return fail("cannot initialise the surfaceless EGL display");
     }
-    const char* display_extensions = eglQueryString(context->display, EGL_EXTENSIONS);
+    return display;
+}
+
+// A desktop OpenGL context with the fixed functions (compatibility profile)
+// on `display`, which needs no surface to be made current.
+Expected<EGLContext> compatibility_context(EGLDisplay display) {
+    const char* display_extensions = eglQueryString(display, EGL_EXTENSIONS);
     if (!has_word(display_extensions, "EGL_KHR_surfaceless_context")) {
         return fail("EGL cannot make a context current without a surface");
     }
     if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
         return fail("EGL has no desktop OpenGL");
     }
-
     // Any config that renders desktop OpenGL; the framebuffer object carries
     // the actual buffers, so the config's own are irrelevant.
     EGLConfig config = nullptr;
     const EGLint config_attributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
     EGLint config_count = 0;
-    if (eglChooseConfig(context->display, config_attributes, &config, 1, &config_count) !=
-            EGL_TRUE ||
+    if (eglChooseConfig(display, config_attributes, &config, 1, &config_count) != EGL_TRUE ||
         config_count < 1) {
         if (!has_word(display_extensions, "EGL_KHR_no_config_context")) {
             return fail("EGL has no config for desktop OpenGL");
@@ -210,11 +207,28 @@ std::unique_ptr<OffscreenRenderer> OffscreenRenderer::create(std::string* error)
     }
     const EGLint context_attributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
                                          EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
-    context->context =
-        eglCreateContext(context->display, config, EGL_NO_CONTEXT, context_attributes);
-    if (context->context == EGL_NO_CONTEXT) {
+    const EGLContext context =
+        eglCreateContext(display, config, EGL_NO_CONTEXT, context_attributes);
+    if (context == EGL_NO_CONTEXT) {
         return fail("EGL cannot create a compatibility-profile OpenGL context");
     }
+    return context;
+}
+
+}  // namespace
+
+Expected<std::unique_ptr<OffscreenRenderer>> OffscreenRenderer::create() {
+    Expected<EGLDisplay> display = surfaceless_display();
+    if (!display) {
+        return fail(display.error());
+    }
+    auto context = std::make_unique<Context>();
+    context->display = *display;
+    Expected<EGLContext> gl = compatibility_context(context->display);
+    if (!gl) {
+        return fail(gl.error());
+    }
+    context->context = *gl;
     if (!context->make_current()) {
         return fail("EGL cannot make the OpenGL context current");
     }

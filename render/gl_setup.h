@@ -1,7 +1,7 @@
 #pragma once
 
 #include "view/camera.h"
-#include "view/scene.h"
+#include "render/scene.h"
 #include "view/view_settings.h"
 
 // Fixed rendering state, set once after the context is made current: white

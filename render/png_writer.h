@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+#include "common/expected.h"
+#include "render/rgba_image.h"
+
+// Writes `image` as an 8-bit RGB PNG file at `path`, dropping the alpha
+// channel (the view is opaque; its clear alpha of 0 would otherwise make the
+// background transparent). Fails, saying why, if the image is empty or the
+// file cannot be written.
+Expected<void> write_png(const std::string& path, const RgbaImage& image);
