@@ -1,4 +1,4 @@
-#include "shell/console_log.h"
+#include "common/console_log.h"
 
 #include <gtest/gtest.h>
 

@@ -2,34 +2,34 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
-TEST(RandomSource, StaysInRangeAndReachesBothEnds) {
-    seed_random(1);
-    int lowest = random_max, highest = 0;
-    for (int i = 0; i < 200000; ++i) {
-        const int r = random_int();
-        ASSERT_GE(r, 0);
-        ASSERT_LE(r, random_max);
-        lowest = std::min(lowest, r);
-        highest = std::max(highest, r);
+namespace {
+
+std::vector<int> draws(RandomSource& random, int count) {
+    std::vector<int> values;
+    for (int i = 0; i < count; ++i) {
+        values.push_back(random.next());
     }
-    EXPECT_EQ(lowest, 0);
-    EXPECT_EQ(highest, random_max);
+    return values;
+}
+
+}  // namespace
+
+TEST(RandomSource, StaysInRangeAndReachesBothEnds) {
+    RandomSource random(1);
+    const std::vector<int> values = draws(random, 200000);
+    EXPECT_EQ(*std::min_element(values.begin(), values.end()), 0);
+    EXPECT_EQ(*std::max_element(values.begin(), values.end()), random_max);
 }
 
 TEST(RandomSource, ASeedReproducesTheSequence) {
-    auto draw = [] {
-        std::vector<int> values;
-        for (int i = 0; i < 20; ++i) {
-            values.push_back(random_int());
-        }
-        return values;
-    };
-    seed_random(42);
-    const auto first = draw();
-    seed_random(42);
-    EXPECT_EQ(draw(), first);
-    seed_random(43);
-    EXPECT_NE(draw(), first);
+    RandomSource first(42), second(42), other(43);
+    const std::vector<int> sequence = draws(first, 20);
+    EXPECT_EQ(draws(second, 20), sequence);
+    EXPECT_NE(draws(other, 20), sequence);
+    // Reseeding starts the sequence again; sources do not share a state.
+    first.seed(42);
+    EXPECT_EQ(draws(first, 20), sequence);
 }

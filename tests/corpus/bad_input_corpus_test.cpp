@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "graph/graph_builder.h"
+#include "builder/graph_builder.h"
 #include "shell/load_graph.h"
 #include "tests/support/scratch_dir.h"
 

@@ -2,38 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include <list>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "common/random_source.h"
 #include "embedding/shortest_paths.h"
-#include "flow/flow_result.h"
-#include "graph/graph.h"
-#include "shell/console_log.h"
+#include "tests/support/graph_fixtures.h"
+#include "tests/support/test_stage.h"
 #include "tests/support/text_lines.h"
 
 namespace {
 
-Graph make_graph(int n, std::list<DirectedEdgesGroup> groups, bool directed) {
-    return Graph(n, groups, directed, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
-}
-
-// A directed ring 0 → 1 → … → n−1 → 0 with lengths 1, 2, …, plus an
+// A directed ring 0 → 1 → … → n−2 → 0 with lengths 1, 2, …, plus an
 // isolated last vertex, so some coordinates are "unreachable".
 Graph ring_with_isolated_vertex(int n) {
-    std::list<DirectedEdgesGroup> groups;
+    std::vector<TestEdge> edges;
     for (int v = 0; v < n - 1; ++v) {
-        groups.push_back({{v}, {(v + 1) % (n - 1)}, static_cast<float>(v + 1)});
+        edges.push_back({v, (v + 1) % (n - 1), static_cast<float>(v + 1)});
     }
-    return make_graph(n, groups, true);
+    return make_graph(n, edges, true);
 }
-
-struct Console {
-    StringSink sink;
-    ConsoleLog log{sink, [] { return std::int64_t{0}; }};
-};
 
 }  // namespace
 
@@ -49,14 +37,9 @@ TEST(EmbeddingSubsetSizes, CountsAndSizesPerScale) {
 }
 
 TEST(ComputeEmbedding, SubsetsHaveTheAnnouncedSizesAndDistinctMembers) {
-    seed_random(7);
+    TestStage stage(7);
     for (int n : {3, 6, 8, 10, 16, 33}) {
-        const Graph g = make_graph(n, {}, true);
-        FlowResult result;
-        result.graph = &g;
-        result.vertex_count = n;
-        Console run;
-        const Embedding e = compute_embedding(result, run.log, false);
+        const Embedding e = compute_embedding(make_graph(n, {}, true), stage.context());
         const std::vector<int> sizes = embedding_subset_sizes(n);
         ASSERT_EQ(e.subsets.size(), sizes.size()) << n;
         for (std::size_t k = 0; k < sizes.size(); ++k) {
@@ -71,30 +54,22 @@ TEST(ComputeEmbedding, DrawsVerticesAsScaledRandomIntegers) {
     // Replaying the generator with the drawing rule v = ⌊r × n / 32768⌋,
     // duplicates redrawn, must give the first subset.
     const int n = 6;
-    const Graph g = make_graph(n, {}, true);
-    FlowResult result;
-    result.graph = &g;
-    Console run;
-    seed_random(1234);
-    const Embedding e = compute_embedding(result, run.log, false);
+    TestStage stage(1234);
+    const Embedding e = compute_embedding(make_graph(n, {}, true), stage.context());
 
-    seed_random(1234);
+    RandomSource replay(1234);
     std::set<int> expected;
     while (static_cast<int>(expected.size()) < 3) {
-        expected.insert(random_int() * n / 32768);
+        expected.insert(replay.next() * n / 32768);
     }
     EXPECT_EQ(e.subsets.at(0), expected);
 }
 
 TEST(ComputeEmbedding, CoordinatesAreDistancesToTheSubsets) {
-    seed_random(99);
     const int n = 12;
     const Graph g = ring_with_isolated_vertex(n);
-    FlowResult result;
-    result.graph = &g;
-    result.vertex_count = n;
-    Console run;
-    const Embedding e = compute_embedding(result, run.log, false);
+    TestStage stage(99);
+    const Embedding e = compute_embedding(g, stage.context());
     const auto d = all_pairs_shortest_paths(g).distances;
 
     ASSERT_EQ(static_cast<int>(e.coordinates.size()), n);
@@ -121,16 +96,14 @@ TEST(ComputeEmbedding, CoordinatesAreDistancesToTheSubsets) {
 TEST(ComputeEmbedding, ConsoleShowsTheTimerAndOnlyWhenVerboseTheTable) {
     const int n = 4;
     const Graph g = ring_with_isolated_vertex(n);
-    FlowResult result;
-    result.graph = &g;
 
-    Console quiet;
-    compute_embedding(result, quiet.log, false);
-    EXPECT_EQ(quiet.sink.text(), "** TIMER : Plongement trouvé -> 0 s.\n\n");
+    TestStage quiet;
+    compute_embedding(g, quiet.context());
+    EXPECT_EQ(quiet.text(), "** TIMER : Plongement trouvé -> 0 s.\n\n");
 
-    Console loud;
-    const Embedding e = compute_embedding(result, loud.log, true);
-    const auto lines = lines_of(loud.sink.text());
+    TestStage loud;
+    const Embedding e = compute_embedding(g, loud.context(true));
+    const auto lines = lines_of(loud.text());
     ASSERT_EQ(e.subsets.size(), 2u);  // two subsets of one vertex for n = 4
     ASSERT_EQ(lines.size(), 2u + 1u + 2u + 2u + 1u);
     EXPECT_EQ(lines[0], "** TIMER : Plongement trouvé -> 0 s.");
@@ -151,11 +124,8 @@ TEST(ComputeEmbedding, ConsoleShowsTheTimerAndOnlyWhenVerboseTheTable) {
 
 TEST(ComputeEmbedding, TinyGraphsHaveNoSubsetsAndOnlyTheTableHeader) {
     for (int n : {0, 1, 2}) {
-        const Graph g = make_graph(n, {}, false);
-        FlowResult result;
-        result.graph = &g;
-        Console run;
-        const Embedding e = compute_embedding(result, run.log, true);
+        TestStage stage;
+        const Embedding e = compute_embedding(make_graph(n, {}, false), stage.context(true));
         EXPECT_TRUE(e.subsets.empty());
         EXPECT_EQ(static_cast<int>(e.coordinates.size()), n);
         std::string header = "\t|\t";
@@ -166,7 +136,7 @@ TEST(ComputeEmbedding, TinyGraphsHaveNoSubsetsAndOnlyTheTableHeader) {
         for (int i = 0; i < n + 2; ++i) {
             header += "-------\t";
         }
-        EXPECT_EQ(run.sink.text(),
+        EXPECT_EQ(stage.text(),
                   "** TIMER : Plongement trouvé -> 0 s.\n\n"
                   "** Plongement (ligne : coordonnées, colonne : sommets) **\n" +
                       header + "\n\n");

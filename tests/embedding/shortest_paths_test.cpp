@@ -2,16 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <list>
 #include <vector>
 
-#include "graph/graph.h"
+#include "tests/support/graph_fixtures.h"
 
 namespace {
-
-Graph make_graph(int n, std::list<DirectedEdgesGroup> groups, bool directed) {
-    return Graph(n, groups, directed, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
-}
 
 // Walks the next hops from i to j and adds up the capacities met on the way;
 // −1 when the walk breaks off or loops.
@@ -34,7 +29,7 @@ double walked_length(const Graph& g, const ShortestPaths& paths, int i, int j) {
 TEST(ShortestPaths, DirectedDistancesFollowArcDirections) {
     // 0 → 1 → 2 costs 1 + 2, cheaper than the direct arc 0 → 2 of length 5;
     // nothing leads back to 0, and vertex 3 is isolated.
-    const Graph g = make_graph(4, {{{0}, {1}, 1.0f}, {{1}, {2}, 2.0f}, {{0}, {2}, 5.0f}}, true);
+    const Graph g = make_graph(4, {{0, 1, 1.0f}, {1, 2, 2.0f}, {0, 2, 5.0f}}, true);
     const ShortestPaths paths = all_pairs_shortest_paths(g);
     EXPECT_DOUBLE_EQ(paths.distances[0][2], 3.0);
     EXPECT_DOUBLE_EQ(paths.next_hops[0][2], 1.0);
@@ -48,9 +43,7 @@ TEST(ShortestPaths, DirectedDistancesFollowArcDirections) {
 
 TEST(ShortestPaths, UndirectedDistancesAreSymmetricAndWalkable) {
     const Graph g = make_graph(
-        5,
-        {{{0}, {3}, 4.0f}, {{3}, {1}, 1.5f}, {{1}, {4}, 2.0f}, {{4}, {2}, 0.5f}, {{0}, {2}, 9.0f}},
-        false);
+        5, {{0, 3, 4.0f}, {3, 1, 1.5f}, {1, 4, 2.0f}, {4, 2, 0.5f}, {0, 2, 9.0f}}, false);
     const ShortestPaths paths = all_pairs_shortest_paths(g);
     EXPECT_DOUBLE_EQ(paths.distances[0][2], 8.0);  // 0-3-1-4-2
     for (int i = 0; i < 5; ++i) {

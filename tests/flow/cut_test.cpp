@@ -9,10 +9,10 @@
 #include <set>
 #include <vector>
 
-#include "common/random_source.h"
-#include "flow/commodities.h"
-#include "flow/flow_result.h"
-#include "tests/flow/flow_test_support.h"
+#include "graph/commodities.h"
+#include "tests/support/flow_certificate.h"
+#include "tests/support/graph_fixtures.h"
+#include "tests/support/test_stage.h"
 
 namespace {
 
@@ -114,15 +114,11 @@ TEST(SweepCut, AgreesExactlyWithTheFromScratchSweep) {
 }
 
 TEST(ExtractCut, RatioMatchesTheMembersOnRandomGraphs) {
-    seed_random(31);
+    TestStage stage(31);
     for (int trial = 0; trial < 24; ++trial) {
         const int n = 3 + trial % 15;  // includes graphs with absent commodities
         const Graph g = random_graph(n, 4 * n, trial % 2 == 0, 900 + trial);
-        FlowResult result;
-        result.graph = &g;
-        result.vertex_count = n;
-        FrozenConsole console;
-        const CutResult cut = extract_cut(result, console.log, false);
+        const CutResult cut = extract_cut(g, stage.context());
         if (!cut.found) {
             EXPECT_TRUE(cut.vertices.empty());
             continue;
@@ -141,13 +137,8 @@ TEST(ExtractCut, RatioMatchesTheMembersOnRandomGraphs) {
 
 TEST(ExtractCut, NoCoordinateMeansNoCut) {
     // Two vertices give no random subset at all, hence no coordinate.
-    const Graph g = make_graph(2, {{0, 1, 5.0f}}, false);
-    FlowResult result;
-    result.graph = &g;
-    result.vertex_count = 2;
-    FrozenConsole console;
-    const CutResult cut = extract_cut(result, console.log, false);
+    TestStage stage;
+    const CutResult cut = extract_cut(make_graph(2, {{0, 1, 5.0f}}, false), stage.context());
     EXPECT_FALSE(cut.found);
     EXPECT_TRUE(cut.vertices.empty());
-    EXPECT_EQ(console.sink.text(), "** TIMER : Plongement trouvé -> 0 s.\n\n");
 }

@@ -9,28 +9,39 @@
 #include <string>
 #include <vector>
 
-#include "common/random_source.h"
-#include "flow/commodities.h"
-#include "tests/flow/flow_test_support.h"
+#include "graph/commodities.h"
+#include "tests/support/flow_certificate.h"
+#include "tests/support/graph_fixtures.h"
+#include "tests/support/test_stage.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
 struct Solved {
+    TestStage stage;
     FlowResult result;
-    FrozenConsole console;
 };
 
 // Solves and checks the certificate every result must carry: a feasible
-// routing of maxflow, a result status, and maxflow ≤ mincut when a cut exists.
+// routing of maxflow, an optimal status, and maxflow ≤ mincut when a cut
+// exists.
 void solve_and_certify(const Graph& g, Solved& s, bool verbose = false) {
-    solve_flow_lp(&g, s.result, s.console.log, verbose);
-    EXPECT_EQ(s.result.graph, &g);
-    EXPECT_EQ(s.result.vertex_count, g.vertex_count());
+    s.result = solve_flow_lp(g, s.stage.context(verbose));
     EXPECT_TRUE(s.result.lp_status == OPTIMAL || s.result.lp_status == PRESOLVED)
         << lp_status_text(s.result.lp_status);
+    EXPECT_TRUE(s.result.reached_optimum);
     EXPECT_TRUE(is_feasible_flow(g, s.result));
     if (s.result.cut.found) {
         EXPECT_LE(s.result.maxflow, s.result.cut.ratio * (1.0 + 1e-9));
+    }
+}
+
+// The flows of a result without an optimum: every one 0 on n × n matrices.
+void expect_no_flow(const FlowResult& result, int n) {
+    EXPECT_FALSE(result.reached_optimum);
+    EXPECT_EQ(result.maxflow, 0.0);
+    for (const auto& matrix : result.flow) {
+        EXPECT_EQ(matrix, std::vector<std::vector<double>>(n, std::vector<double>(n, 0.0)));
     }
 }
 
@@ -43,7 +54,6 @@ Graph bottleneck_graph() {
 }  // namespace
 
 TEST(SolveFlowLp, KnownOptimaAreReachedWithFeasibleFlows) {
-    seed_random(5);
     {
         Solved s;
         solve_and_certify(bottleneck_graph(), s);
@@ -68,7 +78,6 @@ TEST(SolveFlowLp, KnownOptimaAreReachedWithFeasibleFlows) {
 }
 
 TEST(SolveFlowLp, UnroutableCommodityGivesZero) {
-    seed_random(6);
     {
         // The only arc at vertex 1 leaves it: sink 1 cannot be reached.
         Solved s;
@@ -87,7 +96,6 @@ TEST(SolveFlowLp, UndirectedEdgeBoundsBothDirections) {
     // Commodities 0 and 1 both reach vertex 1 through the edge {1, 5} from
     // its larger end, sharing its capacity 10 in the direction 5 → 1. With
     // only 1 → 5 bounded, λ would be 4.
-    seed_random(7);
     const Graph g = make_graph(
         6, {{0, 5, 1000.0f}, {2, 5, 1000.0f}, {1, 5, 10.0f}, {1, 3, 1000.0f}, {4, 5, 1000.0f}},
         false);
@@ -99,7 +107,6 @@ TEST(SolveFlowLp, UndirectedEdgeBoundsBothDirections) {
 TEST(SolveFlowLp, HugeCapacitiesStayFiniteBounds) {
     // Regression: lp_solve read any bound of 1e30 or more as infinite, so a
     // graph whose capacities all reach 1e38 was solved as unbounded.
-    seed_random(3);
     const Graph g = make_graph(6, {{0, 1, 1e38f}, {2, 3, 1e38f}, {4, 5, 1e38f}}, true);
     Solved s;
     solve_and_certify(g, s);
@@ -108,7 +115,6 @@ TEST(SolveFlowLp, HugeCapacitiesStayFiniteBounds) {
 }
 
 TEST(SolveFlowLp, MaxflowNeverExceedsMincutOnRandomGraphs) {
-    seed_random(8);
     for (int trial = 0; trial < 16; ++trial) {
         const int n = 6 + trial;
         Solved s;
@@ -118,7 +124,6 @@ TEST(SolveFlowLp, MaxflowNeverExceedsMincutOnRandomGraphs) {
 }
 
 TEST(SolveFlowLp, AbsentCommoditiesCarryNoFlowAndNoDemand) {
-    seed_random(9);
     // Four vertices: commodities 0 and 1 only. Five: vertex 4 exists but not
     // sink 5, so commodity 2 is still absent and does not pin λ to 0.
     {
@@ -141,19 +146,17 @@ TEST(SolveFlowLp, AbsentCommoditiesCarryNoFlowAndNoDemand) {
 
 TEST(SolveFlowLp, FewerThanTwoVerticesSolvesNothing) {
     for (int n : {0, 1}) {
-        const Graph g = make_graph(n, {}, true);
-        Solved s;
-        solve_flow_lp(&g, s.result, s.console.log, false);
-        EXPECT_EQ(s.result.lp_status, FlowResult::lp_not_solved);
-        EXPECT_EQ(s.result.maxflow, 0.0);
-        for (const auto& matrix : s.result.flow) {
-            ASSERT_EQ(static_cast<int>(matrix.size()), n);
-            for (const auto& row : matrix) {
-                EXPECT_EQ(row, std::vector<double>(n, 0.0));
-            }
+        TestStage stage;
+        const FlowResult result = solve_flow_lp(make_graph(n, {}, true), stage.context());
+        EXPECT_EQ(result.lp_status, FlowResult::lp_not_solved);
+        // Nothing to route counts as routed: no program, no shortfall.
+        EXPECT_TRUE(result.reached_optimum);
+        EXPECT_EQ(result.maxflow, 0.0);
+        for (const auto& matrix : result.flow) {
+            EXPECT_EQ(static_cast<int>(matrix.size()), n);
         }
-        EXPECT_FALSE(s.result.cut.found);
-        EXPECT_EQ(s.console.sink.text(),
+        EXPECT_FALSE(result.cut.found);
+        EXPECT_EQ(stage.text(),
                   "\n"
                   "** Moins de deux sommets : aucune commodité, pas de programme linéaire.\n"
                   "** TIMER : Plongement trouvé -> 0 s.\n\n"
@@ -169,23 +172,17 @@ TEST(SolveFlowLp, FewerThanTwoVerticesSolvesNothing) {
 TEST(SolveFlowLp, NonOptimalStatusIsReportedAndGivesZeroFlows) {
     // A negative capacity cannot be met by non-negative flows.
     const Graph g = make_graph(6, {{0, 1, -5.0f}, {2, 3, 10.0f}, {4, 5, 10.0f}}, true);
-    Solved s;
-    solve_flow_lp(&g, s.result, s.console.log, false);
-    EXPECT_EQ(s.result.lp_status, INFEASIBLE);
-    EXPECT_EQ(s.result.maxflow, 0.0);
-    for (const auto& matrix : s.result.flow) {
-        ASSERT_EQ(matrix.size(), 6u);
-        for (const auto& row : matrix) {
-            EXPECT_EQ(row, std::vector<double>(6, 0.0));
-        }
-    }
-    const auto lines = lines_of(s.console.sink.text());
+    TestStage stage;
+    const FlowResult result = solve_flow_lp(g, stage.context());
+    EXPECT_EQ(result.lp_status, INFEASIBLE);
+    expect_no_flow(result, 6);
+    const auto lines = lines_of(stage.text());
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[3], "** TIMER : Problème LP résolu -> 0 s.");
     EXPECT_EQ(lines[5],
               "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : 2, "
               "INFEASIBLE).");
-    EXPECT_NE(s.console.sink.text().find("maxflow = 0\n"), std::string::npos);
+    EXPECT_NE(stage.text().find("maxflow = 0\n"), std::string::npos);
 }
 
 TEST(SolveFlowLp, EqualCapacitiesOnACompleteGraphDoNotStallTheSolver) {
@@ -193,7 +190,6 @@ TEST(SolveFlowLp, EqualCapacitiesOnACompleteGraphDoNotStallTheSolver) {
     // here for some 53000 degenerate pivots (85 s). The 99 arcs out of vertex
     // 0 bound commodity 0, and the other commodities have room to spare:
     // λ = 990 / 250.
-    seed_random(13);
     const Graph g = complete_graph(100, true, 10.0f);
     Solved s;
     solve_and_certify(g, s);
@@ -204,24 +200,17 @@ TEST(SolveFlowLp, SolveStoppedAtTheTimeLimitIsReportedWithoutResult) {
     // A complete graph of 200 vertices takes lp_solve far more than the one
     // second allowed here. Stopped, it may hold a feasible but not optimal
     // flow (SUBOPTIMAL) or none (TIMEOUT); neither is a result.
-    seed_random(14);
     const int n = 200;
     const Graph g = complete_graph(n, true, 0.1f);
-    Solved s;
+    TestStage stage;
     const auto start = std::chrono::steady_clock::now();
-    solve_flow_lp(&g, s.result, s.console.log, false, 1);
+    const FlowResult result = solve_flow_lp(g, stage.context(), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 
-    const int status = s.result.lp_status;
+    const int status = result.lp_status;
     EXPECT_TRUE(status == SUBOPTIMAL || status == TIMEOUT) << lp_status_text(status);
-    EXPECT_EQ(s.result.maxflow, 0.0);
-    for (const auto& matrix : s.result.flow) {
-        ASSERT_EQ(static_cast<int>(matrix.size()), n);
-        for (const auto& row : matrix) {
-            EXPECT_EQ(row, std::vector<double>(n, 0.0));
-        }
-    }
-    const std::string text = s.console.sink.text();
+    expect_no_flow(result, n);
+    const std::string text = stage.text();
     EXPECT_NE(
         text.find("** Le programme linéaire n'a pas de solution optimale (statut lp_solve : " +
                   std::to_string(status) + ", " + lp_status_text(status) + ")."),
@@ -230,20 +219,18 @@ TEST(SolveFlowLp, SolveStoppedAtTheTimeLimitIsReportedWithoutResult) {
 }
 
 TEST(SolveFlowLp, QuietConsoleShowsTimersAndResultOnly) {
-    seed_random(10);
-    const Graph g = bottleneck_graph();
-    Solved s;
-    solve_flow_lp(&g, s.result, s.console.log, false);
-    ASSERT_TRUE(s.result.cut.found);
+    TestStage stage;
+    const FlowResult result = solve_flow_lp(bottleneck_graph(), stage.context());
+    ASSERT_TRUE(result.cut.found);
     std::ostringstream members;
     const char* separator = "";
-    for (int v : s.result.cut.vertices) {
+    for (int v : result.cut.vertices) {
         members << separator << v;
         separator = ", ";
     }
     std::ostringstream ratio;
-    ratio << s.result.cut.ratio;
-    EXPECT_EQ(s.console.sink.text(),
+    ratio << result.cut.ratio;
+    EXPECT_EQ(stage.text(),
               "\n"
               "** TIMER : Problème LP formulé -> 0 s.\n\n"
               "** TIMER : Problème LP résolu -> 0 s.\n\n"
@@ -260,12 +247,10 @@ TEST(SolveFlowLp, QuietConsoleShowsTimersAndResultOnly) {
 }
 
 TEST(SolveFlowLp, VerboseConsoleAddsCapacitiesAndListings) {
-    seed_random(11);
     const int n = 7;
-    const Graph g = bottleneck_graph();
-    Solved s;
-    solve_flow_lp(&g, s.result, s.console.log, true);
-    const auto lines = lines_of(s.console.sink.text());
+    TestStage stage;
+    const FlowResult result = solve_flow_lp(bottleneck_graph(), stage.context(true));
+    const auto lines = lines_of(stage.text());
 
     // One capacity line per vertex comes first.
     EXPECT_EQ(lines[0],
@@ -283,7 +268,7 @@ TEST(SolveFlowLp, VerboseConsoleAddsCapacitiesAndListings) {
         for (int u = 0; u < n; ++u) {
             std::ostringstream expected;
             for (int v = 0; v < n; ++v) {
-                expected << "x_{" << u << "," << v << "}^" << w << " = " << s.result.flow[w][u][v]
+                expected << "x_{" << u << "," << v << "}^" << w << " = " << result.flow[w][u][v]
                          << "\t";
             }
             EXPECT_EQ(lines[listing + w * (n + 1) + u], expected.str());
@@ -296,14 +281,4 @@ TEST(SolveFlowLp, VerboseConsoleAddsCapacitiesAndListings) {
     EXPECT_EQ(lines[after + 2], "** Plongement (ligne : coordonnées, colonne : sommets) **");
     EXPECT_EQ(lines[lines.size() - 6], "****************************");
     EXPECT_EQ(lines[lines.size() - 5], "maxflow = 0.2");
-}
-
-TEST(SolveFlowLp, NullGraphOnlyStoresTheReference) {
-    FlowResult result;
-    result.vertex_count = 3;
-    FrozenConsole console;
-    solve_flow_lp(nullptr, result, console.log, true);
-    EXPECT_EQ(result.graph, nullptr);
-    EXPECT_EQ(result.vertex_count, 3);
-    EXPECT_TRUE(console.sink.text().empty());
 }

@@ -4,21 +4,21 @@
 
 #include <lpsolve/lp_lib.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "flow/flow_lp.h"
-#include "tests/flow/flow_test_support.h"
+#include "tests/support/graph_fixtures.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
-// The program handed to lp_solve the plain way: columns named, then the rows
-// one by one in row mode, the last row after row mode, the objective.
-LpModel load_row_by_row(const FlowProgram& program) {
+// The program handed to lp_solve the plain way: the rows one by one in row
+// mode, the last row after row mode, the objective; the columns take the
+// names that `named` gives them.
+LpModel load_row_by_row(const FlowProgram& program, lprec* named) {
     LpModel lp(make_lp(0, program.column_count));
-    name_flow_columns(lp.get(), program.vertex_count);
+    for (int column = 1; column <= program.column_count; ++column) {
+        set_col_name(lp.get(), column, get_col_name(named, column));
+    }
     set_add_rowmode(lp.get(), TRUE);
     for (std::size_t r = 0; r < program.rows.size(); ++r) {
         if (r + 1 == program.rows.size()) {
@@ -35,15 +35,12 @@ LpModel load_row_by_row(const FlowProgram& program) {
     return lp;
 }
 
-std::string lp_text(lprec* lp, const std::string& name) {
-    const auto path = std::filesystem::temp_directory_path() / name;
-    std::string file = path.string();
+// The model in lp_solve's LP format.
+std::string lp_text(lprec* lp) {
+    const ScratchDir scratch("quillmere-lp");
+    std::string file = scratch.path("model.lp").string();
     EXPECT_TRUE(write_lp(lp, file.data()));
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::filesystem::remove(path);
-    return text.str();
+    return read_file(file);
 }
 
 }  // namespace
@@ -56,13 +53,13 @@ TEST(FlowModel, LoadedModelEqualsTheRowByRowModel) {
     for (const Case c : {Case{7, true}, Case{7, false}, Case{4, false}, Case{2, true}}) {
         const Graph g = random_graph(c.n, 3 * c.n, c.directed, 70 + c.n);
         const FlowProgram program = formulate_flow_program(g);
-        LpModel fast = load_flow_program(program);
-        LpModel plain = load_row_by_row(program);
-        ASSERT_TRUE(fast && plain);
-        const std::string tag = std::to_string(::getpid()) + "_" + std::to_string(c.n);
-        const std::string fast_text = lp_text(fast.get(), "quillmere_fast_" + tag + ".lp");
+        Expected<LpModel> fast = load_flow_program(program);
+        ASSERT_TRUE(fast && *fast);
+        LpModel plain = load_row_by_row(program, fast->get());
+        ASSERT_TRUE(plain);
+        const std::string fast_text = lp_text(fast->get());
         EXPECT_FALSE(fast_text.empty());
-        EXPECT_EQ(fast_text, lp_text(plain.get(), "quillmere_plain_" + tag + ".lp"))
+        EXPECT_EQ(fast_text, lp_text(plain.get()))
             << "n = " << c.n << (c.directed ? " directed" : " undirected");
     }
 }
@@ -70,12 +67,12 @@ TEST(FlowModel, LoadedModelEqualsTheRowByRowModel) {
 TEST(FlowModel, ColumnsAreNumberedAndNamedByCommodityTailHead) {
     const int n = 6;
     const FlowProgram program = formulate_flow_program(make_graph(n, {{2, 5, 1.0f}}, true));
-    LpModel lp = load_flow_program(program);
+    const Expected<LpModel> lp = load_flow_program(program);
     ASSERT_TRUE(lp);
-    EXPECT_EQ(get_Ncolumns(lp.get()), 3 * n * n + 1);
-    EXPECT_STREQ(get_col_name(lp.get(), n * (n + 2) + 6), "x_{2,5}^1");
-    EXPECT_STREQ(get_col_name(lp.get(), 3 * n * n + 1), "lambda");
-    EXPECT_TRUE(is_maxim(lp.get()));
+    EXPECT_EQ(get_Ncolumns(lp->get()), 3 * n * n + 1);
+    EXPECT_STREQ(get_col_name(lp->get(), n * (n + 2) + 6), "x_{2,5}^1");
+    EXPECT_STREQ(get_col_name(lp->get(), 3 * n * n + 1), "lambda");
+    EXPECT_TRUE(is_maxim(lp->get()));
 }
 
 TEST(FlowModel, RowFamiliesInOrder) {

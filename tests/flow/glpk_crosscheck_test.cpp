@@ -6,10 +6,11 @@
 #include <cmath>
 #include <vector>
 
-#include "common/random_source.h"
-#include "flow/commodities.h"
 #include "flow/flow_lp.h"
-#include "tests/flow/flow_test_support.h"
+#include "graph/commodities.h"
+#include "tests/support/flow_certificate.h"
+#include "tests/support/graph_fixtures.h"
+#include "tests/support/test_stage.h"
 
 namespace {
 
@@ -113,9 +114,8 @@ double glpk_concurrent_flow(const Graph& g) {
 // Solves `g` with lp_solve and checks that its λ is GLPK's, to 1e-6
 // relative, and that its flows are feasible.
 void expect_agrees_with_glpk(const Graph& g) {
-    FrozenConsole console;
-    FlowResult result;
-    solve_flow_lp(&g, result, console.log, false);
+    TestStage stage;
+    const FlowResult result = solve_flow_lp(g, stage.context());
     const double expected = glpk_concurrent_flow(g);
     EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1.0, std::abs(expected)));
     EXPECT_TRUE(is_feasible_flow(g, result));
@@ -124,7 +124,6 @@ void expect_agrees_with_glpk(const Graph& g) {
 }  // namespace
 
 TEST(GlpkCrossCheck, MaxflowAgreesOnRandomGraphs) {
-    seed_random(77);
     for (int trial = 0; trial < 30; ++trial) {
         const int n = trial < 4 ? 2 + trial : 6 + trial % 15;
         const bool directed = trial % 2 == 0;
@@ -138,7 +137,6 @@ TEST(GlpkCrossCheck, MaxflowAgreesOnRandomGraphs) {
 TEST(GlpkCrossCheck, MaxflowAgreesOnCompleteGraphs) {
     // Complete graphs are the most degenerate programs: equal capacities tie
     // every route, and most capacity rows stay slack.
-    seed_random(78);
     for (const int n : {12, 35}) {
         for (const bool directed : {true, false}) {
             for (const float cap : {0.1f, 10.0f, 0.0f}) {

@@ -23,11 +23,11 @@
 #include <vector>
 
 #include "common/random_source.h"
-#include "flow/commodities.h"
-#include "flow/flow_result.h"
-#include "graph/graph_builder.h"
+#include "graph/commodities.h"
+#include "graph/flow_result.h"
+#include "builder/graph_builder.h"
 #include "grformat/gram_graph.h"
-#include "shell/console_log.h"
+#include "common/console_log.h"
 #include "shell/load_graph.h"
 #include "shell/load_messages.h"
 #include "view/placement.h"
@@ -93,7 +93,8 @@ void check_message(const std::string& text) {
 }
 
 // The model's invariants and the result's shape and honesty.
-void check_graph(const Graph& graph, std::int64_t n, const std::vector<Vector3>& placed) {
+void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
+                 const std::vector<Vector3>& placed) {
     check(graph.vertex_count() == n, "vertex count is node_count");
     check(graph.sizes().size() == static_cast<std::size_t>(n), "one size per vertex");
     check(graph.positions().size() == static_cast<std::size_t>(n), "one position per vertex");
@@ -122,14 +123,13 @@ void check_graph(const Graph& graph, std::int64_t n, const std::vector<Vector3>&
         }
     }
 
-    const FlowResult* result = graph.result();
-    check(result != nullptr, "the graph keeps its flow result");
-    check(result->graph == &graph, "the result refers to its graph");
-    check(result->vertex_count == n, "the result has the graph's vertex count");
-    check(std::isfinite(result->maxflow), "maxflow is finite");
-    const bool solved = result->lp_status == OPTIMAL || result->lp_status == PRESOLVED;
+    for (const auto& matrix : result.flow) {
+        check(matrix.size() == static_cast<std::size_t>(n), "one flow row per vertex");
+    }
+    check(std::isfinite(result.maxflow), "maxflow is finite");
+    const bool solved = result.lp_status == OPTIMAL || result.lp_status == PRESOLVED;
     bool all_zero = true;
-    for (const auto& matrix : result->flow) {
+    for (const auto& matrix : result.flow) {
         check(matrix.size() == static_cast<std::size_t>(n), "flow matrices have n rows");
         for (const auto& row : matrix) {
             check(row.size() == static_cast<std::size_t>(n), "flow matrices have n columns");
@@ -140,9 +140,9 @@ void check_graph(const Graph& graph, std::int64_t n, const std::vector<Vector3>&
         }
     }
     if (!solved) {
-        check(result->maxflow == 0.0 && all_zero, "an unsolved program shows no flow");
+        check(result.maxflow == 0.0 && all_zero, "an unsolved program shows no flow");
     }
-    const CutResult& cut = result->cut;
+    const CutResult& cut = result.cut;
     if (cut.found) {
         check(std::isfinite(cut.ratio), "the cut's ratio is finite");
         check(cut.ratio >= 0.0, "the cut's ratio is not negative");
@@ -161,9 +161,9 @@ void check_graph(const Graph& graph, std::int64_t n, const std::vector<Vector3>&
         return;
     }
     const double tolerance = 1e-6 * (1.0 + largest_capacity);
-    check(result->maxflow >= -tolerance, "maxflow is not negative");
+    check(result.maxflow >= -tolerance, "maxflow is not negative");
     if (cut.found) {
-        check(result->maxflow <= cut.ratio * (1.0 + 1e-6) + tolerance, "maxflow <= mincut");
+        check(result.maxflow <= cut.ratio * (1.0 + 1e-6) + tolerance, "maxflow <= mincut");
     }
     std::vector<std::vector<double>> total(n, std::vector<double>(n, 0.0));
     for (int w = 0; w < commodity_count; ++w) {
@@ -173,7 +173,7 @@ void check_graph(const Graph& graph, std::int64_t n, const std::vector<Vector3>&
         std::vector<double> net_in(n, 0.0);
         for (int u = 0; u < n; ++u) {
             for (int v = 0; v < n; ++v) {
-                const double f = result->flow[w][u][v];
+                const double f = result.flow[w][u][v];
                 check(f >= -tolerance, "flows are not negative");
                 check(f <= tolerance || (u != v && graph.cell(u, v).present),
                       "flow runs only along edges");
@@ -184,7 +184,7 @@ void check_graph(const Graph& graph, std::int64_t n, const std::vector<Vector3>&
         }
         for (int v = 0; v < n; ++v) {
             if (v == commodity_sink(w)) {
-                check(net_in[v] >= result->maxflow * commodity_demand[w] - tolerance * n,
+                check(net_in[v] >= result.maxflow * commodity_demand[w] - tolerance * n,
                       "the sink receives its share");
             } else if (v != commodity_source(w)) {
                 check(std::fabs(net_in[v]) <= tolerance * n, "flow is conserved");
@@ -206,9 +206,10 @@ void check_graph(const Graph& graph, std::int64_t n, const std::vector<Vector3>&
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text =
         text_mode_newlines(std::string_view(reinterpret_cast<const char*>(data), size));
-    seed_random(static_cast<std::uint32_t>(size));
+    RandomSource random(static_cast<std::uint32_t>(size));
     NullSink sink;
     ConsoleLog log(sink, [] { return std::int64_t{0}; });
+    const StageContext context{log, random, true};
 
     auto grammar = std::make_unique<gram_graph>();
     try {
@@ -226,11 +227,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (n > max_fuzzed_vertices && n <= max_vertex_count) {
             return 0;
         }
-        const std::unique_ptr<Graph> graph = build_graph(grammar->description, log, true);
+        const BuiltGraph built = build_graph(grammar->description, context);
         check(n <= max_vertex_count, "a graph above the maximum is refused");
         std::vector<Vector3> placed;
-        place_vertices(*graph, placed);
-        check_graph(*graph, n, placed);
+        place_vertices(built.graph, random, placed);
+        check_graph(built.graph, built.result, n, placed);
     } catch (const EUnknownOption& error) {
         check(!error.option.empty(), "a rejected key is not empty");
         check_message(unknown_option_text(error));

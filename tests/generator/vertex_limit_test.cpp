@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "generator/random_graph.h"
-#include "graph/graph_builder.h"
+#include "builder/graph_builder.h"
 
 TEST(VertexLimit, GeneratorFollowsTheViewer) {
     EXPECT_EQ(max_vertex_total, max_vertex_count);

@@ -1,27 +1,26 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
-#include <list>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
-#include "flow/flow_result.h"
-#include "graph/graph.h"
-#include "view/gl_setup.h"
-#include "view/offscreen_renderer.h"
-#include "view/scene.h"
+#include "render/gl_setup.h"
+#include "render/offscreen_renderer.h"
+#include "render/scene.h"
+#include "tests/support/graph_fixtures.h"
+#include "tests/support/view_projection.h"
 
 namespace {
 
 constexpr int side = 350;
+const double pi = std::numbers::pi;
 
-struct Rgb {
-    int r, g, b;
-};
+using Rgb = std::array<int, 3>;
 
 // A rendered frame: its colours, and its depth buffer (1 where nothing was
 // drawn), both with rows from the top. Coverage comes from the depth, since
@@ -44,27 +43,21 @@ Rgb colour_at(const Frame& frame, int x, int y) {
     return {p[0], p[1], p[2]};
 }
 
-bool is_white(const Rgb& c) {
-    return c.r == 255 && c.g == 255 && c.b == 255;
+Rgb colour_at(const Frame& frame, Pixel p) {
+    return colour_at(frame, p.x, p.y);
 }
 
-// One channel clearly above the two others.
-bool dominated_by(const Rgb& c, int channel) {
-    const int v[3] = {c.r, c.g, c.b};
-    for (int k = 0; k < 3; ++k) {
-        if (k != channel && v[channel] < v[k] + 60) {
-            return false;
-        }
-    }
-    return true;
+bool is_white(const Rgb& c) {
+    return c == Rgb{255, 255, 255};
 }
 
 bool is_grey(const Rgb& c) {
-    return !is_white(c) && std::abs(c.r - c.g) <= 12 && std::abs(c.g - c.b) <= 12 &&
-           std::abs(c.r - c.b) <= 12;
+    return !is_white(c) && std::abs(c[0] - c[1]) <= 12 && std::abs(c[1] - c[2]) <= 12 &&
+           std::abs(c[0] - c[2]) <= 12;
 }
 
-int count_if(const Frame& frame, bool (*keep)(const Rgb&)) {
+template <typename Keep>
+int count_if(const Frame& frame, Keep keep) {
     int count = 0;
     for (int y = 0; y < frame.height(); ++y) {
         for (int x = 0; x < frame.width(); ++x) {
@@ -72,28 +65,6 @@ int count_if(const Frame& frame, bool (*keep)(const Rgb&)) {
         }
     }
     return count;
-}
-
-struct Pixel {
-    int x, y;
-};
-
-// Where a world point lands with the start camera: at (25, 0, 0) looking
-// along −x, 60° vertical field of view; screen right is +y, screen up +z.
-Pixel project_start_view(const Vector3& p, int width, int height) {
-    const double depth = 25.0 - p.x;
-    const double t = std::tan(M_PI / 6.0);
-    const double aspect = static_cast<double>(width) / height;
-    const double ndc_x = p.y / depth / (t * aspect);
-    const double ndc_y = p.z / depth / t;
-    return {static_cast<int>((ndc_x + 1) / 2 * width), static_cast<int>((1 - ndc_y) / 2 * height)};
-}
-
-// Where a world point lands in the view from above at camera height h:
-// screen right is +x, screen up +y, the visible square is 2h wide.
-Pixel project_top_view(const Vector3& p, double h, int width, int height) {
-    return {static_cast<int>((p.x / h + 1) / 2 * width),
-            static_cast<int>((1 - p.y / h) / 2 * height)};
 }
 
 int count_covered(const Frame& frame) {
@@ -129,6 +100,13 @@ int height_through(const Frame& frame, Pixel p) {
     return run_through(frame, p, 0, 1);
 }
 
+Pixel start_view(const Vector3& p) {
+    return project_start_view(p, side, side);
+}
+Pixel top_view(const Vector3& p, double height = 40) {
+    return project_top_view(p, height, side, side);
+}
+
 // The depth buffer of the bound framebuffer, rows from the top.
 std::vector<float> read_depth(int width, int height) {
     std::vector<float> depth(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
@@ -142,40 +120,34 @@ std::vector<float> read_depth(int width, int height) {
     return depth;
 }
 
-struct Edge {
-    int u, v;
+// A graph on show: vertices at `positions` (also their display positions),
+// all of size `size`, edges of capacity 1, and a flow result with the given
+// maxflow and no flow on any edge until a test puts some there. The
+// terminals' spheres and the arches grow with the maxflow.
+struct Shown {
+    Shown(const std::vector<Vector3>& at, const std::vector<TestEdge>& edges, float size,
+          double maxflow)
+        : graph(make_placed_graph(at, edges, size)),
+          result(zero_flow_result(graph.vertex_count(), maxflow)),
+          positions(at) {}
+
+    SceneInput input() const { return {&graph, &result, &positions}; }
+
+    Graph graph;
+    FlowResult result;
+    std::vector<Vector3> positions;
 };
-
-std::unique_ptr<Graph> make_graph(const std::vector<Vector3>& positions,
-                                  const std::vector<Edge>& edges, float size = 1.0f,
-                                  bool directed = false) {
-    std::list<DirectedEdgesGroup> groups;
-    for (const Edge& e : edges) {
-        groups.push_back({{e.u}, {e.v}, 1.0f});
-    }
-    const int n = static_cast<int>(positions.size());
-    return std::make_unique<Graph>(n, groups, directed, positions,
-                                   std::vector<float>(static_cast<std::size_t>(n), size));
-}
-
-// Attaches a flow result with the given maxflow and no flow on any edge.
-FlowResult& attach_result(Graph& graph, double maxflow) {
-    auto result = std::make_unique<FlowResult>();
-    const auto n = static_cast<std::size_t>(graph.vertex_count());
-    for (auto& matrix : result->flow) {
-        matrix.assign(n, std::vector<double>(n, 0.0));
-    }
-    result->graph = &graph;
-    result->vertex_count = graph.vertex_count();
-    result->maxflow = maxflow;
-    FlowResult& ref = *result;
-    graph.set_result(std::move(result));
-    return ref;
-}
 
 class Render : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { renderer_ = OffscreenRenderer::create(&error_).release(); }
+    static void SetUpTestSuite() {
+        Expected<std::unique_ptr<OffscreenRenderer>> made = OffscreenRenderer::create();
+        if (made) {
+            renderer_ = made->release();
+        } else {
+            error_ = made.error();
+        }
+    }
     static void TearDownTestSuite() {
         delete renderer_;
         renderer_ = nullptr;
@@ -191,11 +163,9 @@ class Render : public ::testing::Test {
         }
     }
 
-    Frame render(const Graph* graph, const std::vector<Vector3>& positions,
-                 const ViewSettings& settings, Camera& camera, int width = side,
-                 int height = side) {
-        std::optional<RgbaImage> image =
-            renderer_->render({graph, &positions}, settings, camera, width, height);
+    Frame render(const SceneInput& input, const ViewSettings& settings, Camera& camera,
+                 int width = side, int height = side) {
+        std::optional<RgbaImage> image = renderer_->render(input, settings, camera, width, height);
         EXPECT_TRUE(image.has_value());
         if (!image) {
             return {};
@@ -206,11 +176,10 @@ class Render : public ::testing::Test {
     }
 
     // The same frame in the view from above, after the 2D reset.
-    Frame render_top(const Graph* graph, const std::vector<Vector3>& positions,
-                     ViewSettings settings = {}) {
+    Frame render_top(const SceneInput& input, ViewSettings settings = {}) {
         Camera camera;
         reset_view_2d(camera, settings);
-        return render(graph, positions, settings, camera);
+        return render(input, settings, camera);
     }
 
     static inline OffscreenRenderer* renderer_ = nullptr;
@@ -221,98 +190,88 @@ class Render : public ::testing::Test {
 
 TEST_F(Render, NothingToDrawGivesAWhiteFrame) {
     const std::vector<Vector3> none;
-    const auto empty = make_graph({}, {});
-    const auto unplaced = make_graph({{1, 2, 3}, {4, 5, 6}}, {{0, 1}});
-    attach_result(*unplaced, 0.5);
+    const Shown empty({}, {}, 1.0f, 0.5);
+    const Shown pair({{1, 2, 3}, {4, 5, 6}}, {{0, 1}}, 1.0f, 0.5);
     struct Case {
         const char* name;
-        const Graph* graph;
+        SceneInput input;
     };
-    for (const Case& c : {Case{"no graph", nullptr}, Case{"no vertices", empty.get()},
-                          Case{"positions not made", unplaced.get()}}) {
+    for (const Case& c : {Case{"no graph", SceneInput{}}, Case{"no vertices", empty.input()},
+                          Case{"positions not made", {&pair.graph, &pair.result, &none}},
+                          Case{"no flow result", {&pair.graph, nullptr, &pair.positions}}}) {
         SCOPED_TRACE(c.name);
         Camera camera;
-        const Frame frame = render(c.graph, none, ViewSettings{}, camera);
+        const Frame frame = render(c.input, ViewSettings{}, camera);
         EXPECT_EQ(count_if(frame, is_white), side * side);
         EXPECT_EQ(count_covered(frame), 0);
-        const Frame top = render_top(c.graph, none);
+        const Frame top = render_top(c.input);
         EXPECT_EQ(count_if(top, is_white), side * side);
         EXPECT_EQ(count_covered(top), 0);
     }
     // Terminals and arches of a zero maxflow have radius 0.
-    const std::vector<Vector3> six = {{0, -8, 0}, {0, -4, 0}, {0, -2, 0},
-                                      {0, 2, 0},  {0, 4, 0},  {0, 8, 0}};
-    const auto stalled = make_graph(six, {}, 3.0f);
-    attach_result(*stalled, 0.0);
+    const Shown stalled({{0, -8, 0}, {0, -4, 0}, {0, -2, 0}, {0, 2, 0}, {0, 4, 0}, {0, 8, 0}}, {},
+                        3.0f, 0.0);
     Camera camera;
-    const Frame frame = render(stalled.get(), six, ViewSettings{}, camera);
+    const Frame frame = render(stalled.input(), ViewSettings{}, camera);
     EXPECT_EQ(count_if(frame, is_white), side * side);
     EXPECT_EQ(count_covered(frame), 0);
 }
 
 TEST_F(Render, VertexAppearsWhereItIsPlaced) {
-    // Vertex 0 without a flow result takes its radius (1) from its size.
-    const std::vector<Vector3> at = {{0, 6, 4}};
-    const auto g = make_graph(at, {});
+    // Vertex 0, the first commodity's source, is red, of radius
+    // 0.04 × 250 × maxflow = 1; without a sink its commodity has no arch.
+    const Shown one({{0, 6, 4}}, {}, 1.0f, 0.1);
     Camera camera;
-    const Frame frame = render(g.get(), at, ViewSettings{}, camera);
-    const Pixel centre = project_start_view(at[0], side, side);
+    const Frame frame = render(one.input(), ViewSettings{}, camera);
+    const Pixel centre = start_view(one.positions[0]);
     // Radius 1 at distance 25 with a 60° field of view over 350 pixels.
-    const double diameter = 2.0 / 25.0 / std::tan(M_PI / 6.0) * side / 2.0;
+    const double diameter = 2.0 / 25.0 / std::tan(pi / 6.0) * side / 2.0;
     EXPECT_NEAR(width_through(frame, centre), diameter, 3);
     EXPECT_NEAR(height_through(frame, centre), diameter, 3);
-    // Vertex 0 is the first commodity's source: red.
-    const Pixel lower = project_start_view({0, 6, 4 - 0.8f}, side, side);
-    EXPECT_TRUE(dominated_by(colour_at(frame, lower.x, lower.y), 0));
+    EXPECT_TRUE(dominated_by(colour_at(frame, start_view({0, 6, 4 - 0.8f})), 0));
     // Nothing else is drawn: the disc's area.
-    EXPECT_NEAR(count_covered(frame), M_PI * diameter * diameter / 4, 0.1 * diameter * diameter);
+    EXPECT_NEAR(count_covered(frame), pi * diameter * diameter / 4, 0.1 * diameter * diameter);
 
-    const std::vector<Vector3> flat = {{10, -20, 0}};
-    const auto h = make_graph(flat, {});
-    const Frame top = render_top(h.get(), flat);
-    const Pixel spot = project_top_view(flat[0], 40, side, side);
-    EXPECT_NEAR(width_through(top, spot), 2.0 * side / 80.0, 2);
-    const Pixel mirrored = project_top_view({-10, 20, 0}, 40, side, side);
+    const Shown flat({{10, -20, 0}}, {}, 1.0f, 0.1);
+    const Frame top = render_top(flat.input());
+    EXPECT_NEAR(width_through(top, top_view(flat.positions[0])), 2.0 * side / 80.0, 2);
+    const Pixel mirrored = top_view({-10, 20, 0});
     EXPECT_FALSE(top.covered(mirrored.x, mirrored.y));
 }
 
 TEST_F(Render, TopViewShowsTheSquareOfTheCameraHeight) {
-    const std::vector<Vector3> at = {{1, 0, -5}};
-    const auto g = make_graph(at, {}, 0.2f);
+    // A terminal of radius 0.04 × 250 × 0.02 = 0.2.
+    const Shown g({{1, 0, -5}}, {}, 1.0f, 0.02);
     ViewSettings settings;
     Camera camera;
     reset_view_2d(camera, settings);
     camera.position.z = 0.5f;  // below the lowest height of the 2D view
-    const Frame frame = render(g.get(), at, settings, camera);
+    const Frame frame = render(g.input(), settings, camera);
     EXPECT_FLOAT_EQ(camera.position.z, 1.5f);
-    const Pixel spot = project_top_view(at[0], 1.5, side, side);
+    const Pixel spot = top_view(g.positions[0], 1.5);
     const double diameter = 0.4 / 3.0 * side;
     EXPECT_NEAR(width_through(frame, spot), diameter, 3);
     EXPECT_NEAR(height_through(frame, spot), diameter, 3);
 
     // Twice as wide: the same square, stretched horizontally.
-    const Frame wide = render(g.get(), at, settings, camera, 2 * side, side);
-    const Pixel stretched = project_top_view(at[0], 1.5, 2 * side, side);
+    const Frame wide = render(g.input(), settings, camera, 2 * side, side);
+    const Pixel stretched = project_top_view(g.positions[0], 1.5, 2 * side, side);
     EXPECT_NEAR(width_through(wide, stretched), 2 * diameter, 4);
     EXPECT_NEAR(height_through(wide, stretched), diameter, 3);
 }
 
-TEST_F(Render, TerminalsAreSizedByTheFlow) {
+TEST_F(Render, TerminalsAreSizedByTheFlowOtherVerticesByTheirSize) {
     // Every vertex has size 6, but the terminals get 0.2 × 0.04 × their
     // commodity's demand: 2 for vertices 0 and 1.
-    const std::vector<Vector3> at = {{-20, 0, 0},   {-20, 25, 0},  {30, 30, 0}, {30, 36, 0},
-                                     {-30, -30, 0}, {-30, -36, 0}, {20, 0, 0}};
-    auto g = make_graph(at, {}, 6.0f);
-    attach_result(*g, 0.2);
-    const Frame frame = render_top(g.get(), at);
+    const Shown g({{-20, 0, 0}, {-20, 25, 0}, {30, 30, 0}, {30, 36, 0}, {-30, -30, 0},
+                   {-30, -36, 0}, {20, 0, 0}},
+                  {}, 6.0f, 0.2);
+    const Frame frame = render_top(g.input());
     const double pixels_per_unit = side / 80.0;
     // Across the terminal: its sphere, and the end of its arch as thick.
-    EXPECT_NEAR(width_through(frame, project_top_view(at[0], 40, side, side)), 4 * pixels_per_unit,
-                3);
-    EXPECT_NEAR(width_through(frame, project_top_view(at[6], 40, side, side)), 12 * pixels_per_unit,
-                3);
-    EXPECT_NEAR(height_through(frame, project_top_view(at[6], 40, side, side)),
-                12 * pixels_per_unit, 3);
+    EXPECT_NEAR(width_through(frame, top_view(g.positions[0])), 4 * pixels_per_unit, 3);
+    EXPECT_NEAR(width_through(frame, top_view(g.positions[6])), 12 * pixels_per_unit, 3);
+    EXPECT_NEAR(height_through(frame, top_view(g.positions[6])), 12 * pixels_per_unit, 3);
 }
 
 TEST_F(Render, PositionScaleSpreadsThePictureButNotTheRadii) {
@@ -324,8 +283,8 @@ TEST_F(Render, PositionScaleSpreadsThePictureButNotTheRadii) {
     }
     at.push_back({-8, 0, 0});
     at.push_back({8, 0, 0});
-    auto g = make_graph(at, {{6, 7}}, 2.0f);
-    attach_result(*g, 0.0).flow[0][6][7] = 40.0;
+    Shown g(at, {{6, 7}}, 2.0f, 0.0);
+    g.result.flow[0][6][7] = 40.0;
     const double pixels_per_unit = side / 80.0;
 
     for (double scale : {1.0, 2.0}) {
@@ -333,10 +292,9 @@ TEST_F(Render, PositionScaleSpreadsThePictureButNotTheRadii) {
         ViewSettings settings;
         settings.show_flow = true;
         settings.position_scale = scale;
-        const Frame frame = render_top(g.get(), at, settings);
-        const Vector3 left = at[6] * scale;
-        const Pixel centre = project_top_view(left, 40, side, side);
-        const Pixel middle = project_top_view({0, 0, 0}, 40, side, side);
+        const Frame frame = render_top(g.input(), settings);
+        const Pixel centre = top_view(at[6] * scale);
+        const Pixel middle = top_view({0, 0, 0});
         EXPECT_NEAR(height_through(frame, centre), 4 * pixels_per_unit, 3);
         EXPECT_NEAR(height_through(frame, middle), 3.2 * pixels_per_unit, 3);
         // From the far side of one sphere to the far side of the other.
@@ -354,8 +312,8 @@ TEST_F(Render, EdgesAreGreyUnlessShowFlowColoursThem) {
     at.push_back({-3, 1, 0});
     at.push_back({3, 1, 0});
     at.push_back({-3, -3, 0});
-    auto g = make_graph(at, {{6, 7}, {6, 8}}, 0.3f);
-    attach_result(*g, 0.0).flow[0][6][7] = 30.0;
+    Shown g(at, {{6, 7}, {6, 8}}, 0.3f, 0.0);
+    g.result.flow[0][6][7] = 30.0;
     const double pixels_per_unit = side / 10.0;
     const auto draw = [&](bool show_flow) {
         ViewSettings settings;
@@ -363,22 +321,22 @@ TEST_F(Render, EdgesAreGreyUnlessShowFlowColoursThem) {
         Camera camera;
         reset_view_2d(camera, settings);
         camera.position.z = 5.0f;
-        return render(g.get(), at, settings, camera);
+        return render(g.input(), settings, camera);
     };
-    const Pixel on_flow_edge = project_top_view({0, 1, 0}, 5, side, side);
-    const Pixel on_idle_edge = project_top_view({-3, -2, 0}, 5, side, side);
+    const Pixel on_flow_edge = top_view({0, 1, 0}, 5);
+    const Pixel on_idle_edge = top_view({-3, -2, 0}, 5);
 
     const Frame plain = draw(false);
-    EXPECT_TRUE(is_grey(colour_at(plain, on_flow_edge.x, on_flow_edge.y)));
-    EXPECT_TRUE(is_grey(colour_at(plain, on_idle_edge.x, on_idle_edge.y)));
+    EXPECT_TRUE(is_grey(colour_at(plain, on_flow_edge)));
+    EXPECT_TRUE(is_grey(colour_at(plain, on_idle_edge)));
     EXPECT_NEAR(height_through(plain, on_flow_edge), 0.12 * pixels_per_unit, 2);
     EXPECT_NEAR(width_through(plain, on_idle_edge), 0.12 * pixels_per_unit, 2);
     EXPECT_EQ(count_if(plain, [](const Rgb& c) { return !is_white(c) && !is_grey(c); }), 0);
 
     const Frame coloured = draw(true);
-    EXPECT_TRUE(dominated_by(colour_at(coloured, on_flow_edge.x, on_flow_edge.y), 0));
+    EXPECT_TRUE(dominated_by(colour_at(coloured, on_flow_edge), 0));
     EXPECT_NEAR(height_through(coloured, on_flow_edge), 2.4 * pixels_per_unit, 3);
-    EXPECT_TRUE(is_grey(colour_at(coloured, on_idle_edge.x, on_idle_edge.y)));
+    EXPECT_TRUE(is_grey(colour_at(coloured, on_idle_edge)));
     EXPECT_NEAR(width_through(coloured, on_idle_edge), 0.12 * pixels_per_unit, 2);
 }
 
@@ -388,25 +346,21 @@ TEST_F(Render, ArchesShowTheCommoditiesInTheirColours) {
     const std::vector<Vector3> six = {{0, -14, -6}, {0, -6, -6}, {0, -4, -6},
                                       {0, 4, -6},   {0, 6, -6},  {0, 14, -6}};
     const float tops[3] = {-10, 0, 10};
-    auto g = make_graph(six, {});
-    attach_result(*g, 0.1);
+    const Shown g(six, {}, 1.0f, 0.1);
     Camera camera;
-    const Frame frame = render(g.get(), six, ViewSettings{}, camera);
+    const Frame frame = render(g.input(), ViewSettings{}, camera);
     for (int w = 0; w < 3; ++w) {
         SCOPED_TRACE(w);
-        const Pixel top = project_start_view({0, tops[w], -2}, side, side);
-        EXPECT_TRUE(dominated_by(colour_at(frame, top.x, top.y), w));
+        EXPECT_TRUE(dominated_by(colour_at(frame, start_view({0, tops[w], -2})), w));
         // Only the upper half of the ring remains.
-        const Pixel under = project_start_view({0, tops[w], -10}, side, side);
+        const Pixel under = start_view({0, tops[w], -10});
         EXPECT_FALSE(frame.covered(under.x, under.y));
     }
 
     // Four vertices: commodities 0 and 1 only.
-    const std::vector<Vector3> four(six.begin(), six.begin() + 4);
-    auto h = make_graph(four, {});
-    attach_result(*h, 0.1);
+    const Shown h(std::vector<Vector3>(six.begin(), six.begin() + 4), {}, 1.0f, 0.1);
     Camera again;
-    const Frame two = render(h.get(), four, ViewSettings{}, again);
+    const Frame two = render(h.input(), ViewSettings{}, again);
     EXPECT_GT(count_if(two, [](const Rgb& c) { return dominated_by(c, 0); }), 100);
     EXPECT_GT(count_if(two, [](const Rgb& c) { return dominated_by(c, 1); }), 100);
     EXPECT_EQ(count_if(two, [](const Rgb& c) { return dominated_by(c, 2); }), 0);
@@ -415,32 +369,27 @@ TEST_F(Render, ArchesShowTheCommoditiesInTheirColours) {
 // A vertical segment has no horizontal rotation axis; it must still be drawn
 // between its endpoints, downwards as well as upwards.
 TEST_F(Render, VerticalEdgesAndArchesAreDrawnInPlace) {
-    std::vector<Vector3> at = {{0, 0, -8}, {0, 0, 8}};
-    at.push_back({0, -6, 8});   // 2: edge 2–3 goes down from 2
-    at.push_back({0, -6, -8});  // 3
-    at.push_back({0, 6, -8});   // 4: edge 4–5 goes up from 4
-    at.push_back({0, 6, 8});    // 5
-    auto g = make_graph(at, {{2, 3}, {4, 5}}, 0.5f);
+    // A zero maxflow leaves only the edges: 2–3 goes down from 2, 4–5 up
+    // from 4.
+    const std::vector<Vector3> at = {{0, 0, -8}, {0, 0, 8},  {0, -6, 8},
+                                     {0, -6, -8}, {0, 6, -8}, {0, 6, 8}};
+    const Shown g(at, {{2, 3}, {4, 5}}, 0.5f, 0.0);
     Camera camera;
-    const Frame frame = render(g.get(), at, ViewSettings{}, camera);
+    const Frame frame = render(g.input(), ViewSettings{}, camera);
     for (float y : {-6.0f, 6.0f}) {
         SCOPED_TRACE(y);
-        const Pixel middle = project_start_view({0, y, 0}, side, side);
-        EXPECT_TRUE(is_grey(colour_at(frame, middle.x, middle.y)));
-        const Pixel beyond = project_start_view({0, y, 12}, side, side);
+        EXPECT_TRUE(is_grey(colour_at(frame, start_view({0, y, 0}))));
+        const Pixel beyond = start_view({0, y, 12});
         EXPECT_FALSE(frame.covered(beyond.x, beyond.y));
     }
 
     // The arch from 0 straight up to 1 is a half ring of radius 8 beside
     // them, seen from above as a band on the −x side.
-    std::vector<Vector3> pair(at.begin(), at.begin() + 2);
-    auto h = make_graph(pair, {});
-    attach_result(*h, 0.1);
-    const Frame top = render_top(h.get(), pair);
-    const Pixel band = project_top_view({-7, 0, 0}, 40, side, side);
-    EXPECT_TRUE(dominated_by(colour_at(top, band.x, band.y), 0));
+    const Shown h(std::vector<Vector3>(at.begin(), at.begin() + 2), {}, 0.5f, 0.1);
+    const Frame top = render_top(h.input());
+    EXPECT_TRUE(dominated_by(colour_at(top, top_view({-7, 0, 0})), 0));
     for (const Vector3& elsewhere : {Vector3(7, 0, 0), Vector3(0, 7, 0), Vector3(0, -7, 0)}) {
-        const Pixel p = project_top_view(elsewhere, 40, side, side);
+        const Pixel p = top_view(elsewhere);
         EXPECT_FALSE(top.covered(p.x, p.y));
     }
 }
@@ -451,39 +400,38 @@ TEST_F(Render, EmptyClientAreaDrawsNothing) {
     glClear(GL_COLOR_BUFFER_BIT);
     init_gl_state();
 
-    const std::vector<Vector3> at = {{0, 0, 0}};
-    const auto g = make_graph(at, {}, 10.0f);
+    // A terminal of radius 10 at the origin would fill the frame.
+    const Shown g({{0, 0, 0}}, {}, 1.0f, 1.0);
     for (const auto& [w, h] : {std::pair{40, 0}, std::pair{0, 40}, std::pair{0, 0}}) {
         ViewSettings settings;
         settings.client_width = w;
         settings.client_height = h;
         Camera camera;
-        EXPECT_FALSE(render_frame(renderer_->scene(), {g.get(), &at}, settings, camera));
+        EXPECT_FALSE(render_frame(renderer_->scene(), g.input(), settings, camera));
         EXPECT_FALSE(apply_projection(settings, camera));
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     const Frame frame{renderer_->read_pixels(), read_depth(40, 40)};
-    EXPECT_EQ(count_if(frame, [](const Rgb& c) { return c.r == 0 && c.g == 0 && c.b == 0; }),
-              40 * 40);
+    EXPECT_EQ(count_if(frame, [](const Rgb& c) { return c == Rgb{0, 0, 0}; }), 40 * 40);
     // Sizes the framebuffer cannot have are refused.
     Camera camera;
-    EXPECT_FALSE(renderer_->render({g.get(), &at}, {}, camera, 0, 10).has_value());
+    EXPECT_FALSE(renderer_->render(g.input(), {}, camera, 0, 10).has_value());
     EXPECT_FALSE(
-        renderer_->render({g.get(), &at}, {}, camera, renderer_->max_size() + 1, 1).has_value());
+        renderer_->render(g.input(), {}, camera, renderer_->max_size() + 1, 1).has_value());
 }
 
 TEST_F(Render, SceneLeavesTheMatrixAndClipStateAsFound) {
     // Degenerate segments too: a zero-length edge and coincident terminals.
-    const std::vector<Vector3> at = {{0, 0, 0}, {0, 0, 0}, {0, 0, 5}, {0, 0, -5},
-                                     {1, 1, 1}, {1, 1, 1}, {2, 2, 2}, {2, 2, 2}};
-    auto g = make_graph(at, {{0, 1}, {2, 3}, {6, 7}, {4, 6}});
-    attach_result(*g, 0.3).flow[2][4][6] = 5.0;
+    Shown g({{0, 0, 0}, {0, 0, 0}, {0, 0, 5}, {0, 0, -5}, {1, 1, 1}, {1, 1, 1}, {2, 2, 2},
+             {2, 2, 2}},
+            {{0, 1}, {2, 3}, {6, 7}, {4, 6}}, 1.0f, 0.3);
+    g.result.flow[2][4][6] = 5.0;
     ASSERT_TRUE(renderer_->bind_framebuffer(64, 64));
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     ViewSettings settings;
     settings.show_flow = true;
-    renderer_->scene().draw_scene({g.get(), &at}, settings);
+    renderer_->scene().draw_scene(g.input(), settings);
     GLdouble matrix[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, matrix);
     for (int k = 0; k < 16; ++k) {

@@ -6,15 +6,13 @@
 #include <malloc.h>
 
 #include <unistd.h>
-#include <filesystem>
+
 #include <fstream>
 #include <string>
 
-#include "common/random_source.h"
-#include "shell/console_log.h"
 #include "shell/load_graph.h"
-
-namespace fs = std::filesystem;
+#include "tests/support/scratch_dir.h"
+#include "tests/support/test_stage.h"
 
 namespace {
 
@@ -69,17 +67,14 @@ TEST(LoadMemory, ReloadingTheSameFileDoesNotGrowTheProcess) {
         GTEST_SKIP() << "the sanitizer's quarantine holds freed memory; LeakSanitizer checks "
                         "leaks in that build";
     }
-    const fs::path path =
-        fs::temp_directory_path() / ("quillmere-reload-" + std::to_string(getpid()) + ".gr");
-    std::ofstream(path, std::ios::binary) << ring_with_chords();
+    const ScratchDir scratch("quillmere-reload");
+    const std::string path = scratch.write("ring.gr", ring_with_chords());
 
-    StringSink sink;
-    ConsoleLog log(sink);
+    TestStage stage(11);
     QuietReporter reporter;
     LoadedGraph state;
-    seed_random(11);
     const auto load = [&] {
-        ASSERT_EQ(load_graph_file(path.string(), log, true, reporter, state), LoadOutcome::loaded);
+        ASSERT_EQ(load_graph_file(path, stage.context(true), reporter, state), LoadOutcome::loaded);
     };
 
     // The first loads fill the allocator's per-thread caches of freed blocks,
@@ -97,10 +92,10 @@ TEST(LoadMemory, ReloadingTheSameFileDoesNotGrowTheProcess) {
     }
     const std::size_t heap_after = heap_in_use();
     const std::size_t resident_after = resident_bytes();
-    fs::remove(path);
 
     EXPECT_EQ(reporter.errors, 0);
-    ASSERT_EQ(state.current_graph->vertex_count(), 30);
+    ASSERT_NE(state.graph(), nullptr);
+    EXPECT_EQ(state.graph()->vertex_count(), 30);
     // Between loads the same graph is held, so the heap in use comes back to
     // about the same size: 64 KB of slack for the caches is 320 bytes a
     // load, while one leaked graph with its flows would be some 30 KB a load.

@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "common/random_source.h"
 #include "shell/commands.h"
-
-namespace fs = std::filesystem;
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -58,26 +53,12 @@ class FakePlatform : public WindowPlatform {
     StringSink sink;
 };
 
-const std::string separators =
-    "================================\n"
-    "================================\n";
-
 class MainWindowLogicTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("quillmere-window-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-        seed_random(11);
-        logic_.start();
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { logic_.start(); }
 
     std::string write(const std::string& name, const std::string& content) {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path.string();
+        return scratch_.write(name, content);
     }
 
     // The Open command followed by the dialog's answer.
@@ -86,9 +67,9 @@ class MainWindowLogicTest : public ::testing::Test {
         logic_.on_open_dialog_answer(path);
     }
 
-    fs::path dir_;
+    ScratchDir scratch_{"quillmere-window-logic"};
     FakePlatform platform_;
-    MainWindowLogic logic_{platform_};
+    MainWindowLogic logic_{platform_, RandomSource(11)};
     const ScreenPoint centre_{400, 405};
 };
 
@@ -266,7 +247,7 @@ TEST_F(MainWindowLogicTest, OpenDialogSavesAndRestoresMouseLook) {
     EXPECT_TRUE(platform_.cursor_hidden);
     EXPECT_EQ(platform_.cursor, centre_);
     EXPECT_EQ(platform_.sink.text(), "earlier text\n");
-    EXPECT_EQ(logic_.loaded().current_graph, nullptr);
+    EXPECT_EQ(logic_.loaded().graph(), nullptr);
     EXPECT_TRUE(platform_.busy_changes.empty());
     EXPECT_FALSE(logic_.open_dialog_pending());
 
@@ -322,7 +303,7 @@ TEST_F(MainWindowLogicTest, MouseLookPansIn2D) {
 
 TEST_F(MainWindowLogicTest, RedistributeWithoutAGraphDoesNothing) {
     logic_.on_command(IDM_REDISTRIBUTE);
-    EXPECT_EQ(logic_.loaded().current_graph, nullptr);
+    EXPECT_EQ(logic_.loaded().graph(), nullptr);
     EXPECT_TRUE(logic_.loaded().display_positions.empty());
     EXPECT_EQ(logic_.scene_input().graph, nullptr);
 }
@@ -345,14 +326,11 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadThroughTheOpenDialog) {
     const std::string path = std::string(QUILLMERE_SOURCE_DIR) + "/examples/bottleneck.gr";
     open(path);
 
+    // The load's own lines and texts are the load command's tests'; here
+    // its title reaches the window and its lines the window's console.
     EXPECT_TRUE(platform_.errors.empty());
     EXPECT_EQ(platform_.titles, std::vector<std::string>{"Quillmere - [" + path + "]"});
-    const std::string& text = platform_.sink.text();
-    EXPECT_EQ(text.rfind(separators + "** TIMER : Fichier .gr lu avec succès -> ", 0), 0u);
-    EXPECT_NE(text.find("maxflow = 0.2\n"), std::string::npos);
-    const std::string closing = "**\n** Le graphe \"" + path + "\" a été chargé avec succès.\n**\n";
-    ASSERT_GE(text.size(), closing.size());
-    EXPECT_EQ(text.substr(text.size() - closing.size()), closing);
+    EXPECT_NE(platform_.sink.text().find("a été chargé avec succès."), std::string::npos);
 
     const SceneInput scene = logic_.scene_input();
     ASSERT_NE(scene.graph, nullptr);
@@ -366,36 +344,21 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadThroughTheOpenDialog) {
 
 TEST_F(MainWindowLogicTest, FailedLoadShowsItsBoxAndLeavesNoGraph) {
     open(std::string(QUILLMERE_SOURCE_DIR) + "/examples/ring.gr");
-    ASSERT_NE(logic_.loaded().current_graph, nullptr);
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
     platform_.titles.clear();
     platform_.busy_changes.clear();
 
-    // A line feed after the last statement: not matched to the end.
-    open(write("newline.gr", "0 -> 1;\n"));
+    // A statement without its ";": the box waits with the normal cursor.
+    open(write("unfinished.gr", "0 -> 1"));
     ASSERT_EQ(platform_.errors.size(), 1u);
     EXPECT_EQ(platform_.errors[0].first, "Erreur de lecture du fichier");
-    EXPECT_EQ(platform_.errors[0].second, "Fichier .gr invalide");
     EXPECT_FALSE(platform_.busy_during_error);
     EXPECT_FALSE(platform_.busy);
-    EXPECT_EQ(logic_.loaded().current_graph, nullptr);
+    EXPECT_EQ(logic_.loaded().graph(), nullptr);
     EXPECT_EQ(logic_.scene_input().graph, nullptr);
     EXPECT_TRUE(platform_.titles.empty());
-    EXPECT_EQ(platform_.sink.text(), separators);
 
     // Redistribute after the failure: still nothing to place.
     logic_.on_command(IDM_REDISTRIBUTE);
-    EXPECT_EQ(logic_.loaded().current_graph, nullptr);
-}
-
-TEST_F(MainWindowLogicTest, FileThatCannotBeOpenedKeepsTheGraphOnShow) {
-    open(std::string(QUILLMERE_SOURCE_DIR) + "/examples/ring.gr");
-    const Graph* shown = logic_.loaded().current_graph.get();
-    ASSERT_NE(shown, nullptr);
-
-    open((dir_ / "missing.gr").string());
-    ASSERT_EQ(platform_.errors.size(), 1u);
-    EXPECT_EQ(platform_.errors[0].first, "Erreur d'ouverture");
-    EXPECT_EQ(platform_.errors[0].second, "Impossible d'ouvrir le .gr");
-    EXPECT_EQ(logic_.loaded().current_graph.get(), shown);
-    EXPECT_EQ(platform_.titles.size(), 1u);
+    EXPECT_EQ(logic_.loaded().graph(), nullptr);
 }

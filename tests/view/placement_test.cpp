@@ -2,25 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <list>
 #include <vector>
 
 #include "common/random_source.h"
-#include "graph/graph.h"
+#include "tests/support/graph_fixtures.h"
 
 namespace {
 
-Graph graph_at(std::vector<Vector3> positions) {
-    const int n = static_cast<int>(positions.size());
-    return Graph(n, std::list<DirectedEdgesGroup>{}, false, std::move(positions),
-                 std::vector<float>(static_cast<std::size_t>(n), 2.0f));
+Graph graph_at(const std::vector<Vector3>& positions) {
+    return make_placed_graph(positions, {}, 2.0f);
 }
 
-// The point that the next three draws give for a graph of n vertices.
-Vector3 expected_random_point(int n) {
-    const float t1 = static_cast<float>(random_int()) / 32767.0f;
-    const float t2 = static_cast<float>(random_int()) / 32767.0f;
-    const float t3 = static_cast<float>(random_int()) / 32767.0f;
+// The point that the next three draws of `random` give for a graph of n
+// vertices.
+Vector3 expected_random_point(RandomSource& random, int n) {
+    const float t1 = static_cast<float>(random.next()) / 32767.0f;
+    const float t2 = static_cast<float>(random.next()) / 32767.0f;
+    const float t3 = static_cast<float>(random.next()) / 32767.0f;
     const float f = static_cast<float>(n);
     return {(-35.0f + 70.0f * t1) * f / 5.0f, (-35.0f + 70.0f * t2) * f / 5.0f,
             (15.0f - 30.0f * t3) * f / 5.0f};
@@ -32,13 +30,13 @@ TEST(Placement, KeepsGivenPositionsAndDrawsOnlyForTheOrigin) {
     const Graph g = graph_at({{0, 0, 5}, {0, 0, 0}, {1.5f, -2, 0}, {0, 0, 0}});
     std::vector<Vector3> placed = {{9, 9, 9}};  // stale content is replaced
 
-    seed_random(42);
-    const Vector3 first = expected_random_point(4);
-    const Vector3 second = expected_random_point(4);
-    const int next_draw = random_int();
+    RandomSource replay(42);
+    const Vector3 first = expected_random_point(replay, 4);
+    const Vector3 second = expected_random_point(replay, 4);
+    const int next_draw = replay.next();
 
-    seed_random(42);
-    place_vertices(g, placed);
+    RandomSource random(42);
+    place_vertices(g, random, placed);
     ASSERT_EQ(placed.size(), 4u);
     EXPECT_EQ(placed[0], Vector3(0, 0, 5));
     EXPECT_EQ(placed[2], Vector3(1.5f, -2, 0));
@@ -49,17 +47,18 @@ TEST(Placement, KeepsGivenPositionsAndDrawsOnlyForTheOrigin) {
     EXPECT_NEAR(placed[3].x, second.x, 1e-4f);
     EXPECT_NEAR(placed[3].y, second.y, 1e-4f);
     EXPECT_NEAR(placed[3].z, second.z, 1e-4f);
-    EXPECT_EQ(random_int(), next_draw);
+    EXPECT_EQ(random.next(), next_draw);
 }
 
 TEST(Placement, BoxGrowsWithTheVertexCount) {
     for (int n : {1, 10, 40}) {
         SCOPED_TRACE(n);
         const Graph g = graph_at(std::vector<Vector3>(static_cast<std::size_t>(n)));
+        RandomSource random(static_cast<std::uint32_t>(n));
         std::vector<Vector3> placed;
         Vector3 low{1e9f, 1e9f, 1e9f}, high{-1e9f, -1e9f, -1e9f};
         for (int round = 0; round < 200; ++round) {
-            place_vertices(g, placed);
+            place_vertices(g, random, placed);
             ASSERT_EQ(placed.size(), static_cast<std::size_t>(n));
             for (const Vector3& p : placed) {
                 low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
@@ -83,9 +82,10 @@ TEST(Placement, BoxGrowsWithTheVertexCount) {
 
 TEST(Placement, RedistributingMovesOnlyTheUnpositionedVertices) {
     const Graph g = graph_at({{0, 0, 0}, {3, 4, 5}, {0, 0, 0}});
+    RandomSource random(3);
     std::vector<Vector3> first, second;
-    place_vertices(g, first);
-    place_vertices(g, second);
+    place_vertices(g, random, first);
+    place_vertices(g, random, second);
     ASSERT_EQ(first.size(), 3u);
     ASSERT_EQ(second.size(), 3u);
     EXPECT_FALSE(first[0] == second[0]);
@@ -97,6 +97,7 @@ TEST(Placement, RedistributingMovesOnlyTheUnpositionedVertices) {
 TEST(Placement, EmptyGraphLeavesNoPositions) {
     const Graph g = graph_at({});
     std::vector<Vector3> placed = {{1, 2, 3}};
-    place_vertices(g, placed);
+    RandomSource random(4);
+    place_vertices(g, random, placed);
     EXPECT_TRUE(placed.empty());
 }

@@ -1,11 +1,12 @@
+#include "view/scene_geometry.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <numbers>
 
-#include "flow/flow_result.h"
-#include "view/scene.h"
+#include "graph/flow_result.h"
 
 namespace {
 

@@ -1,0 +1,53 @@
+#include "tests/support/graph_fixtures.h"
+
+#include <list>
+#include <random>
+
+Graph make_placed_graph(const std::vector<Vector3>& positions, const std::vector<TestEdge>& edges,
+                        float size, bool directed) {
+    std::list<DirectedEdgesGroup> groups;
+    for (const TestEdge& e : edges) {
+        groups.push_back({{e.from}, {e.to}, e.cap});
+    }
+    return Graph(static_cast<int>(positions.size()), groups, directed, positions,
+                 std::vector<float>(positions.size(), size));
+}
+
+Graph make_graph(int n, const std::vector<TestEdge>& edges, bool directed) {
+    return make_placed_graph(std::vector<Vector3>(static_cast<std::size_t>(n)), edges, 2.0f,
+                             directed);
+}
+
+Graph random_graph(int n, int edges, bool directed, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> vertex(0, n - 1);
+    std::uniform_int_distribution<int> capacity(1, 100);
+    std::vector<TestEdge> list;
+    for (int e = 0; e < edges; ++e) {
+        list.push_back({vertex(rng), vertex(rng), static_cast<float>(capacity(rng))});
+    }
+    return make_graph(n, list, directed);
+}
+
+Graph complete_graph(int n, bool directed, float cap, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> capacity(1, 100);
+    std::vector<TestEdge> list;
+    for (int u = 0; u < n; ++u) {
+        for (int v = directed ? 0 : u + 1; v < n; ++v) {
+            if (u != v) {
+                list.push_back({u, v, cap != 0.0f ? cap : static_cast<float>(capacity(rng))});
+            }
+        }
+    }
+    return make_graph(n, list, directed);
+}
+
+FlowResult zero_flow_result(int n, double maxflow) {
+    FlowResult result;
+    for (auto& matrix : result.flow) {
+        matrix.assign(static_cast<std::size_t>(n), std::vector<double>(static_cast<std::size_t>(n)));
+    }
+    result.maxflow = maxflow;
+    return result;
+}

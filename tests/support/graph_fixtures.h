@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "common/vector3.h"
+#include "graph/flow_result.h"
+#include "graph/graph.h"
+
+// One edge of a test graph: from → to, or {from, to} in an undirected graph.
+struct TestEdge {
+    int from;
+    int to;
+    float cap = 1.0f;
+};
+
+// A graph of n vertices with `edges`, every vertex at the origin with size 2
+// (what the builder gives a vertex without options).
+Graph make_graph(int n, const std::vector<TestEdge>& edges, bool directed);
+
+// A graph whose vertices stand at `positions`, all of size `size`.
+Graph make_placed_graph(const std::vector<Vector3>& positions, const std::vector<TestEdge>& edges,
+                        float size, bool directed = false);
+
+// n vertices and `edges` edges drawn by a generator seeded with `seed`
+// (repeats and self-loops are left to the graph), capacities 1 … 100.
+Graph random_graph(int n, int edges, bool directed, std::uint32_t seed);
+
+// Every pair of distinct vertices joined once (each ordered pair when
+// directed), with capacity `cap`, or with capacities 1 … 100 drawn from
+// `seed` when `cap` is 0.
+Graph complete_graph(int n, bool directed, float cap, std::uint32_t seed = 0);
+
+// A flow result for a graph of n vertices: the given maxflow, no flow on any
+// pair, no cut.
+FlowResult zero_flow_result(int n, double maxflow = 0.0);
