@@ -62,3 +62,7 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
     report["timings"] = std::move(timings);
     return report;
 }
+
+std::string solver_status_text(const FlowResult& result) {
+    return lp_status_text(result.lp_status);
+}

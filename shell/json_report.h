@@ -1,6 +1,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "common/console_log.h"
 #include "shell/load_graph.h"
@@ -14,3 +15,7 @@
 //   timings ([label, seconds] per timer line, in order).
 // Precondition: a graph is current.
 nlohmann::json graph_report(const LoadedGraph& state, const ConsoleLog& log);
+
+// The solver's status in words, as the report's "lp_status" gives it
+// ("OPTIMAL", "SUBOPTIMAL", "NOT_SOLVED", …).
+std::string solver_status_text(const FlowResult& result);

@@ -128,12 +128,12 @@ TEST_F(PngRun, BadPictureOptionsAndUnwritableFiles) {
           "--png out.png --size 10x arches.gr", "--png out.png --size 20000x10 arches.gr",
           "--flow arches.gr", "--2d arches.gr", "--size 10x10 arches.gr"}) {
         EXPECT_EQ(batch(args), 2) << args;
-        EXPECT_NE(err_.find("usage: tarvessa-batch"), std::string::npos) << args;
+        EXPECT_NE(err_.find("Utilisation : tarvessa-batch"), std::string::npos) << args;
     }
     EXPECT_FALSE(fs::exists(scratch_.path("out.png")));
 
     // The graph loads, so the console is printed, but the picture fails.
-    EXPECT_EQ(batch("--png no-such-dir/out.png arches.gr"), 3);
+    EXPECT_EQ(batch("--png no-such-dir/out.png arches.gr"), 4);
     EXPECT_NE(err_.find("no-such-dir/out.png"), std::string::npos) << err_;
     // A failed load writes no picture.
     EXPECT_EQ(batch("--png out.png missing.gr"), 1);

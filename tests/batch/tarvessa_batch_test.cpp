@@ -79,10 +79,10 @@ TEST(TarvessaBatch, BottleneckReportHoldsTheFlowAndTheCut) {
     ScratchDir scratch("tarvessa-batch");
     const RunResult run = batch(scratch, "--seed 3 --json '" + examples + "bottleneck.gr'");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out.rfind(separators, 0), 0u);
-    EXPECT_NE(run.out.find("maxflow = 0.2\n"), std::string::npos);
-    EXPECT_NE(run.out.find("a été chargé avec succès.\n**\n{"), std::string::npos);
+    // The console goes to standard error, the report alone to standard output.
+    EXPECT_EQ(run.err.rfind(separators, 0), 0u);
+    EXPECT_NE(run.err.find("maxflow = 0.2\n"), std::string::npos);
+    EXPECT_EQ(run.out.front(), '{');
 
     const json report = run.report();
     EXPECT_EQ(report["vertices"], 6);
@@ -116,9 +116,9 @@ TEST(TarvessaBatch, UndirectedGraphAndVerboseListings) {
     const RunResult run = batch(scratch, "--verbose --json '" + examples + "ring.gr'");
     ASSERT_EQ(run.status, 0) << run.err;
     // The capacity lines come first, then the flow listing and the table.
-    EXPECT_NE(run.out.find("(0,0) = 0 ; (0,1) = 100 ; "), std::string::npos);
-    EXPECT_NE(run.out.find("x_{0,1}^0 = "), std::string::npos);
-    EXPECT_NE(run.out.find("** Plongement (ligne : coordonnées, colonne : sommets) **"),
+    EXPECT_NE(run.err.find("(0,0) = 0 ; (0,1) = 100 ; "), std::string::npos);
+    EXPECT_NE(run.err.find("x_{0,1}^0 = "), std::string::npos);
+    EXPECT_NE(run.err.find("** Plongement (ligne : coordonnées, colonne : sommets) **"),
               std::string::npos);
     const json report = run.report();
     EXPECT_EQ(report["directed"], false);
@@ -146,7 +146,7 @@ TEST(TarvessaBatch, SameSeedGivesTheSameRun) {
 
 TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
     ScratchDir scratch("tarvessa-batch");
-    RunResult run = batch(scratch, "--json missing.gr");
+    RunResult run = batch(scratch, "missing.gr");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, separators);
     EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n");
@@ -162,21 +162,63 @@ TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
     EXPECT_EQ(run.out.find('{'), std::string::npos);
 }
 
-TEST(TarvessaBatch, CommandLineErrorsAndHelp) {
+TEST(TarvessaBatch, EveryRefusalHasItsStatusStreamAndMessage) {
     ScratchDir scratch("tarvessa-batch");
-    const std::string usage =
-        "usage: tarvessa-batch [--verbose] [--seed N] [--json] [--png FILE [--size WxH] [--flow] "
-        "[--2d]] FILE.gr\n";
-    for (const std::string args : {"", "--seed", "--seed abc x.gr", "--seed -1 x.gr",
-                                   "--seed 4294967296 x.gr", "--frobnicate x.gr", "a.gr b.gr"}) {
-        const RunResult run = batch(scratch, args);
-        EXPECT_EQ(run.status, 2) << args;
-        EXPECT_EQ(run.out, "") << args;
-        EXPECT_TRUE(run.err.ends_with(usage)) << args << ": " << run.err;
+    scratch.write("ok.gr", "0 -> 1;");
+    scratch.write("bad.gr", "0 -> 1");
+    const std::string usage_tail =
+        "\nUtilisation : tarvessa-batch [OPTION]... FICHIER.gr\n"
+        "« tarvessa-batch --help » décrit chaque option.\n";
+    const struct {
+        std::string args;
+        int status;
+        // The whole of standard error; standard output is empty.
+        std::string err;
+    } cases[] = {
+        {"", 2, "tarvessa-batch : aucun fichier à charger" + usage_tail},
+        {"--frobnicate ok.gr", 2, "tarvessa-batch : option inconnue « --frobnicate »" + usage_tail},
+        {"--seed=x ok.gr", 2,
+         "tarvessa-batch : l'option --seed attend un entier de 0 à 4294967295, pas « x »" +
+             usage_tail},
+        {"--png out.svg ok.gr", 2,
+         "tarvessa-batch : le nom de l'image doit se terminer par « .png » : « out.svg »" +
+             usage_tail},
+        {"--json --quiet missing.gr", 1, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n"},
+        {"--json --quiet bad.gr", 1, "Erreur de lecture du fichier\nFichier .gr invalide\n"},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = batch(scratch, c.args);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        EXPECT_EQ(run.out, "") << c.args;
+        EXPECT_EQ(run.err, c.err) << c.args;
     }
+    EXPECT_FALSE(fs::exists(scratch.path("out.svg")));
+}
+
+TEST(TarvessaBatch, HelpVersionAndStreams) {
+    ScratchDir scratch("tarvessa-batch");
     const RunResult help = batch(scratch, "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, usage);
+    EXPECT_EQ(help.out.rfind("Utilisation : tarvessa-batch [OPTION]... FICHIER.gr\n", 0), 0u);
+    EXPECT_NE(help.out.find("--time-limit SECONDES"), std::string::npos);
+    const RunResult version = batch(scratch, "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "tarvessa-batch " QUILLMERE_VERSION "\n");
+
+    // Without --json the console goes to standard output, with it to
+    // standard error, with --quiet nowhere.
+    scratch.write("ok.gr", "0 -> 1;");
+    RunResult run = batch(scratch, "ok.gr");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind(separators, 0), 0u);
+    EXPECT_EQ(run.err, "");
+    run = batch(scratch, "--json ok.gr");
+    EXPECT_EQ(run.err.rfind(separators, 0), 0u);
+    EXPECT_TRUE(json::parse(run.out).is_object());
+    run = batch(scratch, "--json --quiet ok.gr");
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(json::parse(run.out).is_object());
+    EXPECT_EQ(batch(scratch, "--quiet ok.gr").out, "");
 
     // After "--" a name that begins with a dash is a file.
     scratch.write("-dash.gr", "0 -> 1;");
