@@ -1,5 +1,7 @@
 #include "batch/runner.h"
 
+#include <unistd.h>
+
 #include <iostream>
 
 #include "common/console_log.h"
@@ -63,7 +65,10 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     LoadedGraph state;
     StageContext context{log, random, options->verbose};
     context.cpu_limit_seconds = options->time_limit_seconds;
-    const LoadOutcome outcome = load_graph_file(options->path, context, reporter, state);
+    const LoadOutcome outcome =
+        options->reads_standard_input()
+            ? load_graph_stream(STDIN_FILENO, options->path, context, reporter, state)
+            : load_graph_file(options->path, context, reporter, state);
     if (outcome != LoadOutcome::loaded) {
         return batch_load_refused;
     }

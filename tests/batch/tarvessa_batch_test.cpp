@@ -225,6 +225,16 @@ TEST(TarvessaBatch, HelpVersionAndStreams) {
     EXPECT_EQ(batch(scratch, "-- -dash.gr").status, 0);
 }
 
+TEST(TarvessaBatch, ReadsTheGraphFromStandardInput) {
+    ScratchDir scratch("tarvessa-batch");
+    const RunResult run = scratch.run(batch_path, "--seed 1 --json -", "0 -> 1 [cap = 3];");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("** Le graphe \"-\" a été chargé avec succès."), std::string::npos);
+    EXPECT_EQ(json::parse(run.out)["edges"], json::parse("[[0, 1, 3.0]]"));
+    // An empty input is an empty graph, as an empty file is.
+    EXPECT_EQ(scratch.run(batch_path, "--quiet -", "").status, 0);
+}
+
 TEST(TarvessaBatch, LoadsAFileWrittenByVarnock) {
     const std::string varnock = std::string(QUILLMERE_BINARY_DIR) + "/generator/varnock";
     if (!fs::exists(varnock)) {
