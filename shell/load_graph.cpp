@@ -101,8 +101,9 @@ std::optional<LoadFailure> build_and_place(const std::string& path, const std::s
                                            LoadedGraph& state) {
     // The grammar object, and its description, live for this load only.
     auto grammar = std::make_unique<gram_graph>();
-    if (!parse_graph_text(text, *grammar).full) {
-        return LoadFailure{LoadOutcome::invalid_text, text_invalid_file};
+    const ParseResult parse = parse_graph_text(text, *grammar);
+    if (!parse.full) {
+        return LoadFailure{LoadOutcome::invalid_text, invalid_text_message(parse.failure)};
     }
     context.log.log_timer(timer_label_file_read);
     BuiltGraph built = build_graph(grammar->description, context);

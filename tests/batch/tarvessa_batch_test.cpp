@@ -184,7 +184,9 @@ TEST(TarvessaBatch, EveryRefusalHasItsStatusStreamAndMessage) {
          "tarvessa-batch : le nom de l'image doit se terminer par « .png » : « out.svg »" +
              usage_tail},
         {"--json --quiet missing.gr", 1, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n"},
-        {"--json --quiet bad.gr", 1, "Erreur de lecture du fichier\nFichier .gr invalide\n"},
+        {"--json --quiet bad.gr", 1,
+         "Erreur de lecture du fichier\nFichier .gr invalide\nligne 1, colonne 7 : « ; », « , » "
+         "ou « [ » attendu au lieu de la fin du texte\n"},
     };
     for (const auto& c : cases) {
         const RunResult run = batch(scratch, c.args);

@@ -171,18 +171,21 @@ TEST(BadInputCorpus, VeryLongLinesAndNames) {
     ASSERT_EQ(run.status, 0) << run.err.substr(0, 200);
     EXPECT_EQ(run.report()["edges"], json::parse("[[0, 1, 4.0]]"));
 
-    // A megabyte-long unknown key is named in full.
+    // A megabyte-long unknown key is cut short and located.
     run = batch(scratch, scratch.write("key.gr", long_name + " = 1;"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "Erreur de lecture du fichier\n** Erreur de lecture du fichier .gr:\n"
               "GlobalOption \"" +
-                  long_name + "\" non reconnue.\n");
+                  long_name.substr(0, 60) + "…\" non reconnue (ligne 1, colonne 1).\n");
 
     // A megabyte-long number is a number that does not fit.
     run = batch(scratch, scratch.write("number.gr", "0 -> " + std::string(1 << 20, '7') + ";"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Erreur de lecture du fichier\nFichier .gr invalide\n");
+    EXPECT_EQ(run.err,
+              "Erreur de lecture du fichier\nFichier .gr invalide\nligne 1, colonne 6 : un nombre "
+              "attendu au lieu de « 7 » — le nombre est trop grand (un nombre d'une liste "
+              "d'arêtes va de -2147483648 à 2147483647)\n");
 
     // A megabyte of leading zeros is still a small number.
     run = batch(scratch, scratch.write("zeros.gr", "0 -> " + std::string(1 << 20, '0') + "5;"));

@@ -170,7 +170,9 @@ TEST_F(LoadGraphTest, FailuresAfterTheFileIsOpenedNameTheirReasonAndLeaveNoGraph
     const LoadOutcome unknown = LoadOutcome::unknown_option;
     const LoadOutcome refused = LoadOutcome::refused;
     const std::vector<Case> cases = {
-        {"0 -> 1", LoadOutcome::invalid_text, "Fichier .gr invalide"},
+        {"0 -> 1", LoadOutcome::invalid_text,
+         "Fichier .gr invalide\nligne 1, colonne 7 : « ; », « , » ou « [ » attendu au lieu de la "
+         "fin du texte"},
         {"0 -> 1 [weight = 2];", unknown, "EdgeOption \"weight\" non reconnue."},
         {"foo = 1;", unknown, "GlobalOption \"foo\" non reconnue."},
         {"0 : A [SIZE = 1];", unknown, "NodeOption \"SIZE\" non reconnue."},
