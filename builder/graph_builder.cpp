@@ -243,9 +243,12 @@ BuiltGraph build_graph(GraphDescription& description, const StageContext& contex
 
     std::vector<float> sizes;
     std::vector<Vector3> positions;
+    std::vector<std::string> names;
     sizes.reserve(n);
     positions.reserve(n);
+    names.reserve(n);
     for (int v = 0; v < n; ++v) {
+        names.push_back(get_node_option(description, "name", v));
         sizes.push_back(node_float(description, "size", v));
         const float x = node_float(description, "x", v);
         const float y = node_float(description, "y", v);
@@ -268,5 +271,5 @@ BuiltGraph build_graph(GraphDescription& description, const StageContext& contex
     refuse_too_many_arcs(graph);
 
     FlowResult result = solve_flow_lp(graph, context);
-    return BuiltGraph{std::move(graph), std::move(result)};
+    return BuiltGraph{std::move(graph), std::move(result), std::move(names)};
 }

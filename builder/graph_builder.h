@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/expected.h"
 #include "common/stage_context.h"
@@ -100,6 +101,11 @@ std::optional<bool> extract_nonzero_integer(std::string_view text);
 struct BuiltGraph {
     Graph graph;
     FlowResult result;
+    // One name per vertex, the text of its node option "name": the name a
+    // node statement gave (its number's text when it gave none), empty for a
+    // vertex that no node statement names. Read only by the reports and the
+    // view; the graph itself does not keep names.
+    std::vector<std::string> names = {};
 };
 
 // Turns a parsed description into a new graph, then runs the flow computation
@@ -107,8 +113,9 @@ struct BuiltGraph {
 // with listings when `verbose`, and draws the embedding's subsets from its
 // random source) and returns both.
 //
-// n is node_count(description). Vertex v takes its "size", "x", "y" and "z"
-// from get_node_option (adding empty node entries to the description). Edge
+// n is node_count(description). Vertex v takes its "size", "x", "y", "z"
+// and "name" from get_node_option (adding empty node entries to the
+// description). Edge
 // groups are applied so that the first group in file order wins a cell; a
 // group's capacity is its "cap" text read as a float (".1" when absent, 0 when
 // the text holds no number); pairs (v, v) are skipped, and a number repeated

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/report_schema.h"
 #include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -101,14 +102,28 @@ TEST(TarvessaBatch, BottleneckReportHoldsTheFlowAndTheCut) {
     EXPECT_EQ(report["flows"].size(), 3u);
     expect_feasible_flow(report);
 
-    std::vector<std::string> labels;
-    for (const auto& t : report["timings"]) {
-        labels.push_back(t[0]);
-        EXPECT_GE(t[1].get<double>(), 0.0);
+    EXPECT_EQ(report["names"], json::parse(R"(["Source_0", "Puits_0", "", "", "", ""])"));
+    EXPECT_EQ(report["reached_optimum"], true);
+    EXPECT_EQ(report["lp_status_text"], "solution optimale");
+}
+
+TEST(TarvessaBatch, ReportOfEveryExampleFollowsTheSchema) {
+    ScratchDir scratch("tarvessa-batch");
+    for (const char* name : {"bottleneck.gr", "grid.gr", "ring.gr", "random_12n_40a.gr"}) {
+        SCOPED_TRACE(name);
+        const RunResult run =
+            batch(scratch, "--seed 1 --json --quiet '" + examples + name + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        expect_report_schema(json::parse(run.out));
     }
-    EXPECT_EQ(labels, (std::vector<std::string>{"Fichier .gr lu avec succès", "Problème LP formulé",
-                                                "Problème LP résolu", "Plongement trouvé",
-                                                "MinCut trouvée", "Places aléatoires générées"}));
+    // An empty graph and one without a cut fill the same keys.
+    scratch.write("empty.gr", "");
+    scratch.write("two.gr", "0 -> 1;");
+    for (const char* name : {"empty.gr", "two.gr"}) {
+        SCOPED_TRACE(name);
+        expect_report_schema(json::parse(batch(scratch, std::string("--json --quiet ") + name).out));
+    }
 }
 
 TEST(TarvessaBatch, UndirectedGraphAndVerboseListings) {

@@ -142,7 +142,7 @@ TEST(BuildGraph, VertexCountAndDefaultsComeFromTheDescription) {
     EXPECT_EQ(g.cell(0, 3).capacity, 0.1f);
 }
 
-TEST(BuildGraph, NodeOptionsGiveSizeAndPosition) {
+TEST(BuildGraph, NodeOptionsGiveSizePositionAndName) {
     GraphDescription d;
     d.node_options[3] = {{"name", "Puits"}, {"size", "4.5"}, {"x", "1"}};
     d.node_options[1] = {{"y", "-2.5"}, {"z", "7e1"}};
@@ -153,6 +153,8 @@ TEST(BuildGraph, NodeOptionsGiveSizeAndPosition) {
     EXPECT_EQ(g.positions()[3], Vector3(1.0f, 0.0f, 0.0f));
     EXPECT_EQ(g.sizes()[1], 2.0f);
     EXPECT_EQ(g.positions()[1], Vector3(0.0f, -2.5f, 70.0f));
+    // A vertex that no node statement names has an empty name.
+    EXPECT_EQ(built.names, (std::vector<std::string>{"", "", "", "Puits"}));
 }
 
 TEST(BuildGraph, SelfLoopsAreSkippedButTheirVertexCounts) {

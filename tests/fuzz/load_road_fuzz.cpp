@@ -175,6 +175,11 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
         for (int v : cut.vertices) {
             check(v >= 0 && v < n, "cut members are vertices");
         }
+        check(cut.coordinate >= 0, "a found cut has its coordinate");
+        check(cut.separated_demand > 0.0, "a found cut separates demand");
+        check(std::fabs(cut.crossing_capacity / cut.separated_demand - cut.ratio) <=
+                  1e-9 * (1.0 + cut.ratio),
+              "the cut's ratio is its crossing capacity over its separated demand");
     } else {
         check(cut.vertices.empty(), "no cut, no members");
     }
