@@ -119,7 +119,12 @@ void expect_answer(const Case& c) {
         EXPECT_EQ(run.out, "");
         return;
     }
-    EXPECT_EQ(run.err, "");
+    if (c.status == 0) {
+        EXPECT_EQ(run.err, "");
+    } else {
+        EXPECT_EQ(run.err.rfind("tarvessa-batch : calcul non abouti (statut lp_solve : ", 0), 0u)
+            << run.err;
+    }
     json expected = c.expected;
     if (expected.contains("console")) {
         const std::string console = batch(scratch, path, "").out;
@@ -143,8 +148,8 @@ TEST(BadInputCorpus, TableAndFilesAgree) {
     std::set<std::string> listed;
     for (const Case& c : read_table()) {
         EXPECT_TRUE(listed.insert(c.file).second) << c.file << " is listed twice";
-        EXPECT_TRUE(c.status == 0 || c.status == 1) << c.file;
-        EXPECT_EQ(c.status == 0, c.expected.is_object()) << c.file;
+        EXPECT_TRUE(c.status == 0 || c.status == 1 || c.status == 3) << c.file;
+        EXPECT_EQ(c.status != 1, c.expected.is_object()) << c.file;
     }
     std::set<std::string> present;
     for (const fs::directory_entry& entry : fs::directory_iterator(corpus_dir / "files")) {
@@ -191,6 +196,32 @@ TEST(BadInputCorpus, VeryLongLinesAndNames) {
     run = batch(scratch, scratch.write("zeros.gr", "0 -> " + std::string(1 << 20, '0') + "5;"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.report()["vertices"], 6);
+}
+
+TEST(BadInputCorpus, HugeOptionsLoadAndHugeKeysGiveShortMessages) {
+    // A 7 MiB name and 815 000 options in one statement once took minutes,
+    // each option copying the whole map.
+    const std::size_t name_bytes = sanitized ? std::size_t{1} << 20 : std::size_t{7} << 20;
+    const int options = sanitized ? 100'000 : 815'000;
+    std::string text = "0 -> 1 [name = " + std::string(name_bytes, 'A');
+    text.reserve(text.size() + 10 * static_cast<std::size_t>(options) + 2);
+    for (int i = 0; i < options; ++i) {
+        text += ", cap = 1";
+    }
+    text += "];";
+    ScratchDir scratch("quillmere-corpus");
+    RunResult run = batch(scratch, scratch.write("options.gr", text));
+    ASSERT_EQ(run.status, 0) << run.err.substr(0, 200);
+    EXPECT_EQ(run.report()["edges"], json::parse("[[0, 1, 1.0]]"));
+
+    // A 15 MiB key is named by its first 60 characters and its place.
+    const std::size_t key_bytes = sanitized ? std::size_t{1} << 20 : std::size_t{15} << 20;
+    run = batch(scratch, scratch.write("key.gr", "0 -> 1;\n1 -> 2 [" +
+                                                     std::string(key_bytes, 'k') + " = 1];"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Erreur de lecture du fichier\n** Erreur de lecture du fichier .gr:\n"
+                       "EdgeOption \"" +
+                           std::string(60, 'k') + "…\" non reconnue (ligne 2, colonne 9).\n");
 }
 
 TEST(BadInputCorpus, TenMegabytesOfValidEdgesLoad) {
