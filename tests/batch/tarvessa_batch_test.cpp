@@ -275,4 +275,13 @@ TEST(TarvessaBatch, LoadsAFileWrittenByVarnock) {
     }
     EXPECT_EQ(report["edges"].size() % 2, 0u);
     expect_feasible_flow(report);
+
+    // The same from its command line, and through a pipe.
+    ASSERT_EQ(scratch.run(varnock, "40 120 50 --seed 7 --output x.gr").status, 0);
+    EXPECT_EQ(batch(scratch, "--quiet x.gr").status, 0);
+    const RunResult piped = scratch.run(
+        "/bin/sh", "-c '\"$0\" 40 120 50 --seed 7 --output - | \"$1\" --json --quiet -' '" +
+                       varnock + "' '" + batch_path + "'");
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(json::parse(piped.out)["vertices"].get<int>(), 40);
 }
