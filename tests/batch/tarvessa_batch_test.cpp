@@ -242,6 +242,19 @@ TEST(TarvessaBatch, HelpVersionAndStreams) {
     EXPECT_EQ(batch(scratch, "-- -dash.gr").status, 0);
 }
 
+TEST(TarvessaBatch, SameSeedGivesTheSamePicture) {
+    ScratchDir scratch("tarvessa-batch");
+    const std::string ring = " '" + examples + "ring.gr'";
+    ASSERT_EQ(batch(scratch, "--quiet --seed 9 --png a.png" + ring).status, 0);
+    ASSERT_EQ(batch(scratch, "--quiet --seed 9 --png b.png" + ring).status, 0);
+    ASSERT_EQ(batch(scratch, "--quiet --seed 10 --png c.png" + ring).status, 0);
+    const std::string first = read_file(scratch.path("a.png"));
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(read_file(scratch.path("b.png")), first);
+    // Another seed places the vertices elsewhere.
+    EXPECT_NE(read_file(scratch.path("c.png")), first);
+}
+
 TEST(TarvessaBatch, ReadsTheGraphFromStandardInput) {
     ScratchDir scratch("tarvessa-batch");
     const RunResult run = scratch.run(batch_path, "--seed 1 --json -", "0 -> 1 [cap = 3];");
