@@ -7,8 +7,10 @@
 // checked below — is a finding.
 //
 // Builds of more than `max_fuzzed_vertices` vertices are skipped so that each
-// run stays fast; descriptions the builder refuses before allocating anything
-// (too many vertices, bad numbers) still go through it.
+// run stays fast (40; the deep configuration, which scripts/fuzz.sh --deep
+// runs, builds with QUILLMERE_FUZZ_MAX_VERTICES=120); descriptions the
+// builder refuses before allocating anything (too many vertices, bad
+// numbers) still go through it.
 
 #include <lpsolve/lp_lib.h>
 
@@ -35,7 +37,10 @@
 
 namespace {
 
-constexpr std::int64_t max_fuzzed_vertices = 40;
+#ifndef QUILLMERE_FUZZ_MAX_VERTICES
+#define QUILLMERE_FUZZ_MAX_VERTICES 40
+#endif
+constexpr std::int64_t max_fuzzed_vertices = QUILLMERE_FUZZ_MAX_VERTICES;
 
 // The console's text is thrown away; only its making is exercised.
 class NullSink : public ConsoleSink {
