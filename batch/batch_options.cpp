@@ -1,6 +1,5 @@
 #include "batch/batch_options.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -105,7 +104,7 @@ Expected<void> apply_size(BatchOptions& options, const std::string& value) {
 
 // The options, in the order --help lists them. A new option is one more
 // line here (and its field in BatchOptions).
-const std::array<OptionSpec, 11> option_table = {{
+const OptionSpec option_table[] = {
     {"--json", nullptr,
      "écrit sur la sortie standard un seul document JSON (le rapport du chargement, voir le "
      "README) ; le texte de la console passe alors sur la sortie d'erreur",
@@ -160,7 +159,7 @@ const std::array<OptionSpec, 11> option_table = {{
          o.version = true;
          return {};
      }},
-}};
+};
 
 const OptionSpec* find_option(std::string_view name) {
     if (name == "-h") {
