@@ -1,3 +1,5 @@
+// The command line of tarvessa-batch, read without running anything.
+
 #include "batch/batch_options.h"
 
 #include <gtest/gtest.h>
@@ -8,79 +10,105 @@
 
 namespace {
 
-// The arguments of a command line written with single blanks between them.
 std::vector<std::string> words(const std::string& line) {
     std::istringstream in(line);
-    std::vector<std::string> args;
-    for (std::string word; in >> word;) {
-        args.push_back(word);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;) {
+        out.push_back(w);
     }
-    return args;
+    return out;
 }
 
 }  // namespace
 
-TEST(BatchOptions, BadCommandLinesAreRefusedWithTheirReason) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "no file given"},
-        {"--verbose --json", "no file given"},
-        {"a.gr b.gr", "only one file can be loaded"},
-        {"--frobnicate x.gr", "unknown option: --frobnicate"},
-        {"--seed", "--seed needs a number"},
-        {"--seed abc x.gr", "bad seed: abc"},
-        {"--seed -1 x.gr", "bad seed: -1"},
-        {"--seed +1 x.gr", "bad seed: +1"},
-        {"--seed 4294967296 x.gr", "bad seed: 4294967296"},
-        {"--seed 12x x.gr", "bad seed: 12x"},
-        {"--png", "--png needs a file"},
-        {"--png out.png --size 0x10 x.gr", "--size needs WxH, from 1x1 to 16384x16384"},
-        {"--png out.png --size 10 x.gr", "--size needs WxH, from 1x1 to 16384x16384"},
-        {"--png out.png --size 10x x.gr", "--size needs WxH, from 1x1 to 16384x16384"},
-        {"--png out.png --size x10 x.gr", "--size needs WxH, from 1x1 to 16384x16384"},
-        {"--png out.png --size 16385x10 x.gr", "--size needs WxH, from 1x1 to 16384x16384"},
-        {"--png out.png --size 10x-5 x.gr", "--size needs WxH, from 1x1 to 16384x16384"},
-        {"--png out.png x.gr --size", "--size needs WxH, from 1x1 to 16384x16384"},
-        {"--flow x.gr", "--size, --flow and --2d go with --png"},
-        {"--2d x.gr", "--size, --flow and --2d go with --png"},
-        {"--size 10x10 x.gr", "--size, --flow and --2d go with --png"},
+TEST(BatchOptions, BothValueSpellingsAndEveryOptionAreRead) {
+    const Expected<BatchOptions> read = parse_batch_options(
+        words("--seed=3 --json --quiet --verbose --time-limit 2.5 --png a.PNG --size=20x10 "
+              "--flow --2d g.gr"));
+    ASSERT_TRUE(read) << read.error();
+    EXPECT_EQ(read->seed, 3u);
+    EXPECT_TRUE(read->json && read->quiet && read->verbose && read->png_flow && read->png_2d);
+    EXPECT_EQ(read->time_limit_seconds, 2.5);
+    EXPECT_EQ(read->png_path, "a.PNG");
+    EXPECT_EQ(read->png_width, 20);
+    EXPECT_EQ(read->png_height, 10);
+    EXPECT_EQ(read->path, "g.gr");
+    EXPECT_FALSE(read->reads_standard_input());
+
+    // Defaults, "-" for standard input, and "--" before a name with a dash.
+    const Expected<BatchOptions> plain = parse_batch_options({"-"});
+    ASSERT_TRUE(plain);
+    EXPECT_TRUE(plain->reads_standard_input());
+    EXPECT_FALSE(plain->seed.has_value());
+    EXPECT_EQ(plain->time_limit_seconds, 0.0);
+    EXPECT_EQ(plain->png_width, 700);
+    EXPECT_EQ(parse_batch_options({"--", "-x.gr"})->path, "-x.gr");
+    // --help and --version need no file and end the reading.
+    EXPECT_TRUE(parse_batch_options({"--help", "--frobnicate"})->help);
+    EXPECT_TRUE(parse_batch_options({"-h"})->help);
+    EXPECT_TRUE(parse_batch_options({"--version"})->version);
+}
+
+TEST(BatchOptions, RefusalsSayWhyInFrench) {
+    const std::string long_value(200, '7');
+    const struct {
+        std::string args;
+        std::string message;
+    } cases[] = {
+        {"", "aucun fichier à charger"},
+        {"a.gr b.gr", "un seul fichier peut être chargé, pas aussi « b.gr »"},
+        {"--frobnicate x.gr", "option inconnue « --frobnicate »"},
+        {"--frob=1 x.gr", "option inconnue « --frob »"},
+        {"-x x.gr", "option inconnue « -x »"},
+        {"--json=1 x.gr", "l'option --json ne prend pas de valeur"},
+        {"--seed", "l'option --seed attend une valeur (N)"},
+        {"x.gr --seed abc", "l'option --seed attend un entier de 0 à 4294967295, pas « abc »"},
+        {"--seed -1 x.gr", "l'option --seed attend un entier de 0 à 4294967295, pas « -1 »"},
+        {"--seed 4294967296 x.gr",
+         "l'option --seed attend un entier de 0 à 4294967295, pas « 4294967296 »"},
+        {"--seed= x.gr", "l'option --seed attend un entier de 0 à 4294967295, pas «  »"},
+        {"--seed " + long_value + " x.gr",
+         "l'option --seed attend un entier de 0 à 4294967295, pas « " + std::string(60, '7') +
+             "… »"},
+        {"--time-limit -1 x.gr",
+         "l'option --time-limit attend un nombre de secondes positif ou nul, pas « -1 »"},
+        {"--time-limit inf x.gr",
+         "l'option --time-limit attend un nombre de secondes positif ou nul, pas « inf »"},
+        {"--time-limit 1s x.gr",
+         "l'option --time-limit attend un nombre de secondes positif ou nul, pas « 1s »"},
+        {"--png", "l'option --png attend une valeur (FICHIER.png)"},
+        {"--png= x.gr", "l'option --png attend un nom de fichier"},
+        {"--png out.svg x.gr", "le nom de l'image doit se terminer par « .png » : « out.svg »"},
+        {"--png png x.gr", "le nom de l'image doit se terminer par « .png » : « png »"},
+        {"--png out.png --size 0x10 x.gr",
+         "l'option --size attend LARGEURxHAUTEUR, de 1x1 à 16384x16384, pas « 0x10 »"},
+        {"--png out.png --size 10 x.gr",
+         "l'option --size attend LARGEURxHAUTEUR, de 1x1 à 16384x16384, pas « 10 »"},
+        {"--png out.png --size 10x x.gr",
+         "l'option --size attend LARGEURxHAUTEUR, de 1x1 à 16384x16384, pas « 10x »"},
+        {"--png out.png --size 20000x10 x.gr",
+         "l'option --size attend LARGEURxHAUTEUR, de 1x1 à 16384x16384, pas « 20000x10 »"},
+        {"--png out.png --size -5x10 x.gr",
+         "l'option --size attend LARGEURxHAUTEUR, de 1x1 à 16384x16384, pas « -5x10 »"},
+        {"--flow x.gr", "l'option --flow va avec --png"},
+        {"--2d x.gr", "l'option --2d va avec --png"},
+        {"--size 10x10 x.gr", "l'option --size va avec --png"},
     };
-    for (const auto& [line, reason] : cases) {
-        const Expected<BatchOptions> options = parse_batch_options(words(line));
-        ASSERT_FALSE(options) << '"' << line << '"';
-        EXPECT_EQ(options.error(), reason) << '"' << line << '"';
+    for (const auto& c : cases) {
+        const Expected<BatchOptions> read = parse_batch_options(words(c.args));
+        ASSERT_FALSE(read) << c.args;
+        EXPECT_EQ(read.error(), c.message) << c.args;
     }
 }
 
-TEST(BatchOptions, GoodCommandLinesSetTheirFields) {
-    const Expected<BatchOptions> plain = parse_batch_options(words("x.gr"));
-    ASSERT_TRUE(plain) << plain.error();
-    EXPECT_EQ(plain->path, "x.gr");
-    EXPECT_FALSE(plain->verbose || plain->json || plain->help || plain->seed.has_value());
-    EXPECT_TRUE(plain->png_path.empty());
-
-    const Expected<BatchOptions> full = parse_batch_options(
-        words("--json x.gr --seed 4294967295 --verbose --png p.png --size 16384x1 --flow --2d"));
-    ASSERT_TRUE(full) << full.error();
-    EXPECT_EQ(full->path, "x.gr");
-    EXPECT_TRUE(full->json && full->verbose && full->png_flow && full->png_2d);
-    EXPECT_EQ(full->seed, 4294967295u);
-    EXPECT_EQ(full->png_path, "p.png");
-    EXPECT_EQ(full->png_width, 16384);
-    EXPECT_EQ(full->png_height, 1);
-
-    const Expected<BatchOptions> picture = parse_batch_options(words("--png p.png x.gr"));
-    ASSERT_TRUE(picture) << picture.error();
-    EXPECT_EQ(picture->png_width, 700);
-    EXPECT_EQ(picture->png_height, 700);
-
-    // After "--" a name that begins with a dash is a file; "-" alone always is.
-    const Expected<BatchOptions> dashed = parse_batch_options(words("-- -dash.gr"));
-    ASSERT_TRUE(dashed) << dashed.error();
-    EXPECT_EQ(dashed->path, "-dash.gr");
-    EXPECT_EQ(parse_batch_options(words("-"))->path, "-");
-
-    // "--help" is enough, whatever follows it.
-    const Expected<BatchOptions> help = parse_batch_options(words("--help --frobnicate"));
-    ASSERT_TRUE(help) << help.error();
-    EXPECT_TRUE(help->help);
+TEST(BatchOptions, HelpDescribesEveryOptionAndStatus) {
+    const std::string help = batch_help_text();
+    EXPECT_EQ(help.rfind(batch_usage_line(), 0), 0u);
+    for (const char* item :
+         {"--json", "--quiet", "--verbose", "--seed N", "--time-limit SECONDES", "--png FICHIER.png",
+          "--size LxH", "--flow", "--2d", "--help", "--version", "Par défaut : aucune limite",
+          "  0  ", "  1  ", "  2  ", "  3  calcul non abouti", "  4  ", "Exemples :"}) {
+        EXPECT_NE(help.find(item), std::string::npos) << item;
+    }
+    EXPECT_EQ(batch_version_text(), "tarvessa-batch " QUILLMERE_VERSION "\n");
 }

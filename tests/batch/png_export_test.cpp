@@ -81,7 +81,7 @@ TEST_F(PngRun, SizeAndTopViewAreApplied) {
 
 TEST_F(PngRun, PictureThatCannotBeWrittenOrLoadThatFails) {
     // The graph loads, so the console is printed, but the picture fails.
-    EXPECT_EQ(batch("--png no-such-dir/out.png arches.gr"), 3);
+    EXPECT_EQ(batch("--png no-such-dir/out.png arches.gr"), 4);
     EXPECT_NE(err_.find("no-such-dir/out.png"), std::string::npos) << err_;
     // A failed load writes no picture.
     EXPECT_EQ(batch("--png out.png missing.gr"), 1);
