@@ -138,7 +138,8 @@ std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettin
         if (input.vertex_names != nullptr &&
             static_cast<std::size_t>(i) < input.vertex_names->size()) {
             const std::string& name = (*input.vertex_names)[static_cast<std::size_t>(i)];
-            if (!name.empty()) {
+            // A node statement without a name gives its number's text.
+            if (!name.empty() && name != text) {
                 text += " : " + shortened(name, label_name_limit);
             }
         }
