@@ -92,8 +92,12 @@ std::string shortcuts_text() {
             if (item.is_separator() || tab == std::string_view::npos) {
                 continue;
             }
-            text += std::string(full.substr(tab + 1)) + " : " +
-                    without_mnemonic(full.substr(0, tab)) + " (" +
+            bool keypad = false;
+            for (const Accelerator& accelerator : accelerators()) {
+                keypad = keypad || (accelerator.command == item.command && accelerator.keypad);
+            }
+            text += std::string(full.substr(tab + 1)) + (keypad ? " (pavé numérique)" : "") +
+                    " : " + without_mnemonic(full.substr(0, tab)) + " (" +
                     without_mnemonic(menu.title) + ")\n";
         }
     }
