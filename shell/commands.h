@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 // Command identifiers of the main window's menu and keyboard shortcuts.
 inline constexpr int IDM_OPEN = 40002;
@@ -11,6 +12,14 @@ inline constexpr int IDM_PROJECTION_2D = 40008;
 inline constexpr int IDM_REDISTRIBUTE = 40014;
 inline constexpr int IDM_TOGGLE_FLOW = 40017;
 inline constexpr int IDM_VERBOSE = 40021;
+// Loads the last file chosen again.
+inline constexpr int IDM_RELOAD = 40101;
+// Saves the JSON report of the graph on show.
+inline constexpr int IDM_SAVE_RESULTS = 40102;
+// Saves the console's text.
+inline constexpr int IDM_SAVE_CONSOLE = 40103;
+// Shows or hides the console panel.
+inline constexpr int IDM_SHOW_CONSOLE = 40104;
 
 // One entry of a drop-down menu: a command, or a separator line when
 // `command` is 0. The text marks its mnemonic with "&" and carries the
@@ -32,12 +41,21 @@ struct Menu {
 // The menu bar, left to right.
 std::span<const Menu> main_menu();
 
-// A shortcut: Ctrl with a letter or a digit. A keypad shortcut answers only to
-// the digit of the numeric keypad, never to the same digit of the main row.
+// A shortcut: Ctrl with a letter or a digit, or a function key alone. A
+// keypad shortcut answers only to the digit of the numeric keypad, never to
+// the same digit of the main row.
 struct Accelerator {
+    // The letter (upper case) or digit pressed with Ctrl; 0 for a function
+    // key.
     char key;
     bool keypad;
     int command;
+    // n for the function key Fn, pressed without Ctrl; 0 otherwise.
+    int function_key = 0;
 };
 
 std::span<const Accelerator> accelerators();
+
+// How a shortcut is written for the user: "Ctrl+O", "Ctrl+2 (pavé
+// numérique)", "F5".
+std::string shortcut_text(const Accelerator& accelerator);
