@@ -93,6 +93,7 @@ CutResult extract_cut(const Graph& graph, const StageContext& context) {
     const Embedding embedding = compute_embedding(graph, context);
     CutResult cut;
     const int k = choose_coordinate(graph, embedding);
+    cut.coordinate = k;
     if (k < 0) {
         return cut;
     }
@@ -111,5 +112,8 @@ CutResult extract_cut(const Graph& graph, const StageContext& context) {
     cut.vertices.insert(order.begin(), order.begin() + sweep.prefix_length);
     cut.ratio = sweep.ratio;
     cut.found = true;
+    const CutMeasure measure = measure_cut(graph, cut.vertices);
+    cut.crossing_capacity = measure.crossing_capacity;
+    cut.separated_demand = measure.separated_demand;
     return cut;
 }
