@@ -1,5 +1,6 @@
 #include "platform/console_panel.h"
 
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -14,6 +15,11 @@ ConsolePanel::ConsolePanel() : text_area_(new QPlainTextEdit(this)) {
     text_area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_area_->setUndoRedoEnabled(false);
+    // Drops go to the panel, which loads a graph file, rather than to the
+    // text area, which would refuse them as it is read-only.
+    text_area_->setAcceptDrops(false);
+    text_area_->viewport()->setAcceptDrops(false);
+    setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
     layout->addWidget(text_area_);
@@ -31,12 +37,10 @@ void ConsolePanel::append(std::string_view text) {
     end.insertText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     text_area_->moveCursor(QTextCursor::End);
     show_last_line();
-    paint_now();
 }
 
 void ConsolePanel::clear() {
     text_area_->clear();
-    paint_now();
 }
 
 QString ConsolePanel::text() const {
@@ -51,22 +55,22 @@ void ConsolePanel::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+void ConsolePanel::dragEnterEvent(QDragEnterEvent* event) {
+    drop_.drag(event);
+}
+
+void ConsolePanel::dragMoveEvent(QDragMoveEvent* event) {
+    drop_.drag(event);
+}
+
+void ConsolePanel::dropEvent(QDropEvent* event) {
+    drop_.drop(event);
+}
+
 void ConsolePanel::show_last_line() {
     // The caret sits at the start of the empty line after the text: the view
     // follows it down and back to the left edge.
     QScrollBar* vertical = text_area_->verticalScrollBar();
     vertical->setValue(vertical->maximum());
     text_area_->horizontalScrollBar()->setValue(0);
-}
-
-void ConsolePanel::paint_now() {
-    // A load runs on this thread and keeps it from its event loop until it
-    // ends: paint synchronously rather than wait for the loop. Running the
-    // loop here instead could start another command in the middle of the
-    // load.
-    if (isVisible()) {
-        text_area_->viewport()->repaint();
-        text_area_->verticalScrollBar()->repaint();
-        text_area_->horizontalScrollBar()->repaint();
-    }
 }

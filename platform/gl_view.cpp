@@ -8,6 +8,7 @@
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #include "shell/main_window_logic.h"
@@ -88,6 +89,7 @@ QSurfaceFormat view_surface_format() {
     format.setBlueBufferSize(8);
     format.setDepthBufferSize(16);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setSwapInterval(1);
     return format;
 }
 
@@ -110,8 +112,20 @@ bool can_make_view_context() {
 GlView::GlView(MainWindowLogic& logic, QWidget* parent) : QOpenGLWidget(parent), logic_(logic) {
     setFormat(view_surface_format());
     setFocusPolicy(Qt::StrongFocus);
-    // Ask for the next frame as soon as this one is on screen.
-    connect(this, &QOpenGLWidget::frameSwapped, this, qOverload<>(&QWidget::update));
+    frame_timer_.setSingleShot(true);
+    frame_timer_.setTimerType(Qt::PreciseTimer);
+    connect(&frame_timer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    trim_timer_.setSingleShot(true);
+    trim_timer_.setInterval(500);
+    connect(&trim_timer_, &QTimer::timeout, this, [] { return_freed_memory(); });
+}
+
+void GlView::request_frame() {
+    if (frame_timer_.isActive()) {
+        return;
+    }
+    const qint64 since = since_frame_.isValid() ? since_frame_.elapsed() : frame_interval_ms;
+    frame_timer_.start(static_cast<int>(std::max<qint64>(0, frame_interval_ms - since)));
 }
 
 GlView::~GlView() {
@@ -143,6 +157,7 @@ void GlView::resizeGL(int width, int height) {
 }
 
 void GlView::paintGL() {
+    since_frame_.start();
     logic_.frame_input();
     if (scene_) {
         // QPainter leaves GL state of its own behind: set the scene's again.
@@ -159,6 +174,14 @@ void GlView::paintGL() {
         }
     }
     ++frames_;
+    if (logic_.needs_next_frame()) {
+        request_frame();
+    } else if (!trim_timer_.isActive()) {
+        // The last frame for now: the memory that drawing it took (a software
+        // rasteriser bins a whole frame of a large graph) goes back to the
+        // system once the rasteriser has let go of it.
+        trim_timer_.start();
+    }
 }
 
 void GlView::wheelEvent(QWheelEvent* event) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QOpenGLWidget>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -8,8 +10,13 @@ class MainWindowLogic;
 class SceneRenderer;
 
 // The main window's drawing area. Each frame runs the camera input of the
-// logic, then draws the scene; a new frame is asked for as soon as the last
-// one reaches the screen, so the view redraws continuously, between events.
+// logic, then draws the scene. Frames are drawn only when asked for (and when
+// the window system needs one: shown, uncovered, resized). While the logic
+// says the picture moves by itself (a movement key held, mouse look), each
+// frame asks for the next one, at most one frame every 16 ms: where the
+// buffer swap waits for the display (swap interval 1) the display sets the
+// pace, elsewhere (a virtual display) the timer does, at about 60 Hz. When
+// nothing moves, nothing is drawn and the view costs no processor time.
 // The vertex labels and the legend are painted over the scene with QPainter.
 // The wheel and dragging with the left button move the camera.
 class GlView : public QOpenGLWidget {
@@ -26,6 +33,9 @@ class GlView : public QOpenGLWidget {
     // Frames drawn so far.
     long frame_count() const { return frames_; }
 
+    // Asks for a frame, no sooner than one frame interval after the last.
+    void request_frame();
+
   protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
@@ -40,11 +50,17 @@ class GlView : public QOpenGLWidget {
     std::unique_ptr<SceneRenderer> scene_;
     std::function<void()> on_failure_;
     long frames_ = 0;
+    QTimer frame_timer_;
+    QTimer trim_timer_;
+    QElapsedTimer since_frame_;
 };
+
+// The shortest time between two frames, in milliseconds.
+inline constexpr int frame_interval_ms = 16;
 
 // The context every GL view asks for: desktop OpenGL with the fixed
 // functions (compatibility profile), 24-bit colour, a 16-bit depth buffer,
-// double-buffered. Set it as the default before the application object.
+// double-buffered, the swap waiting for the display's refresh. Set it as the default before the application object.
 QSurfaceFormat view_surface_format();
 
 // Whether a context of that format can be made and drawn with.

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -30,6 +31,7 @@ MainWindow::MainWindow(MainWindowLogic& logic) : logic_(logic), view_(new GlView
     setCentralWidget(view_);
     build_menu();
     menuBar()->setPalette(QPalette());
+    setAcceptDrops(true);
 }
 
 void MainWindow::build_menu() {
@@ -64,8 +66,12 @@ void MainWindow::build_menu() {
         if (target == nullptr || accelerator.keypad) {
             continue;
         }
-        target->setShortcut(
-            QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(accelerator.key))));
+        if (accelerator.function_key != 0) {
+            target->setShortcut(QKeySequence(Qt::Key(Qt::Key_F1 + accelerator.function_key - 1)));
+        } else {
+            target->setShortcut(
+                QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(accelerator.key))));
+        }
         // Like the menu, the shortcuts work from the console panel too; a
         // modal dialog of the main window still blocks them.
         target->setShortcutContext(Qt::ApplicationShortcut);
@@ -138,6 +144,18 @@ void MainWindow::changeEvent(QEvent* event) {
         held_keys_.clear();
         logic_.on_focus_lost();
     }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    drop_.drag(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    drop_.drag(event);
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    drop_.drop(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

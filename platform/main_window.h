@@ -4,6 +4,8 @@
 #include <map>
 #include <set>
 
+#include "platform/file_drop.h"
+
 class GlView;
 class MainWindowLogic;
 class QAction;
@@ -16,7 +18,8 @@ int keypad_command(const QKeyEvent& event);
 
 // The main window: the menu bar built from the command tables with their
 // shortcuts, the GL view filling the rest, and the translation of the
-// window's events (keys, focus, close) into calls to the logic.
+// window's events (keys, focus, close, a graph file dropped on it) into calls
+// to the logic.
 class MainWindow : public QMainWindow {
   public:
     explicit MainWindow(MainWindowLogic& logic);
@@ -35,11 +38,16 @@ class MainWindow : public QMainWindow {
     // other key or while a modal dialog is up.
     bool run_keypad_shortcut(const QKeyEvent& event);
 
+    void set_drop_handler(GraphDropHandler handler) { drop_ = std::move(handler); }
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void build_menu();
@@ -48,4 +56,5 @@ class MainWindow : public QMainWindow {
     GlView* view_;
     std::map<int, QAction*> actions_;
     std::set<int> held_keys_;
+    GraphDropHandler drop_;
 };

@@ -7,28 +7,49 @@
 #include <QImage>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMetaObject>
 #include <QTimer>
 #include <optional>
 
 #include "platform/about_box.h"
 #include "platform/gl_view.h"
+#include "platform/progress_box.h"
+#include "shell/commands.h"
 
-QtPlatform::QtPlatform(RandomSource random) : logic_(*this, random), window_(logic_) {
+namespace {
+
+QString to_qt(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform(RandomSource random, LoadFunction load)
+    : logic_(*this, random, std::move(load)), window_(logic_) {
     console_.set_shortcut_handler(
         [this](const QKeyEvent& event) { return window_.run_keypad_shortcut(event); });
+    const GraphDropHandler drop{
+        [this] { return logic_.can_load(); },
+        [this](const QString& path) { logic_.load_file(path.toStdString()); }};
+    window_.set_drop_handler(drop);
+    console_.set_drop_handler(drop);
+    connect(&console_, &QDialog::finished, this, [this] { logic_.on_console_closed(); });
     window_.view()->set_failure_handler([this] {
         show_start_failure();
         quit(1);
     });
+    progress_timer_.setInterval(100);
+    connect(&progress_timer_, &QTimer::timeout, this, [this] { logic_.on_progress_tick(); });
 }
 
 QtPlatform::~QtPlatform() {
-    if (busy_) {
+    progress_timer_.stop();
+    if (override_cursor_) {
         QApplication::restoreOverrideCursor();
     }
 }
 
-void QtPlatform::start() {
+void QtPlatform::start(const std::optional<std::string>& file) {
     window_.move(50, 50);
     window_.resize(700, 710);
     window_.show();
@@ -37,17 +58,31 @@ void QtPlatform::start() {
     window_.activateWindow();
     window_.view()->setFocus();
     logic_.start();
+    if (file) {
+        const std::string path = QFileInfo(to_qt(*file)).absoluteFilePath().toStdString();
+        // Once the windows are up, as if the file had been chosen in the
+        // open dialog.
+        QTimer::singleShot(0, this, [this, path] { logic_.load_file(path); });
+    }
 }
 
 void QtPlatform::set_title(const std::string& title) {
-    window_.setWindowTitle(QString::fromStdString(title));
+    window_.setWindowTitle(to_qt(title));
+}
+
+void QtPlatform::show_box(int icon, const std::string& caption, const std::string& text) {
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), to_qt(caption), to_qt(text),
+                    QMessageBox::Ok, &window_);
+    box.exec();
+    give_back_focus();
 }
 
 void QtPlatform::show_error(const std::string& caption, const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption),
-                    QString::fromStdString(text), QMessageBox::Ok, &window_);
-    box.exec();
-    give_back_focus();
+    show_box(QMessageBox::Critical, caption, text);
+}
+
+void QtPlatform::show_information(const std::string& caption, const std::string& text) {
+    show_box(QMessageBox::Information, caption, text);
 }
 
 void QtPlatform::set_menu_check(int command, bool checked) {
@@ -56,43 +91,77 @@ void QtPlatform::set_menu_check(int command, bool checked) {
     }
 }
 
+void QtPlatform::set_menu_enabled(int command, bool enabled) {
+    if (QAction* action = window_.action(command)) {
+        action->setEnabled(enabled);
+    }
+}
+
+void QtPlatform::open_file_dialog(QFileDialog* dialog,
+                                  std::function<void(const std::optional<std::string>&)> answer) {
+    file_dialog_ = dialog;
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QDialog::finished, this, [this, dialog, answer](int result) {
+        std::optional<std::string> path;
+        const QStringList chosen = dialog->selectedFiles();
+        if (result == QDialog::Accepted && !chosen.isEmpty()) {
+            path = QFileInfo(chosen.first()).absoluteFilePath().toStdString();
+        }
+        dialog_directory_ = dialog->directory().absolutePath();
+        dialog->deleteLater();
+        file_dialog_ = nullptr;
+        // The file name's completion list can still be up after Return
+        // accepted the dialog; left alone it would keep the keyboard and the
+        // mouse.
+        while (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+        }
+        give_back_focus();
+        // Answer once the dialog is gone from the screen.
+        QTimer::singleShot(0, this, [answer, path] { answer(path); });
+    });
+    dialog->open();
+    dialog->activateWindow();
+}
+
 void QtPlatform::start_open_dialog() {
-    if (open_dialog_ != nullptr) {
+    if (file_dialog_ != nullptr) {
         return;
     }
     // A new dialog each time: a reused one would keep the last selection,
     // which outranks a path typed afresh. It starts where the last one
     // ended, the first one in the current directory.
-    open_dialog_ = new QFileDialog(&window_, QStringLiteral("Ouvrir"), open_directory_,
+    auto* dialog = new QFileDialog(&window_, QStringLiteral("Ouvrir"), dialog_directory_,
                                    QStringLiteral("Graphes (*.gr)"));
-    open_dialog_->setOption(QFileDialog::DontUseNativeDialog);
-    open_dialog_->setAcceptMode(QFileDialog::AcceptOpen);
-    open_dialog_->setFileMode(QFileDialog::ExistingFile);
-    open_dialog_->setDefaultSuffix(QStringLiteral("gr"));
-    open_dialog_->setWindowModality(Qt::WindowModal);
-    connect(open_dialog_, &QDialog::finished, this, &QtPlatform::open_dialog_finished);
-    open_dialog_->open();
-    open_dialog_->activateWindow();
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setDefaultSuffix(QStringLiteral("gr"));
+    open_file_dialog(dialog, [this](const std::optional<std::string>& path) {
+        logic_.on_open_dialog_answer(path);
+    });
 }
 
-void QtPlatform::open_dialog_finished(int result) {
-    std::optional<std::string> path;
-    const QStringList chosen = open_dialog_->selectedFiles();
-    if (result == QDialog::Accepted && !chosen.isEmpty()) {
-        path = QFileInfo(chosen.first()).absoluteFilePath().toStdString();
+void QtPlatform::start_save_dialog(SaveKind kind, const std::string& suggested) {
+    if (file_dialog_ != nullptr) {
+        return;
     }
-    open_directory_ = open_dialog_->directory().absolutePath();
-    open_dialog_->deleteLater();
-    open_dialog_ = nullptr;
-    // The file name's completion list can still be up after Return accepted
-    // the dialog; left alone it would keep the keyboard and the mouse.
-    while (QWidget* popup = QApplication::activePopupWidget()) {
-        popup->close();
-    }
-    give_back_focus();
-    // Answer once the dialog is gone from the screen, so that the load does
-    // not run under it.
-    QTimer::singleShot(0, this, [this, path] { logic_.on_open_dialog_answer(path); });
+    const bool results = kind == SaveKind::results;
+    auto* dialog = new QFileDialog(
+        &window_,
+        results ? QStringLiteral("Enregistrer les résultats")
+                : QStringLiteral("Enregistrer la console"),
+        dialog_directory_,
+        results ? QStringLiteral("Résultats JSON (*.json)") : QStringLiteral("Texte (*.txt)"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(results ? QStringLiteral("json") : QStringLiteral("txt"));
+    // A full path also sets the directory; a bare name stays in the current
+    // one.
+    dialog->selectFile(to_qt(suggested));
+    open_file_dialog(dialog, [this, kind](const std::optional<std::string>& path) {
+        logic_.on_save_dialog_answer(kind, path);
+    });
 }
 
 void QtPlatform::give_back_focus() {
@@ -114,7 +183,7 @@ void QtPlatform::show_about() {
 void QtPlatform::export_picture(const std::string& proposed_name) {
     const QString path = QFileDialog::getSaveFileName(
         &window_, QStringLiteral("Exporter l'image"),
-        QDir(open_directory_).filePath(QString::fromStdString(proposed_name)),
+        QDir(dialog_directory_).filePath(QString::fromStdString(proposed_name)),
         QStringLiteral("Images PNG (*.png)"), nullptr, QFileDialog::DontUseNativeDialog);
     give_back_focus();
     if (path.isEmpty()) {
@@ -166,6 +235,8 @@ void QtPlatform::set_cursor_hidden(bool hidden) {
     } else {
         window_.unsetCursor();
     }
+    cursor_hidden_ = hidden;
+    apply_cursor();
 }
 
 ScreenRect QtPlatform::main_window_rect() {
@@ -175,14 +246,62 @@ ScreenRect QtPlatform::main_window_rect() {
 }
 
 void QtPlatform::set_busy(bool busy) {
-    if (busy == busy_) {
+    busy_ = busy;
+    apply_cursor();
+}
+
+void QtPlatform::apply_cursor() {
+    const bool wanted = busy_ && !cursor_hidden_;
+    if (wanted == override_cursor_) {
         return;
     }
-    busy_ = busy;
-    if (busy) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+    override_cursor_ = wanted;
+    if (wanted) {
+        // The arrow with the busy sign: the window stays usable meanwhile.
+        QApplication::setOverrideCursor(Qt::BusyCursor);
     } else {
         QApplication::restoreOverrideCursor();
+    }
+}
+
+void QtPlatform::request_frame() {
+    window_.view()->request_frame();
+}
+
+void QtPlatform::post(std::function<void()> task) {
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+void QtPlatform::set_progress_ticks(bool on) {
+    if (on) {
+        progress_timer_.start();
+    } else {
+        progress_timer_.stop();
+    }
+}
+
+void QtPlatform::show_progress(const std::string& stage, const std::string& elapsed) {
+    if (progress_box_ == nullptr) {
+        progress_box_ = new ProgressBox(&window_, [this] { logic_.cancel_load(); });
+    }
+    progress_box_->show_progress(to_qt(stage), to_qt(elapsed));
+}
+
+void QtPlatform::hide_progress() {
+    if (progress_box_ != nullptr) {
+        progress_box_->hide();
+    }
+}
+
+std::string QtPlatform::console_text() {
+    return console_.text().toStdString();
+}
+
+void QtPlatform::set_console_shown(bool shown) {
+    if (shown) {
+        console_.show_beside(window_.view()->width());
+    } else {
+        console_.hide();
     }
 }
 

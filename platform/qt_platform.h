@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QObject>
+#include <QTimer>
+#include <optional>
 #include <string>
 
 #include "platform/console_panel.h"
@@ -10,6 +12,7 @@
 #include "shell/window_platform.h"
 
 class AboutBox;
+class ProgressBox;
 class QFileDialog;
 
 // The window system for the main window's logic, on Qt: owns the console
@@ -17,31 +20,40 @@ class QFileDialog;
 // before what uses it), and the dialogs.
 //
 // The dialogs are modal to the main window only and leave the event loop
-// running, so the view keeps drawing while they are open; the open dialog's
-// answer reaches the logic once the dialog has closed.
+// running, so the view stays live while they are open; a file dialog's
+// answer reaches the logic once the dialog has closed. The progress box of
+// a long load is not modal at all.
 class QtPlatform final : public QObject, public WindowPlatform {
   public:
-    // `random` is the source that loads and Redistribute draw from.
-    explicit QtPlatform(RandomSource random);
+    // `random` is the source that loads and Redistribute draw from; `load`
+    // the load command (a stand-in in some tests).
+    explicit QtPlatform(RandomSource random, LoadFunction load = load_graph_file);
+    // Stops a load that still runs.
     ~QtPlatform() override;
 
     // Shows the main window (title "Quillmere", 700 × 710 at (50, 50)) and
     // the console panel to its right, gives the main window the focus and
-    // starts the logic. A GL context that proves unusable on the first
+    // starts the logic; then loads `file` (a path as the user gave it), if
+    // any, as Open does. A GL context that proves unusable on the first
     // frame ends the program with status 1 after an error box.
-    void start();
+    void start(const std::optional<std::string>& file = std::nullopt);
 
     MainWindow& main_window() { return window_; }
     ConsolePanel& console() { return console_; }
     MainWindowLogic& logic() { return logic_; }
-    // The open dialog while it is up, else null.
-    QFileDialog* open_dialog() const { return open_dialog_; }
+    // The file dialog (open or save) while it is up, else null.
+    QFileDialog* file_dialog() const { return file_dialog_; }
     AboutBox* about_box() const { return about_box_; }
+    // The progress box, once a load has shown it.
+    ProgressBox* progress_box() const { return progress_box_; }
 
     void set_title(const std::string& title) override;
     void show_error(const std::string& caption, const std::string& text) override;
+    void show_information(const std::string& caption, const std::string& text) override;
     void set_menu_check(int command, bool checked) override;
+    void set_menu_enabled(int command, bool enabled) override;
     void start_open_dialog() override;
+    void start_save_dialog(SaveKind kind, const std::string& suggested) override;
     void show_about() override;
     void quit(int status) override;
     bool is_key_held(char letter) override;
@@ -52,20 +64,38 @@ class QtPlatform final : public QObject, public WindowPlatform {
     void set_busy(bool busy) override;
     void export_picture(const std::string& proposed_name) override;
     void show_shortcuts(const std::string& text) override;
+    void request_frame() override;
+    void post(std::function<void()> task) override;
+    void set_progress_ticks(bool on) override;
+    void show_progress(const std::string& stage, const std::string& elapsed) override;
+    void hide_progress() override;
     ConsoleSink& console_sink() override { return console_; }
+    std::string console_text() override;
+    void set_console_shown(bool shown) override;
 
   private:
-    void open_dialog_finished(int result);
+    // Shows `dialog` as the file dialog; `answer` gets the chosen full path,
+    // or none, once it has closed.
+    void open_file_dialog(QFileDialog* dialog,
+                          std::function<void(const std::optional<std::string>&)> answer);
     void give_back_focus();
+    void show_box(int icon, const std::string& caption, const std::string& text);
+    // The busy cursor shows over the whole program during a load, except
+    // while mouse look hides the cursor.
+    void apply_cursor();
 
     ConsolePanel console_;
     MainWindowLogic logic_;
     MainWindow window_;
-    QFileDialog* open_dialog_ = nullptr;
-    QString open_directory_ = QDir::currentPath();
+    QFileDialog* file_dialog_ = nullptr;
+    QString dialog_directory_ = QDir::currentPath();
     AboutBox* about_box_ = nullptr;
     class QMessageBox* shortcuts_box_ = nullptr;
+    ProgressBox* progress_box_ = nullptr;
+    QTimer progress_timer_;
     bool busy_ = false;
+    bool cursor_hidden_ = false;
+    bool override_cursor_ = false;
 };
 
 // The box shown when the window or its GL context cannot be made; it has no

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     libboost-dev liblpsolve55-dev
-    qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+    qt6-base-dev qt6-translations-l10n libqt6opengl6-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
     libpng-dev nlohmann-json3-dev
     libigraph-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
     libgtest-dev libglpk-dev

@@ -9,8 +9,12 @@ constexpr MenuItem separator{};
 
 constexpr std::array file_items{
     MenuItem{IDM_OPEN, "&Ouvrir un graphe...\tCtrl+O"},
+    MenuItem{IDM_RELOAD, "&Recharger\tF5"},
     separator,
-    MenuItem{IDM_QUIT, "&Quitter"},
+    MenuItem{IDM_SAVE_RESULTS, "&Enregistrer les résultats...\tCtrl+S"},
+    MenuItem{IDM_SAVE_CONSOLE, "Enregistrer la &console..."},
+    separator,
+    MenuItem{IDM_QUIT, "&Quitter\tCtrl+Q"},
 };
 
 constexpr std::array options_items{
@@ -25,6 +29,8 @@ constexpr std::array options_items{
 };
 
 constexpr std::array display_items{
+    MenuItem{IDM_SHOW_CONSOLE, "&Console", true},
+    separator,
     MenuItem{IDM_SHOW_LABELS, "&Numéros des sommets\tCtrl+L", true},
     MenuItem{IDM_LABEL_ALL, "Numéros de &tous les sommets\tCtrl+T", true},
     MenuItem{IDM_SHOW_LEGEND, "&Légende et résultat\tCtrl+G", true},
@@ -59,6 +65,8 @@ constexpr std::array accelerator_table{
     Accelerator{'G', false, IDM_SHOW_LEGEND},  Accelerator{'K', false, IDM_SHOW_CUT},
     Accelerator{'H', false, IDM_SHOW_ARROWS},  Accelerator{'U', false, IDM_FIT_ON_LOAD},
     Accelerator{'B', false, IDM_FORCE_LAYOUT}, Accelerator{'E', false, IDM_EXPORT_IMAGE},
+    Accelerator{0, false, IDM_RELOAD, 5},      Accelerator{'S', false, IDM_SAVE_RESULTS},
+    Accelerator{'Q', false, IDM_QUIT},
 };
 
 // A menu text without its mnemonic marks ("&&" stays one "&").
@@ -110,5 +118,16 @@ std::string shortcuts_text() {
         "Molette : avancer / reculer (3D), monter / descendre (2D)\n"
         "Bouton gauche maintenu : regarder autour (3D), déplacer la vue (2D)\n"
         "Échap : quitter\n";
+    return text;
+}
+
+std::string shortcut_text(const Accelerator& accelerator) {
+    if (accelerator.function_key != 0) {
+        return "F" + std::to_string(accelerator.function_key);
+    }
+    std::string text = std::string("Ctrl+") + accelerator.key;
+    if (accelerator.keypad) {
+        text += " (pavé numérique)";
+    }
     return text;
 }

@@ -23,6 +23,14 @@ inline constexpr int IDM_FIT_ON_LOAD = 40107;
 inline constexpr int IDM_FORCE_LAYOUT = 40108;
 inline constexpr int IDM_EXPORT_IMAGE = 40109;
 inline constexpr int IDM_SHORTCUTS = 40110;
+// Loads the last file chosen again.
+inline constexpr int IDM_RELOAD = 40111;
+// Saves the JSON report of the graph on show.
+inline constexpr int IDM_SAVE_RESULTS = 40112;
+// Saves the console's text.
+inline constexpr int IDM_SAVE_CONSOLE = 40113;
+// Shows or hides the console panel.
+inline constexpr int IDM_SHOW_CONSOLE = 40114;
 
 // One entry of a drop-down menu: a command, or a separator line when
 // `command` is 0. The text marks its mnemonic with "&" and carries the
@@ -44,12 +52,17 @@ struct Menu {
 // The menu bar, left to right.
 std::span<const Menu> main_menu();
 
-// A shortcut: Ctrl with a letter or a digit. A keypad shortcut answers only to
-// the digit of the numeric keypad, never to the same digit of the main row.
+// A shortcut: Ctrl with a letter or a digit, or a function key alone. A
+// keypad shortcut answers only to the digit of the numeric keypad, never to
+// the same digit of the main row.
 struct Accelerator {
+    // The letter (upper case) or digit pressed with Ctrl; 0 for a function
+    // key.
     char key;
     bool keypad;
     int command;
+    // n for the function key Fn, pressed without Ctrl; 0 otherwise.
+    int function_key = 0;
 };
 
 std::span<const Accelerator> accelerators();
@@ -58,3 +71,6 @@ std::span<const Accelerator> accelerators();
 // a shortcut (taken from the menu tables, so a new item appears by itself),
 // then the movement keys, Échap, F2, the mouse wheel and the left button.
 std::string shortcuts_text();
+// How a shortcut is written for the user: "Ctrl+O", "Ctrl+2 (pavé
+// numérique)", "F5".
+std::string shortcut_text(const Accelerator& accelerator);

@@ -87,6 +87,11 @@ ReadStatus read_text(int fd, std::string& text) {
     return ReadStatus::complete;
 }
 
+// Whether the user asked to stop the load.
+bool cancel_requested(const StageContext& context) {
+    return context.cancel != nullptr && context.cancel->load();
+}
+
 // A load's failure: what it was and the text of its message box, whose
 // caption is always caption_read_error.
 struct LoadFailure {
@@ -106,8 +111,14 @@ std::optional<LoadFailure> build_and_place(const std::string& path, const std::s
         return LoadFailure{LoadOutcome::invalid_text, invalid_text_message(parse.failure)};
     }
     context.log.log_timer(timer_label_file_read);
+    if (cancel_requested(context)) {
+        return LoadFailure{LoadOutcome::cancelled, ""};
+    }
     BuiltGraph built = build_graph(grammar->description, context);
     grammar.reset();
+    if (cancel_requested(context)) {
+        return LoadFailure{LoadOutcome::cancelled, ""};
+    }
     std::vector<Vector3> positions;
     place_vertices(built.graph, context.random, positions);
     context.log.log_timer(timer_label_placement);
@@ -135,6 +146,9 @@ std::optional<LoadFailure> read_and_build(const std::string& path, int fd,
                 return LoadFailure{LoadOutcome::refused, file_too_large_text(max_file_bytes)};
             case ReadStatus::complete:
                 break;
+        }
+        if (cancel_requested(context)) {
+            return LoadFailure{LoadOutcome::cancelled, ""};
         }
         return build_and_place(path, text, context, reporter, state);
     } catch (const EUnknownOption& error) {
@@ -172,8 +186,12 @@ LoadOutcome load_opened(int fd, const std::string& name, const StageContext& con
                         LoadReporter& reporter, LoadedGraph& state) {
     // From here on no graph is current until the new one is ready.
     state.current.reset();
+    reporter.file_opened();
     const std::optional<LoadFailure> failure = read_and_build(name, fd, context, reporter, state);
     if (failure) {
+        if (failure->outcome == LoadOutcome::cancelled || cancel_requested(context)) {
+            return LoadOutcome::cancelled;
+        }
         reporter.show_error(caption_read_error, failure->message);
         return failure->outcome;
     }

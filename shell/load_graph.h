@@ -20,6 +20,8 @@ class LoadReporter {
     virtual void show_error(const std::string& caption, const std::string& text) = 0;
     // The main window's title.
     virtual void set_title(const std::string& title) = 0;
+    // The file is open and the previous graph has just been released.
+    virtual void file_opened() {}
 };
 
 // The graph on show, its results and where its vertices are drawn; owned by
@@ -55,6 +57,7 @@ enum class LoadOutcome {
     unknown_option,  // an option key its scope does not accept
     refused,         // a file too large, or a description that cannot become a graph here
     build_failed,    // memory ran out, or another error, while building
+    cancelled,       // the context's cancel flag stopped it; nothing is reported
 };
 
 // The bytes of a file as a text-mode read gives them: every CR LF pair becomes
@@ -74,7 +77,10 @@ std::string text_mode_newlines(std::string_view raw);
 // random source), with a timer line after the read and after the placement;
 // then the title and the success lines. Any failure after the file is open
 // is reported through `reporter` and leaves no current graph;
-// `display_positions` changes only on success.
+// `display_positions` changes only on success. Once the context's cancel
+// flag is set, the load stops at the next stage (a stage that fails then
+// counts as stopped too): no current graph, and nothing reported, which is
+// left to the caller.
 LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state);
 

@@ -1,10 +1,18 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "common/console_log.h"
+#include "common/expected.h"
 #include "common/random_source.h"
+#include "shell/console_relay.h"
 #include "shell/load_graph.h"
 #include "shell/window_platform.h"
 #include "view/camera.h"
@@ -15,23 +23,92 @@
 // polled instead (see frame_input).
 enum class WindowKey { escape, f2, home, other };
 
+// The main window's title while no graph is on show.
+inline constexpr const char* main_window_title = "Quillmere";
+
+// The texts of a cancelled load: its console line, its box.
+inline constexpr const char* load_cancelled_line = "** Chargement annulé.";
+inline constexpr const char* caption_load_cancelled = "Chargement annulé";
+// "Le chargement du graphe \"<path>\" a été annulé."
+std::string load_cancelled_text(const std::string& path);
+
+// The box of a file that could not be saved.
+inline constexpr const char* caption_save_error = "Erreur d'enregistrement";
+// "Impossible d'écrire le fichier \"<path>\"."
+std::string save_error_text(const std::string& path);
+
+// How long a load runs before its progress box shows.
+inline constexpr std::int64_t progress_delay_ms = 500;
+// The progress box's stage line: the last stage done, or the read before the
+// first one.
+std::string progress_stage_text(const std::string& last_timer_label);
+// The progress box's time line, in seconds with one decimal after a comma:
+// "Temps écoulé : 2,5 s".
+std::string progress_elapsed_text(std::int64_t milliseconds);
+
+// Gives the memory that the allocator holds freed back to the system. It
+// keeps freed blocks for reuse, which after a load of a large flow program,
+// or a frame of a large graph drawn by a software rasteriser, is hundreds of
+// megabytes that the window would otherwise hold until it ends.
+void return_freed_memory();
+
+// Writes `content` to `path`, replacing the file only once the whole text is
+// written (through a temporary file beside it). False when it cannot.
+bool write_file_atomically(const std::string& path, const std::string& content);
+
+// What the viewer's command line asks for: `tarvessa [FILE.gr]`.
+struct WindowCommandLine {
+    // The graph file to load at start, as given.
+    std::optional<std::string> file;
+    // --help: print the usage and end.
+    bool help = false;
+};
+
+inline constexpr const char* window_usage =
+    "Usage : tarvessa [FICHIER.gr]\n"
+    "Ouvre la fenêtre de Quillmere et, si un fichier est donné, charge ce graphe comme\n"
+    "la commande Ouvrir. « -- » termine les options (pour un nom qui commence par -).\n";
+
+// Reads the arguments after the program's name: at most one file, --help,
+// and "--" before a file whose name starts with "-". Anything else is an
+// error whose French message (without the usage) is returned instead.
+Expected<WindowCommandLine> parse_window_command_line(const std::vector<std::string>& args);
+
+// The load command as the window runs it; load_graph_file, or a stand-in in
+// the tests.
+using LoadFunction = std::function<LoadOutcome(const std::string& path, const StageContext&,
+                                               LoadReporter&, LoadedGraph&)>;
+
 // The main window's behaviour, free of any window system: it owns the view
 // and command state and the graph on show, handles each event the window
-// delivers, and runs the load command. Everything it needs of the screen,
-// the keyboard and the dialogs goes through a WindowPlatform.
+// delivers, and runs the load command on a thread of its own. Everything it
+// needs of the screen, the keyboard and the dialogs goes through a
+// WindowPlatform.
 //
-// All calls come from the window's thread, one at a time, except that
-// frame_input may run while an error box of the load is open: by then the
-// load has left its state whole.
-class MainWindowLogic : public LoadReporter {
+// All calls come from the window's thread, one at a time. A load runs on a
+// worker thread that shares nothing with the window's thread while it runs:
+// it has its own console log (whose text reaches the console through a
+// relay), its own copy of the random source (handed back when it ends) and
+// its own graph record (made current when it ends). What it reports reaches
+// the window as tasks posted to the window's thread.
+class MainWindowLogic {
   public:
     // `platform` must outlive the logic; its console sink receives the
     // console's lines from now on. `random` is the source that loads and the
-    // Redistribute command draw from.
-    MainWindowLogic(WindowPlatform& platform, RandomSource random);
+    // Redistribute command draw from. `clock` (milliseconds) times the
+    // progress box.
+    MainWindowLogic(WindowPlatform& platform, RandomSource random,
+                    LoadFunction load = load_graph_file,
+                    ConsoleLog::Clock clock = monotonic_milliseconds);
+    // Stops a load that still runs and waits for its thread.
+    ~MainWindowLogic();
+
+    MainWindowLogic(const MainWindowLogic&) = delete;
+    MainWindowLogic& operator=(const MainWindowLogic&) = delete;
 
     // Start-up, once the main window shows: takes the cursor position as the
-    // reference for mouse look, and hides the cursor if mouse look is on.
+    // reference for mouse look, hides the cursor if mouse look is on, and
+    // sets the commands that need a file or a graph unavailable.
     void start();
 
     // The drawing area's new size in pixels.
@@ -49,6 +126,27 @@ class MainWindowLogic : public LoadReporter {
     // cancelled. Restores mouse look as it was before the dialog, then loads
     // the file, if any.
     void on_open_dialog_answer(const std::optional<std::string>& path);
+    // A save dialog's answer: the chosen full path, or none when it was
+    // cancelled. Restores mouse look, then writes the file; a failure shows
+    // an error box.
+    void on_save_dialog_answer(SaveKind kind, const std::optional<std::string>& path);
+    // The console panel was closed (close box or Escape).
+    void on_console_closed();
+
+    // Whether a load may start now: none runs and no dialog is waiting for
+    // its answer.
+    bool can_load() const;
+    // Starts loading the file at `path` (a full path), as Open does with the
+    // file chosen; for a file named on the command line or dropped on a
+    // window. Does nothing and returns false when a load may not start now.
+    bool load_file(const std::string& path);
+    // Whether a load runs.
+    bool loading() const { return job_ != nullptr; }
+    // Asks the running load to stop; it then ends as a cancelled load.
+    void cancel_load();
+    // Called about ten times a second while a load runs: shows the progress
+    // box once the load has run for progress_delay_ms, and keeps it current.
+    void on_progress_tick();
 
     // The mouse wheel turned by `notches` (positive away from the user).
     void on_wheel(double notches);
@@ -62,6 +160,10 @@ class MainWindowLogic : public LoadReporter {
     // "ZAWQDSPM" as held now, then, with mouse look on, the cursor's motion
     // since the last reading.
     void frame_input();
+    // Whether the picture may change by itself before the next event: a
+    // movement key is held or mouse look is on. While it holds, the view
+    // draws frame after frame; otherwise it waits for request_frame.
+    bool needs_next_frame();
 
     // Makes the cursor match mouse look: hidden and on the window's centre
     // while it is on, shown while it is off.
@@ -71,12 +173,13 @@ class MainWindowLogic : public LoadReporter {
     void recenter_cursor();
 
     // Whether the menu shows `command` checked: the toggles of the Options and
-    // Affichage menus follow their flags, other commands are never checked.
+    // Affichage menus (the console's included) follow their flags, other
+    // commands are never checked.
     bool command_checked(int command) const;
-
-    // Load reports, forwarded to the window.
-    void show_error(const std::string& caption, const std::string& text) override;
-    void set_title(const std::string& title) override;
+    // Whether `command` is available now: Open, Recharger and the saves wait
+    // for a running load; Recharger needs a file chosen before, saving the
+    // results a graph on show.
+    bool command_enabled(int command) const;
 
     // What a frame draws.
     SceneInput scene_input() const;
@@ -87,8 +190,13 @@ class MainWindowLogic : public LoadReporter {
     const Camera& camera() const { return camera_; }
     bool verbose() const { return verbose_; }
     bool saved_mouse_look() const { return saved_mouse_look_; }
-    bool open_dialog_pending() const { return open_dialog_pending_; }
+    // Whether a file dialog waits for its answer.
+    bool open_dialog_pending() const { return dialog_pending_; }
+    bool console_shown() const { return console_shown_; }
     const LoadedGraph& loaded() const { return loaded_; }
+    // The file the last load was started with ("" before the first).
+    const std::string& last_path() const { return last_path_; }
+    // The console as the window's thread writes to it, outside loads.
     ConsoleLog& log() { return log_; }
 
   private:
@@ -98,13 +206,26 @@ class MainWindowLogic : public LoadReporter {
     void toggle(int command, bool& flag);
     void export_command();
 
+    struct LoadJob;
+
+    void start_file_dialog(const std::function<void()>& show);
+    void end_file_dialog();
+    void finish_load(LoadJob* job);
+    void report_outcome(const LoadJob& job);
+    void update_enabled();
+    void save(SaveKind kind, const std::string& path);
+
     WindowPlatform& platform_;
+    LoadFunction load_;
+    ConsoleLog::Clock clock_;
+    ConsoleRelay relay_;
     ConsoleLog log_;
     ViewSettings settings_;
     Camera camera_;
     bool verbose_ = false;
     bool saved_mouse_look_ = settings_.mouse_look;
-    bool open_dialog_pending_ = false;
+    bool dialog_pending_ = false;
+    bool console_shown_ = true;
     ScreenPoint last_cursor_pos_;
     RandomSource random_;
     LoadedGraph loaded_;
@@ -113,4 +234,13 @@ class MainWindowLogic : public LoadReporter {
     std::string loaded_path_;
     bool dragging_ = false;
     ScreenPoint drag_from_;
+    // The console log of the load that made the graph on show, whose timings
+    // the saved results give.
+    std::unique_ptr<ConsoleLog> shown_log_;
+    std::string last_path_;
+
+    std::unique_ptr<LoadJob> job_;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    bool progress_shown_ = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 class ConsoleSink;
@@ -21,8 +22,15 @@ struct ScreenRect {
     int bottom = 0;
 };
 
+// What a save dialog saves.
+enum class SaveKind {
+    results,  // the JSON report of the graph on show
+    console,  // the console's text
+};
+
 // What the main window's logic needs of the window system. The Qt layer
-// implements it for the real program, a fake one in the tests.
+// implements it for the real program, a fake one in the tests. Every call
+// comes from the window's thread, except post.
 class WindowPlatform {
   public:
     virtual ~WindowPlatform() = default;
@@ -32,11 +40,19 @@ class WindowPlatform {
     // Shows an error box owned by the main window and returns once the user
     // has dismissed it.
     virtual void show_error(const std::string& caption, const std::string& text) = 0;
+    // The same with the information icon, for what is no failure.
+    virtual void show_information(const std::string& caption, const std::string& text) = 0;
     // Shows or clears the check mark of a menu command.
     virtual void set_menu_check(int command, bool checked) = 0;
+    // Makes a menu command and its shortcut available or not.
+    virtual void set_menu_enabled(int command, bool enabled) = 0;
     // Shows the open-file dialog and returns at once; the answer arrives
     // later through MainWindowLogic::on_open_dialog_answer.
     virtual void start_open_dialog() = 0;
+    // Shows a save dialog for `kind`, proposing the file name `suggested`,
+    // and returns at once; the answer arrives later through
+    // MainWindowLogic::on_save_dialog_answer.
+    virtual void start_save_dialog(SaveKind kind, const std::string& suggested) = 0;
     // Shows the about box and returns at once.
     virtual void show_about() = 0;
     // Ends the program, once the current event is handled, with `status`.
@@ -61,6 +77,26 @@ class WindowPlatform {
     // Shows the list of keys and shortcuts and returns at once.
     virtual void show_shortcuts(const std::string& text) { (void)text; }
 
+    // Asks for a frame to be drawn soon; nothing draws until something asks.
+    virtual void request_frame() = 0;
+
+    // Runs `task` on the window's thread after the events already waiting.
+    // May be called from any thread; tasks run in the order they were posted.
+    virtual void post(std::function<void()> task) = 0;
+
+    // Starts or stops calling MainWindowLogic::on_progress_tick about ten
+    // times a second.
+    virtual void set_progress_ticks(bool on) = 0;
+    // Shows the load's progress box (or updates it): the stage line, the
+    // elapsed time line and a button that calls MainWindowLogic::cancel_load.
+    virtual void show_progress(const std::string& stage, const std::string& elapsed) = 0;
+    // Takes the progress box away, if it is up.
+    virtual void hide_progress() = 0;
+
     // Where the console's lines go: the console panel.
     virtual ConsoleSink& console_sink() = 0;
+    // The console panel's whole text, UTF-8.
+    virtual std::string console_text() = 0;
+    // Shows the console panel beside the main window, or hides it.
+    virtual void set_console_shown(bool shown) = 0;
 };

@@ -7,6 +7,7 @@
 #include <QSurfaceFormat>
 #include <memory>
 
+#include "platform/app.h"
 #include "platform/gl_view.h"
 #include "tests/platform/display_probe.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
         QSurfaceFormat::setDefaultFormat(view_surface_format());
         app = std::make_unique<QApplication>(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
+        install_french_translations(*app);
     }
     // Held until the end: closing it while the application connects could
     // leave the server without clients, and it would reset under us.

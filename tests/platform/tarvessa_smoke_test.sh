@@ -7,11 +7,17 @@
 #   tarvessa_smoke_test.sh TARVESSA EXAMPLES_DIR no_gl
 #       without OpenGL on the display the program shows its critical error
 #       box; once dismissed, it ends with status 1.
+#   tarvessa_smoke_test.sh TARVESSA EXAMPLES_DIR command_line
+#       a file named on the command line is loaded at start (the title names
+#       it); Ctrl+Q then ends the program with status 0.
 #   tarvessa_smoke_test.sh TARVESSA EXAMPLES_DIR no_display
 #       with no display at all it says so on standard error and ends with
 #       status 1 (not with an abort).
+#   tarvessa_smoke_test.sh TARVESSA EXAMPLES_DIR bad_arguments
+#       an argument it does not accept: a French message and the usage on
+#       standard error, status 2, and no window.
 #
-# The first two exit 77 (skipped) when there is no X display or no xdotool.
+# The first three exit 77 (skipped) when there is no X display or no xdotool.
 set -uo pipefail
 
 tarvessa=$(realpath "$1")
@@ -25,6 +31,17 @@ if [ "$mode" = no_display ]; then
     [ "$status" = 1 ] || { echo "FAIL: exit status $status without a display"; exit 1; }
     grep -q "Impossible de créer la fenêtre" <<< "$message" ||
         { echo "FAIL: no message without a display: $message"; exit 1; }
+    echo "ok"
+    exit 0
+fi
+
+if [ "$mode" = bad_arguments ]; then
+    message=$(env -u DISPLAY "$tarvessa" --verbose "$examples/ring.gr" 2>&1 > /dev/null)
+    status=$?
+    [ "$status" = 2 ] || { echo "FAIL: exit status $status for a bad argument"; exit 1; }
+    grep -q "option inconnue : --verbose" <<< "$message" &&
+        grep -q "^Usage : tarvessa \[FICHIER.gr\]" <<< "$message" ||
+        { echo "FAIL: message for a bad argument: $message"; exit 1; }
     echo "ok"
     exit 0
 fi
@@ -114,6 +131,18 @@ load)
     xdotool key Escape
     wait_for_exit 10 || fail "still running after Escape"
     [ "$status" = 0 ] || fail "exit status $status after Escape"
+    ;;
+command_line)
+    # A path relative to where the program starts; the title gives it in full.
+    (cd "$examples" && exec "$tarvessa" grid.gr) > "$log" 2>&1 &
+    pid=$!
+    main=$(wait_for_window "^Quillmere - \\[$examples/grid.gr\\]\$" 20) ||
+        fail "no title naming the file given: $(xdotool search --name Quillmere getwindowname 2> /dev/null)"
+    xdotool windowfocus --sync "$main"
+    sleep 0.3
+    xdotool key --clearmodifiers ctrl+q
+    wait_for_exit 10 || fail "still running after Ctrl+Q"
+    [ "$status" = 0 ] || fail "exit status $status after Ctrl+Q"
     ;;
 no_gl)
     (cd "$examples" && QT_XCB_GL_INTEGRATION=none exec "$tarvessa") > "$log" 2>&1 &

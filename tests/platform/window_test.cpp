@@ -5,13 +5,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -19,18 +23,22 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "common/random_source.h"
+#include "graph/flow_result.h"
 #include "platform/about_box.h"
 #include "platform/console_panel.h"
 #include "platform/gl_view.h"
 #include "platform/main_window.h"
+#include "platform/progress_box.h"
 #include "platform/qt_platform.h"
 #include "shell/commands.h"
+#include "tests/support/graph_fixtures.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/view_projection.h"
 
@@ -42,6 +50,12 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 QT_END_NAMESPACE
 
 namespace {
+
+// Whether the flow program's solve stops on the load's cancel flag (its
+// result then has a status for it); without that the solve runs to its end
+// and only the stages after it are skipped.
+template <typename Result>
+constexpr bool solve_stops_on_cancel = requires { Result::lp_cancelled; };
 
 // Runs the event loop until `done` holds; false if `ms` pass first.
 bool wait_until(const std::function<bool()>& done, int ms = 10000) {
@@ -73,7 +87,7 @@ class Window : public ::testing::Test {
         platform_ = std::make_unique<QtPlatform>(RandomSource(5));
         platform_->start();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
-        ASSERT_TRUE(wait_until([this] { return view().frame_count() > 1; }));
+        ASSERT_TRUE(wait_until([this] { return view().frame_count() > 0; }));
         ASSERT_TRUE(view().ready());
     }
 
@@ -91,18 +105,24 @@ class Window : public ::testing::Test {
         return QString::fromStdString(scratch_->write(name, content));
     }
 
-    // Gives the Open command and waits for its dialog.
-    QFileDialog* start_open() {
-        window().action(IDM_OPEN)->trigger();
-        QFileDialog* dialog = platform_->open_dialog();
+    // Gives `command` (Open or a save) and waits for its file dialog.
+    QFileDialog* start_file_dialog(int command = IDM_OPEN) {
+        window().action(command)->trigger();
+        QFileDialog* dialog = platform_->file_dialog();
         if (dialog == nullptr || !wait_until([dialog] { return dialog->isVisible(); })) {
             return nullptr;
         }
         return dialog;
     }
+    QFileDialog* start_open() { return start_file_dialog(IDM_OPEN); }
 
-    // Answers the open dialog with `path` (or cancels it) and waits until the
-    // logic has handled the answer, load included.
+    // Waits until the load that runs, if any, has ended.
+    void finish_load(int ms = 60000) {
+        ASSERT_TRUE(wait_until([this] { return !logic().loading(); }, ms)) << "the load did not end";
+    }
+
+    // Answers the file dialog with `path` (or cancels it) and waits until the
+    // logic has handled the answer, a load included.
     void answer(QFileDialog* dialog, const std::optional<QString>& path) {
         if (path) {
             // As the user does: the full path typed into the file name.
@@ -114,6 +134,7 @@ class Window : public ::testing::Test {
             dialog->reject();
         }
         ASSERT_TRUE(wait_until([this] { return !logic().open_dialog_pending(); }));
+        finish_load();
     }
 
     void open(const QString& path) {
@@ -148,10 +169,28 @@ class Window : public ::testing::Test {
         return QApplication::exec();
     }
 
-    // Whether the view draws at least `frames` more frames.
-    bool keeps_drawing(long frames = 3) {
+    // Whether the view draws a frame when one is asked for: the window's
+    // thread is free to draw.
+    bool draws_on_request() {
         const long start = view().frame_count();
-        return wait_until([&] { return view().frame_count() >= start + frames; });
+        view().request_frame();
+        return wait_until([&] { return view().frame_count() > start; });
+    }
+
+    // Sends a drag carrying `path` and then its drop to `target`, as the
+    // window system does; returns whether the drag was accepted.
+    bool drop_file(QWidget* target, const QString& path) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        return drop.isAccepted();
     }
 
     QPoint window_centre() {
@@ -191,15 +230,22 @@ TEST_F(Window, StartsWithItsTitleMenuConsoleAndWhiteView) {
             }
         }
     }
-    // The letter shortcuts are the table's, as QAction shortcuts; the keypad
-    // ones have their own test below.
+    // The shortcuts are the table's, as QAction shortcuts; the keypad ones
+    // have their own test below.
     for (const Accelerator& a : accelerators()) {
-        if (!a.keypad) {
+        if (a.function_key != 0) {
+            EXPECT_EQ(window().action(a.command)->shortcut(),
+                      QKeySequence(Qt::Key(Qt::Key_F1 + a.function_key - 1)))
+                << a.function_key;
+        } else if (!a.keypad) {
             EXPECT_EQ(window().action(a.command)->shortcut(),
                       QKeySequence(Qt::ControlModifier | Qt::Key(a.key)))
                 << a.key;
         }
     }
+    // Nothing to reload or save yet.
+    EXPECT_FALSE(window().action(IDM_RELOAD)->isEnabled());
+    EXPECT_FALSE(window().action(IDM_SAVE_RESULTS)->isEnabled());
 
     EXPECT_EQ(console().windowTitle(), "Console");
     EXPECT_TRUE(console().isVisible());
@@ -238,7 +284,7 @@ TEST_F(Window, ShortcutsTriggerTheirCommands) {
     QTest::keyClick(&view(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(logic().settings().show_flow);
     EXPECT_TRUE(window().action(IDM_TOGGLE_FLOW)->isChecked());
-    EXPECT_TRUE(keeps_drawing());
+    EXPECT_TRUE(draws_on_request());
 }
 
 // Key presses from the X server, as a keyboard makes them: Qt's shortcut
@@ -254,7 +300,7 @@ TEST_F(Window, KeypadShortcutsAnswerToRealKeyPresses) {
         ASSERT_EQ(QProcess::execute(xdotool, {"key", "--clearmodifiers", keys}), 0);
     };
     press("ctrl+2");
-    ASSERT_TRUE(keeps_drawing());
+    ASSERT_TRUE(draws_on_request());
     EXPECT_TRUE(logic().settings().perspective_3d);
     press("ctrl+KP_2");
     EXPECT_TRUE(wait_until([this] { return !logic().settings().perspective_3d; }));
@@ -284,7 +330,7 @@ TEST_F(Window, OpenDialogRestoresMouseLookThenLoads) {
     EXPECT_NE(window().cursor().shape(), Qt::BlankCursor);
     // The view keeps drawing under the dialog, which blocks the shortcuts,
     // also those pressed in the console panel.
-    EXPECT_TRUE(keeps_drawing());
+    EXPECT_TRUE(draws_on_request());
     QTest::keyClick(dialog, Qt::Key_F, Qt::ControlModifier);
     QTest::keyClick(console().text_area(), Qt::Key_F, Qt::ControlModifier);
     QTest::keyClick(console().text_area(), Qt::Key_2, Qt::ControlModifier | Qt::KeypadModifier);
@@ -329,6 +375,8 @@ TEST_F(Window, FrameShowsTheThreeArchesInTheirColours) {
 }
 
 TEST_F(Window, FailedLoadShowsAnErrorBoxOwnedByTheMainWindow) {
+    open(QStringLiteral(QUILLMERE_SOURCE_DIR "/examples/ring.gr"));
+    ASSERT_NE(window().windowTitle(), "Quillmere");
     std::vector<BoxSeen> seen;
     close_next_box(seen);
     // An unknown edge option: the load command's box, with its two lines.
@@ -340,6 +388,7 @@ TEST_F(Window, FailedLoadShowsAnErrorBoxOwnedByTheMainWindow) {
     EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
     EXPECT_EQ(seen[0].owner, &window());
     EXPECT_EQ(logic().loaded().graph(), nullptr);
+    // No graph on show: the title no longer names the previous file.
     EXPECT_EQ(window().windowTitle(), "Quillmere");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // The main window has the keyboard again.
@@ -369,7 +418,7 @@ TEST_F(Window, ConsolePanelHidesOnCloseAndKeepsLogging) {
     logic().log().append_line("après la fermeture");
     EXPECT_TRUE(console().text().endsWith("après la fermeture\n"));
     EXPECT_TRUE(window().isVisible());
-    EXPECT_TRUE(keeps_drawing());
+    EXPECT_TRUE(draws_on_request());
 
     // Escape hides it too.
     console().show();
@@ -378,12 +427,13 @@ TEST_F(Window, ConsolePanelHidesOnCloseAndKeepsLogging) {
 }
 
 TEST_F(Window, HeldLettersMoveTheCameraUntilReleasedOrFocusLeaves) {
+    // Held, the key moves the camera frame after frame with no other event.
     QTest::keyPress(&view(), Qt::Key_Z);
-    ASSERT_TRUE(keeps_drawing());
+    ASSERT_TRUE(wait_until([this] { return logic().camera().position.x <= 25.0f - 2.0f * 3; }));
     QTest::keyRelease(&view(), Qt::Key_Z);
+    ASSERT_TRUE(draws_on_request());
     const Vector3 moved = logic().camera().position;
-    EXPECT_LE(moved.x, 25.0f - 2.0f * 3);
-    ASSERT_TRUE(keeps_drawing());
+    ASSERT_TRUE(draws_on_request());
     EXPECT_EQ(logic().camera().position, moved);
 
     // A key still held when the focus goes elsewhere stops acting.
@@ -391,7 +441,7 @@ TEST_F(Window, HeldLettersMoveTheCameraUntilReleasedOrFocusLeaves) {
     console().activateWindow();
     ASSERT_TRUE(wait_until([this] { return !window().isActiveWindow(); }));
     const Vector3 backed = logic().camera().position;
-    ASSERT_TRUE(keeps_drawing());
+    ASSERT_TRUE(draws_on_request());
     EXPECT_EQ(logic().camera().position, backed);
 }
 
@@ -412,7 +462,7 @@ TEST_F(Window, MouseLookHidesAndRecentresTheCursorUntilFocusLeaves) {
     EXPECT_NE(window().cursor().shape(), Qt::BlankCursor);
     const Vector3 direction = logic().camera().view_direction;
     QCursor::setPos(window_centre() + QPoint(0, 40));
-    ASSERT_TRUE(keeps_drawing());
+    ASSERT_TRUE(draws_on_request());
     EXPECT_EQ(logic().camera().view_direction, direction);
 }
 
@@ -424,7 +474,7 @@ TEST_F(Window, AboutBoxIsWindowModalAndTheViewKeepsDrawing) {
     EXPECT_EQ(box->windowTitle(), "À Propos");
     EXPECT_EQ(box->windowModality(), Qt::WindowModal);
     EXPECT_EQ(box->parentWidget(), &window());
-    EXPECT_TRUE(keeps_drawing());
+    EXPECT_TRUE(draws_on_request());
     QPushButton* ok = box->findChild<QPushButton*>();
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), "&OK");
@@ -444,4 +494,180 @@ TEST_F(Window, SecondOpenLoadsTheNewlyTypedFileNotTheLastOne) {
     EXPECT_EQ(window().windowTitle(), "Quillmere - [" + second + "]");
     ASSERT_NE(logic().loaded().graph(), nullptr);
     EXPECT_EQ(logic().loaded().graph()->vertex_count(), 3);
+}
+
+TEST_F(Window, ViewDrawsNothingUntilSomethingMoves) {
+    open(QStringLiteral(QUILLMERE_SOURCE_DIR "/examples/grid.gr"));
+    QTest::qWait(300);
+    const long idle = view().frame_count();
+    QTest::qWait(500);
+    EXPECT_EQ(view().frame_count(), idle);
+
+    // A held key draws frame after frame, paced at about 60 a second.
+    QTest::keyPress(&view(), Qt::Key_P);
+    QTest::qWait(500);
+    QTest::keyRelease(&view(), Qt::Key_P);
+    const long moving = view().frame_count() - idle;
+    EXPECT_GE(moving, 5);
+    EXPECT_LE(moving, 40);
+    QTest::qWait(100);
+    const long after = view().frame_count();
+    QTest::qWait(300);
+    EXPECT_EQ(view().frame_count(), after);
+}
+
+// A load that takes seconds runs while the window stays live; its progress
+// box lets the user stop it, and it then ends as a failed load does.
+TEST_F(Window, SlowLoadStaysLiveShowsProgressAndCancels) {
+    const QString slow = write("spread120.gr", spread_complete_graph_text(120, 12345));
+    open(QStringLiteral(QUILLMERE_SOURCE_DIR "/examples/ring.gr"));
+    ASSERT_NE(logic().loaded().graph(), nullptr);
+
+    QFileDialog* dialog = start_open();
+    ASSERT_NE(dialog, nullptr);
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->setText(slow);
+    static_cast<QDialog*>(dialog)->accept();
+    ASSERT_TRUE(wait_until([this] { return logic().loading(); }));
+
+    // Frames keep coming while it runs: a held key moves the camera.
+    QTest::keyPress(&view(), Qt::Key_Z);
+    const long before = view().frame_count();
+    EXPECT_TRUE(wait_until([&] { return view().frame_count() >= before + 10; }, 5000));
+    QTest::keyRelease(&view(), Qt::Key_Z);
+    EXPECT_TRUE(logic().loading());
+    EXPECT_EQ(logic().loaded().graph(), nullptr) << "the previous graph goes once the file is open";
+    EXPECT_FALSE(window().action(IDM_OPEN)->isEnabled());
+
+    ASSERT_TRUE(wait_until([this] {
+        return platform_->progress_box() != nullptr && platform_->progress_box()->isVisible();
+    }, 5000));
+    ProgressBox* box = platform_->progress_box();
+    ASSERT_TRUE(logic().loading()) << "the load ended before it could be cancelled";
+    EXPECT_EQ(box->windowTitle(), "Chargement");
+    EXPECT_TRUE(box->elapsed_label()->text().startsWith("Temps écoulé : "));
+    EXPECT_EQ(box->cancel_button()->text(), "Annuler");
+    // The box leaves the keyboard to the main window.
+    EXPECT_TRUE(window().isActiveWindow());
+
+    std::vector<BoxSeen> seen;
+    close_next_box(seen);
+    QElapsedTimer cancelling;
+    cancelling.start();
+    box->cancel_button()->click();
+    finish_load();
+    if constexpr (solve_stops_on_cancel<FlowResult>) {
+        EXPECT_LT(cancelling.elapsed(), 1000);
+    }
+    ASSERT_TRUE(wait_until([&] { return !seen.empty(); }));
+    EXPECT_EQ(seen[0].caption, "Chargement annulé");
+    EXPECT_EQ(seen[0].text, "Le chargement du graphe \"" + slow + "\" a été annulé.");
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(logic().loaded().graph(), nullptr);
+    EXPECT_EQ(window().windowTitle(), "Quillmere");
+    EXPECT_TRUE(console().text().endsWith("\n** Chargement annulé.\n")) << console().text().toStdString();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // A normal load after it.
+    const QString path = QStringLiteral(QUILLMERE_SOURCE_DIR "/examples/bottleneck.gr");
+    open(path);
+    EXPECT_EQ(window().windowTitle(), "Quillmere - [" + path + "]");
+    ASSERT_NE(logic().loaded().graph(), nullptr);
+}
+
+TEST_F(Window, StandardDialogsAndMenusSpeakFrench) {
+    QFileDialog* dialog = start_open();
+    ASSERT_NE(dialog, nullptr);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    QStringList texts;
+    for (QAbstractButton* button : buttons->buttons()) {
+        texts << button->text();
+    }
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList{"&Ouvrir", "Annuler"}));
+    answer(dialog, std::nullopt);
+
+    std::unique_ptr<QMenu> menu(console().text_area()->createStandardContextMenu());
+    // A read-only area offers copying and selecting, shortcut after a tab.
+    QStringList items;
+    for (QAction* item : menu->actions()) {
+        if (!item->isSeparator()) {
+            items << item->text().section('\t', 0, 0);
+        }
+    }
+    EXPECT_EQ(items, (QStringList{"Cop&ier", "Tout sélectionner"}));
+}
+
+TEST_F(Window, GraphFileDroppedOnEitherWindowLoads) {
+    const QString first = write("first.gr", "0 -> 1;");
+    const QString second = write("second.gr", "0 -> 1, 2;");
+    // Anything but one .gr file is refused.
+    EXPECT_FALSE(drop_file(&view(), write("notes.txt", "0 -> 1;")));
+
+    ASSERT_TRUE(drop_file(&view(), first));
+    finish_load();
+    EXPECT_EQ(window().windowTitle(), "Quillmere - [" + first + "]");
+
+    ASSERT_TRUE(drop_file(console().text_area()->viewport(), second));
+    finish_load();
+    EXPECT_EQ(window().windowTitle(), "Quillmere - [" + second + "]");
+    ASSERT_NE(logic().loaded().graph(), nullptr);
+    EXPECT_EQ(logic().loaded().graph()->vertex_count(), 3);
+}
+
+TEST_F(Window, F5ReloadsTheEditedFile) {
+    const QString path = write("edited.gr", "0 -> 1;");
+    open(path);
+    ASSERT_EQ(logic().loaded().graph()->vertex_count(), 2);
+    write("edited.gr", "0 -> 1, 2, 3;");
+    QTest::keyClick(&view(), Qt::Key_F5);
+    ASSERT_TRUE(wait_until([this] { return logic().loaded().graph() != nullptr &&
+                                           logic().loaded().graph()->vertex_count() == 4; }));
+    EXPECT_EQ(window().windowTitle(), "Quillmere - [" + path + "]");
+}
+
+TEST_F(Window, ConsoleComesBackFromTheViewMenu) {
+    QAction* item = window().action(IDM_SHOW_CONSOLE);
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->isChecked());
+    console().close();
+    EXPECT_FALSE(console().isVisible());
+    EXPECT_FALSE(item->isChecked());
+
+    item->trigger();
+    EXPECT_TRUE(console().isVisible());
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_EQ(console().pos(), QPoint(view().width() + 60, 50));
+    item->trigger();
+    EXPECT_FALSE(console().isVisible());
+}
+
+TEST_F(Window, SavesTheResultsAsTheBatchRunnerPrintsThemAndTheConsole) {
+    const QString path = QStringLiteral(QUILLMERE_SOURCE_DIR "/examples/bottleneck.gr");
+    open(path);
+    // Ctrl+S opens the dialog for the results.
+    QTest::keyClick(&view(), Qt::Key_S, Qt::ControlModifier);
+    QFileDialog* dialog = platform_->file_dialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(wait_until([dialog] { return dialog->isVisible(); }));
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    const QString results = QString::fromStdString(scratch_->path("résultats.json").string());
+    answer(dialog, results);
+
+    const nlohmann::json saved = nlohmann::json::parse(read_file(results.toStdString()));
+    const RunResult batch = scratch_->run(QUILLMERE_BINARY_DIR "/batch/tarvessa-batch",
+                                          "--json '" + path.toStdString() + "'");
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    const nlohmann::json printed = batch.report();
+    for (const char* field : {"vertices", "edges", "maxflow", "flows"}) {
+        ASSERT_TRUE(printed.contains(field)) << field;
+        EXPECT_EQ(saved[field], printed[field]) << field;
+    }
+
+    QFileDialog* console_dialog = start_file_dialog(IDM_SAVE_CONSOLE);
+    ASSERT_NE(console_dialog, nullptr);
+    const QString text = QString::fromStdString(scratch_->path("console.txt").string());
+    answer(console_dialog, text);
+    EXPECT_EQ(QString::fromUtf8(read_file(text.toStdString())), console().text());
 }

@@ -2,29 +2,57 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <filesystem>
 #include <map>
+#include <mutex>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/random_source.h"
 #include "shell/commands.h"
+#include "shell/console_relay.h"
 #include "view/camera.h"
+#include "tests/support/report_schema.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/test_stage.h"
 
 namespace {
 
+using namespace std::chrono_literals;
+
+struct Box {
+    std::string caption;
+    std::string text;
+    bool error;
+
+    bool operator==(const Box&) const = default;
+};
+
 // Records every request of the logic and answers its queries from fields the
-// test sets.
+// test sets. Posted tasks wait until the test runs them.
 class FakePlatform : public WindowPlatform {
   public:
     void set_title(const std::string& title) override { titles.push_back(title); }
     void show_error(const std::string& caption, const std::string& text) override {
-        errors.push_back({caption, text});
-        busy_during_error = busy;
+        boxes.push_back({caption, text, true});
+        busy_during_box = busy;
+    }
+    void show_information(const std::string& caption, const std::string& text) override {
+        boxes.push_back({caption, text, false});
+        busy_during_box = busy;
     }
     void set_menu_check(int command, bool checked) override { checks[command] = checked; }
+    void set_menu_enabled(int command, bool enabled) override { enabled_commands[command] = enabled; }
     void start_open_dialog() override { ++open_dialogs; }
+    void start_save_dialog(SaveKind kind, const std::string& suggested) override {
+        save_dialogs.emplace_back(kind, suggested);
+    }
     void show_about() override { ++about_boxes; }
     void quit(int status) override { quits.push_back(status); }
     bool is_key_held(char letter) override { return held.count(letter) > 0; }
@@ -36,12 +64,44 @@ class FakePlatform : public WindowPlatform {
         busy = b;
         busy_changes.push_back(b);
     }
+    void request_frame() override { ++frame_requests; }
+    void post(std::function<void()> task) override {
+        std::lock_guard lock(mutex);
+        posted.push_back(std::move(task));
+    }
+    void set_progress_ticks(bool on) override { ticking = on; }
+    void show_progress(const std::string& stage, const std::string& elapsed) override {
+        progress = stage + " | " + elapsed;
+    }
+    void hide_progress() override { progress.clear(); }
     ConsoleSink& console_sink() override { return sink; }
+    std::string console_text() override { return sink.text(); }
+    void set_console_shown(bool shown) override { console_shown = shown; }
+
+    // Runs the tasks posted so far, and those they post; returns how many.
+    int run_posted() {
+        int count = 0;
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::lock_guard lock(mutex);
+                if (posted.empty()) {
+                    return count;
+                }
+                task = std::move(posted.front());
+                posted.pop_front();
+            }
+            task();
+            ++count;
+        }
+    }
 
     std::vector<std::string> titles;
-    std::vector<std::pair<std::string, std::string>> errors;
+    std::vector<Box> boxes;
     std::map<int, bool> checks;
+    std::map<int, bool> enabled_commands;
     int open_dialogs = 0;
+    std::vector<std::pair<SaveKind, std::string>> save_dialogs;
     int about_boxes = 0;
     std::vector<int> quits;
     std::set<char> held;
@@ -49,26 +109,89 @@ class FakePlatform : public WindowPlatform {
     bool cursor_hidden = false;
     ScreenRect rect{50, 50, 751, 761};
     bool busy = false;
-    bool busy_during_error = false;
+    bool busy_during_box = false;
     std::vector<bool> busy_changes;
+    int frame_requests = 0;
+    bool ticking = false;
+    std::string progress;
+    bool console_shown = true;
     StringSink sink;
+
+    std::mutex mutex;
+    std::deque<std::function<void()>> posted;
 };
 
-const std::string bottleneck = std::string(QUILLMERE_SOURCE_DIR) + "/examples/bottleneck.gr";
+class StubReporter : public LoadReporter {
+  public:
+    void show_error(const std::string&, const std::string&) override { ++errors; }
+    void set_title(const std::string&) override {}
+    int errors = 0;
+};
+
+// A load that first writes a timer line and releases the previous graph as
+// the load command does on opening the file, then waits until the test lets
+// it go on (to the real load command) or the load is cancelled.
+struct GatedLoad {
+    LoadOutcome operator()(const std::string& path, const StageContext& context,
+                           LoadReporter& reporter, LoadedGraph& state) {
+        context.log.append_line("début");
+        reporter.file_opened();
+        context.log.log_timer("Étape lente");
+        started = true;
+        while (!released) {
+            if (context.cancel->load()) {
+                return LoadOutcome::cancelled;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return load_graph_file(path, context, reporter, state);
+    }
+
+    std::atomic<bool> started{false};
+    std::atomic<bool> released{false};
+};
+
+const std::string examples = std::string(QUILLMERE_SOURCE_DIR) + "/examples/";
+const std::string bottleneck = examples + "bottleneck.gr";
 
 class MainWindowLogicTest : public ::testing::Test {
   protected:
     void SetUp() override { logic_.start(); }
 
-    // The Open command followed by the dialog's answer.
+    std::string write(const std::string& name, const std::string& content) {
+        return scratch_.write(name, content);
+    }
+
+    // Runs the window's side until the load has ended.
+    void finish_load() {
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (logic_.loading()) {
+            platform_.run_posted();
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the load did not end";
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+
+    // The Open command followed by the dialog's answer, and the whole load.
     void open(const std::optional<std::string>& path) {
         ASSERT_TRUE(logic_.on_command(IDM_OPEN));
         logic_.on_open_dialog_answer(path);
+        finish_load();
     }
 
     ScratchDir scratch_{"quillmere-window-logic"};
     FakePlatform platform_;
-    MainWindowLogic logic_{platform_, RandomSource(11)};
+    std::atomic<std::int64_t> now_ms_{1000};
+    GatedLoad gate_;
+    // Loads through the gate only while `gated_` is set.
+    bool gated_ = false;
+    MainWindowLogic logic_{platform_, RandomSource(11),
+                           [this](const std::string& path, const StageContext& context,
+                                  LoadReporter& reporter, LoadedGraph& state) {
+                               return gated_ ? gate_(path, context, reporter, state)
+                                             : load_graph_file(path, context, reporter, state);
+                           },
+                           [this] { return now_ms_.load(); }};
     const ScreenPoint centre_{400, 405};
 };
 
@@ -76,73 +199,65 @@ class MainWindowLogicTest : public ::testing::Test {
 
 TEST(CommandTables, MenuTextsIdsAndSeparators) {
     const auto menus = main_menu();
-    ASSERT_EQ(menus.size(), 4u);
-    EXPECT_STREQ(menus[0].title, "&Fichier");
-    EXPECT_STREQ(menus[1].title, "&Options");
-    EXPECT_STREQ(menus[2].title, "Affic&hage");
-    EXPECT_STREQ(menus[3].title, "&Aide");
-
-    // Every item as (id, text), a separator as (0, "").
-    std::vector<std::vector<std::pair<int, std::string>>> seen;
+    // Every menu as its title, then each item as "id text" ("-" for a
+    // separator), with "[x]" after an item that carries a check mark.
+    std::vector<std::string> seen;
     for (const Menu& menu : menus) {
-        auto& items = seen.emplace_back();
+        std::string line = menu.title;
         for (const MenuItem& item : menu.items) {
-            items.emplace_back(item.command, item.is_separator() ? "" : item.text);
+            line += item.is_separator()
+                        ? std::string(" | -")
+                        : " | " + std::to_string(item.command) + " " + item.text +
+                              (item.checkable ? " [x]" : "");
         }
+        seen.push_back(line);
     }
-    using Items = std::vector<std::pair<int, std::string>>;
-    EXPECT_EQ(seen[0],
-              (Items{{40002, "&Ouvrir un graphe...\tCtrl+O"}, {0, ""}, {40006, "&Quitter"}}));
-    EXPECT_EQ(seen[1], (Items{{40007, "Projection &3D\tCtrl+3"},
-                              {40008, "Projection &2D\tCtrl+2"},
-                              {0, ""},
-                              {40014, "&Redistribuer les sommets\tCtrl+R"},
-                              {0, ""},
-                              {40017, "Montrer/Cacher le maxflow\tCtrl+F"},
-                              {0, ""},
-                              {40021, "Verbose\tCtrl+V"}}));
-    EXPECT_EQ(seen[2], (Items{{IDM_SHOW_LABELS, "&Numéros des sommets\tCtrl+L"},
-                              {IDM_LABEL_ALL, "Numéros de &tous les sommets\tCtrl+T"},
-                              {IDM_SHOW_LEGEND, "&Légende et résultat\tCtrl+G"},
-                              {IDM_SHOW_CUT, "Montrer la &coupe\tCtrl+K"},
-                              {IDM_SHOW_ARROWS, "&Flèches des arcs\tCtrl+H"},
-                              {0, ""},
-                              {IDM_FIT_VIEW, "Recadrer la &vue\tDébut"},
-                              {IDM_FIT_ON_LOAD, "Recadrer à chaque c&hargement\tCtrl+U"},
-                              {0, ""},
-                              {IDM_FORCE_LAYOUT, "&Disposition par forces\tCtrl+B"},
-                              {0, ""},
-                              {IDM_EXPORT_IMAGE, "&Exporter l'image...\tCtrl+E"}}));
-    EXPECT_EQ(seen[3], (Items{{IDM_SHORTCUTS, "&Raccourcis"}, {40004, "À &propos"}}));
-
-    // Only the toggles carry a check mark.
-    const std::set<int> toggles{IDM_TOGGLE_FLOW, IDM_VERBOSE,     IDM_SHOW_LABELS, IDM_LABEL_ALL,
-                                IDM_SHOW_LEGEND, IDM_SHOW_CUT,    IDM_SHOW_ARROWS, IDM_FIT_ON_LOAD};
-    for (const Menu& menu : menus) {
-        for (const MenuItem& item : menu.items) {
-            EXPECT_EQ(item.checkable, toggles.count(item.command) == 1) << item.command;
-        }
-    }
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40111 &Recharger\tF5 | - "
+                        "| 40112 &Enregistrer les résultats...\tCtrl+S | 40113 Enregistrer la "
+                        "&console... | - | 40006 &Quitter\tCtrl+Q",
+                        "&Options | 40007 Projection &3D\tCtrl+3 | 40008 Projection &2D\tCtrl+2 | "
+                        "- | 40014 &Redistribuer les sommets\tCtrl+R | - | 40017 Montrer/Cacher "
+                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x]",
+                        "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
+                        "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
+                        "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40105 "
+                        "&Flèches des arcs\tCtrl+H [x] | - | 40106 Recadrer la &vue\tDébut | 40107 "
+                        "Recadrer à chaque c&hargement\tCtrl+U [x] | - | 40108 &Disposition par "
+                        "forces\tCtrl+B | - | 40109 &Exporter l'image...\tCtrl+E",
+                        "&Aide | 40110 &Raccourcis | 40004 À &propos",
+                    }));
 }
 
-TEST(CommandTables, ShortcutsUseTheKeypadOnlyForTheProjections) {
-    std::map<int, std::pair<char, bool>> by_command;
+TEST(CommandTables, ShortcutsAndTheirTexts) {
+    std::map<int, std::string> by_command;
     for (const Accelerator& a : accelerators()) {
-        EXPECT_TRUE(by_command.emplace(a.command, std::make_pair(a.key, a.keypad)).second);
+        EXPECT_TRUE(by_command.emplace(a.command, shortcut_text(a)).second) << a.command;
     }
-    const std::map<int, std::pair<char, bool>> expected{
-        {IDM_OPEN, {'O', false}},         {IDM_TOGGLE_FLOW, {'F', false}},
-        {IDM_PROJECTION_2D, {'2', true}}, {IDM_PROJECTION_3D, {'3', true}},
-        {IDM_REDISTRIBUTE, {'R', false}}, {IDM_VERBOSE, {'V', false}},
-        {IDM_SHOW_LABELS, {'L', false}},  {IDM_LABEL_ALL, {'T', false}},
-        {IDM_SHOW_LEGEND, {'G', false}},  {IDM_SHOW_CUT, {'K', false}},
-        {IDM_SHOW_ARROWS, {'H', false}},  {IDM_FIT_ON_LOAD, {'U', false}},
-        {IDM_FORCE_LAYOUT, {'B', false}}, {IDM_EXPORT_IMAGE, {'E', false}}};
+    const std::map<int, std::string> expected{
+        {IDM_OPEN, "Ctrl+O"},
+        {IDM_TOGGLE_FLOW, "Ctrl+F"},
+        {IDM_PROJECTION_2D, "Ctrl+2 (pavé numérique)"},
+        {IDM_PROJECTION_3D, "Ctrl+3 (pavé numérique)"},
+        {IDM_REDISTRIBUTE, "Ctrl+R"},
+        {IDM_VERBOSE, "Ctrl+V"},
+        {IDM_RELOAD, "F5"},
+        {IDM_SAVE_RESULTS, "Ctrl+S"},
+        {IDM_QUIT, "Ctrl+Q"},
+        {IDM_SHOW_LABELS, "Ctrl+L"},
+        {IDM_LABEL_ALL, "Ctrl+T"},
+        {IDM_SHOW_LEGEND, "Ctrl+G"},
+        {IDM_SHOW_CUT, "Ctrl+K"},
+        {IDM_SHOW_ARROWS, "Ctrl+H"},
+        {IDM_FIT_ON_LOAD, "Ctrl+U"},
+        {IDM_FORCE_LAYOUT, "Ctrl+B"},
+        {IDM_EXPORT_IMAGE, "Ctrl+E"},
+    };
     EXPECT_EQ(by_command, expected);
     // No key serves two commands.
-    std::set<std::pair<char, bool>> keys;
+    std::set<std::string> keys;
     for (const Accelerator& a : accelerators()) {
-        EXPECT_TRUE(keys.emplace(a.key, a.keypad).second) << a.key;
+        EXPECT_TRUE(keys.insert(shortcut_text(a)).second) << shortcut_text(a);
     }
 }
 
@@ -158,45 +273,163 @@ TEST(CommandTables, ShortcutListNamesEveryShortcutOfTheMenus) {
         }
     }
     EXPECT_NE(text.find("Ctrl+K : Montrer la coupe (Affichage)\n"), std::string::npos);
+    EXPECT_NE(text.find("F5 : Recharger (Fichier)\n"), std::string::npos);
     EXPECT_NE(text.find("Ctrl+2 (pavé numérique) : Projection 2D (Options)\n"), std::string::npos);
     for (const char* key : {"Z / S", "A / W", "Q / D", "P / M", "F2", "Molette", "Échap"}) {
         EXPECT_NE(text.find(key), std::string::npos) << key;
     }
 }
 
+TEST(WindowCommandLine, AcceptsOneFileAndHelp) {
+    struct Row {
+        std::vector<std::string> args;
+        std::string expected;  // the file, "help", "none", or "error: <message>"
+    };
+    const Row rows[] = {
+        {{}, "none"},
+        {{"grid.gr"}, "grid.gr"},
+        {{"--help"}, "help"},
+        {{"--", "-odd.gr"}, "-odd.gr"},
+        {{"--", "--help"}, "--help"},
+        {{"-x"}, "error: option inconnue : -x"},
+        {{"--seed", "1"}, "error: option inconnue : --seed"},
+        {{"a.gr", "b.gr"}, "error: un seul fichier à la fois : b.gr"},
+        {{""}, "error: nom de fichier vide"},
+    };
+    for (const Row& row : rows) {
+        const Expected<WindowCommandLine> line = parse_window_command_line(row.args);
+        const std::string got = !line         ? "error: " + line.error()
+                                : line->help  ? std::string("help")
+                                : line->file ? *line->file
+                                              : std::string("none");
+        EXPECT_EQ(got, row.expected) << (row.args.empty() ? "" : row.args[0]);
+    }
+}
+
+TEST(ProgressTexts, StageAndElapsedTime) {
+    EXPECT_EQ(progress_stage_text(""), "Lecture du fichier .gr...");
+    EXPECT_EQ(progress_stage_text("Problème LP formulé"), "Dernière étape : Problème LP formulé");
+    EXPECT_EQ(progress_elapsed_text(0), "Temps écoulé : 0,0 s");
+    EXPECT_EQ(progress_elapsed_text(2549), "Temps écoulé : 2,5 s");
+    EXPECT_EQ(progress_elapsed_text(61000), "Temps écoulé : 61,0 s");
+    EXPECT_EQ(progress_elapsed_text(-5), "Temps écoulé : 0,0 s");
+}
+
+// Lines written on another thread while the window's thread flushes now and
+// then all arrive, in order, with one post per batch.
+TEST(ConsoleRelay, CarriesTextFromAnotherThreadInOrder) {
+    StringSink target;
+    std::mutex mutex;
+    std::deque<std::function<void()>> posted;
+    int posts = 0;
+    ConsoleRelay relay(target, [&](std::function<void()> task) {
+        std::lock_guard lock(mutex);
+        posted.push_back(std::move(task));
+        ++posts;
+    });
+    const auto run_posted = [&] {
+        std::deque<std::function<void()>> tasks;
+        {
+            std::lock_guard lock(mutex);
+            tasks.swap(posted);
+        }
+        for (auto& task : tasks) {
+            task();
+        }
+    };
+
+    // Not held: straight through.
+    relay.append("avant\n");
+    EXPECT_EQ(target.text(), "avant\n");
+
+    relay.hold();
+    std::string expected;
+    for (int i = 0; i < 20000; ++i) {
+        expected += "ligne " + std::to_string(i) + "\n";
+    }
+    std::thread writer([&] {
+        relay.clear();
+        ConsoleLog log(relay, [] { return std::int64_t{0}; });
+        for (int i = 0; i < 20000; ++i) {
+            log.append_line("ligne " + std::to_string(i));
+        }
+        log.log_timer("Étape écrite");
+    });
+    while (writer.joinable()) {
+        run_posted();
+        if (relay.last_timer_label() == "Étape écrite") {
+            writer.join();
+        }
+    }
+    relay.release();
+    run_posted();
+    EXPECT_EQ(target.text(), expected + "** TIMER : Étape écrite -> 0 s.\n\n");
+    EXPECT_LT(posts, 20000);
+
+    // A clear drops what was written before it, and the target is cleared
+    // before the text after it arrives.
+    relay.hold();
+    relay.append("perdu\n");
+    relay.clear();
+    relay.append("gardé\n");
+    relay.flush();
+    EXPECT_EQ(target.text(), "gardé\n");
+    EXPECT_EQ(relay.last_timer_label(), "");
+    relay.release();
+}
+
 TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
     // Commands that open nothing and end nothing; the others have their tests.
-    for (int id : {IDM_PROJECTION_3D, IDM_REDISTRIBUTE, IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_ABOUT}) {
+    for (int id : {IDM_PROJECTION_3D, IDM_REDISTRIBUTE, IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_ABOUT,
+                   IDM_RELOAD, IDM_SAVE_RESULTS}) {
         EXPECT_TRUE(logic_.on_command(id)) << id;
     }
     EXPECT_EQ(platform_.about_boxes, 1);
+    // Without a file or a graph, neither Recharger nor saving the results
+    // does anything.
+    EXPECT_FALSE(logic_.loading());
+    EXPECT_TRUE(platform_.save_dialogs.empty());
     EXPECT_FALSE(logic_.on_command(40003));
     EXPECT_FALSE(logic_.on_command(0));
     EXPECT_TRUE(platform_.quits.empty());
+    // At start the menu greys out what needs a file or a graph.
+    EXPECT_EQ(platform_.enabled_commands,
+              (std::map<int, bool>{{IDM_OPEN, true}, {IDM_RELOAD, false}, {IDM_SAVE_RESULTS, false}}));
 }
 
 TEST_F(MainWindowLogicTest, TogglesFlipTheirFlagAndCheckMark) {
-    // Both start off, and the menu is built unchecked from the same flags.
-    EXPECT_FALSE(logic_.settings().show_flow);
-    EXPECT_FALSE(logic_.verbose());
+    // Flow and verbose start off, the console shown; the menu is built from
+    // the same flags.
     EXPECT_FALSE(logic_.command_checked(IDM_TOGGLE_FLOW));
     EXPECT_FALSE(logic_.command_checked(IDM_VERBOSE));
+    EXPECT_TRUE(logic_.command_checked(IDM_SHOW_CONSOLE));
     EXPECT_FALSE(logic_.command_checked(IDM_OPEN));
 
-    logic_.on_command(IDM_TOGGLE_FLOW);
+    for (int id : {IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_SHOW_CONSOLE}) {
+        logic_.on_command(id);
+    }
     EXPECT_TRUE(logic_.settings().show_flow);
-    EXPECT_EQ(platform_.checks, (std::map<int, bool>{{IDM_TOGGLE_FLOW, true}}));
-    logic_.on_command(IDM_VERBOSE);
     EXPECT_TRUE(logic_.verbose());
-    EXPECT_TRUE(platform_.checks[IDM_VERBOSE]);
-    EXPECT_TRUE(logic_.command_checked(IDM_VERBOSE));
-
-    logic_.on_command(IDM_TOGGLE_FLOW);
-    logic_.on_command(IDM_VERBOSE);
+    EXPECT_FALSE(platform_.console_shown);
+    EXPECT_EQ(platform_.checks, (std::map<int, bool>{{IDM_TOGGLE_FLOW, true},
+                                                     {IDM_VERBOSE, true},
+                                                     {IDM_SHOW_CONSOLE, false}}));
+    for (int id : {IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_SHOW_CONSOLE}) {
+        logic_.on_command(id);
+    }
     EXPECT_FALSE(logic_.settings().show_flow);
     EXPECT_FALSE(logic_.verbose());
-    EXPECT_EQ(platform_.checks,
-              (std::map<int, bool>{{IDM_TOGGLE_FLOW, false}, {IDM_VERBOSE, false}}));
+    EXPECT_TRUE(platform_.console_shown);
+    EXPECT_EQ(platform_.checks, (std::map<int, bool>{{IDM_TOGGLE_FLOW, false},
+                                                     {IDM_VERBOSE, false},
+                                                     {IDM_SHOW_CONSOLE, true}}));
+
+    // Closing the panel clears the mark; the command then shows it again.
+    logic_.on_console_closed();
+    EXPECT_FALSE(platform_.checks[IDM_SHOW_CONSOLE]);
+    logic_.on_command(IDM_SHOW_CONSOLE);
+    EXPECT_TRUE(platform_.console_shown);
+    EXPECT_TRUE(platform_.checks[IDM_SHOW_CONSOLE]);
 }
 
 TEST_F(MainWindowLogicTest, DisplayTogglesStartAsTheyShouldAndFlip) {
@@ -253,7 +486,9 @@ TEST_F(MainWindowLogicTest, WheelAndLeftDragMoveTheCameraOnlyWhileHeld) {
     EXPECT_EQ(logic_.camera().view_direction, start.view_direction);
 
     logic_.on_left_button(true, {100, 100});
+    const int frames = platform_.frame_requests;
     logic_.on_mouse_move({140, 100});
+    EXPECT_GT(platform_.frame_requests, frames);
     Camera turned = start;
     look_with_mouse(40, 0, turned, logic_.settings());
     EXPECT_EQ(logic_.camera().view_direction, turned.view_direction);
@@ -331,11 +566,15 @@ TEST_F(MainWindowLogicTest, OpenDialogSavesAndRestoresMouseLook) {
     EXPECT_FALSE(logic_.settings().mouse_look);
     EXPECT_FALSE(platform_.cursor_hidden);
 
-    // A second Open while the dialog runs neither opens another dialog nor
-    // saves the released state over the one to restore.
+    // A second Open (or a save) while the dialog runs neither opens another
+    // dialog nor saves the released state over the one to restore; no load
+    // starts meanwhile.
     logic_.on_command(IDM_OPEN);
+    logic_.on_command(IDM_SAVE_CONSOLE);
     EXPECT_EQ(platform_.open_dialogs, 1);
+    EXPECT_TRUE(platform_.save_dialogs.empty());
     EXPECT_TRUE(logic_.saved_mouse_look());
+    EXPECT_FALSE(logic_.load_file(examples + "ring.gr"));
 
     // Cancelling restores mouse look and touches neither console nor graph.
     platform_.sink.append("earlier text\n");
@@ -346,6 +585,7 @@ TEST_F(MainWindowLogicTest, OpenDialogSavesAndRestoresMouseLook) {
     EXPECT_EQ(platform_.cursor, centre_);
     EXPECT_EQ(platform_.sink.text(), "earlier text\n");
     EXPECT_EQ(logic_.loaded().graph(), nullptr);
+    EXPECT_FALSE(logic_.loading());
     EXPECT_TRUE(platform_.busy_changes.empty());
     EXPECT_FALSE(logic_.open_dialog_pending());
 
@@ -385,6 +625,27 @@ TEST_F(MainWindowLogicTest, FrameInputPollsKeysThenMouse) {
     EXPECT_EQ(logic_.camera().view_direction, turned);
 }
 
+TEST_F(MainWindowLogicTest, FramesFollowOneAnotherOnlyWhileSomethingMoves) {
+    EXPECT_FALSE(logic_.needs_next_frame());
+    platform_.held = {'M'};
+    EXPECT_TRUE(logic_.needs_next_frame());
+    // A letter that moves nothing does not keep the view drawing.
+    platform_.held = {'X'};
+    EXPECT_FALSE(logic_.needs_next_frame());
+    platform_.held.clear();
+    logic_.on_key_down(WindowKey::f2);
+    EXPECT_TRUE(logic_.needs_next_frame());
+    logic_.on_key_down(WindowKey::f2);
+    EXPECT_FALSE(logic_.needs_next_frame());
+
+    // Every command and every load's end ask for one frame.
+    platform_.frame_requests = 0;
+    logic_.on_command(IDM_TOGGLE_FLOW);
+    EXPECT_EQ(platform_.frame_requests, 1);
+    open(examples + "ring.gr");
+    EXPECT_GE(platform_.frame_requests, 3);
+}
+
 TEST_F(MainWindowLogicTest, RedistributeWithoutAGraphDoesNothing) {
     logic_.on_command(IDM_REDISTRIBUTE);
     EXPECT_EQ(logic_.loaded().graph(), nullptr);
@@ -402,35 +663,233 @@ TEST_F(MainWindowLogicTest, RedistributeDrawsNewPlacesForTheGraph) {
     EXPECT_NE(after, before);
 }
 
-TEST_F(MainWindowLogicTest, SuccessfulLoadThroughTheOpenDialog) {
-    logic_.on_key_down(WindowKey::f2);
-    open(bottleneck);
+// The load draws from a copy of the random source and hands it back, so the
+// window's draws are those of loads run on its own thread.
+TEST_F(MainWindowLogicTest, LoadsDrawFromTheWindowsRandomSourceInTurn) {
+    const std::string path = write("three.gr", "0 -> 1, 2;");
+    open(path);
+    open(path);
+    const std::vector<Vector3> second = logic_.loaded().display_positions;
 
-    EXPECT_TRUE(platform_.errors.empty());
-    EXPECT_EQ(platform_.titles, std::vector<std::string>{"Quillmere - [" + bottleneck + "]"});
+    TestStage stage(11);
+    StubReporter reporter;
+    LoadedGraph state;
+    ASSERT_EQ(load_graph_file(path, stage.context(), reporter, state), LoadOutcome::loaded);
+    ASSERT_EQ(load_graph_file(path, stage.context(), reporter, state), LoadOutcome::loaded);
+    EXPECT_EQ(second, state.display_positions);
+}
+
+TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
+    logic_.on_key_down(WindowKey::f2);
+    const std::string path = examples + "bottleneck.gr";
+    ASSERT_TRUE(logic_.on_command(IDM_OPEN));
+    logic_.on_open_dialog_answer(path);
+    // The answer returns with the load running; its lines wait for the
+    // window's thread.
+    EXPECT_TRUE(logic_.loading());
+    EXPECT_TRUE(platform_.busy);
+    EXPECT_TRUE(platform_.ticking);
+    EXPECT_FALSE(platform_.enabled_commands[IDM_OPEN]);
+    finish_load();
+
+    // The load's own lines and texts are the load command's tests'; here
+    // its title reaches the window and its lines the window's console.
+    EXPECT_TRUE(platform_.boxes.empty());
+    EXPECT_EQ(platform_.titles, std::vector<std::string>{"Quillmere - [" + path + "]"});
+    EXPECT_NE(platform_.sink.text().find("a été chargé avec succès."), std::string::npos);
+    EXPECT_EQ(logic_.last_path(), path);
+
     const SceneInput scene = logic_.scene_input();
     ASSERT_NE(scene.graph, nullptr);
     EXPECT_NE(scene.result, nullptr);
     EXPECT_EQ(scene.graph->vertex_count(), 6);
     EXPECT_EQ(scene.display_positions->size(), 6u);
-    // Busy for the load only; mouse look restored as it was.
+    // Busy for the load only; mouse look restored as it was; the progress
+    // box never showed for so short a load.
     EXPECT_EQ(platform_.busy_changes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(platform_.ticking);
+    EXPECT_TRUE(platform_.progress.empty());
     EXPECT_TRUE(logic_.settings().mouse_look);
     EXPECT_TRUE(platform_.cursor_hidden);
+    EXPECT_EQ(platform_.enabled_commands,
+              (std::map<int, bool>{{IDM_OPEN, true}, {IDM_RELOAD, true}, {IDM_SAVE_RESULTS, true}}));
 }
 
-TEST_F(MainWindowLogicTest, FailedLoadShowsItsBoxWithoutTheBusyCursorAndLeavesNoGraph) {
-    open(std::string(QUILLMERE_SOURCE_DIR) + "/examples/ring.gr");
-    ASSERT_TRUE(logic_.loaded().current.has_value());
+TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
+    open(examples + "ring.gr");
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
     platform_.titles.clear();
-    platform_.busy_changes.clear();
+    gated_ = true;
 
-    open(scratch_.write("edge.gr", "0 -> 1 [weight = 2];"));
-    ASSERT_EQ(platform_.errors.size(), 1u);
-    EXPECT_EQ(platform_.errors[0].first, "Erreur de lecture du fichier");
-    EXPECT_FALSE(platform_.busy_during_error);
-    EXPECT_FALSE(platform_.busy);
-    EXPECT_EQ(logic_.scene_input().graph, nullptr);
-    EXPECT_EQ(logic_.scene_input().result, nullptr);
-    EXPECT_TRUE(platform_.titles.empty());
+    ASSERT_TRUE(logic_.load_file(examples + "grid.gr"));
+    while (!gate_.started) {
+        std::this_thread::sleep_for(1ms);
+    }
+    platform_.run_posted();
+    // The file is open: the previous graph is gone and the lines so far are
+    // in the console, while the load goes on.
+    EXPECT_TRUE(logic_.loading());
+    EXPECT_EQ(logic_.loaded().graph(), nullptr);
+    EXPECT_NE(platform_.sink.text().find("début\n** TIMER : Étape lente"), std::string::npos);
+
+    // The progress box waits half a second, then gives the last stage and
+    // the time.
+    now_ms_ += 499;
+    logic_.on_progress_tick();
+    EXPECT_TRUE(platform_.progress.empty());
+    now_ms_ += 1;
+    logic_.on_progress_tick();
+    EXPECT_EQ(platform_.progress, "Dernière étape : Étape lente | Temps écoulé : 0,5 s");
+
+    // Another load is refused while this one runs, whichever way it comes.
+    EXPECT_FALSE(logic_.can_load());
+    EXPECT_FALSE(logic_.load_file(examples + "ring.gr"));
+    logic_.on_command(IDM_OPEN);
+    logic_.on_command(IDM_RELOAD);
+    logic_.on_command(IDM_SAVE_RESULTS);
+    EXPECT_EQ(platform_.open_dialogs, 1);
+    EXPECT_TRUE(platform_.save_dialogs.empty());
+    EXPECT_FALSE(platform_.enabled_commands[IDM_OPEN]);
+    EXPECT_FALSE(platform_.enabled_commands[IDM_RELOAD]);
+
+    now_ms_ += 700;
+    logic_.cancel_load();
+    EXPECT_EQ(platform_.progress, "Annulation... | Temps écoulé : 1,2 s");
+    finish_load();
+
+    // The end of a failed load: no graph, the plain title, the console's
+    // last line, and the box after everything else.
+    EXPECT_EQ(logic_.loaded().graph(), nullptr);
+    EXPECT_EQ(platform_.titles, std::vector<std::string>{"Quillmere"});
+    EXPECT_TRUE(platform_.sink.text().ends_with("Étape lente -> 1 s.\n\n** Chargement annulé.\n"))
+        << platform_.sink.text();
+    EXPECT_EQ(platform_.boxes,
+              (std::vector<Box>{{"Chargement annulé",
+                                 "Le chargement du graphe \"" + examples + "grid.gr\" a été annulé.",
+                                 false}}));
+    EXPECT_FALSE(platform_.busy_during_box);
+    EXPECT_TRUE(platform_.progress.empty());
+    EXPECT_FALSE(platform_.ticking);
+
+    // The next load runs as usual.
+    gated_ = false;
+    logic_.on_command(IDM_RELOAD);
+    finish_load();
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
+    EXPECT_EQ(platform_.titles.back(), "Quillmere - [" + examples + "grid.gr]");
+}
+
+TEST_F(MainWindowLogicTest, QuittingDuringALoadStopsIt) {
+    gated_ = true;
+    {
+        MainWindowLogic other(platform_, RandomSource(1),
+                              [this](const std::string& path, const StageContext& context,
+                                     LoadReporter& reporter, LoadedGraph& state) {
+                                  return gate_(path, context, reporter, state);
+                              });
+        ASSERT_TRUE(other.load_file(examples + "ring.gr"));
+        while (!gate_.started) {
+            std::this_thread::sleep_for(1ms);
+        }
+        // Destroyed with its load waiting at the gate: the load must see the
+        // cancel, or this never returns.
+    }
+    std::lock_guard lock(platform_.mutex);
+    platform_.posted.clear();
+}
+
+TEST_F(MainWindowLogicTest, FailedLoadsAndTheTitle) {
+    struct Row {
+        std::string name;
+        std::string text;  // "" for a file that does not exist
+        bool graph_stays;
+        std::string caption;
+    };
+    const Row rows[] = {
+        // A statement without its ";".
+        {"unfinished.gr", "0 -> 1", false, "Erreur de lecture du fichier"},
+        // The graph on show stays, and so does its title.
+        {"missing.gr", "", true, "Erreur d'ouverture"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        open(examples + "ring.gr");
+        ASSERT_NE(logic_.loaded().graph(), nullptr);
+        platform_.titles.clear();
+        platform_.boxes.clear();
+        const std::string path = row.text.empty() ? scratch_.path(row.name).string()
+                                                  : write(row.name, row.text);
+        open(path);
+        ASSERT_EQ(platform_.boxes.size(), 1u);
+        EXPECT_EQ(platform_.boxes[0].caption, row.caption);
+        EXPECT_TRUE(platform_.boxes[0].error);
+        EXPECT_FALSE(platform_.busy_during_box);
+        EXPECT_EQ(logic_.loaded().graph() != nullptr, row.graph_stays);
+        EXPECT_EQ(platform_.titles,
+                  row.graph_stays ? std::vector<std::string>{} : std::vector<std::string>{"Quillmere"});
+        // Recharger tries the file chosen last, not the one on show.
+        EXPECT_EQ(logic_.last_path(), path);
+        EXPECT_TRUE(logic_.command_enabled(IDM_RELOAD));
+    }
+}
+
+TEST_F(MainWindowLogicTest, ReloadReadsTheFileAgain) {
+    const std::string path = write("grows.gr", "0 -> 1;");
+    open(path);
+    ASSERT_EQ(logic_.loaded().graph()->vertex_count(), 2);
+    write("grows.gr", "0 -> 1, 2, 3;");
+    logic_.on_command(IDM_RELOAD);
+    finish_load();
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
+    EXPECT_EQ(logic_.loaded().graph()->vertex_count(), 4);
+}
+
+// The load command itself stops at the first stage boundary once cancelled:
+// nothing reported, no graph, what was written stays.
+TEST_F(MainWindowLogicTest, LoadCommandStopsBetweenStagesOnceCancelled) {
+    TestStage stage;
+    StubReporter reporter;
+    LoadedGraph state;
+    ASSERT_EQ(load_graph_file(examples + "ring.gr", stage.context(), reporter, state),
+              LoadOutcome::loaded);
+    std::atomic<bool> cancel{true};
+    StageContext context = stage.context();
+    context.cancel = &cancel;
+    EXPECT_EQ(load_graph_file(examples + "grid.gr", context, reporter, state),
+              LoadOutcome::cancelled);
+    EXPECT_EQ(state.graph(), nullptr);
+    EXPECT_EQ(reporter.errors, 0);
+    EXPECT_EQ(stage.text(), "================================\n================================\n");
+}
+
+TEST_F(MainWindowLogicTest, SavesTheResultsAndTheConsole) {
+    const std::string path = examples + "bottleneck.gr";
+    open(path);
+    logic_.on_command(IDM_SAVE_RESULTS);
+    logic_.on_command(IDM_SAVE_CONSOLE);
+    ASSERT_EQ(platform_.save_dialogs.size(), 1u) << "one dialog at a time";
+    EXPECT_EQ(platform_.save_dialogs[0],
+              std::make_pair(SaveKind::results, examples + "bottleneck.json"));
+    const std::string results = scratch_.path("résultats.json").string();
+    logic_.on_save_dialog_answer(SaveKind::results, results);
+    const nlohmann::json report = nlohmann::json::parse(read_file(results));
+    EXPECT_EQ(report["vertices"], 6);
+    expect_report_schema(report);
+
+    logic_.on_command(IDM_SAVE_CONSOLE);
+    EXPECT_EQ(platform_.save_dialogs[1],
+              std::make_pair(SaveKind::console, examples + "bottleneck.txt"));
+    const std::string console = scratch_.path("console.txt").string();
+    logic_.on_save_dialog_answer(SaveKind::console, console);
+    EXPECT_EQ(read_file(console), platform_.sink.text());
+    EXPECT_TRUE(platform_.boxes.empty());
+
+    // A file that cannot be written: a box, and nothing left behind.
+    logic_.on_command(IDM_SAVE_CONSOLE);
+    const std::string nowhere = scratch_.path("absent/console.txt").string();
+    logic_.on_save_dialog_answer(SaveKind::console, nowhere);
+    EXPECT_EQ(platform_.boxes,
+              (std::vector<Box>{{"Erreur d'enregistrement",
+                                 "Impossible d'écrire le fichier \"" + nowhere + "\".", true}}));
+    EXPECT_EQ(scratch_.entries().size(), 2u);
 }

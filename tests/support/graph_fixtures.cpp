@@ -1,7 +1,9 @@
 #include "tests/support/graph_fixtures.h"
 
+#include <cmath>
 #include <list>
 #include <random>
+#include <sstream>
 
 Graph make_placed_graph(const std::vector<Vector3>& positions, const std::vector<TestEdge>& edges,
                         float size, bool directed) {
@@ -41,6 +43,23 @@ Graph complete_graph(int n, bool directed, float cap, std::uint32_t seed) {
         }
     }
     return make_graph(n, list, directed);
+}
+
+std::string spread_complete_graph_text(int n, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> decade(-3.0, 3.0);
+    std::ostringstream text;
+    // The last vertex declared, so that the count is n; the text ends right
+    // after its last statement.
+    text << "directed = 1;\n" << n - 1 << " : ;";
+    for (int u = 0; u < n; ++u) {
+        for (int v = 0; v < n; ++v) {
+            if (u != v) {
+                text << '\n' << u << " -> " << v << " [cap = " << std::pow(10.0, decade(rng)) << "];";
+            }
+        }
+    }
+    return text.str();
 }
 
 FlowResult zero_flow_result(int n, double maxflow) {

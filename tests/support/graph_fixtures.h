@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "common/vector3.h"
@@ -30,6 +31,12 @@ Graph random_graph(int n, int edges, bool directed, std::uint32_t seed);
 // directed), with capacity `cap`, or with capacities 1 … 100 drawn from
 // `seed` when `cap` is 0.
 Graph complete_graph(int n, bool directed, float cap, std::uint32_t seed = 0);
+
+// The .gr text of a directed graph on n vertices with every ordered pair of
+// distinct vertices as an arc, capacities spread over six decades (10^u, u
+// drawn uniformly in −3 … 3 from `seed`): the kind of flow program that
+// takes lp_solve longest, some seconds at n = 120.
+std::string spread_complete_graph_text(int n, std::uint32_t seed);
 
 // A flow result for a graph of n vertices: the given maxflow, no flow on any
 // pair, no cut.

@@ -1,0 +1,39 @@
+#include "platform/file_drop.h"
+
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+std::optional<QString> dropped_graph_file(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls()) {
+        return std::nullopt;
+    }
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) {
+        return std::nullopt;
+    }
+    const QString path = urls.first().toLocalFile();
+    if (!path.endsWith(QStringLiteral(".gr"), Qt::CaseInsensitive)) {
+        return std::nullopt;
+    }
+    return QFileInfo(path).absoluteFilePath();
+}
+
+void GraphDropHandler::drag(QDropEvent* event) const {
+    if (dropped_graph_file(event->mimeData()) && can_load && can_load()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void GraphDropHandler::drop(QDropEvent* event) const {
+    const std::optional<QString> path = dropped_graph_file(event->mimeData());
+    if (!path || !can_load || !can_load()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    load(*path);
+}
