@@ -30,7 +30,7 @@
 //
 // A graph above either limit is refused before its program is built, and one
 // with too many vertices before anything of its size is allocated.
-inline constexpr int max_vertex_count = 500;
+inline constexpr int max_vertex_count = 2000;
 inline constexpr int max_arc_count = 120 * 119;
 
 // A description that cannot become a graph. Thrown by value by build_graph
