@@ -1,94 +1,281 @@
 #include "batch/batch_options.h"
 
 #include <charconv>
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+#include "common/message_text.h"
+
+#ifndef QUILLMERE_VERSION
+#define QUILLMERE_VERSION "unknown"
+#endif
 
 namespace {
 
-std::optional<std::uint32_t> parse_seed(const std::string& text) {
-    std::uint32_t value = 0;
+// The largest side of a picture, in pixels.
+constexpr int max_picture_side = 16384;
+
+// One option of the command line. `value_name` is null for an option that
+// takes no value; `apply` stores the option (with its value, empty for a
+// flag) and fails with the French reason. Options marked `picture` need
+// --png.
+struct OptionSpec {
+    const char* name;
+    const char* value_name;
+    const char* help;
+    bool picture;
+    Expected<void> (*apply)(BatchOptions& options, const std::string& value);
+};
+
+std::string quoted(const std::string& value) {
+    return "« " + bounded_for_message(value) + " »";
+}
+
+Expected<void> apply_seed(BatchOptions& options, const std::string& value) {
+    std::uint32_t seed = 0;
+    const char* end = value.data() + value.size();
+    const auto [stop, error] = std::from_chars(value.data(), end, seed);
+    if (value.empty() || error != std::errc() || stop != end) {
+        return fail("l'option --seed attend un entier de 0 à 4294967295, pas " + quoted(value));
+    }
+    options.seed = seed;
+    return {};
+}
+
+Expected<void> apply_time_limit(BatchOptions& options, const std::string& value) {
+    double seconds = 0.0;
+    const char* end = value.data() + value.size();
+    // Fixed or scientific decimal notation only: no sign, no "inf" or "nan",
+    // no hexadecimal.
+    const auto [stop, error] =
+        std::from_chars(value.data(), end, seconds, std::chars_format::general);
+    const bool plain = !value.empty() && value[0] != '-' && value[0] != '+';
+    if (!plain || error != std::errc() || stop != end || !std::isfinite(seconds)) {
+        return fail("l'option --time-limit attend un nombre de secondes positif ou nul, pas " +
+                    quoted(value));
+    }
+    options.time_limit_seconds = seconds;
+    return {};
+}
+
+bool ends_with_png(const std::string& name) {
+    if (name.size() < 4) {
+        return false;
+    }
+    std::string end = name.substr(name.size() - 4);
+    for (char& c : end) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return end == ".png";
+}
+
+Expected<void> apply_png(BatchOptions& options, const std::string& value) {
+    if (value.empty()) {
+        return fail("l'option --png attend un nom de fichier");
+    }
+    if (!ends_with_png(value)) {
+        return fail("le nom de l'image doit se terminer par « .png » : " + quoted(value));
+    }
+    options.png_path = value;
+    return {};
+}
+
+// A side of "WxH": decimal digits only, from 1 to max_picture_side.
+bool parse_side(std::string_view text, int& side) {
     const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end) {
-        return std::nullopt;
-    }
-    return value;
+    const auto [stop, error] = std::from_chars(text.data(), end, side);
+    return !text.empty() && text[0] != '-' && error == std::errc() && stop == end && side >= 1 &&
+           side <= max_picture_side;
 }
 
-// "WxH" with both sides decimal numbers from 1 to max_picture_side.
-bool parse_size(const std::string& text, int& width, int& height) {
-    constexpr int max_picture_side = 16384;
-    const std::size_t cross = text.find('x');
-    if (cross == std::string::npos) {
-        return false;
+Expected<void> apply_size(BatchOptions& options, const std::string& value) {
+    const std::size_t cross = value.find('x');
+    const std::string_view text(value);
+    if (cross == std::string::npos || !parse_side(text.substr(0, cross), options.png_width) ||
+        !parse_side(text.substr(cross + 1), options.png_height)) {
+        return fail("l'option --size attend LARGEURxHAUTEUR, de 1x1 à 16384x16384, pas " +
+                    quoted(value));
     }
-    const auto side = [](const char* begin, const char* end, int& value) {
-        const auto [stop, error] = std::from_chars(begin, end, value);
-        return begin != end && error == std::errc() && stop == end && value >= 1 &&
-               value <= max_picture_side;
+    return {};
+}
+
+// The options, in the order --help lists them. A new option is one more
+// line here (and its field in BatchOptions).
+const OptionSpec option_table[] = {
+    {"--json", nullptr,
+     "écrit sur la sortie standard un seul document JSON (le rapport du chargement, voir le "
+     "README) ; le texte de la console passe alors sur la sortie d'erreur",
+     false, [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.json = true;
+         return {};
+     }},
+    {"--quiet", nullptr,
+     "n'écrit pas le texte de la console (les erreurs restent sur la sortie d'erreur)", false,
+     [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.quiet = true;
+         return {};
+     }},
+    {"--verbose", nullptr,
+     "ajoute à la console les listes détaillées (capacités, flots, coordonnées du plongement), "
+     "comme la commande Verbose de la fenêtre",
+     false, [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.verbose = true;
+         return {};
+     }},
+    {"--seed", "N",
+     "graine de la source aléatoire, de 0 à 4294967295 (par défaut l'horloge) : le plongement, "
+     "la coupe et les places tirées sont alors les mêmes d'une exécution à l'autre",
+     false, apply_seed},
+    {"--time-limit", "SECONDES",
+     "temps de processeur maximal de la résolution du programme linéaire ; au-delà, le calcul "
+     "n'aboutit pas (statut 3). Par défaut : aucune limite. 0 : aucune limite",
+     false, apply_time_limit},
+    {"--png", "FICHIER.png",
+     "dessine aussi la vue 3D du graphe chargé, telle que la fenêtre la montre d'abord, dans ce "
+     "fichier PNG (écrit en entier ou pas du tout)",
+     false, apply_png},
+    {"--size", "LxH", "avec --png : taille de l'image en pixels (par défaut 700x700, chaque côté de 1 à 16384)",
+     true, apply_size},
+    {"--flow", nullptr, "avec --png : arêtes épaissies et colorées selon leur flot", true,
+     [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.png_flow = true;
+         return {};
+     }},
+    {"--2d", nullptr, "avec --png : la vue de dessus que donne la commande Projection 2D", true,
+     [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.png_2d = true;
+         return {};
+     }},
+    {"--help", nullptr, "affiche cette aide et s'arrête", false,
+     [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.help = true;
+         return {};
+     }},
+    {"--version", nullptr, "affiche la version et s'arrête", false,
+     [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.version = true;
+         return {};
+     }},
+};
+
+const OptionSpec* find_option(std::string_view name) {
+    if (name == "-h") {
+        name = "--help";
+    }
+    for (const OptionSpec& spec : option_table) {
+        if (name == spec.name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+// `text` broken into lines of at most `width` characters (UTF-8), each
+// starting with `indent` spaces; words are never split, nor a guillemet
+// from the word it encloses.
+std::string wrapped(std::string_view original, std::size_t indent, std::size_t width = 79) {
+    // The blanks inside guillemets are held as \x01 while breaking.
+    std::string glued(original);
+    for (const auto& [from, to] : {std::pair<const char*, const char*>{"« ", "«\x01"},
+                                   std::pair<const char*, const char*>{" »", "\x01»"}}) {
+        for (std::size_t at; (at = glued.find(from)) != std::string::npos;) {
+            glued.replace(at, std::string_view(from).size(), to);
+        }
+    }
+    std::string_view text(glued);
+    const auto characters = [](std::string_view s) {
+        std::size_t count = 0;
+        for (char c : s) {
+            count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        }
+        return count;
     };
-    return side(text.data(), text.data() + cross, width) &&
-           side(text.data() + cross + 1, text.data() + text.size(), height);
-}
-
-// Sets the flag that the option `arg` names; false when it names none.
-bool apply_flag(const std::string& arg, BatchOptions& options, bool& picture_option) {
-    if (arg == "--verbose") {
-        options.verbose = true;
-    } else if (arg == "--json") {
-        options.json = true;
-    } else if (arg == "--flow") {
-        options.png_flow = true;
-        picture_option = true;
-    } else if (arg == "--2d") {
-        options.png_2d = true;
-        picture_option = true;
-    } else {
-        return false;
+    std::string out;
+    std::size_t column = 0;
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view word = text.substr(0, space);
+        text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+        if (word.empty()) {
+            continue;
+        }
+        if (column > indent && column + 1 + characters(word) > width) {
+            out += "\n";
+            column = 0;
+        }
+        if (column == 0) {
+            out += std::string(indent, ' ');
+            column = indent;
+        } else {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += characters(word);
     }
-    return true;
-}
-
-// Reads the value of the option `arg` from `value` (null when the command
-// line ends after the option). Fails with the reason when the value is
-// missing or malformed; gives false when `arg` takes no value.
-Expected<bool> apply_valued(const std::string& arg, const std::string* value,
-                            BatchOptions& options, bool& picture_option) {
-    if (arg == "--seed") {
-        if (value == nullptr) {
-            return fail("--seed needs a number");
-        }
-        options.seed = parse_seed(*value);
-        if (!options.seed) {
-            return fail("bad seed: " + *value);
-        }
-    } else if (arg == "--png") {
-        if (value == nullptr || value->empty()) {
-            return fail("--png needs a file");
-        }
-        options.png_path = *value;
-    } else if (arg == "--size") {
-        if (value == nullptr || !parse_size(*value, options.png_width, options.png_height)) {
-            return fail("--size needs WxH, from 1x1 to 16384x16384");
-        }
-        picture_option = true;
-    } else {
-        return false;
+    for (char& c : out) {
+        c = c == '\x01' ? ' ' : c;
     }
-    return true;
+    return out + "\n";
 }
 
 }  // namespace
 
+std::string batch_usage_line() {
+    return "Utilisation : tarvessa-batch [OPTION]... FICHIER.gr\n";
+}
+
+std::string batch_version_text() {
+    return std::string("tarvessa-batch ") + QUILLMERE_VERSION + "\n";
+}
+
+std::string batch_help_text() {
+    std::string text = batch_usage_line();
+    text += wrapped(
+        "Charge un graphe .gr sans fenêtre, exactement comme la commande Ouvrir de Tarvessa "
+        "(lecture, programme linéaire du flot, plongement, coupe, places des sommets), et écrit "
+        "le texte de la console sur la sortie standard. Le fichier « - » est l'entrée "
+        "standard ; après « -- », tout argument est le fichier.",
+        0);
+    text += "\nOptions (« --option valeur » ou « --option=valeur ») :\n";
+    for (const OptionSpec& spec : option_table) {
+        std::string head = std::string("  ") + spec.name;
+        if (spec.value_name != nullptr) {
+            head += std::string(" ") + spec.value_name;
+        }
+        text += head + "\n" + wrapped(std::string(spec.help) + ".", 6);
+    }
+    text +=
+        "\nStatut de sortie :\n"
+        "  0  le graphe est chargé et son calcul a abouti\n"
+        "  1  le chargement est refusé (fichier impossible à ouvrir, texte invalide,\n"
+        "     graphe refusé) ; le message est sur la sortie d'erreur\n"
+        "  2  ligne de commande incorrecte\n"
+        "  3  calcul non abouti : le graphe est chargé, mais son programme linéaire\n"
+        "     n'a pas atteint d'optimum vérifié (la raison est dans « lp_status »)\n"
+        "  4  le graphe est chargé, mais l'image demandée par --png n'a pas été écrite\n"
+        "     (4 l'emporte sur 3)\n"
+        "\nExemples :\n"
+        "  tarvessa-batch --seed 1 examples/grid.gr\n"
+        "  tarvessa-batch --json --quiet --seed 1 examples/grid.gr | jq .maxflow\n"
+        "  varnock 40 120 50 --seed 7 --output - | tarvessa-batch --json -\n"
+        "  tarvessa-batch --seed 1 --png grille.png --size 1024x768 --flow examples/grid.gr\n";
+    return text;
+}
+
 Expected<BatchOptions> parse_batch_options(const std::vector<std::string>& args) {
     BatchOptions options;
     bool have_path = false;
-    bool options_done = false;    // after "--" every argument is a file
-    bool picture_option = false;  // --size, --flow or --2d seen
+    bool options_done = false;           // after "--" every argument is a file
+    const char* picture_option = nullptr;  // the first option that needs --png
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (options_done || arg.size() < 2 || arg[0] != '-') {
             if (have_path) {
-                return fail("only one file can be loaded");
+                return fail("un seul fichier peut être chargé, pas aussi " + quoted(arg));
             }
             options.path = arg;
             have_path = true;
@@ -98,28 +285,41 @@ Expected<BatchOptions> parse_batch_options(const std::vector<std::string>& args)
             options_done = true;
             continue;
         }
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
+        const std::size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+        const std::string name = arg.substr(0, equals);
+        const OptionSpec* spec = find_option(name);
+        if (spec == nullptr) {
+            return fail("option inconnue " + quoted(name));
+        }
+        std::string value;
+        if (spec->value_name == nullptr) {
+            if (equals != std::string::npos) {
+                return fail(std::string("l'option ") + spec->name + " ne prend pas de valeur");
+            }
+        } else if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return fail(std::string("l'option ") + spec->name + " attend une valeur (" +
+                        spec->value_name + ")");
+        }
+        const Expected<void> applied = spec->apply(options, value);
+        if (!applied) {
+            return fail(applied.error());
+        }
+        if (options.help || options.version) {
             return options;
         }
-        if (apply_flag(arg, options, picture_option)) {
-            continue;
+        if (spec->picture && picture_option == nullptr) {
+            picture_option = spec->name;
         }
-        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-        const Expected<bool> valued = apply_valued(arg, value, options, picture_option);
-        if (!valued) {
-            return fail(valued.error());
-        }
-        if (!*valued) {
-            return fail("unknown option: " + arg);
-        }
-        ++i;
     }
     if (!have_path) {
-        return fail("no file given");
+        return fail("aucun fichier à charger");
     }
-    if (picture_option && options.png_path.empty()) {
-        return fail("--size, --flow and --2d go with --png");
+    if (picture_option != nullptr && options.png_path.empty()) {
+        return fail(std::string("l'option ") + picture_option + " va avec --png");
     }
     return options;
 }

@@ -7,14 +7,34 @@
 
 #include "common/expected.h"
 
-// The command line of tarvessa-batch:
-//   [--verbose] [--seed N] [--json] [--png FILE [--size WxH] [--flow] [--2d]] FILE.gr
+// tarvessa-batch's exit statuses.
+enum BatchStatus : int {
+    batch_success = 0,
+    // The load was refused: the file cannot be opened, is invalid or cannot
+    // become a graph here.
+    batch_load_refused = 1,
+    // A bad command line.
+    batch_usage_error = 2,
+    // The graph loaded, but its flow program did not reach a checked optimum
+    // (solver status other than optimal, failed answer check, time limit).
+    batch_not_optimal = 3,
+    // The graph loaded, but the picture asked for with --png was not written.
+    batch_picture_failed = 4,
+};
+
+// The command line of tarvessa-batch; see batch_help_text() for each option.
 struct BatchOptions {
     bool verbose = false;
     bool json = false;
+    bool quiet = false;
     bool help = false;
+    bool version = false;
     // Seed of the random source; the time when absent.
     std::optional<std::uint32_t> seed;
+    // Longest processor time of the flow program's solve, in seconds; 0 for
+    // no limit.
+    double time_limit_seconds = 0.0;
+    // The file to load; "-" for standard input.
     std::string path;
 
     // --png FILE: also writes the view of the loaded graph, as the window
@@ -27,16 +47,27 @@ struct BatchOptions {
     bool png_flow = false;
     // --2d: the view from above instead of the start camera.
     bool png_2d = false;
+
+    bool reads_standard_input() const { return path == "-"; }
 };
 
-inline constexpr const char* batch_usage =
-    "usage: tarvessa-batch [--verbose] [--seed N] [--json] [--png FILE [--size WxH] [--flow] "
-    "[--2d]] FILE.gr\n";
+// "Utilisation : tarvessa-batch [OPTION]... FICHIER.gr" and its line end.
+std::string batch_usage_line();
 
-// Reads the arguments after the program name. Fails, with the reason, for an
-// unknown option, a missing or malformed seed (N must be a
-// decimal number from 0 to 4294967295), no file or more than one, a missing
-// picture file, a size other than two decimal numbers from 1 to 16384 joined
-// by "x", or --size, --flow or --2d without --png. "--help" alone is enough
-// and sets `help`.
+// The text of --help: what the program does, every option with its value and
+// default, the exit statuses and examples. French, UTF-8.
+std::string batch_help_text();
+
+// "tarvessa-batch <version>" and a line end.
+std::string batch_version_text();
+
+// Reads the arguments after the program name. Options come as "--name",
+// "--name value" or "--name=value", in any order and anywhere before "--";
+// every argument after "--", and every argument that does not begin with
+// "-" (or is "-" itself), is the file. Fails, with a French message that
+// names the option and quotes the bad value (cut to about 60 characters),
+// for an unknown option, a missing or malformed value, a value given to an
+// option that takes none, no file or more than one, a picture name that does
+// not end in ".png", or a picture option without --png. "--help" and
+// "--version" stop the reading at once and need no file.
 Expected<BatchOptions> parse_batch_options(const std::vector<std::string>& args);

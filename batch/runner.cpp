@@ -1,18 +1,31 @@
 #include "batch/runner.h"
 
+#include <unistd.h>
+
 #include <iostream>
 
-#include "shell/json_report.h"
 #include "common/console_log.h"
 #include "common/random_source.h"
+#include "shell/json_report.h"
 
 namespace {
 
-// The console, line by line on standard output as it is written. Clearing it
-// has nothing to take back.
-class StdoutSink : public ConsoleSink {
+// The console, line by line on `stream` as it is written. Clearing it has
+// nothing to take back.
+class StreamSink : public ConsoleSink {
   public:
-    void append(std::string_view text) override { std::cout << text << std::flush; }
+    explicit StreamSink(std::ostream& stream) : stream_(stream) {}
+    void append(std::string_view text) override { stream_ << text << std::flush; }
+    void clear() override {}
+
+  private:
+    std::ostream& stream_;
+};
+
+// The console of --quiet.
+class NullSink : public ConsoleSink {
+  public:
+    void append(std::string_view) override {}
     void clear() override {}
 };
 
@@ -30,39 +43,64 @@ class StderrReporter : public LoadReporter {
 int run_batch(const std::vector<std::string>& args, const PictureWriter& write_picture) {
     const Expected<BatchOptions> options = parse_batch_options(args);
     if (!options) {
-        std::cerr << "tarvessa-batch: " << options.error() << '\n' << batch_usage;
-        return 2;
+        std::cerr << "tarvessa-batch : " << options.error() << "\n"
+                  << batch_usage_line() << "« tarvessa-batch --help » décrit chaque option.\n";
+        return batch_usage_error;
     }
     if (options->help) {
-        std::cout << batch_usage;
-        return 0;
+        std::cout << batch_help_text();
+        return batch_success;
+    }
+    if (options->version) {
+        std::cout << batch_version_text();
+        return batch_success;
     }
 
     RandomSource random = options->seed ? RandomSource(*options->seed) : RandomSource::from_clock();
-    StdoutSink sink;
-    ConsoleLog log(sink);
+    // With --json standard output holds the report only.
+    StreamSink console_sink(options->json ? std::cerr : std::cout);
+    NullSink quiet_sink;
+    ConsoleLog log(options->quiet ? static_cast<ConsoleSink&>(quiet_sink) : console_sink);
     StderrReporter reporter;
     LoadedGraph state;
+    StageContext context{log, random, options->verbose};
+    context.cpu_limit_seconds = options->time_limit_seconds;
     const LoadOutcome outcome =
-        load_graph_file(options->path, StageContext{log, random, options->verbose}, reporter, state);
+        options->reads_standard_input()
+            ? load_graph_stream(STDIN_FILENO, options->path, context, reporter, state)
+            : load_graph_file(options->path, context, reporter, state);
     if (outcome != LoadOutcome::loaded) {
-        return 1;
+        return batch_load_refused;
     }
     if (options->json) {
-        // One line, after the console text; bytes that are not UTF-8 cannot
-        // occur in it, but would be replaced rather than abort the dump.
+        // Bytes that are not UTF-8 cannot reach the report (the language
+        // admits none), but would be replaced rather than abort the dump.
         std::cout << graph_report(state, log)
                          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                  << '\n';
+                  << '\n'
+                  << std::flush;
     }
+    bool picture_written = true;
     if (!options->png_path.empty()) {
         const Expected<void> written =
             write_picture ? write_picture(*options, state)
-                          : Expected<void>(fail("this build of tarvessa-batch writes no pictures"));
+                          : Expected<void>(fail("cette version de tarvessa-batch ne dessine pas "
+                                                "d'image (elle est construite sans OpenGL)"));
         if (!written) {
-            std::cerr << "tarvessa-batch: " << written.error() << '\n';
-            return 3;
+            std::cerr << "tarvessa-batch : image non écrite : " << written.error() << '\n';
+            picture_written = false;
         }
     }
-    return 0;
+    const bool optimal = state.result()->reached_optimum;
+    if (!optimal) {
+        std::cerr << "tarvessa-batch : calcul non abouti (statut lp_solve : "
+                  << solver_status_text(*state.result()) << ")\n";
+    }
+    if (!picture_written) {
+        return batch_picture_failed;
+    }
+    if (!optimal) {
+        return batch_not_optimal;
+    }
+    return batch_success;
 }

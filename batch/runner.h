@@ -14,13 +14,15 @@
 using PictureWriter = std::function<Expected<void>(const BatchOptions&, const LoadedGraph&)>;
 
 // tarvessa-batch: loads the one .gr file that `args` (the arguments after
-// the program name) name, exactly as the viewer's Open command does, and
-// prints the console to standard output; with --json, the report after it;
-// with --png, the picture through `write_picture` (a build without one
-// refuses to write pictures).
+// the program name) name, or standard input for "-", exactly as the viewer's
+// Open command does. The console goes to standard output, or to standard
+// error with --json (whose report is then the only thing on standard output),
+// or nowhere with --quiet; load errors (the error box's caption and text) and
+// the runner's own messages go to standard error. With --png, the picture is
+// made through `write_picture` (a build without one refuses to make pictures).
 //
-// Returns the exit status: 0 when the graph was loaded, 1 when the load
-// failed (the error box's caption and text go to standard error), 2 for a
-// bad command line, 3 when the graph was loaded but the picture asked for
-// with --png could not be made.
+// Returns a BatchStatus: success; load_refused; usage_error; picture_failed
+// when the picture asked for was not written; not_optimal when the flow
+// program did not reach a checked optimum (the report and the picture are
+// still written). A failed picture outranks a calculation that did not end.
 int run_batch(const std::vector<std::string>& args, const PictureWriter& write_picture);

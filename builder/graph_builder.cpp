@@ -1,6 +1,7 @@
 #include "builder/graph_builder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <list>
 #include <locale>
@@ -118,11 +119,13 @@ std::list<DirectedEdgesGroup> directed_groups(const GraphDescription& descriptio
         if (known == read_caps.end()) {
             const Expected<float, NumberError> reading = extract_float(text);
             const bool overflow = !reading && reading.error() == NumberError::overflow;
-            // A "cap" text without a number gives capacity 0.
+            const bool not_decimal = !reading && reading.error() == NumberError::not_decimal;
+            // A "cap" text that begins with no number gives capacity 0.
             const float value = reading ? *reading : 0.0f;
-            if (overflow || value < 0.0f) {
-                EGraphRefused refusal(overflow ? EGraphRefused::Reason::float_overflow
-                                               : EGraphRefused::Reason::negative_capacity);
+            if (overflow || not_decimal || value < 0.0f) {
+                EGraphRefused refusal(overflow      ? EGraphRefused::Reason::float_overflow
+                                      : not_decimal ? EGraphRefused::Reason::not_a_number
+                                                    : EGraphRefused::Reason::negative_capacity);
                 refusal.option = "cap";
                 refusal.text = text;
                 refusal.group = group_number;
@@ -178,6 +181,18 @@ Expected<float, NumberError> extract_float(std::string_view text) {
     std::size_t i = start;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         ++i;
+    }
+    const auto starts_with = [&](const char* prefix) {
+        for (std::size_t k = 0; prefix[k] != '\0'; ++k) {
+            const char c = i + k < text.size() ? text[i + k] : '\0';
+            if (std::tolower(static_cast<unsigned char>(c)) != prefix[k]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (starts_with("inf") || starts_with("nan") || starts_with("0x")) {
+        return fail(NumberError::not_decimal);
     }
     const std::size_t integer_end = skip_digits(text, i);
     std::size_t mantissa_digits = integer_end - i;
@@ -243,9 +258,12 @@ BuiltGraph build_graph(GraphDescription& description, const StageContext& contex
 
     std::vector<float> sizes;
     std::vector<Vector3> positions;
+    std::vector<std::string> names;
     sizes.reserve(n);
     positions.reserve(n);
+    names.reserve(n);
     for (int v = 0; v < n; ++v) {
+        names.push_back(get_node_option(description, "name", v));
         sizes.push_back(node_float(description, "size", v));
         const float x = node_float(description, "x", v);
         const float y = node_float(description, "y", v);
@@ -268,5 +286,5 @@ BuiltGraph build_graph(GraphDescription& description, const StageContext& contex
     refuse_too_many_arcs(graph);
 
     FlowResult result = solve_flow_lp(graph, context);
-    return BuiltGraph{std::move(graph), std::move(result)};
+    return BuiltGraph{std::move(graph), std::move(result), std::move(names)};
 }

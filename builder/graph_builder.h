@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/expected.h"
 #include "common/stage_context.h"
@@ -78,16 +79,19 @@ class EGraphRefused {
 // Why a text gives no float.
 enum class NumberError {
     not_a_number,  // it does not begin with a number
+    not_decimal,   // it begins with an infinity, a NaN or a hexadecimal number
     overflow,      // its number is too large for a float
 };
 
 // Reads a float from the start of `text` like a classic-locale stream:
 // leading blanks skipped, then the longest prefix of the form
 // [sign] digits [. digits] [e [sign] digits] (at least one mantissa digit)
-// is taken and the rest ignored. Fails with not_a_number when the text does
-// not begin with such a number ("inf", "nan" and hexadecimal forms are not
-// numbers), with overflow when the number is too large for a float. Tiny
-// numbers round to a denormal or to 0 without error.
+// is taken and the rest ignored. Fails with overflow when the number is too
+// large for a float; with not_decimal when, after its sign, the text begins
+// with "inf" or "nan" in any case, or with "0x" or "0X": what other number
+// readers take for an infinity, a NaN or a hexadecimal float ("inf",
+// "-Infinity", "NaN", "0x1p3"); with not_a_number when it begins with no
+// number at all. Tiny numbers round to a denormal or to 0 without error.
 Expected<float, NumberError> extract_float(std::string_view text);
 
 // Reads a decimal integer from the start of `text` (leading blanks, optional
@@ -100,6 +104,11 @@ std::optional<bool> extract_nonzero_integer(std::string_view text);
 struct BuiltGraph {
     Graph graph;
     FlowResult result;
+    // One name per vertex, the text of its node option "name": the name a
+    // node statement gave (its number's text when it gave none), empty for a
+    // vertex that no node statement names. Read only by the reports and the
+    // view; the graph itself does not keep names.
+    std::vector<std::string> names = {};
 };
 
 // Turns a parsed description into a new graph, then runs the flow computation
@@ -107,8 +116,9 @@ struct BuiltGraph {
 // with listings when `verbose`, and draws the embedding's subsets from its
 // random source) and returns both.
 //
-// n is node_count(description). Vertex v takes its "size", "x", "y" and "z"
-// from get_node_option (adding empty node entries to the description). Edge
+// n is node_count(description). Vertex v takes its "size", "x", "y", "z"
+// and "name" from get_node_option (adding empty node entries to the
+// description). Edge
 // groups are applied so that the first group in file order wins a cell; a
 // group's capacity is its "cap" text read as a float (".1" when absent, 0 when
 // the text holds no number); pairs (v, v) are skipped, and a number repeated
@@ -118,8 +128,10 @@ struct BuiltGraph {
 // Throws EGraphRefused, before the matrix exists and before anything is
 // logged, for: a node number that overflowed, a negative vertex number, more
 // than max_vertex_count vertices, a "size"/"x"/"y"/"z" text with no number, a
-// "directed" text with no integer, a negative "cap", and any number that
-// overflows a float; and, once the matrix is filled but before anything is
+// "directed" text with no integer, a negative "cap", a "cap" that reads as an
+// infinity, a NaN or a hexadecimal number (not_a_number: a "cap" text that
+// begins with no number at all still gives 0), and any number that overflows
+// a float; and, once the matrix is filled but before anything is
 // logged, for more than max_arc_count arcs.
 // Memory exhaustion passes through as std::bad_alloc.
 BuiltGraph build_graph(GraphDescription& description, const StageContext& context);

@@ -94,24 +94,59 @@ CutSweep sweep_cut(const ArcLists& arcs, const std::vector<int>& order) {
     return sweep;
 }
 
-std::vector<int> sweep_order(const ArcLists& arcs, const Embedding& embedding) {
-    const int k = choose_coordinate(arcs, embedding);
-    if (k < 0) {
-        return {};
-    }
-    std::vector<int> order(arcs.vertex_count());
+namespace {
+
+// The vertices by increasing coordinate k, equal ones in vertex order.
+std::vector<int> order_by_coordinate(const Embedding& embedding, int n, int k) {
+    std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
     const auto& x = embedding.coordinates;
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return x[a][k] < x[b][k]; });
     return order;
 }
 
+// The crossing capacity and separated demand of S = `vertices`, summed as
+// measure_cut sums them over the matrix (row by row), so that both agree to
+// the bit: the arcs come in that order and an absent pair adds nothing.
+CutMeasure measure_arc_cut(const ArcLists& arcs, const std::set<int>& vertices) {
+    const int n = arcs.vertex_count();
+    std::vector<char> inside(static_cast<std::size_t>(n), 0);
+    for (int v : vertices) {
+        inside[static_cast<std::size_t>(v)] = 1;
+    }
+    CutMeasure measure;
+    for (const Arc& arc : arcs.arcs()) {
+        if (inside[arc.tail] != inside[arc.head]) {
+            measure.crossing_capacity += arc.capacity;
+        }
+    }
+    for (int w = 0; w < commodity_count; ++w) {
+        if (commodity_present(w, n) &&
+            inside[commodity_source(w)] != inside[commodity_sink(w)]) {
+            measure.separated_demand += static_cast<double>(commodity_demand[w]);
+        }
+    }
+    return measure;
+}
+
+}  // namespace
+
+std::vector<int> sweep_order(const ArcLists& arcs, const Embedding& embedding) {
+    const int k = choose_coordinate(arcs, embedding);
+    if (k < 0) {
+        return {};
+    }
+    return order_by_coordinate(embedding, arcs.vertex_count(), k);
+}
+
 CutResult extract_cut(const ArcLists& arcs, const StageContext& context) {
-    const std::vector<int> order = sweep_order(arcs, compute_embedding(arcs, context));
+    const Embedding embedding = compute_embedding(arcs, context);
     CutResult cut;
-    if (order.empty()) {
+    cut.coordinate = choose_coordinate(arcs, embedding);
+    if (cut.coordinate < 0) {
         return cut;
     }
+    const std::vector<int> order = order_by_coordinate(embedding, arcs.vertex_count(), cut.coordinate);
     const CutSweep sweep = sweep_cut(arcs, order);
     if (sweep.prefix_length < 0) {
         return cut;
@@ -119,6 +154,9 @@ CutResult extract_cut(const ArcLists& arcs, const StageContext& context) {
     cut.vertices.insert(order.begin(), order.begin() + sweep.prefix_length);
     cut.ratio = sweep.ratio;
     cut.found = true;
+    const CutMeasure measure = measure_arc_cut(arcs, cut.vertices);
+    cut.crossing_capacity = measure.crossing_capacity;
+    cut.separated_demand = measure.separated_demand;
     return cut;
 }
 

@@ -100,14 +100,13 @@ void add_node_option_impl::operator()(std::map<int, OptionMap>& node_options, in
     node_options[node][key] = value;
 }
 
-OptionMap add_map_value_impl::operator()(const OptionMap& map, const std::string& key,
-                                         const std::string& value) const {
+OptionMap& add_map_value_impl::operator()(OptionMap& map, const std::string& key,
+                                          const std::string& value) const {
     if (!is_edge_option_key(key)) {
         throw EUnknownEdgeOption(key);
     }
-    OptionMap result = map;
-    result[key] = value;
-    return result;
+    map[key] = value;
+    return map;
 }
 
 std::vector<int>& append_liste_impl::operator()(std::vector<int>& list, int n) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -38,6 +39,10 @@ class EUnknownOption {
     virtual std::string scope_name() const { return "Global"; }
 
     std::string option;
+    // Where the key begins in the text (1-based; the column in UTF-8
+    // characters); 0 when not known, as for a key asked for by the builder.
+    std::size_t line = 0;
+    std::size_t column = 0;
 };
 
 class EUnknownNodeOption : public EUnknownOption {
@@ -101,15 +106,15 @@ struct add_node_option_impl {
                     const std::string& value) const;
 };
 
-// Returns `map` with `key` set to `value`; throws EUnknownEdgeOption for a
-// key not accepted.
+// Sets `key` to `value` in `map` and returns the map; throws
+// EUnknownEdgeOption for a key not accepted. It sets in place, so the options
+// of a statement are built in linear time whatever their number and size.
 struct add_map_value_impl {
     template <typename Map, typename Key, typename Value>
     struct result {
-        using type = OptionMap;
+        using type = OptionMap&;
     };
-    OptionMap operator()(const OptionMap& map, const std::string& key,
-                         const std::string& value) const;
+    OptionMap& operator()(OptionMap& map, const std::string& key, const std::string& value) const;
 };
 
 // Appends `n` to `list` and returns the list. It appends in place, so a long

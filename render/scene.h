@@ -21,9 +21,9 @@ class SceneRenderer {
     SceneRenderer& operator=(const SceneRenderer&) = delete;
 
     // Draws the whole scene with the modelview matrix holding the viewing
-    // transform. Draws nothing when there is no graph or when the number of
-    // display positions differs from the vertex count (positions of another
-    // graph, or not made yet).
+    // transform. Draws nothing when there is no graph or no flow result, or
+    // when the number of display positions differs from the vertex count
+    // (positions of another graph, or not made yet).
     void draw_scene(const SceneInput& input, const ViewSettings& settings);
 
     // The steps of draw_scene; each leaves the modelview matrix as it found

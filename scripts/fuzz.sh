@@ -2,11 +2,36 @@
 # Builds the libFuzzer harness of the load road (clang, address and undefined
 # behaviour sanitizers) and fuzzes it for the given number of seconds
 # (default 60), starting from the seed files and the corpus kept from earlier
-# runs. Further arguments go to libFuzzer (e.g. -max_len=16384 -timeout=5). A finding stops the run with a non-zero status and leaves the input in
-# build-fuzz/artifacts/; replay it with
+# runs.
+#
+#   scripts/fuzz.sh [SECONDS] [libFuzzer options...]
+#       inputs of up to 4 KiB, graphs of up to 40 vertices built
+#   scripts/fuzz.sh --deep [SECONDS] [libFuzzer options...]
+#       the slower configuration: inputs of up to 64 KiB, graphs of up to 120
+#       vertices built (the largest whose programs the viewer accepts
+#       complete), its own corpus; run it on request, for minutes or hours
+#
+# Further arguments go to libFuzzer (e.g. -jobs=2). A finding stops the run
+# with a non-zero status and leaves the input in build-fuzz/artifacts/;
+# replay it with
 #   build-fuzz/tests/fuzz/load_road_fuzzer build-fuzz/artifacts/<file>
+# (load_road_fuzzer_deep for a finding of --deep).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+target=load_road_fuzzer
+corpus=corpus
+max_len=4096
+# One input may take at most this long: a 40-vertex program takes well under
+# a second, a 120-vertex one up to about a minute.
+timeout=20
+if [ "${1:-}" = "--deep" ]; then
+    shift
+    target=load_road_fuzzer_deep
+    corpus=corpus-deep
+    max_len=65536
+    timeout=180
+fi
 
 seconds=${1:-60}
 shift || true
@@ -17,18 +42,17 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DQUILLMERE_FUZZ=ON -DQUILLMERE_BUILD_GUI=OFF -DQUILLMERE_BUILD_BENCH=OFF
 fi
-cmake --build "$build" -j "$(nproc)" --target load_road_fuzzer
+cmake --build "$build" -j "$(nproc)" --target "$target"
 
-mkdir -p "$build/corpus" "$build/artifacts"
-# -timeout: one input may take at most 20 s (a 40-vertex program takes well
-# under a second); -rss_limit_mb: the same bound as a load of the viewer.
-"$build/tests/fuzz/load_road_fuzzer" \
+mkdir -p "$build/$corpus" "$build/artifacts"
+# -rss_limit_mb: the same bound as a load of the viewer.
+"$build/tests/fuzz/$target" \
     -dict=tests/fuzz/gr.dict \
     -max_total_time="$seconds" \
-    -max_len=4096 \
-    -timeout=20 \
+    -max_len="$max_len" \
+    -timeout="$timeout" \
     -rss_limit_mb=2048 \
     -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/" \
     "$@" \
-    "$build/corpus" tests/fuzz/seeds tests/fuzz/regressions
+    "$build/$corpus" tests/fuzz/seeds tests/fuzz/regressions

@@ -1,6 +1,11 @@
 #include "shell/json_report.h"
 
+#include <cmath>
+#include <string_view>
+#include <utility>
+
 #include "flow/flow_lp.h"
+#include "graph/commodities.h"
 
 using nlohmann::json;
 
@@ -10,15 +15,35 @@ json vector_json(const Vector3& v) {
     return json::array({v.x, v.y, v.z});
 }
 
-}  // namespace
+// The solver's status in French words, by its name; the name itself for a
+// status without a description here.
+std::string status_in_words(const std::string& name) {
+    static const std::pair<const char*, const char*> words[] = {
+        {"OPTIMAL", "solution optimale"},
+        {"PRESOLVED", "résolu par le prétraitement"},
+        {"SUBOPTIMAL", "solution sous-optimale : la résolution s'est arrêtée avant l'optimum"},
+        {"INFEASIBLE", "programme sans solution"},
+        {"UNBOUNDED", "programme non borné"},
+        {"DEGENERATE", "programme dégénéré"},
+        {"NUMFAILURE", "échec numérique de la résolution"},
+        {"ACCURACYERROR", "précision insuffisante de la résolution"},
+        {"NOMEMORY", "mémoire insuffisante pour la résolution"},
+        {"USERABORT", "résolution interrompue"},
+        {"TIMEOUT", "temps de résolution dépassé"},
+        {"NOT_SOLVED", "pas de programme linéaire (moins de deux sommets)"},
+        {"CHECK_FAILED", "la solution trouvée ne passe pas la vérification"},
+        {"CANCELLED", "calcul annulé"},
+    };
+    for (const auto& [key, text] : words) {
+        if (name == key) {
+            return text;
+        }
+    }
+    return name;
+}
 
-json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
-    const Graph& graph = state.current->graph;
+json edges_json(const Graph& graph) {
     const int n = graph.vertex_count();
-    json report;
-    report["vertices"] = n;
-    report["directed"] = graph.directed();
-
     json edges = json::array();
     for (int u = 0; u < n; ++u) {
         for (int v = 0; v < n; ++v) {
@@ -28,37 +53,93 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
             }
         }
     }
-    report["edges"] = std::move(edges);
-    report["sizes"] = graph.sizes();
-    json positions = json::array();
-    for (const Vector3& p : state.display_positions) {
-        positions.push_back(vector_json(p));
-    }
-    report["positions"] = std::move(positions);
+    return edges;
+}
 
-    const FlowResult& result = state.current->result;
-    report["maxflow"] = result.maxflow;
-    report["lp_status"] = lp_status_text(result.lp_status);
-    report["mincut"] = result.cut.found ? json(result.cut.ratio) : json(nullptr);
-    report["cut"] = result.cut.vertices;
+json commodities_json(int n) {
+    json commodities = json::array();
+    for (int w = 0; w < commodity_count; ++w) {
+        commodities.push_back({{"source", commodity_source(w)},
+                               {"sink", commodity_sink(w)},
+                               {"demand", commodity_demand[w]},
+                               {"present", commodity_present(w, n)}});
+    }
+    return commodities;
+}
+
+json flows_json(const FlowResult& result) {
     json flows = json::array();
     for (const auto& matrix : result.flow) {
         json entries = json::array();
         for (std::size_t u = 0; u < matrix.size(); ++u) {
             for (std::size_t v = 0; v < matrix[u].size(); ++v) {
-                if (matrix[u][v] != 0.0) {
+                if (std::fabs(matrix[u][v]) >= flow_report_threshold) {
                     entries.push_back(json::array({u, v, matrix[u][v]}));
                 }
             }
         }
         flows.push_back(std::move(entries));
     }
-    report["flows"] = std::move(flows);
+    return flows;
+}
 
-    json timings = json::array();
-    for (const auto& [label, seconds] : log.timings()) {
-        timings.push_back(json::array({label, seconds}));
+json timings_json(const ConsoleLog& log) {
+    json timings = json::object();
+    for (const TimingKey& key : timing_keys) {
+        timings[key.key] = 0.0;
     }
-    report["timings"] = std::move(timings);
+    double total = 0.0;
+    for (const auto& [label, seconds] : log.timings()) {
+        total += seconds;
+        for (const TimingKey& key : timing_keys) {
+            if (label == key.label) {
+                timings[key.key] = timings[key.key].get<double>() + seconds;
+            }
+        }
+    }
+    timings["total_s"] = total;
+    return timings;
+}
+
+}  // namespace
+
+json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
+    const Graph& graph = state.current->graph;
+    const FlowResult& result = state.current->result;
+    const CutResult& cut = result.cut;
+    const int n = graph.vertex_count();
+
+    json report;
+    report["schema_version"] = report_schema_version;
+    report["vertices"] = n;
+    report["directed"] = graph.directed();
+    report["names"] = state.current->names;
+    report["sizes"] = graph.sizes();
+    json positions = json::array();
+    for (const Vector3& p : state.display_positions) {
+        positions.push_back(vector_json(p));
+    }
+    report["positions"] = std::move(positions);
+    report["edges"] = edges_json(graph);
+    report["commodities"] = commodities_json(n);
+
+    report["maxflow"] = result.maxflow;
+    report["lp_status"] = solver_status_text(result);
+    report["lp_status_code"] = result.lp_status;
+    report["lp_status_text"] = status_in_words(solver_status_text(result));
+    report["reached_optimum"] = result.reached_optimum;
+
+    report["mincut"] = cut.found ? json(cut.ratio) : json(nullptr);
+    report["cut"] = cut.vertices;
+    report["cut_crossing_capacity"] = cut.found ? json(cut.crossing_capacity) : json(nullptr);
+    report["cut_separated_demand"] = cut.found ? json(cut.separated_demand) : json(nullptr);
+    report["cut_coordinate"] = cut.coordinate >= 0 ? json(cut.coordinate) : json(nullptr);
+
+    report["flows"] = flows_json(result);
+    report["timings"] = timings_json(log);
     return report;
+}
+
+std::string solver_status_text(const FlowResult& result) {
+    return lp_status_text(result.lp_status);
 }

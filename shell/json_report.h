@@ -1,16 +1,51 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "common/console_log.h"
 #include "shell/load_graph.h"
 
-// The loaded graph and what was computed on it, as one JSON object:
-//   vertices, directed, sizes, positions (the display positions, [x, y, z]),
-//   edges ([u, v, capacity] for every stored cell, row by row),
-//   maxflow, lp_status (its name), mincut (the cut's ratio, null when no cut
-//   was found), cut (its members, ascending),
-//   flows (per commodity, [u, v, value] for every non-zero value, row by row),
-//   timings ([label, seconds] per timer line, in order).
-// Precondition: a graph is current.
+// The version of the report's layout, its "schema_version". A change that
+// removes a key or changes its meaning raises it; new keys do not.
+inline constexpr int report_schema_version = 2;
+
+// The loaded graph and what was computed on it, as one JSON object (the
+// README gives every key):
+//   schema_version;
+//   vertices, directed, names (one per vertex, "" for an unnamed one), sizes,
+//   positions (the display positions, [x, y, z]), edges ([u, v, capacity]
+//   for every stored cell, row by row: an undirected edge once, from its
+//   smaller end);
+//   commodities ({source, sink, demand, present} for each of the three);
+//   maxflow, lp_status (the solver status's name), lp_status_code,
+//   lp_status_text (the status in French words), reached_optimum;
+//   mincut (the cut's ratio, null when no cut was found), cut (its members,
+//   ascending), cut_crossing_capacity, cut_separated_demand (null without a
+//   cut), cut_coordinate (the embedding coordinate swept, null when none);
+//   flows (per commodity, [u, v, value] for every value of at least
+//   flow_report_threshold in magnitude, row by row);
+//   timings (seconds per stage under fixed ASCII keys; see timing_keys).
+// Precondition: a graph is current. `log` is the console of that load, whose
+// timer lines give the timings.
 nlohmann::json graph_report(const LoadedGraph& state, const ConsoleLog& log);
+
+// Flow values below this, in magnitude, are left out of the report's flows.
+inline constexpr double flow_report_threshold = 1e-9;
+
+// The report's timing keys and the console's timer labels they stand for;
+// "total_s" sums every timer line of the load. A stage that did not run
+// (no flow program below two vertices) reads 0.
+struct TimingKey {
+    const char* key;
+    const char* label;
+};
+inline constexpr TimingKey timing_keys[] = {
+    {"parse_s", "Fichier .gr lu avec succès"}, {"lp_build_s", "Problème LP formulé"},
+    {"lp_solve_s", "Problème LP résolu"},      {"embedding_s", "Plongement trouvé"},
+    {"cut_s", "MinCut trouvée"},               {"placement_s", "Places aléatoires générées"},
+};
+
+// The solver's status in words, as the report's "lp_status" gives it
+// ("OPTIMAL", "SUBOPTIMAL", "NOT_SOLVED", …).
+std::string solver_status_text(const FlowResult& result);

@@ -1,10 +1,15 @@
 #include "shell/load_graph.h"
 
-#include <filesystem>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "common/console_log.h"
 #include "grformat/gram_graph.h"
@@ -13,36 +18,70 @@
 
 namespace {
 
-// Opens `path` for reading. Only a regular file (or a link to one) counts:
-// a directory would open and then fail to read, and opening a named pipe
-// would wait for a writer for ever.
-std::optional<std::ifstream> open_file(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) || error) {
-        return std::nullopt;
+// A file descriptor, closed when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
     }
-    std::ifstream file(path, std::ios::in | std::ios::binary);
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor& operator=(Descriptor&&) = delete;
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+  private:
+    int fd_;
+};
+
+// Opens `path` for reading; only a regular file (or a link to one) counts.
+// The check is made on the opened descriptor, so the path cannot be swapped
+// for something else between the check and the open: the open does not
+// block (a named pipe without a writer would otherwise wait for ever), the
+// descriptor is refused unless it is a regular file, and only then does it
+// block again as an ordinary file. A directory, a pipe or a device is thus a
+// file that cannot be opened.
+Descriptor open_regular_file(const std::string& path) {
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file) {
-        return std::nullopt;
+        return file;
+    }
+    struct stat info {};
+    const int flags = ::fcntl(file.get(), F_GETFL);
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        return Descriptor(-1);
     }
     return file;
 }
 
 enum class ReadStatus { complete, failed, too_large };
 
-// Reads the whole content into `text`, CR LF pairs read as LF; stops as soon
-// as the content is longer than max_file_bytes.
-ReadStatus read_text(std::ifstream& file, std::string& text) {
+// Reads everything `fd` gives until its end into `text`, CR LF pairs read as
+// LF; stops as soon as the content is longer than max_file_bytes.
+ReadStatus read_text(int fd, std::string& text) {
     std::string raw;
-    char buffer[1 << 16];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-        raw.append(buffer, static_cast<std::size_t>(file.gcount()));
+    std::vector<char> buffer(std::size_t{1} << 16);
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return ReadStatus::failed;
+        }
+        if (got == 0) {
+            break;
+        }
+        raw.append(buffer.data(), static_cast<std::size_t>(got));
         if (raw.size() > max_file_bytes) {
             return ReadStatus::too_large;
         }
-    }
-    if (file.bad()) {
-        return ReadStatus::failed;
     }
     text = text_mode_newlines(raw);
     return ReadStatus::complete;
@@ -62,8 +101,9 @@ std::optional<LoadFailure> build_and_place(const std::string& path, const std::s
                                            LoadedGraph& state) {
     // The grammar object, and its description, live for this load only.
     auto grammar = std::make_unique<gram_graph>();
-    if (!parse_graph_text(text, *grammar).full) {
-        return LoadFailure{LoadOutcome::invalid_text, text_invalid_file};
+    const ParseResult parse = parse_graph_text(text, *grammar);
+    if (!parse.full) {
+        return LoadFailure{LoadOutcome::invalid_text, invalid_text_message(parse.failure)};
     }
     context.log.log_timer(timer_label_file_read);
     BuiltGraph built = build_graph(grammar->description, context);
@@ -80,15 +120,14 @@ std::optional<LoadFailure> build_and_place(const std::string& path, const std::s
     return std::nullopt;
 }
 
-// Reads the opened file and builds its graph, turning every error on the way
+// Reads the opened input and builds its graph, turning every error on the way
 // into a failure with its message.
-std::optional<LoadFailure> read_and_build(const std::string& path, std::ifstream& file,
+std::optional<LoadFailure> read_and_build(const std::string& path, int fd,
                                           const StageContext& context, LoadReporter& reporter,
                                           LoadedGraph& state) {
     try {
         std::string text;
-        const ReadStatus read = read_text(file, text);
-        file.close();
+        const ReadStatus read = read_text(fd, text);
         switch (read) {
             case ReadStatus::failed:
                 return LoadFailure{LoadOutcome::read_failed, read_failure_text()};
@@ -125,26 +164,44 @@ std::string text_mode_newlines(std::string_view raw) {
     return text;
 }
 
-LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
-                            LoadReporter& reporter, LoadedGraph& state) {
-    context.log.clear();
-    context.log.append_line(load_separator_line);
-    context.log.append_line(load_separator_line);
-    context.log.start_timer();
+namespace {
 
-    std::optional<std::ifstream> file = open_file(path);
-    if (!file) {
-        reporter.show_error(caption_open_error, text_cannot_open);
-        return LoadOutcome::cannot_open;
-    }
-
+// The load once the input is open: the previous graph goes, the text is read
+// and built, and a failure gets its box.
+LoadOutcome load_opened(int fd, const std::string& name, const StageContext& context,
+                        LoadReporter& reporter, LoadedGraph& state) {
     // From here on no graph is current until the new one is ready.
     state.current.reset();
-    const std::optional<LoadFailure> failure =
-        read_and_build(path, *file, context, reporter, state);
+    const std::optional<LoadFailure> failure = read_and_build(name, fd, context, reporter, state);
     if (failure) {
         reporter.show_error(caption_read_error, failure->message);
         return failure->outcome;
     }
     return LoadOutcome::loaded;
+}
+
+void start_load(const StageContext& context) {
+    context.log.clear();
+    context.log.append_line(load_separator_line);
+    context.log.append_line(load_separator_line);
+    context.log.start_timer();
+}
+
+}  // namespace
+
+LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
+                            LoadReporter& reporter, LoadedGraph& state) {
+    start_load(context);
+    const Descriptor file = open_regular_file(path);
+    if (!file) {
+        reporter.show_error(caption_open_error, text_cannot_open);
+        return LoadOutcome::cannot_open;
+    }
+    return load_opened(file.get(), path, context, reporter, state);
+}
+
+LoadOutcome load_graph_stream(int fd, const std::string& name, const StageContext& context,
+                              LoadReporter& reporter, LoadedGraph& state) {
+    start_load(context);
+    return load_opened(fd, name, context, reporter, state);
 }

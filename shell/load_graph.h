@@ -63,7 +63,8 @@ std::string text_mode_newlines(std::string_view raw);
 //
 // Clears the console, writes two separator lines and starts the timer. When
 // the file cannot be opened (it is missing, unreadable, or not a regular
-// file), reports it and keeps the previous graph. A file of more than
+// file: the check is made on the opened file, and opening never blocks),
+// reports it and keeps the previous graph. A file of more than
 // max_file_bytes is refused.
 // Otherwise the previous graph is released at once; the text (a CR LF pair
 // read as one LF) is parsed, built (flow, embedding and cut included, with
@@ -74,3 +75,10 @@ std::string text_mode_newlines(std::string_view raw);
 // `display_positions` changes only on success.
 LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state);
+
+// The same load on the text that the open descriptor `fd` gives until its end
+// (a pipe or a terminal as well as a file: tarvessa-batch's standard input).
+// `name` stands for the path in the title and the success line. Nothing to
+// open, so nothing keeps the previous graph; `fd` stays open.
+LoadOutcome load_graph_stream(int fd, const std::string& name, const StageContext& context,
+                              LoadReporter& reporter, LoadedGraph& state);

@@ -1,8 +1,12 @@
 #include "shell/load_messages.h"
 
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "builder/graph_builder.h"
+#include "common/message_text.h"
+#include "grformat/gram_graph.h"
 #include "grformat/graph_description.h"
 
 std::string loaded_window_title(const std::string& path) {
@@ -14,8 +18,168 @@ std::string loaded_success_line(const std::string& path) {
 }
 
 std::string unknown_option_text(const EUnknownOption& error) {
-    return read_error_heading + error.scope_name() + "Option \"" + error.option +
-           "\" non reconnue.";
+    const std::string name = bounded_for_message(error.option);
+    std::string text =
+        read_error_heading + error.scope_name() + "Option \"" + name + "\" non reconnue";
+    if (name.size() != error.option.size() && error.line > 0) {
+        text += " (ligne " + std::to_string(error.line) + ", colonne " +
+                std::to_string(error.column) + ")";
+    }
+    return text + ".";
+}
+
+namespace {
+
+// One thing that could have come, as the message names it, with whether the
+// phrase is feminine (for the agreement of "attendu").
+struct Phrase {
+    const char* text;
+    bool feminine;
+};
+
+// "a", "a ou b", "a, b ou c".
+std::string either(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) {
+            text += i + 1 == items.size() ? " ou " : ", ";
+        }
+        text += items[i];
+    }
+    return text;
+}
+
+// What could have come, joined, and the agreement of "attendu" with it.
+std::string expected_phrase(const ParseFailure& failure) {
+    std::vector<Phrase> phrases;
+    if (failure.at_statement_start) {
+        const Phrase kinds[] = {{"une option globale", true},
+                                {"un sommet", false},
+                                {"une instruction d'arêtes", true}};
+        for (std::size_t k = 0; k < statement_kind_count; ++k) {
+            if ((failure.statement_kinds >> k) & 1u) {
+                phrases.push_back(kinds[k]);
+            }
+        }
+        phrases.push_back({"la fin du texte", true});
+    } else {
+        const std::pair<unsigned, Phrase> items[] = {
+            {expected_semicolon, {"« ; »", false}},
+            {expected_comma, {"« , »", false}},
+            {expected_equals, {"« = »", false}},
+            {expected_colon, {"« : »", false}},
+            {expected_open_bracket, {"« [ »", false}},
+            {expected_close_bracket, {"« ] »", false}},
+            {expected_arrow, {"une flèche (« -> », « <-> » ou « <- »)", true}},
+            {expected_node_number | expected_list_number, {"un nombre", false}},
+            {expected_key_start, {"une clé (lettres, chiffres et « _ »)", true}},
+            {expected_name_start, {"un nom (lettres, chiffres et « _ »)", false}},
+            {expected_value_start, {"une valeur (lettres, chiffres, « _ », « - » et « . »)", true}},
+        };
+        for (const auto& [bits, phrase] : items) {
+            if ((failure.expected & bits) != 0) {
+                phrases.push_back(phrase);
+            }
+        }
+    }
+    std::vector<std::string> texts;
+    bool feminine = !phrases.empty();
+    for (const Phrase& phrase : phrases) {
+        texts.emplace_back(phrase.text);
+        feminine = feminine && phrase.feminine;
+    }
+    return either(texts) + (feminine ? " attendue" : " attendu");
+}
+
+// The character found where matching stopped, as the message names it.
+std::string found_phrase(const std::string& found) {
+    if (found.empty()) {
+        return "la fin du texte";
+    }
+    if (found == "\xEF\xBB\xBF") {
+        return "la marque d'ordre des octets (BOM)";
+    }
+    const auto byte = static_cast<unsigned char>(found[0]);
+    if (found.size() == 1 && (byte < 0x20 || byte >= 0x7F)) {
+        static const char digits[] = "0123456789ABCDEF";
+        return byte == 0 ? std::string("l'octet nul")
+                         : std::string("l'octet 0x") + digits[byte >> 4] + digits[byte & 15];
+    }
+    return "« " + found + " »";
+}
+
+// Why matching stopped, for the usual slips; empty when none applies.
+std::string hint(const ParseFailure& failure) {
+    const std::string& found = failure.found;
+    const char c = found.empty() ? '\0' : found[0];
+    const bool printable = found.size() == 1 && c > ' ' && c < 0x7F;
+    if (found.size() == 1 && c == '\0') {
+        return "le fichier contient un octet nul";
+    }
+    if (found == "\xEF\xBB\xBF") {
+        return "le format n'admet pas de marque d'ordre des octets en tête du fichier";
+    }
+    if (!found.empty() && static_cast<unsigned char>(c) >= 0x80) {
+        return "seuls les caractères ASCII sont admis (pas de lettres accentuées)";
+    }
+    if (failure.global_option_too_late) {
+        return "les options globales viennent en tête du fichier, avant les sommets et les arêtes";
+    }
+    if (failure.node_too_late) {
+        return "les sommets viennent avant la première instruction d'arêtes";
+    }
+    if (failure.signed_node_number) {
+        return "un numéro de sommet s'écrit sans signe";
+    }
+    const unsigned expected = failure.expected;
+    if ((expected & expected_arrow) != 0 && (c == '-' || c == '<')) {
+        return "une flèche s'écrit d'un seul tenant, sans blanc";
+    }
+    if ((expected & expected_close_bracket) != 0 && failure.bracket_line > 0 &&
+        (found.empty() || c == ';' || c == '[')) {
+        return "le « [ » de la ligne " + std::to_string(failure.bracket_line) + ", colonne " +
+               std::to_string(failure.bracket_column) + " n'est pas refermé";
+    }
+    if (failure.number_too_large) {
+        if (failure.at_statement_start && c != '-' && c != '+') {
+            return "le nombre est trop grand (un numéro de sommet va jusqu'à 4294967295, un "
+                   "nombre d'une liste d'arêtes jusqu'à 2147483647)";
+        }
+        return (expected & expected_node_number) != 0 && c != '-' && c != '+'
+                   ? "le nombre est trop grand (un numéro de sommet va jusqu'à 4294967295)"
+                   : "le nombre est trop grand (un nombre d'une liste d'arêtes va de -2147483648 "
+                     "à 2147483647)";
+    }
+    if (printable && (expected & expected_value_more) != 0) {
+        return "une valeur ne s'écrit qu'avec des lettres, des chiffres, « _ », « - » et « . »";
+    }
+    if (printable && (expected & expected_key_more) != 0) {
+        return "une clé ne s'écrit qu'avec des lettres, des chiffres et « _ »";
+    }
+    if (printable && (expected & expected_name_more) != 0) {
+        return "un nom ne s'écrit qu'avec des lettres, des chiffres et « _ »";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string invalid_text_message(const ParseFailure& failure) {
+    std::string line = "ligne " + std::to_string(failure.line) + ", colonne " +
+                       std::to_string(failure.column) + " : ";
+    if (failure.trailing_blank) {
+        line += "fin du texte attendue après le dernier « ; » — le fichier se termine par ";
+        line += failure.trailing_newline_only
+                    ? "un saut de ligne"
+                    : "des blancs (espaces, tabulations ou sauts de ligne)";
+    } else {
+        line += expected_phrase(failure) + " au lieu de " + found_phrase(failure.found);
+        const std::string why = hint(failure);
+        if (!why.empty()) {
+            line += " — " + why;
+        }
+    }
+    return std::string(text_invalid_file) + "\n" + line;
 }
 
 namespace {
@@ -39,7 +203,7 @@ std::string refusal_text(const EGraphRefused& refusal) {
     text << read_error_heading;
     switch (refusal.reason) {
         case EGraphRefused::Reason::node_number_too_large:
-            text << "Le numéro de sommet " << refusal.written
+            text << "Le numéro de sommet " << bounded_for_message(refusal.written)
                  << " est trop grand (le plus grand numéro possible est 2147483647).";
             break;
         case EGraphRefused::Reason::negative_vertex:
@@ -47,19 +211,19 @@ std::string refusal_text(const EGraphRefused& refusal) {
                  << " est négatif ; les sommets sont numérotés à partir de 0.";
             break;
         case EGraphRefused::Reason::not_a_number:
-            text << option_place(refusal) << " vaut \"" << refusal.text
+            text << option_place(refusal) << " vaut \"" << bounded_for_message(refusal.text)
                  << "\", qui n'est pas un nombre.";
             break;
         case EGraphRefused::Reason::not_an_integer:
-            text << option_place(refusal) << " vaut \"" << refusal.text
+            text << option_place(refusal) << " vaut \"" << bounded_for_message(refusal.text)
                  << "\", qui n'est pas un nombre entier.";
             break;
         case EGraphRefused::Reason::float_overflow:
-            text << option_place(refusal) << " vaut \"" << refusal.text
+            text << option_place(refusal) << " vaut \"" << bounded_for_message(refusal.text)
                  << "\", un nombre trop grand.";
             break;
         case EGraphRefused::Reason::negative_capacity:
-            text << option_place(refusal) << " vaut \"" << refusal.text
+            text << option_place(refusal) << " vaut \"" << bounded_for_message(refusal.text)
                  << "\" ; une capacité ne peut pas être négative.";
             break;
         case EGraphRefused::Reason::too_many_vertices:

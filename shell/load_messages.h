@@ -5,6 +5,7 @@
 
 class EGraphRefused;
 class EUnknownOption;
+struct ParseFailure;
 
 // Every text the load command shows: its console lines, the captions of its
 // message boxes and their texts. All UTF-8.
@@ -28,11 +29,20 @@ std::string loaded_window_title(const std::string& path);
 // "** Le graphe \"<path>\" a été chargé avec succès."
 std::string loaded_success_line(const std::string& path);
 
-// The heading, then <scope>Option "<name>" non reconnue.
+// text_invalid_file, then a line that says where matching stopped and what
+// was expected there, e.g. «ligne 2, colonne 8 : « ; » attendu au lieu de
+// « 1 »», with a hint after " — " for the usual slips (a line end after the
+// last ";", a split arrow, an unclosed "[", a character that a key cannot
+// hold, a statement out of order, a number too large, a byte outside ASCII).
+std::string invalid_text_message(const ParseFailure& failure);
+
+// The heading, then <scope>Option "<name>" non reconnue. A name of more than
+// message_quote_limit characters is cut, and its line and column follow.
 std::string unknown_option_text(const EUnknownOption& error);
 
 // The heading, then why the description cannot become a graph, naming the
-// number, the option and its text, or the vertex count and the maximum.
+// number, the option and its text (cut past message_quote_limit
+// characters), or the vertex count and the maximum.
 std::string refusal_text(const EGraphRefused& refusal);
 
 // The heading, then the statement that the file is larger than `max_bytes`.

@@ -3,13 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "tests/support/flow_certificate.h"
+#include "tests/support/report_schema.h"
 #include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -28,49 +30,15 @@ RunResult batch(const ScratchDir& scratch, const std::string& args) {
     return scratch.run(batch_path, args);
 }
 
-// Checks that the report's flows form a feasible concurrent flow of value
-// maxflow: every commodity's flow is conserved away from its terminals and
-// brings at least maxflow × demand into its sink; in a directed graph flow
-// runs only on stored arcs, within their capacity in total.
-void expect_feasible_flow(const json& report) {
-    const int n = report["vertices"];
-    const bool directed = report["directed"];
-    const double lambda = report["maxflow"];
-    const double demand[3] = {250.0, 200.0, 225.0};
-    std::map<std::pair<int, int>, double> capacity;
-    for (const auto& e : report["edges"]) {
-        capacity[{e[0], e[1]}] = e[2];
-    }
-    std::map<std::pair<int, int>, double> total;
-    for (int w = 0; w < 3 && 2 * w + 1 < n; ++w) {
-        std::vector<double> net_in(n, 0.0);
-        for (const auto& f : report["flows"][w]) {
-            const int u = f[0];
-            const int v = f[1];
-            const double value = f[2];
-            EXPECT_GE(value, -1e-7);
-            net_in[v] += value;
-            net_in[u] -= value;
-            total[{u, v}] += value;
-        }
-        for (int v = 0; v < n; ++v) {
-            if (v == 2 * w) {
-                continue;
-            }
-            if (v == 2 * w + 1) {
-                EXPECT_GE(net_in[v], lambda * demand[w] - 1e-6) << "commodity " << w;
-            } else {
-                EXPECT_NEAR(net_in[v], 0.0, 1e-6) << "commodity " << w << ", vertex " << v;
-            }
-        }
-    }
-    for (const auto& [pair, value] : total) {
-        const auto found = capacity.find(pair);
-        if (directed) {
-            ASSERT_NE(found, capacity.end()) << pair.first << " -> " << pair.second;
-            EXPECT_LE(value, found->second + 1e-6);
-        }
-    }
+// The flows of a report, checked as the solver's own tests check them.
+::testing::AssertionResult is_feasible_report(const json& report) {
+    const ReportedFlow reported = reported_flow(report);
+    return is_feasible_flow(reported.graph, reported.result);
+}
+
+// tarvessa-batch-headless with `args`, run in `scratch`.
+RunResult headless(const ScratchDir& scratch, const std::string& args) {
+    return scratch.run(std::string(QUILLMERE_BINARY_DIR) + "/batch/tarvessa-batch-headless", args);
 }
 
 }  // namespace
@@ -79,10 +47,10 @@ TEST(TarvessaBatch, BottleneckReportHoldsTheFlowAndTheCut) {
     ScratchDir scratch("tarvessa-batch");
     const RunResult run = batch(scratch, "--seed 3 --json '" + examples + "bottleneck.gr'");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out.rfind(separators, 0), 0u);
-    EXPECT_NE(run.out.find("maxflow = 0.2\n"), std::string::npos);
-    EXPECT_NE(run.out.find("a été chargé avec succès.\n**\n{"), std::string::npos);
+    // The console goes to standard error, the report alone to standard output.
+    EXPECT_EQ(run.err.rfind(separators, 0), 0u);
+    EXPECT_NE(run.err.find("maxflow = 0.2\n"), std::string::npos);
+    EXPECT_EQ(run.out.front(), '{');
 
     const json report = run.report();
     EXPECT_EQ(report["vertices"], 6);
@@ -99,16 +67,30 @@ TEST(TarvessaBatch, BottleneckReportHoldsTheFlowAndTheCut) {
     const std::vector<int> cut = report["cut"];
     EXPECT_TRUE(std::is_sorted(cut.begin(), cut.end()));
     EXPECT_EQ(report["flows"].size(), 3u);
-    expect_feasible_flow(report);
+    EXPECT_TRUE(is_feasible_report(report));
 
-    std::vector<std::string> labels;
-    for (const auto& t : report["timings"]) {
-        labels.push_back(t[0]);
-        EXPECT_GE(t[1].get<double>(), 0.0);
+    EXPECT_EQ(report["names"], json::parse(R"(["Source_0", "Puits_0", "", "", "", ""])"));
+    EXPECT_EQ(report["reached_optimum"], true);
+    EXPECT_EQ(report["lp_status_text"], "solution optimale");
+}
+
+TEST(TarvessaBatch, ReportOfEveryExampleFollowsTheSchema) {
+    ScratchDir scratch("tarvessa-batch");
+    for (const char* name : {"bottleneck.gr", "grid.gr", "ring.gr", "random_12n_40a.gr"}) {
+        SCOPED_TRACE(name);
+        const RunResult run =
+            batch(scratch, "--seed 1 --json --quiet '" + examples + name + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        expect_report_schema(json::parse(run.out));
     }
-    EXPECT_EQ(labels, (std::vector<std::string>{"Fichier .gr lu avec succès", "Problème LP formulé",
-                                                "Problème LP résolu", "Plongement trouvé",
-                                                "MinCut trouvée", "Places aléatoires générées"}));
+    // An empty graph and one without a cut fill the same keys.
+    scratch.write("empty.gr", "");
+    scratch.write("two.gr", "0 -> 1;");
+    for (const char* name : {"empty.gr", "two.gr"}) {
+        SCOPED_TRACE(name);
+        expect_report_schema(json::parse(batch(scratch, std::string("--json --quiet ") + name).out));
+    }
 }
 
 TEST(TarvessaBatch, UndirectedGraphAndVerboseListings) {
@@ -116,9 +98,9 @@ TEST(TarvessaBatch, UndirectedGraphAndVerboseListings) {
     const RunResult run = batch(scratch, "--verbose --json '" + examples + "ring.gr'");
     ASSERT_EQ(run.status, 0) << run.err;
     // The capacity lines come first, then the flow listing and the table.
-    EXPECT_NE(run.out.find("(0,0) = 0 ; (0,1) = 100 ; "), std::string::npos);
-    EXPECT_NE(run.out.find("x_{0,1}^0 = "), std::string::npos);
-    EXPECT_NE(run.out.find("** Plongement (ligne : coordonnées, colonne : sommets) **"),
+    EXPECT_NE(run.err.find("(0,0) = 0 ; (0,1) = 100 ; "), std::string::npos);
+    EXPECT_NE(run.err.find("x_{0,1}^0 = "), std::string::npos);
+    EXPECT_NE(run.err.find("** Plongement (ligne : coordonnées, colonne : sommets) **"),
               std::string::npos);
     const json report = run.report();
     EXPECT_EQ(report["directed"], false);
@@ -130,7 +112,7 @@ TEST(TarvessaBatch, UndirectedGraphAndVerboseListings) {
     EXPECT_GT(report["maxflow"].get<double>(), 0.0);
     ASSERT_TRUE(report["mincut"].is_number());
     EXPECT_LE(report["maxflow"].get<double>(), report["mincut"].get<double>() + 1e-9);
-    expect_feasible_flow(report);
+    EXPECT_TRUE(is_feasible_report(report));
 }
 
 TEST(TarvessaBatch, SameSeedGivesTheSameRun) {
@@ -146,7 +128,7 @@ TEST(TarvessaBatch, SameSeedGivesTheSameRun) {
 
 TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
     ScratchDir scratch("tarvessa-batch");
-    RunResult run = batch(scratch, "--json missing.gr");
+    RunResult run = batch(scratch, "missing.gr");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, separators);
     EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n");
@@ -162,25 +144,113 @@ TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
     EXPECT_EQ(run.out.find('{'), std::string::npos);
 }
 
-TEST(TarvessaBatch, CommandLineErrorsAndHelp) {
+TEST(TarvessaBatch, EveryRefusalHasItsStatusStreamAndMessage) {
     ScratchDir scratch("tarvessa-batch");
-    const std::string usage =
-        "usage: tarvessa-batch [--verbose] [--seed N] [--json] [--png FILE [--size WxH] [--flow] "
-        "[--2d]] FILE.gr\n";
-    for (const std::string args : {"", "--seed", "--seed abc x.gr", "--seed -1 x.gr",
-                                   "--seed 4294967296 x.gr", "--frobnicate x.gr", "a.gr b.gr"}) {
-        const RunResult run = batch(scratch, args);
-        EXPECT_EQ(run.status, 2) << args;
-        EXPECT_EQ(run.out, "") << args;
-        EXPECT_TRUE(run.err.ends_with(usage)) << args << ": " << run.err;
+    scratch.write("ok.gr", "0 -> 1;");
+    scratch.write("bad.gr", "0 -> 1");
+    const std::string usage_tail =
+        "\nUtilisation : tarvessa-batch [OPTION]... FICHIER.gr\n"
+        "« tarvessa-batch --help » décrit chaque option.\n";
+    const struct {
+        std::string args;
+        int status;
+        // The whole of standard error; standard output is empty.
+        std::string err;
+    } cases[] = {
+        {"", 2, "tarvessa-batch : aucun fichier à charger" + usage_tail},
+        {"--frobnicate ok.gr", 2, "tarvessa-batch : option inconnue « --frobnicate »" + usage_tail},
+        {"--seed=x ok.gr", 2,
+         "tarvessa-batch : l'option --seed attend un entier de 0 à 4294967295, pas « x »" +
+             usage_tail},
+        {"--png out.svg ok.gr", 2,
+         "tarvessa-batch : le nom de l'image doit se terminer par « .png » : « out.svg »" +
+             usage_tail},
+        {"--json --quiet missing.gr", 1, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n"},
+        {"--json --quiet bad.gr", 1,
+         "Erreur de lecture du fichier\nFichier .gr invalide\nligne 1, colonne 7 : « ; », « , » "
+         "ou « [ » attendu au lieu de la fin du texte\n"},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = batch(scratch, c.args);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        EXPECT_EQ(run.out, "") << c.args;
+        EXPECT_EQ(run.err, c.err) << c.args;
     }
+    EXPECT_FALSE(fs::exists(scratch.path("out.svg")));
+}
+
+TEST(TarvessaBatch, HelpVersionAndStreams) {
+    ScratchDir scratch("tarvessa-batch");
     const RunResult help = batch(scratch, "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, usage);
+    EXPECT_EQ(help.out.rfind("Utilisation : tarvessa-batch [OPTION]... FICHIER.gr\n", 0), 0u);
+    EXPECT_NE(help.out.find("--time-limit SECONDES"), std::string::npos);
+    const RunResult version = batch(scratch, "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "tarvessa-batch " QUILLMERE_VERSION "\n");
 
-    // After "--" a name that begins with a dash is a file.
-    scratch.write("-dash.gr", "0 -> 1;");
-    EXPECT_EQ(batch(scratch, "-- -dash.gr").status, 0);
+    // Without --json the console goes to standard output, with it to
+    // standard error, with --quiet nowhere.
+    scratch.write("ok.gr", "0 -> 1;");
+    RunResult run = batch(scratch, "ok.gr");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind(separators, 0), 0u);
+    EXPECT_EQ(run.err, "");
+    run = batch(scratch, "--json ok.gr");
+    EXPECT_EQ(run.err.rfind(separators, 0), 0u);
+    EXPECT_TRUE(json::parse(run.out).is_object());
+    run = batch(scratch, "--json --quiet ok.gr");
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(json::parse(run.out).is_object());
+    EXPECT_EQ(batch(scratch, "--quiet ok.gr").out, "");
+}
+
+TEST(TarvessaBatch, HeadlessBuildRunsTheSameLoadButWritesNoPicture) {
+    ScratchDir scratch("tarvessa-batch");
+    const std::string args = "--seed 3 --json '" + examples + "ring.gr'";
+    const RunResult full = batch(scratch, args);
+    const RunResult bare = headless(scratch, args);
+    ASSERT_EQ(full.status, 0) << full.err;
+    ASSERT_EQ(bare.status, 0) << bare.err;
+    json full_report = full.report();
+    json bare_report = bare.report();
+    full_report.erase("timings");
+    bare_report.erase("timings");
+    EXPECT_EQ(bare_report, full_report);
+
+    // The graph loads and its console and report are printed, then the
+    // picture is refused.
+    const RunResult picture =
+        headless(scratch, "--json --quiet --png out.png '" + examples + "ring.gr'");
+    EXPECT_EQ(picture.status, 4);
+    EXPECT_EQ(picture.err,
+              "tarvessa-batch : image non écrite : cette version de tarvessa-batch ne dessine pas "
+              "d'image (elle est construite sans OpenGL)\n");
+    EXPECT_EQ(picture.report()["vertices"], 8);
+    EXPECT_FALSE(fs::exists(scratch.path("out.png")));
+}
+
+TEST(TarvessaBatch, SameSeedGivesTheSamePicture) {
+    ScratchDir scratch("tarvessa-batch");
+    const std::string ring = " '" + examples + "ring.gr'";
+    ASSERT_EQ(batch(scratch, "--quiet --seed 9 --png a.png" + ring).status, 0);
+    ASSERT_EQ(batch(scratch, "--quiet --seed 9 --png b.png" + ring).status, 0);
+    ASSERT_EQ(batch(scratch, "--quiet --seed 10 --png c.png" + ring).status, 0);
+    const std::string first = read_file(scratch.path("a.png"));
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(read_file(scratch.path("b.png")), first);
+    // Another seed places the vertices elsewhere.
+    EXPECT_NE(read_file(scratch.path("c.png")), first);
+}
+
+TEST(TarvessaBatch, ReadsTheGraphFromStandardInput) {
+    ScratchDir scratch("tarvessa-batch");
+    const RunResult run = scratch.run(batch_path, "--seed 1 --json -", "0 -> 1 [cap = 3];");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("** Le graphe \"-\" a été chargé avec succès."), std::string::npos);
+    EXPECT_EQ(json::parse(run.out)["edges"], json::parse("[[0, 1, 3.0]]"));
+    // An empty input is an empty graph, as an empty file is.
+    EXPECT_EQ(scratch.run(batch_path, "--quiet -", "").status, 0);
 }
 
 TEST(TarvessaBatch, LoadsAFileWrittenByVarnock) {
@@ -205,5 +275,14 @@ TEST(TarvessaBatch, LoadsAFileWrittenByVarnock) {
         EXPECT_LE(e[2].get<double>(), 100.0);
     }
     EXPECT_EQ(report["edges"].size() % 2, 0u);
-    expect_feasible_flow(report);
+    EXPECT_TRUE(is_feasible_report(report));
+
+    // The same from its command line, and through a pipe.
+    ASSERT_EQ(scratch.run(varnock, "40 120 50 --seed 7 --output x.gr").status, 0);
+    EXPECT_EQ(batch(scratch, "--quiet x.gr").status, 0);
+    const RunResult piped = scratch.run(
+        "/bin/sh", "-c '\"$0\" 40 120 50 --seed 7 --output - | \"$1\" --json --quiet -' '" +
+                       varnock + "' '" + batch_path + "'");
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(json::parse(piped.out)["vertices"].get<int>(), 40);
 }

@@ -75,8 +75,7 @@ TEST(ExtractFloat, ReadsTheLongestNumericPrefix) {
         {"2e", 2.0f},
         {"2e-x", 2.0f},
         {"1e-005", 1e-5f},
-        // Hexadecimal is not read: "0x10" is 0 followed by text.
-        {"0x10", 0.0f},
+
         {"3.4e38", 3.4e38f},
         // Too small for a float: rounds to 0 without an error.
         {"1e-60", 0.0f},
@@ -85,9 +84,19 @@ TEST(ExtractFloat, ReadsTheLongestNumericPrefix) {
         {"-", none},
         {".", none},
         {"-.e5", none},
-        {"inf", none},
-        {"nan", none},
-        {"infinity", none},
+        // What other readers take for an infinity, a NaN or a hexadecimal
+        // float is told apart.
+        {"inf", NumberError::not_decimal},
+        {"-Infinity", NumberError::not_decimal},
+        {"NaN", NumberError::not_decimal},
+        {" +nan_1", NumberError::not_decimal},
+        {"INF", NumberError::not_decimal},
+        {"0x10", NumberError::not_decimal},
+        {"-0X1.8p1", NumberError::not_decimal},
+        {"0x", NumberError::not_decimal},
+        {"in", none},
+        {"na", none},
+        {"0", 0.0f},
         {"e5", none},
         {"_1", none},
         {"1e39", NumberError::overflow},
@@ -142,7 +151,7 @@ TEST(BuildGraph, VertexCountAndDefaultsComeFromTheDescription) {
     EXPECT_EQ(g.cell(0, 3).capacity, 0.1f);
 }
 
-TEST(BuildGraph, NodeOptionsGiveSizeAndPosition) {
+TEST(BuildGraph, NodeOptionsGiveSizePositionAndName) {
     GraphDescription d;
     d.node_options[3] = {{"name", "Puits"}, {"size", "4.5"}, {"x", "1"}};
     d.node_options[1] = {{"y", "-2.5"}, {"z", "7e1"}};
@@ -153,6 +162,8 @@ TEST(BuildGraph, NodeOptionsGiveSizeAndPosition) {
     EXPECT_EQ(g.positions()[3], Vector3(1.0f, 0.0f, 0.0f));
     EXPECT_EQ(g.sizes()[1], 2.0f);
     EXPECT_EQ(g.positions()[1], Vector3(0.0f, -2.5f, 70.0f));
+    // A vertex that no node statement names has an empty name.
+    EXPECT_EQ(built.names, (std::vector<std::string>{"", "", "", "Puits"}));
 }
 
 TEST(BuildGraph, SelfLoopsAreSkippedButTheirVertexCounts) {
@@ -348,6 +359,23 @@ TEST(BuildGraphRefusals, DirectedWithoutAnInteger) {
     EXPECT_EQ(refusal.option, "directed");
     EXPECT_EQ(refusal.text, "oui");
     EXPECT_EQ(refusal.vertex, -1);
+}
+
+TEST(BuildGraphRefusals, CapacitiesThatAreNotDecimalNumbers) {
+    for (const char* text : {"nan", "inf", "-INFINITY", "0x1p3"}) {
+        GraphDescription d = directed_description();
+        d.edge_groups.push_back(group({0}, 1, {1}));
+        d.edge_groups.push_back(group({1}, 1, {2}, {{"cap", text}}));
+        const EGraphRefused refusal = refusal_of(d);
+        EXPECT_EQ(refusal.reason, EGraphRefused::Reason::not_a_number) << text;
+        EXPECT_EQ(refusal.option, "cap");
+        EXPECT_EQ(refusal.text, text);
+        EXPECT_EQ(refusal.group, 2);
+    }
+    // A node option reads them as no number, as it reads "abc".
+    GraphDescription node;
+    node.node_options[0] = {{"x", "0x10"}};
+    EXPECT_EQ(refusal_of(node).reason, EGraphRefused::Reason::not_a_number);
 }
 
 TEST(BuildGraphRefusals, NumbersThatOverflowAFloat) {

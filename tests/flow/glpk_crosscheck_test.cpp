@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -152,6 +154,24 @@ Graph varnock_graph(int n, int edges, float maximum, std::uint32_t seed) {
     return make_graph(n, list, true);
 }
 
+// The arcs of a corpus file made only of "u -> v [cap = c];" lines after its
+// "directed = 1;" header.
+Graph read_arc_file(const std::string& name, int n) {
+    std::ifstream in(std::string(QUILLMERE_SOURCE_DIR) + "/tests/corpus/files/" + name);
+    std::string line;
+    std::getline(in, line);
+    std::vector<TestEdge> list;
+    int u = 0;
+    int v = 0;
+    float cap = 0.0f;
+    while (std::getline(in, line)) {
+        if (std::sscanf(line.c_str(), "%d -> %d [cap = %f];", &u, &v, &cap) == 3) {
+            list.push_back({u, v, cap});
+        }
+    }
+    return make_graph(n, list, true);
+}
+
 }  // namespace
 
 TEST(GlpkCrossCheck, MaxflowAgreesOnRandomGraphs) {
@@ -200,6 +220,12 @@ TEST(GlpkCrossCheck, MaxflowAgreesWithHugeCapacities) {
                                             {1, 2, 1e10f}, {2, 1, 1e10f}, {4, 5, 1e10f},
                                             {5, 4, 1e10f}},
                                            true));
+    }
+    {
+        SCOPED_TRACE("complete directed graph on 12 vertices, capacities from 1e-45 to 3e38");
+        const Graph g = read_arc_file("complete_12_caps_1e-45_to_3e38.gr", 12);
+        ASSERT_EQ(arcs_of(g).size(), 12u * 11u);
+        expect_agrees_with_glpk(g);
     }
     for (const float maximum : {1e10f, 1e15f, 1e30f}) {
         for (std::uint32_t seed = 0; seed < 10; ++seed) {

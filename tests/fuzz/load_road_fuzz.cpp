@@ -7,8 +7,10 @@
 // checked below — is a finding.
 //
 // Builds of more than `max_fuzzed_vertices` vertices are skipped so that each
-// run stays fast; descriptions the builder refuses before allocating anything
-// (too many vertices, bad numbers) still go through it.
+// run stays fast (40; the deep configuration, which scripts/fuzz.sh --deep
+// runs, builds with QUILLMERE_FUZZ_MAX_VERTICES=120); descriptions the
+// builder refuses before allocating anything (too many vertices, bad
+// numbers) still go through it.
 
 #include <lpsolve/lp_lib.h>
 
@@ -20,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/random_source.h"
@@ -34,7 +37,10 @@
 
 namespace {
 
-constexpr std::int64_t max_fuzzed_vertices = 40;
+#ifndef QUILLMERE_FUZZ_MAX_VERTICES
+#define QUILLMERE_FUZZ_MAX_VERTICES 40
+#endif
+constexpr std::int64_t max_fuzzed_vertices = QUILLMERE_FUZZ_MAX_VERTICES;
 
 // The console's text is thrown away; only its making is exercised.
 class NullSink : public ConsoleSink {
@@ -87,9 +93,32 @@ bool is_utf8(const std::string& text) {
     return true;
 }
 
+// Every message quotes at most a bounded piece of the file.
+constexpr std::size_t max_message_bytes = 1000;
+
 void check_message(const std::string& text) {
     check(text.rfind(read_error_heading, 0) == 0, "an error text starts with the heading");
     check(is_utf8(text), "an error text is UTF-8");
+    check(text.size() <= max_message_bytes, "an error text is short");
+}
+
+// The failure of a text that was not matched to its end points inside the
+// text, no earlier than where matching stopped, and its message is short
+// UTF-8 under the usual first line.
+void check_parse_failure(const std::string& text, const ParseResult& parse) {
+    const ParseFailure& failure = parse.failure;
+    check(failure.offset <= text.size(), "the failure points inside the text");
+    check(failure.offset >= static_cast<std::size_t>(parse.stop - text.data()),
+          "the failure is no earlier than where matching stopped");
+    check(text_position(text, failure.offset) == std::make_pair(failure.line, failure.column),
+          "the failure's line and column are those of its offset");
+    check(failure.found == text.substr(failure.offset, failure.found.size()),
+          "the failure quotes the text at its offset");
+    const std::string message = invalid_text_message(failure);
+    check(message.rfind(std::string(text_invalid_file) + "\nligne ", 0) == 0,
+          "an invalid text's message names the line");
+    check(is_utf8(message), "an invalid text's message is UTF-8");
+    check(message.size() <= max_message_bytes, "an invalid text's message is short");
 }
 
 // The model's invariants and the result's shape and honesty.
@@ -151,6 +180,11 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
         for (int v : cut.vertices) {
             check(v >= 0 && v < n, "cut members are vertices");
         }
+        check(cut.coordinate >= 0, "a found cut has its coordinate");
+        check(cut.separated_demand > 0.0, "a found cut separates demand");
+        check(std::fabs(cut.crossing_capacity / cut.separated_demand - cut.ratio) <=
+                  1e-9 * (1.0 + cut.ratio),
+              "the cut's ratio is its crossing capacity over its separated demand");
     } else {
         check(cut.vertices.empty(), "no cut, no members");
     }
@@ -220,6 +254,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(parse.full == (parse.stop == text.data() + text.size()),
               "full means matched to the end");
         if (!parse.full) {
+            check_parse_failure(text, parse);
             return 0;
         }
         const std::int64_t n = node_count(grammar->description);

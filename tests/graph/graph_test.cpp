@@ -1,8 +1,10 @@
 #include "graph/graph.h"
+#include "graph/cut_result.h"
 
 #include <gtest/gtest.h>
 
 #include <list>
+#include <set>
 #include <vector>
 
 #include "tests/support/graph_fixtures.h"
@@ -82,4 +84,24 @@ TEST(GraphModel, IteratorOfAnIsolatedVertexEndsAtOnce) {
     it.next();
     EXPECT_TRUE(it.finished());
     EXPECT_EQ(it.current(), -1);
+}
+
+TEST(MeasureCut, CountsCrossingPairsBothWaysAndSeparatedCommodities) {
+    const std::vector<TestEdge> arcs = {{0, 1}, {2, 3}, {4, 5}};
+    const struct {
+        bool directed;
+        std::set<int> side;
+        double crossing;
+        double separated;
+    } cases[] = {
+        {true, {0, 2, 4}, 3.0, 675.0},
+        {false, {0, 2, 4}, 6.0, 675.0},  // an undirected edge counts in both directions
+        {true, {0, 1, 2}, 1.0, 200.0},   // commodity 0 lies inside S
+        {true, {}, 0.0, 0.0},
+    };
+    for (const auto& c : cases) {
+        const CutMeasure measure = measure_cut(make_graph(6, arcs, c.directed), c.side);
+        EXPECT_EQ(measure.crossing_capacity, c.crossing);
+        EXPECT_EQ(measure.separated_demand, c.separated);
+    }
 }

@@ -1,9 +1,15 @@
 #include "render/png_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/support/png_reader.h"
 #include "tests/support/scratch_dir.h"
@@ -49,4 +55,37 @@ TEST(PngWriter, ReportsWhatItCannotWrite) {
     EXPECT_FALSE(empty.error().empty());
     image.pixels.pop_back();  // fewer bytes than 1 × 1 × 4
     EXPECT_FALSE(write_png(scratch.path("short.png").string(), image));
+}
+
+TEST(PngWriter, AFailedWriteLeavesThePreviousFileAndNothingElse) {
+    const ScratchDir scratch("quillmere-png");
+    const std::string path = scratch.write("picture.png", "the previous picture");
+    // Noise does not compress: the PNG is far larger than the file size limit
+    // that the child writes under.
+    RgbaImage image;
+    image.width = 256;
+    image.height = 256;
+    image.pixels.resize(256 * 256 * 4);
+    std::uint32_t state = 1;
+    for (auto& byte : image.pixels) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(write_png(path, image) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write did not fail";
+    EXPECT_EQ(read_file(path), "the previous picture");
+    EXPECT_EQ(scratch.entries(), std::vector<std::string>{"picture.png"});
+
+    // Written in full, it replaces the file and leaves nothing beside it.
+    ASSERT_TRUE(write_png(path, image));
+    EXPECT_TRUE(read_png(path).has_value());
+    EXPECT_EQ(scratch.entries(), std::vector<std::string>{"picture.png"});
 }

@@ -1,11 +1,18 @@
 #include "shell/load_graph.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <functional>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/scratch_dir.h"
@@ -163,7 +170,9 @@ TEST_F(LoadGraphTest, FailuresAfterTheFileIsOpenedNameTheirReasonAndLeaveNoGraph
     const LoadOutcome unknown = LoadOutcome::unknown_option;
     const LoadOutcome refused = LoadOutcome::refused;
     const std::vector<Case> cases = {
-        {"0 -> 1", LoadOutcome::invalid_text, "Fichier .gr invalide"},
+        {"0 -> 1", LoadOutcome::invalid_text,
+         "Fichier .gr invalide\nligne 1, colonne 7 : « ; », « , » ou « [ » attendu au lieu de la "
+         "fin du texte"},
         {"0 -> 1 [weight = 2];", unknown, "EdgeOption \"weight\" non reconnue."},
         {"foo = 1;", unknown, "GlobalOption \"foo\" non reconnue."},
         {"0 : A [SIZE = 1];", unknown, "NodeOption \"SIZE\" non reconnue."},
@@ -221,4 +230,69 @@ TEST_F(LoadGraphTest, ReadErrorAfterOpeningIsNotTakenForAnEmptyFile) {
     expect_failure(load("/proc/self/mem"), LoadOutcome::read_failed,
                    heading + "Le fichier n'a pas pu être lu jusqu'au bout.");
     EXPECT_EQ(stage_.text(), separators);
+}
+
+namespace {
+
+// Runs `body` in a forked child and waits at most `seconds` for it; true when
+// it returned in time. A child still running then is killed, so a load that
+// blocks fails the test instead of hanging it.
+bool returns_within(int seconds, const std::function<void()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        body();
+        _exit(0);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+TEST_F(LoadGraphTest, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
+    ASSERT_EQ(mkfifo(scratch_.path("pipe.gr").c_str(), 0600), 0);
+    EXPECT_TRUE(returns_within(10, [&] {
+        if (load(scratch_.path("pipe.gr").string()) != LoadOutcome::cannot_open) {
+            _exit(1);
+        }
+    }));
+}
+
+TEST_F(LoadGraphTest, SwappingAFileForANamedPipeNeverBlocksTheOpen) {
+    // One thread keeps putting a link to a regular file and one to a named
+    // pipe in turn in the place of the path that the loads open: every load
+    // must end, opened or not.
+    const std::string path = scratch_.path("swapped.gr").string();
+    const std::string regular = scratch_.write("regular.gr", "0 -> 1;");
+    const std::string pipe = scratch_.path("pipe").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_TRUE(returns_within(60, [&] {
+        std::atomic<bool> done = false;
+        std::thread swapper([&] {
+            while (!done) {
+                for (const std::string* target : {&regular, &pipe}) {
+                    symlink(target->c_str(), (path + ".new").c_str());
+                    rename((path + ".new").c_str(), path.c_str());
+                }
+            }
+        });
+        // Two seconds of loads, and at least a few of each kind.
+        int opened = 0;
+        int refused = 0;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::chrono::steady_clock::now() < end || opened < 3 || refused < 3) {
+            (load(path) == LoadOutcome::loaded ? opened : refused) += 1;
+        }
+        done = true;
+        swapper.join();
+    }));
 }
