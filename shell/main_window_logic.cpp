@@ -118,7 +118,10 @@ void MainWindowLogic::on_open_dialog_answer(const std::optional<std::string>& pa
 
 void MainWindowLogic::load(const std::string& path) {
     BusyScope busy(platform_);
-    load_graph_file(path, StageContext{log_, random_, verbose_}, *this, loaded_);
+    StageContext context{log_, random_, verbose_};
+    // The console panel cannot show the listings of a large graph.
+    context.listing_limit = console_listing_limit;
+    load_graph_file(path, context, *this, loaded_);
 }
 
 void MainWindowLogic::frame_input() {
