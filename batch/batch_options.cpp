@@ -134,7 +134,7 @@ const OptionSpec option_table[] = {
      "n'aboutit pas (statut 3). Par défaut : aucune limite. 0 : aucune limite",
      false, apply_time_limit},
     {"--png", "FICHIER.png",
-     "dessine aussi la vue 3D du graphe chargé, telle que la fenêtre la montre d'abord, dans ce "
+     "dessine aussi la vue du graphe chargé, telle que la fenêtre la montre après le chargement, dans ce "
      "fichier PNG (écrit en entier ou pas du tout)",
      false, apply_png},
     {"--size", "LxH", "avec --png : taille de l'image en pixels (par défaut 700x700, chaque côté de 1 à 16384)",
@@ -147,6 +147,46 @@ const OptionSpec option_table[] = {
     {"--2d", nullptr, "avec --png : la vue de dessus que donne la commande Projection 2D", true,
      [](BatchOptions& o, const std::string&) -> Expected<void> {
          o.png_2d = true;
+         return {};
+     }},
+    {"--camera", "fit|start",
+     "avec --png : caméra recadrée sur tout le graphe (fit, par défaut) ou caméra de départ de "
+     "la fenêtre (start)",
+     true, [](BatchOptions& o, const std::string& v) -> Expected<void> {
+         if (v != "fit" && v != "start") {
+             return fail("l'option --camera attend fit ou start, pas " + quoted(v));
+         }
+         o.png_camera_start = v == "start";
+         return {};
+     }},
+    {"--layout", "random|force",
+     "avec --png : placement aléatoire du chargement (random, par défaut) ou disposition par "
+     "forces (force) des sommets sans position donnée",
+     true, [](BatchOptions& o, const std::string& v) -> Expected<void> {
+         if (v != "random" && v != "force") {
+             return fail("l'option --layout attend random ou force, pas " + quoted(v));
+         }
+         o.png_layout_force = v == "force";
+         return {};
+     }},
+    {"--show-cut", nullptr, "avec --png : le côté S de la coupe en orange, les arêtes qui la traversent en évidence", true,
+     [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.png_show_cut = true;
+         return {};
+     }},
+    {"--no-labels", nullptr, "avec --png : sans les numéros des sommets", true,
+     [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.png_labels = false;
+         return {};
+     }},
+    {"--no-legend", nullptr, "avec --png : sans la légende", true,
+     [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.png_legend = false;
+         return {};
+     }},
+    {"--no-arrows", nullptr, "avec --png : sans les flèches des arcs d'un graphe orienté", true,
+     [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.png_arrows = false;
          return {};
      }},
     {"--help", nullptr, "affiche cette aide et s'arrête", false,

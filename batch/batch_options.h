@@ -47,6 +47,16 @@ struct BatchOptions {
     bool png_flow = false;
     // --2d: the view from above instead of the start camera.
     bool png_2d = false;
+    // --camera start: the window's start camera (or the 2D command's view)
+    // instead of one fitted to the whole graph.
+    bool png_camera_start = false;
+    // --layout force: the force layout instead of the load's random placement.
+    bool png_layout_force = false;
+    // --show-cut, --no-labels, --no-legend, --no-arrows.
+    bool png_show_cut = false;
+    bool png_labels = true;
+    bool png_legend = true;
+    bool png_arrows = true;
 
     bool reads_standard_input() const { return path == "-"; }
 };

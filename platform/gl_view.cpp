@@ -1,6 +1,10 @@
 #include "platform/gl_view.h"
 
+#include <QFontMetrics>
+#include <QMouseEvent>
 #include <QOffscreenSurface>
+#include <QPainter>
+#include <QWheelEvent>
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
 #include <QTimer>
@@ -9,6 +13,8 @@
 #include "shell/main_window_logic.h"
 #include "render/gl_setup.h"
 #include "render/scene.h"
+#include "shell/legend.h"
+#include "view/overlay.h"
 
 namespace {
 
@@ -17,6 +23,58 @@ namespace {
 bool usable(const QOpenGLContext* context) {
     return context != nullptr && context->isValid() && !context->isOpenGLES() &&
            context->format().profile() != QSurfaceFormat::CoreProfile;
+}
+
+QColor to_qcolor(const Rgb& c) {
+    return QColor::fromRgbF(c.r, c.g, c.b);
+}
+
+// The labels and the legend, as the pictures of tarvessa-batch show them:
+// black labels with a white halo, and the legend in a white box with a grey
+// border in the top-left corner. Positions come in device pixels.
+void paint_overlay(QPainter& painter, const std::vector<VertexLabel>& labels,
+                   const std::vector<LegendLine>& legend, qreal ratio) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    for (const VertexLabel& label : labels) {
+        const QString text = QString::fromStdString(label.text);
+        const QPointF at(label.x / ratio, label.y / ratio + (metrics.ascent() - metrics.descent()) / 2.0);
+        painter.setPen(Qt::white);
+        for (const QPointF d : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)}) {
+            painter.drawText(at + d, text);
+        }
+        painter.setPen(Qt::black);
+        painter.drawText(at, text);
+    }
+    if (legend.empty()) {
+        return;
+    }
+    const int row = metrics.height() + 4;
+    const int swatch = metrics.ascent();
+    int width = 0;
+    for (const LegendLine& line : legend) {
+        width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(line.text)));
+    }
+    const QRect box(10, 10, width + swatch + 24, static_cast<int>(legend.size()) * row + 10);
+    painter.setPen(QColor(128, 128, 128));
+    painter.setBrush(QColor(255, 255, 255, 235));
+    painter.drawRect(box);
+    int y = box.top() + 5;
+    for (const LegendLine& line : legend) {
+        if (line.swatch) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(to_qcolor(*line.swatch));
+            painter.drawRect(box.left() + 8, y + (row - swatch) / 2, swatch, swatch);
+        }
+        painter.setPen(line.warning ? QColor(160, 0, 0) : Qt::black);
+        painter.drawText(box.left() + 14 + swatch, y + (row + metrics.ascent() - metrics.descent()) / 2,
+                         QString::fromStdString(line.text));
+        y += row;
+    }
 }
 
 }  // namespace
@@ -87,7 +145,56 @@ void GlView::resizeGL(int width, int height) {
 void GlView::paintGL() {
     logic_.frame_input();
     if (scene_) {
-        render_frame(*scene_, logic_.scene_input(), logic_.settings(), logic_.camera());
+        // QPainter leaves GL state of its own behind: set the scene's again.
+        init_gl_state();
+        const SceneInput input = logic_.scene_input();
+        const ViewSettings& settings = logic_.settings();
+        render_frame(*scene_, input, settings, logic_.camera());
+        const std::vector<VertexLabel> labels = vertex_labels(input, settings, logic_.camera());
+        const std::vector<LegendLine> legend =
+            settings.show_legend ? legend_for(input, settings) : std::vector<LegendLine>{};
+        if (!labels.empty() || !legend.empty()) {
+            QPainter painter(this);
+            paint_overlay(painter, labels, legend, devicePixelRatioF());
+        }
     }
     ++frames_;
+}
+
+void GlView::wheelEvent(QWheelEvent* event) {
+    // 120 units of angle are one notch of a common wheel.
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches != 0.0) {
+        logic_.on_wheel(notches);
+    }
+    event->accept();
+}
+
+namespace {
+
+ScreenPoint device_point(const QMouseEvent& event, qreal ratio) {
+    return {static_cast<int>(std::lround(event.position().x() * ratio)),
+            static_cast<int>(std::lround(event.position().y() * ratio))};
+}
+
+}  // namespace
+
+void GlView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        logic_.on_left_button(true, device_point(*event, devicePixelRatioF()));
+    }
+    event->accept();
+}
+
+void GlView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        logic_.on_left_button(false, device_point(*event, devicePixelRatioF()));
+    }
+    event->accept();
+}
+
+void GlView::mouseMoveEvent(QMouseEvent* event) {
+    // Motion arrives only while a button is held (no mouse tracking).
+    logic_.on_mouse_move(device_point(*event, devicePixelRatioF()));
+    event->accept();
 }

@@ -10,6 +10,8 @@ class SceneRenderer;
 // The main window's drawing area. Each frame runs the camera input of the
 // logic, then draws the scene; a new frame is asked for as soon as the last
 // one reaches the screen, so the view redraws continuously, between events.
+// The vertex labels and the legend are painted over the scene with QPainter.
+// The wheel and dragging with the left button move the camera.
 class GlView : public QOpenGLWidget {
   public:
     GlView(MainWindowLogic& logic, QWidget* parent);
@@ -28,6 +30,10 @@ class GlView : public QOpenGLWidget {
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
     MainWindowLogic& logic_;

@@ -108,6 +108,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         // Handled as a command.
     } else if (key == Qt::Key_Escape) {
         logic_.on_key_down(WindowKey::escape);
+    } else if (key == Qt::Key_Home) {
+        logic_.on_key_down(WindowKey::home);
     } else if (key == Qt::Key_F2) {
         // Holding F2 toggles once, not at the keyboard's repeat rate.
         if (!event->isAutoRepeat()) {

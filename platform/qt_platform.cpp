@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
+#include <QImage>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
@@ -108,6 +109,35 @@ void QtPlatform::show_about() {
     }
     about_box_->open();
     about_box_->activateWindow();
+}
+
+void QtPlatform::export_picture(const std::string& proposed_name) {
+    const QString path = QFileDialog::getSaveFileName(
+        &window_, QStringLiteral("Exporter l'image"),
+        QDir(open_directory_).filePath(QString::fromStdString(proposed_name)),
+        QStringLiteral("Images PNG (*.png)"), nullptr, QFileDialog::DontUseNativeDialog);
+    give_back_focus();
+    if (path.isEmpty()) {
+        return;
+    }
+    // The view drawn again into an image of the drawing area's size, with
+    // its labels and legend.
+    const QImage picture = window_.view()->grabFramebuffer();
+    if (picture.isNull() || !picture.save(path, "PNG")) {
+        show_error("Erreur d'écriture", "Impossible d'écrire l'image\n" + path.toStdString());
+    }
+}
+
+void QtPlatform::show_shortcuts(const std::string& text) {
+    if (shortcuts_box_ == nullptr) {
+        shortcuts_box_ = new QMessageBox(QMessageBox::Information, QStringLiteral("Raccourcis"),
+                                         QString(), QMessageBox::Ok, &window_);
+        shortcuts_box_->setWindowModality(Qt::WindowModal);
+        connect(shortcuts_box_, &QDialog::finished, this, &QtPlatform::give_back_focus);
+    }
+    shortcuts_box_->setText(QString::fromUtf8(text.c_str()));
+    shortcuts_box_->open();
+    shortcuts_box_->activateWindow();
 }
 
 void QtPlatform::quit(int status) {

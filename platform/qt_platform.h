@@ -50,6 +50,8 @@ class QtPlatform final : public QObject, public WindowPlatform {
     void set_cursor_hidden(bool hidden) override;
     ScreenRect main_window_rect() override;
     void set_busy(bool busy) override;
+    void export_picture(const std::string& proposed_name) override;
+    void show_shortcuts(const std::string& text) override;
     ConsoleSink& console_sink() override { return console_; }
 
   private:
@@ -62,6 +64,7 @@ class QtPlatform final : public QObject, public WindowPlatform {
     QFileDialog* open_dialog_ = nullptr;
     QString open_directory_ = QDir::currentPath();
     AboutBox* about_box_ = nullptr;
+    class QMessageBox* shortcuts_box_ = nullptr;
     bool busy_ = false;
 };
 

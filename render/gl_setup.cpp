@@ -3,16 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-namespace {
-
-constexpr double field_of_view_degrees = 60.0;
-constexpr double perspective_near = 1.0;
-constexpr double perspective_far = 5000.0;
-constexpr float lowest_2d_height = 1.5f;
-constexpr double ortho_near = 1.0;
-constexpr double ortho_far = 200.0;
-
-}  // namespace
+#include "view/projection.h"
 
 void init_gl_state() {
     glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
@@ -36,16 +27,19 @@ bool apply_projection(const ViewSettings& settings, Camera& camera) {
     if (settings.perspective_3d) {
         const double aspect = static_cast<double>(settings.client_width) /
                               static_cast<double>(settings.client_height);
-        gluPerspective(field_of_view_degrees, aspect, perspective_near, perspective_far);
+        const ProjectionPlanes planes = projection_planes(settings, camera);
+        gluPerspective(field_of_view_degrees, aspect, planes.near_plane, planes.far_plane);
         return true;
     }
     // The camera height is the zoom; the visible square stretches with the
-    // window whatever its aspect ratio.
+    // window whatever its aspect ratio. The far plane moves up and down with
+    // the camera, so that zooming out never leaves the scene behind it.
     if (camera.position.z < lowest_2d_height) {
         camera.position.z = lowest_2d_height;
     }
     const double h = camera.position.z;
-    glOrtho(-h, h, -h, h, ortho_near, ortho_far);
+    const ProjectionPlanes planes = projection_planes(settings, camera);
+    glOrtho(-h, h, -h, h, planes.near_plane, planes.far_plane);
     return true;
 }
 

@@ -10,8 +10,11 @@
 void init_gl_state();
 
 // Sets the viewport to the client area and loads the projection: a 60°
-// perspective (near 1, far 5000) in 3D; in 2D an orthographic view whose half
-// width is the camera height, after lifting a camera below 1.5 to 1.5.
+// perspective in 3D (near 1, far 5000 unless a fit of a large graph pushed
+// them out); in 2D an orthographic view whose half width is the camera
+// height, after lifting a camera below 1.5 to 1.5, reaching from 1 below the
+// camera down to 200 below it, or to `ortho_depth_below` (160) below z = 0
+// when that is farther (see projection_planes).
 // Returns false, without touching GL, when the client area is empty (a
 // minimized window): there is nothing to draw then.
 bool apply_projection(const ViewSettings& settings, Camera& camera);

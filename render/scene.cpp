@@ -11,6 +11,7 @@
 #include "graph/commodities.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
+#include "view/scene_colours.h"
 #include "view/scene_geometry.h"
 
 namespace {
@@ -28,6 +29,10 @@ constexpr GLfloat idle_edge_emission[] = {0.1f, 0.1f, 0.1f, 1.0f};
 // Arch colour of each commodity: red, green, blue.
 constexpr GLfloat arch_emission[commodity_count][4] = {
     {0.7f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.7f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.7f, 1.0f}};
+constexpr GLfloat cut_emission[] = {cut_colour.r, cut_colour.g, cut_colour.b, 1.0f};
+// Least radius of an edge that crosses the cut, when the cut is shown: four
+// times a plain edge's.
+constexpr double crossing_edge_radius = 0.25;
 
 void set_material(GLfloat shininess, const GLfloat* emission) {
     constexpr GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -59,17 +64,26 @@ SceneRenderer::~SceneRenderer() {
 }
 
 void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& settings) {
-    if (input.graph == nullptr || input.result == nullptr || input.display_positions == nullptr) {
+    if (!input.drawable()) {
         return;
     }
     const Graph& graph = *input.graph;
     const int n = graph.vertex_count();
-    if (input.display_positions->size() != static_cast<std::size_t>(n)) {
-        return;
-    }
 
     set_material(20.0f, vertex_emission);
     for (int i = 0; i < n; ++i) {
+        if (settings.show_cut) {
+            // The cut's side S outranks the terminals' colours.
+            const GLfloat* emission = vertex_emission;
+            if (on_cut_side(input.result, i)) {
+                emission = cut_emission;
+            } else if (i < 2 * commodity_count) {
+                emission = i % 2 == 0 ? source_emission : sink_emission;
+            }
+            set_emission(emission);
+            draw_vertex(input, settings, i);
+            continue;
+        }
         if (i < 2 * commodity_count) {
             set_emission(i % 2 == 0 ? source_emission : sink_emission);
         }
@@ -100,16 +114,10 @@ void SceneRenderer::draw_vertex(const SceneInput& input, const ViewSettings& set
     if (sphere_quadric_ == nullptr) {
         return;  // GLU could not allocate it
     }
-    const Graph& graph = *input.graph;
     const Vector3 p = scaled_position(input, settings, i);
     glPushMatrix();
     glTranslatef(p.x, p.y, p.z);
-    double radius = graph.sizes()[static_cast<std::size_t>(i)];
-    if (i < 2 * commodity_count) {
-        radius = commodity_demand[static_cast<std::size_t>(i / 2)] *
-                 (input.result->maxflow * flow_thickness);
-    }
-    gluSphere(sphere_quadric_, radius, 15, 15);
+    gluSphere(sphere_quadric_, vertex_radius(input, i), 15, 15);
     glPopMatrix();
 }
 
@@ -135,9 +143,22 @@ void SceneRenderer::draw_edge(const SceneInput& input, const ViewSettings& setti
         total = 1.5;
         std::copy(std::begin(idle_edge_emission), std::end(idle_edge_emission), colour);
     }
+    double radius = total * flow_thickness;
+    if (settings.show_cut && on_cut_side(input.result, i) != on_cut_side(input.result, j)) {
+        std::copy(std::begin(cut_emission), std::end(cut_emission), colour);
+        radius = std::max(radius, crossing_edge_radius);
+    }
     set_emission(colour);
-    const double radius = total * flow_thickness;
     gluCylinder(cylinder_quadric_, radius, radius, o->length, 10, 10);
+    if (settings.show_arrows && input.graph->directed()) {
+        const std::optional<ArrowCone> cone =
+            arrow_cone(o->length, radius, vertex_radius(input, i), vertex_radius(input, j));
+        if (cone) {
+            glTranslated(0.0, 0.0, cone->base);
+            gluCylinder(cylinder_quadric_, cone->radius, 0.0, cone->height, 10, 1);
+            gluDisk(cylinder_quadric_, 0.0, cone->radius, 10, 1);
+        }
+    }
     glPopMatrix();
 }
 

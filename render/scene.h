@@ -6,8 +6,11 @@
 struct GLUquadric;
 
 // Draws the graph in immediate mode with two GLU quadrics, every frame from
-// scratch: vertices as lit spheres, stored edges as cylinders and each
-// commodity as an arch from its source to its sink.
+// scratch: vertices as lit spheres, stored edges as cylinders (with a cone at
+// the head of each arc of a directed graph, when arrows are on) and each
+// commodity as an arch from its source to its sink. With the cut shown, the
+// vertices of its side S take the cut's colour and the edges between S and
+// the rest are drawn in it too, thicker.
 //
 // Construct and destroy it with the GL context that it draws into current:
 // the quadrics are made in the constructor and released in the destructor.
@@ -21,9 +24,8 @@ class SceneRenderer {
     SceneRenderer& operator=(const SceneRenderer&) = delete;
 
     // Draws the whole scene with the modelview matrix holding the viewing
-    // transform. Draws nothing when there is no graph or no flow result, or
-    // when the number of display positions differs from the vertex count
-    // (positions of another graph, or not made yet).
+    // transform. Draws nothing when the input is not drawable (no graph, or
+    // display positions of another graph or not made yet).
     void draw_scene(const SceneInput& input, const ViewSettings& settings);
 
     // The steps of draw_scene; each leaves the modelview matrix as it found
@@ -35,7 +37,10 @@ class SceneRenderer {
     void draw_vertex(const SceneInput& input, const ViewSettings& settings, int i);
     // Cylinder from vertex i to vertex j: dark grey and 0.06 thick, or, with
     // show_flow on and a flow on it, coloured by the three commodities' flows
-    // and 0.04 × the total flow thick. Nothing for coincident endpoints.
+    // and 0.04 × the total flow thick; in the cut's colour and at least 0.25
+    // thick when the cut is shown and it crosses the cut. In a directed
+    // graph with arrows on, a cone of its colour ends it on j's sphere
+    // (arrow_cone). Nothing for coincident endpoints.
     void draw_edge(const SceneInput& input, const ViewSettings& settings, int i, int j);
     // Upper half of a ring through the source and the sink, in the vertical
     // plane that contains them, with a tube of radius `tube_radius`. Nothing

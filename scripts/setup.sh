@@ -8,6 +8,7 @@ packages=(
     libboost-dev liblpsolve55-dev
     qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
     libpng-dev nlohmann-json3-dev
+    libigraph-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
     libgtest-dev libglpk-dev
     xvfb xauth xdotool
     clang libclang-rt-14-dev

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 // Command identifiers of the main window's menu and keyboard shortcuts.
 inline constexpr int IDM_OPEN = 40002;
@@ -11,6 +12,17 @@ inline constexpr int IDM_PROJECTION_2D = 40008;
 inline constexpr int IDM_REDISTRIBUTE = 40014;
 inline constexpr int IDM_TOGGLE_FLOW = 40017;
 inline constexpr int IDM_VERBOSE = 40021;
+// The Affichage menu and the shortcut list of the Aide menu.
+inline constexpr int IDM_SHOW_LABELS = 40101;
+inline constexpr int IDM_LABEL_ALL = 40102;
+inline constexpr int IDM_SHOW_LEGEND = 40103;
+inline constexpr int IDM_SHOW_CUT = 40104;
+inline constexpr int IDM_SHOW_ARROWS = 40105;
+inline constexpr int IDM_FIT_VIEW = 40106;
+inline constexpr int IDM_FIT_ON_LOAD = 40107;
+inline constexpr int IDM_FORCE_LAYOUT = 40108;
+inline constexpr int IDM_EXPORT_IMAGE = 40109;
+inline constexpr int IDM_SHORTCUTS = 40110;
 
 // One entry of a drop-down menu: a command, or a separator line when
 // `command` is 0. The text marks its mnemonic with "&" and carries the
@@ -41,3 +53,8 @@ struct Accelerator {
 };
 
 std::span<const Accelerator> accelerators();
+
+// The text of Aide → Raccourcis, one line per key: every menu item that shows
+// a shortcut (taken from the menu tables, so a new item appears by itself),
+// then the movement keys, Échap, F2, the mouse wheel and the left button.
+std::string shortcuts_text();

@@ -35,7 +35,9 @@ struct LoadedGraph {
     const Graph* graph() const { return current ? &current->graph : nullptr; }
     const FlowResult* result() const { return current ? &current->result : nullptr; }
     // What a frame draws: nothing without a current graph.
-    SceneInput scene() const { return {graph(), result(), &display_positions}; }
+    SceneInput scene() const {
+        return {graph(), result(), &display_positions, current ? &current->names : nullptr};
+    }
 };
 
 // The largest file a load reads, 16 MiB. A graph at the vertex and arc

@@ -1,6 +1,10 @@
 #include "shell/main_window_logic.h"
 
 #include "shell/commands.h"
+#include <filesystem>
+
+#include "view/fit_view.h"
+#include "view/force_layout.h"
 #include "view/placement.h"
 
 namespace {
@@ -49,9 +53,53 @@ void MainWindowLogic::on_key_down(WindowKey key) {
             settings_.mouse_look = !settings_.mouse_look;
             apply_mouse_capture();
             break;
+        case WindowKey::home:
+            fit_view(loaded_.scene(), settings_, camera_);
+            break;
         case WindowKey::other:
             break;
     }
+}
+
+void MainWindowLogic::on_wheel(double notches) {
+    wheel_camera(notches, loaded_.scene(), settings_, camera_);
+}
+
+void MainWindowLogic::on_left_button(bool down, ScreenPoint point) {
+    dragging_ = down;
+    drag_from_ = point;
+}
+
+void MainWindowLogic::on_mouse_move(ScreenPoint point) {
+    // Mouse look already follows every motion.
+    if (!dragging_ || settings_.mouse_look) {
+        return;
+    }
+    look_with_mouse(point.x - drag_from_.x, point.y - drag_from_.y, camera_, settings_);
+    drag_from_ = point;
+}
+
+void MainWindowLogic::toggle(int command, bool& flag) {
+    flag = !flag;
+    platform_.set_menu_check(command, flag);
+}
+
+void MainWindowLogic::export_command() {
+    std::string name = "image.png";
+    if (loaded_.graph() != nullptr && !loaded_path_.empty()) {
+        const std::string stem = std::filesystem::path(loaded_path_).stem().string();
+        if (!stem.empty()) {
+            name = stem + ".png";
+        }
+    }
+    // The dialog needs the cursor, as the open dialog does.
+    const bool looking = settings_.mouse_look;
+    settings_.mouse_look = false;
+    apply_mouse_capture();
+    dragging_ = false;
+    platform_.export_picture(name);
+    settings_.mouse_look = looking;
+    apply_mouse_capture();
 }
 
 void MainWindowLogic::on_close() {
@@ -89,6 +137,39 @@ bool MainWindowLogic::on_command(int command) {
             verbose_ = !verbose_;
             platform_.set_menu_check(IDM_VERBOSE, verbose_);
             return true;
+        case IDM_SHOW_LABELS:
+            toggle(command, settings_.show_labels);
+            return true;
+        case IDM_LABEL_ALL:
+            toggle(command, settings_.label_all);
+            return true;
+        case IDM_SHOW_LEGEND:
+            toggle(command, settings_.show_legend);
+            return true;
+        case IDM_SHOW_CUT:
+            toggle(command, settings_.show_cut);
+            return true;
+        case IDM_SHOW_ARROWS:
+            toggle(command, settings_.show_arrows);
+            return true;
+        case IDM_FIT_ON_LOAD:
+            toggle(command, settings_.fit_on_load);
+            return true;
+        case IDM_FIT_VIEW:
+            fit_view(loaded_.scene(), settings_, camera_);
+            return true;
+        case IDM_FORCE_LAYOUT:
+            if (const Graph* graph = loaded_.graph()) {
+                force_layout(*graph, random_, loaded_.display_positions);
+                fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
+            }
+            return true;
+        case IDM_EXPORT_IMAGE:
+            export_command();
+            return true;
+        case IDM_SHORTCUTS:
+            platform_.show_shortcuts(shortcuts_text());
+            return true;
         default:
             return false;
     }
@@ -121,7 +202,12 @@ void MainWindowLogic::load(const std::string& path) {
     StageContext context{log_, random_, verbose_};
     // The console panel cannot show the listings of a large graph.
     context.listing_limit = console_listing_limit;
-    load_graph_file(path, context, *this, loaded_);
+    if (load_graph_file(path, context, *this, loaded_) == LoadOutcome::loaded) {
+        loaded_path_ = path;
+        if (settings_.fit_on_load) {
+            fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
+        }
+    }
 }
 
 void MainWindowLogic::frame_input() {
@@ -164,6 +250,18 @@ bool MainWindowLogic::command_checked(int command) const {
             return settings_.show_flow;
         case IDM_VERBOSE:
             return verbose_;
+        case IDM_SHOW_LABELS:
+            return settings_.show_labels;
+        case IDM_LABEL_ALL:
+            return settings_.label_all;
+        case IDM_SHOW_LEGEND:
+            return settings_.show_legend;
+        case IDM_SHOW_CUT:
+            return settings_.show_cut;
+        case IDM_SHOW_ARROWS:
+            return settings_.show_arrows;
+        case IDM_FIT_ON_LOAD:
+            return settings_.fit_on_load;
         default:
             return false;
     }

@@ -13,7 +13,7 @@
 
 // The keys that the main window handles itself; the movement letters are
 // polled instead (see frame_input).
-enum class WindowKey { escape, f2, other };
+enum class WindowKey { escape, f2, home, other };
 
 // The main window's behaviour, free of any window system: it owns the view
 // and command state and the graph on show, handles each event the window
@@ -38,7 +38,8 @@ class MainWindowLogic : public LoadReporter {
     void on_size(int width, int height);
     // The main window lost the keyboard focus: mouse look ends.
     void on_focus_lost();
-    // Escape ends the program with status 0; F2 toggles mouse look.
+    // Escape ends the program with status 0; F2 toggles mouse look; Home
+    // fits the view to the graph.
     void on_key_down(WindowKey key);
     // The close box: ends the program with status 0.
     void on_close();
@@ -48,6 +49,14 @@ class MainWindowLogic : public LoadReporter {
     // cancelled. Restores mouse look as it was before the dialog, then loads
     // the file, if any.
     void on_open_dialog_answer(const std::optional<std::string>& path);
+
+    // The mouse wheel turned by `notches` (positive away from the user).
+    void on_wheel(double notches);
+    // The left button went down or up at `point`: while it is held, the
+    // cursor's motion turns (3D) or pans (2D) the view as mouse look does.
+    void on_left_button(bool down, ScreenPoint point);
+    // The cursor moved to `point` over the drawing area.
+    void on_mouse_move(ScreenPoint point);
 
     // The camera-input step at the start of every frame: the movement keys
     // "ZAWQDSPM" as held now, then, with mouse look on, the cursor's motion
@@ -61,8 +70,8 @@ class MainWindowLogic : public LoadReporter {
     // the reference for the next motion.
     void recenter_cursor();
 
-    // Whether the menu shows `command` checked: the flow and verbose toggles
-    // follow their flags, other commands are never checked.
+    // Whether the menu shows `command` checked: the toggles of the Options and
+    // Affichage menus follow their flags, other commands are never checked.
     bool command_checked(int command) const;
 
     // Load reports, forwarded to the window.
@@ -85,6 +94,9 @@ class MainWindowLogic : public LoadReporter {
   private:
     void open_command();
     void load(const std::string& path);
+    // Runs `toggle` on one of the Affichage flags and shows its check mark.
+    void toggle(int command, bool& flag);
+    void export_command();
 
     WindowPlatform& platform_;
     ConsoleLog log_;
@@ -96,4 +108,9 @@ class MainWindowLogic : public LoadReporter {
     ScreenPoint last_cursor_pos_;
     RandomSource random_;
     LoadedGraph loaded_;
+    // The file of the graph on show, for the name that the picture export
+    // proposes.
+    std::string loaded_path_;
+    bool dragging_ = false;
+    ScreenPoint drag_from_;
 };

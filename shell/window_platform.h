@@ -53,6 +53,14 @@ class WindowPlatform {
     // Shows or stops showing the busy cursor; either call may be repeated.
     virtual void set_busy(bool busy) = 0;
 
+    // Shows the save dialog of "Exporter l'image..." proposing
+    // `proposed_name`, and writes the view as it is now, at the drawing
+    // area's size, to the chosen PNG file (saying so in an error box when it
+    // cannot). Returns once the dialog is closed.
+    virtual void export_picture(const std::string& proposed_name) { (void)proposed_name; }
+    // Shows the list of keys and shortcuts and returns at once.
+    virtual void show_shortcuts(const std::string& text) { (void)text; }
+
     // Where the console's lines go: the console panel.
     virtual ConsoleSink& console_sink() = 0;
 };

@@ -5,7 +5,14 @@
 #include <cstddef>
 #include <numbers>
 
+#include "graph/commodities.h"
 #include "graph/flow_result.h"
+#include "graph/graph.h"
+
+bool SceneInput::drawable() const {
+    return graph != nullptr && result != nullptr && display_positions != nullptr &&
+           display_positions->size() == static_cast<std::size_t>(graph->vertex_count());
+}
 
 std::optional<SegmentOrientation> orient_segment(const Vector3& a, const Vector3& b) {
     const Vector3 d = b - a;
@@ -42,4 +49,34 @@ double edge_flow(const FlowResult* result, int w, int u, int v) {
         return 0.0;
     }
     return matrix[row][column];
+}
+
+double vertex_radius(const SceneInput& input, int i) {
+    if (i < 2 * commodity_count) {
+        return commodity_demand[static_cast<std::size_t>(i / 2)] * (input.result->maxflow * 0.04);
+    }
+    return input.graph->sizes()[static_cast<std::size_t>(i)];
+}
+
+bool on_cut_side(const FlowResult* result, int i) {
+    return result != nullptr && result->cut.found && result->cut.vertices.count(i) > 0;
+}
+
+std::optional<ArrowCone> arrow_cone(double length, double tube_radius, double tail_radius,
+                                    double head_radius) {
+    const double head = std::max(0.0, head_radius);
+    const double free_length = length - std::max(0.0, tail_radius) - head;
+    if (!(free_length > 0.0) || !(tube_radius > 0.0)) {
+        return std::nullopt;
+    }
+    ArrowCone cone;
+    cone.radius = 8.0 * tube_radius;
+    cone.height = 3.0 * cone.radius;
+    const double longest = 0.4 * free_length;
+    if (cone.height > longest) {
+        cone.radius *= longest / cone.height;
+        cone.height = longest;
+    }
+    cone.base = length - head - cone.height;
+    return cone;
 }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/vector3.h"
+#include "view/scene_input.h"
 
 struct FlowResult;
 
@@ -25,3 +26,27 @@ std::optional<SegmentOrientation> orient_segment(const Vector3& a, const Vector3
 // Amount of commodity w on the edge u → v; 0 when the result does not cover
 // that pair (no result, or matrices of another size).
 double edge_flow(const FlowResult* result, int w, int u, int v);
+
+// Radius of vertex i's sphere: for the terminals 0 … 5 the routed amount of
+// their commodity (its demand × maxflow) × 0.04, for the others their size.
+// Precondition: the input is drawable and i in range.
+double vertex_radius(const SceneInput& input, int i);
+
+// Whether vertex i lies on the cut's side S. False without a result or a
+// cut.
+bool on_cut_side(const FlowResult* result, int i);
+
+// Cone at the head of the arc drawn along a segment of `length` whose
+// cylinder has radius `tube_radius`, ending on the head's sphere of radius
+// `head_radius` (the tail's is `tail_radius`): it starts `base` along the
+// segment, is `height` long and `radius` wide at its base: eight times the
+// tube's radius and three times that long (a plain edge's cone is 0.48 wide
+// and 1.44 long), shrunk to 40 % of the free length between the spheres;
+// none when the spheres leave no free length.
+struct ArrowCone {
+    double base = 0.0;
+    double height = 0.0;
+    double radius = 0.0;
+};
+std::optional<ArrowCone> arrow_cone(double length, double tube_radius, double tail_radius,
+                                    double head_radius);

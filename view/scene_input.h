@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "common/vector3.h"
@@ -9,9 +10,17 @@ struct FlowResult;
 
 // What one frame draws: the graph on show with its flow result, or none, and
 // the display position of each of its vertices. The graph and the result
-// are both set or both null.
+// are both set or both null. The vertex names (the node option "name", empty
+// for a vertex without one) are optional: without them labels show numbers
+// only.
 struct SceneInput {
     const Graph* graph = nullptr;
     const FlowResult* result = nullptr;
     const std::vector<Vector3>* display_positions = nullptr;
+    const std::vector<std::string>* vertex_names = nullptr;
+
+    // Whether there is something to draw: a graph with a result, with one
+    // display position per vertex (otherwise the positions belong to
+    // another graph or are not made yet).
+    bool drawable() const;
 };

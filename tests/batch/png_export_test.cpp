@@ -5,6 +5,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,15 @@ class PngRun : public ::testing::Test {
         return run.status;
     }
 
+    // The picture that tarvessa-batch writes with `args` (after --seed 1 and
+    // the picture's name) from arches.gr.
+    Picture picture(const std::string& args) {
+        EXPECT_EQ(batch("--seed 1 --png p.png " + args + " arches.gr"), 0) << err_;
+        std::optional<Picture> read = read_png(scratch_.path("p.png"));
+        EXPECT_TRUE(read.has_value()) << args;
+        return read ? *read : Picture{};
+    }
+
     ScratchDir scratch_{"tarvessa-png"};
     std::string err_;
 };
@@ -50,7 +60,7 @@ class PngRun : public ::testing::Test {
 }  // namespace
 
 TEST_F(PngRun, StartViewShowsTheThreeArches) {
-    ASSERT_EQ(batch("--seed 1 --png out.png arches.gr"), 0) << err_;
+    ASSERT_EQ(batch("--seed 1 --png out.png --camera start --no-labels --no-legend arches.gr"), 0) << err_;
     const std::optional<Picture> picture = read_png(scratch_.path("out.png"));
     ASSERT_TRUE(picture.has_value());
     ASSERT_EQ(picture->width, 700);
@@ -67,7 +77,7 @@ TEST_F(PngRun, StartViewShowsTheThreeArches) {
 }
 
 TEST_F(PngRun, SizeAndTopViewAreApplied) {
-    ASSERT_EQ(batch("--seed 1 --png top.png --size 320x200 --2d --flow arches.gr"), 0) << err_;
+    ASSERT_EQ(batch("--seed 1 --png top.png --size 320x200 --2d --flow --camera start --no-labels --no-legend arches.gr"), 0) << err_;
     const std::optional<Picture> picture = read_png(scratch_.path("top.png"));
     ASSERT_TRUE(picture.has_value());
     EXPECT_EQ(picture->width, 320);
@@ -86,4 +96,96 @@ TEST_F(PngRun, PictureThatCannotBeWrittenOrLoadThatFails) {
     // A failed load writes no picture.
     EXPECT_EQ(batch("--png out.png missing.gr"), 1);
     EXPECT_FALSE(fs::exists(scratch_.path("out.png")));
+}
+
+namespace {
+
+// How many pixels of the rectangle [x0, x1) × [y0, y1) (clipped to the
+// picture) satisfy `test`.
+int count_pixels(const Picture& p, int x0, int y0, int x1, int y1,
+                 const std::function<bool(const std::array<int, 3>&)>& test) {
+    int count = 0;
+    for (int y = std::max(y0, 0); y < std::min(y1, p.height); ++y) {
+        for (int x = std::max(x0, 0); x < std::min(x1, p.width); ++x) {
+            count += test(p.at(x, y)) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+bool not_white(const std::array<int, 3>& c) { return c != std::array<int, 3>{255, 255, 255}; }
+// The cut's orange, lit or not: green well between red and blue (the lit
+// red of a source or an arch has as much green as blue).
+bool orange(const std::array<int, 3>& c) { return c[0] - c[1] > 40 && c[1] - c[2] > 50; }
+
+}  // namespace
+
+TEST_F(PngRun, OverlaysAppearOnlyWhenAsked) {
+    // Vertex 0 from the start camera; its label "0 : S0" starts just right
+    // of its sphere and changes the pixels there, and only there.
+    const Pixel v0 = project_start_view({0, -14, -6}, 700, 700);
+    const Picture plain = picture("--camera start --no-labels --no-legend");
+    const Picture labelled = picture("--camera start --no-legend");
+    const auto changed = [&](int x0, int y0, int x1, int y1) {
+        int count = 0;
+        for (int y = std::max(y0, 0); y < std::min(y1, 700); ++y) {
+            for (int x = std::max(x0, 0); x < std::min(x1, 700); ++x) {
+                count += labelled.at(x, y) != plain.at(x, y) ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_GT(changed(v0.x, v0.y - 12, v0.x + 80, v0.y + 12), 40);
+    EXPECT_EQ(changed(0, 0, 700, v0.y - 30), 0);
+
+    // The legend's box in the top-left corner, over a corner that the start
+    // view leaves white.
+    const auto legend_ink = [](const Picture& p) { return count_pixels(p, 10, 10, 120, 60, not_white); };
+    EXPECT_EQ(legend_ink(plain), 0);
+    EXPECT_GT(legend_ink(picture("--camera start --no-labels")), 500);
+
+    // The cut's colour only with the cut shown (the legend, which has an
+    // orange square then, is left out).
+    const auto orange_pixels = [](const Picture& p) { return count_pixels(p, 0, 0, p.width, p.height, orange); };
+    EXPECT_EQ(orange_pixels(picture("--no-labels --no-legend")), 0);
+    EXPECT_GT(orange_pixels(picture("--show-cut --no-labels --no-legend")), 50);
+}
+
+TEST_F(PngRun, ConesOnlyOnTheArcsOfADirectedGraph) {
+    // The undirected graph looks the same with or without arrows.
+    const Picture undirected = picture("--no-labels --no-legend");
+    const Picture undirected_bare = picture("--no-labels --no-legend --no-arrows");
+    EXPECT_EQ(undirected.rgb, undirected_bare.rgb);
+    // The same graph directed: its arcs end in cones.
+    std::string directed = "directed = 1;\n" + arches_gr;
+    for (std::size_t at; (at = directed.find("<->")) != std::string::npos;) {
+        directed.replace(at, 3, "->");
+    }
+    scratch_.write("arches.gr", directed);
+    const Picture arrows = picture("--no-labels --no-legend");
+    const Picture bare = picture("--no-labels --no-legend --no-arrows");
+    EXPECT_NE(arrows.rgb, bare.rgb);
+    EXPECT_GT(count_pixels(arrows, 0, 0, 700, 700, not_white),
+              count_pixels(bare, 0, 0, 700, 700, not_white));
+}
+
+TEST_F(PngRun, FittedCameraAndForceLayoutKeepEveryTerminalInThePicture) {
+    // A graph behind the start camera: the fitted picture still shows
+    // each terminal's colour; the start camera shows none.
+    std::string far = arches_gr;
+    for (std::size_t at = 0; (at = far.find("x = 0", at)) != std::string::npos; at += 5) {
+        far.replace(at, 5, "x = 3000");
+    }
+    scratch_.write("arches.gr", far);
+    for (const std::string layout : {"random", "force"}) {
+        const Picture fitted = picture("--no-labels --no-legend --layout " + layout);
+        for (int w = 0; w < 3; ++w) {
+            EXPECT_GT(count_pixels(fitted, 0, 0, 700, 700,
+                                   [w](const std::array<int, 3>& c) { return dominated_by(c, w); }),
+                      20)
+                << layout << " commodity " << w;
+        }
+    }
+    const Picture start = picture("--camera start --no-labels --no-legend");
+    EXPECT_EQ(count_pixels(start, 0, 0, 700, 700, not_white), 0);
 }

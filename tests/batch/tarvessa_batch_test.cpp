@@ -165,6 +165,9 @@ TEST(TarvessaBatch, EveryRefusalHasItsStatusStreamAndMessage) {
         {"--png out.svg ok.gr", 2,
          "tarvessa-batch : le nom de l'image doit se terminer par « .png » : « out.svg »" +
              usage_tail},
+        {"--png a.png --camera=side ok.gr", 2,
+         "tarvessa-batch : l'option --camera attend fit ou start, pas « side »" + usage_tail},
+        {"--layout force ok.gr", 2, "tarvessa-batch : l'option --layout va avec --png" + usage_tail},
         {"--json --quiet missing.gr", 1, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n"},
         {"--json --quiet bad.gr", 1,
          "Erreur de lecture du fichier\nFichier .gr invalide\nligne 1, colonne 7 : « ; », « , » "

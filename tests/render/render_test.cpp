@@ -260,6 +260,23 @@ TEST_F(Render, TopViewShowsTheSquareOfTheCameraHeight) {
     EXPECT_NEAR(height_through(wide, stretched), diameter, 3);
 }
 
+TEST_F(Render, ZoomingOutFarIn2DKeepsTheScene) {
+    // A vertex of size 20 on the ground: from 300 up (S or W held a while)
+    // it was behind a far plane fixed at 200 below the camera.
+    const Shown g(std::vector<Vector3>(7, Vector3(0, 0, 0)), {}, 20.0f, 0.0);
+    for (const float height : {40.0f, 300.0f, 3000.0f}) {
+        SCOPED_TRACE(height);
+        ViewSettings settings;
+        Camera camera;
+        reset_view_2d(camera, settings);
+        camera.position.z = height;
+        const Frame frame = render(g.input(), settings, camera);
+        // The sphere's 15 × 15 facets make it a little narrower.
+        EXPECT_NEAR(width_through(frame, top_view({0, 0, 0}, height)), 40.0 / height * side / 2,
+                    4);
+    }
+}
+
 TEST_F(Render, TerminalsAreSizedByTheFlowOtherVerticesByTheirSize) {
     // Every vertex has size 6, but the terminals get 0.2 × 0.04 × their
     // commodity's demand: 2 for vertices 0 and 1.

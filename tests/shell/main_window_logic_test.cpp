@@ -9,6 +9,7 @@
 
 #include "common/random_source.h"
 #include "shell/commands.h"
+#include "view/camera.h"
 #include "tests/support/scratch_dir.h"
 
 namespace {
@@ -75,10 +76,11 @@ class MainWindowLogicTest : public ::testing::Test {
 
 TEST(CommandTables, MenuTextsIdsAndSeparators) {
     const auto menus = main_menu();
-    ASSERT_EQ(menus.size(), 3u);
+    ASSERT_EQ(menus.size(), 4u);
     EXPECT_STREQ(menus[0].title, "&Fichier");
     EXPECT_STREQ(menus[1].title, "&Options");
-    EXPECT_STREQ(menus[2].title, "&Aide");
+    EXPECT_STREQ(menus[2].title, "Affic&hage");
+    EXPECT_STREQ(menus[3].title, "&Aide");
 
     // Every item as (id, text), a separator as (0, "").
     std::vector<std::vector<std::pair<int, std::string>>> seen;
@@ -99,14 +101,26 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
                               {40017, "Montrer/Cacher le maxflow\tCtrl+F"},
                               {0, ""},
                               {40021, "Verbose\tCtrl+V"}}));
-    EXPECT_EQ(seen[2], (Items{{40004, "À &propos"}}));
+    EXPECT_EQ(seen[2], (Items{{IDM_SHOW_LABELS, "&Numéros des sommets\tCtrl+L"},
+                              {IDM_LABEL_ALL, "Numéros de &tous les sommets\tCtrl+T"},
+                              {IDM_SHOW_LEGEND, "&Légende et résultat\tCtrl+G"},
+                              {IDM_SHOW_CUT, "Montrer la &coupe\tCtrl+K"},
+                              {IDM_SHOW_ARROWS, "&Flèches des arcs\tCtrl+H"},
+                              {0, ""},
+                              {IDM_FIT_VIEW, "Recadrer la &vue\tDébut"},
+                              {IDM_FIT_ON_LOAD, "Recadrer à chaque c&hargement\tCtrl+U"},
+                              {0, ""},
+                              {IDM_FORCE_LAYOUT, "&Disposition par forces\tCtrl+B"},
+                              {0, ""},
+                              {IDM_EXPORT_IMAGE, "&Exporter l'image...\tCtrl+E"}}));
+    EXPECT_EQ(seen[3], (Items{{IDM_SHORTCUTS, "&Raccourcis"}, {40004, "À &propos"}}));
 
-    // Only the two toggles carry a check mark.
+    // Only the toggles carry a check mark.
+    const std::set<int> toggles{IDM_TOGGLE_FLOW, IDM_VERBOSE,     IDM_SHOW_LABELS, IDM_LABEL_ALL,
+                                IDM_SHOW_LEGEND, IDM_SHOW_CUT,    IDM_SHOW_ARROWS, IDM_FIT_ON_LOAD};
     for (const Menu& menu : menus) {
         for (const MenuItem& item : menu.items) {
-            EXPECT_EQ(item.checkable,
-                      item.command == IDM_TOGGLE_FLOW || item.command == IDM_VERBOSE)
-                << item.command;
+            EXPECT_EQ(item.checkable, toggles.count(item.command) == 1) << item.command;
         }
     }
 }
@@ -119,8 +133,35 @@ TEST(CommandTables, ShortcutsUseTheKeypadOnlyForTheProjections) {
     const std::map<int, std::pair<char, bool>> expected{
         {IDM_OPEN, {'O', false}},         {IDM_TOGGLE_FLOW, {'F', false}},
         {IDM_PROJECTION_2D, {'2', true}}, {IDM_PROJECTION_3D, {'3', true}},
-        {IDM_REDISTRIBUTE, {'R', false}}, {IDM_VERBOSE, {'V', false}}};
+        {IDM_REDISTRIBUTE, {'R', false}}, {IDM_VERBOSE, {'V', false}},
+        {IDM_SHOW_LABELS, {'L', false}},  {IDM_LABEL_ALL, {'T', false}},
+        {IDM_SHOW_LEGEND, {'G', false}},  {IDM_SHOW_CUT, {'K', false}},
+        {IDM_SHOW_ARROWS, {'H', false}},  {IDM_FIT_ON_LOAD, {'U', false}},
+        {IDM_FORCE_LAYOUT, {'B', false}}, {IDM_EXPORT_IMAGE, {'E', false}}};
     EXPECT_EQ(by_command, expected);
+    // No key serves two commands.
+    std::set<std::pair<char, bool>> keys;
+    for (const Accelerator& a : accelerators()) {
+        EXPECT_TRUE(keys.emplace(a.key, a.keypad).second) << a.key;
+    }
+}
+
+TEST(CommandTables, ShortcutListNamesEveryShortcutOfTheMenus) {
+    const std::string text = shortcuts_text();
+    for (const Menu& menu : main_menu()) {
+        for (const MenuItem& item : menu.items) {
+            const std::string full = item.is_separator() ? "" : item.text;
+            const std::size_t tab = full.find('\t');
+            if (tab != std::string::npos) {
+                EXPECT_NE(text.find(full.substr(tab + 1)), std::string::npos) << full;
+            }
+        }
+    }
+    EXPECT_NE(text.find("Ctrl+K : Montrer la coupe (Affichage)\n"), std::string::npos);
+    EXPECT_NE(text.find("Ctrl+2 (pavé numérique) : Projection 2D (Options)\n"), std::string::npos);
+    for (const char* key : {"Z / S", "A / W", "Q / D", "P / M", "F2", "Molette", "Échap"}) {
+        EXPECT_NE(text.find(key), std::string::npos) << key;
+    }
 }
 
 TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
@@ -156,6 +197,72 @@ TEST_F(MainWindowLogicTest, TogglesFlipTheirFlagAndCheckMark) {
     EXPECT_FALSE(logic_.verbose());
     EXPECT_EQ(platform_.checks,
               (std::map<int, bool>{{IDM_TOGGLE_FLOW, false}, {IDM_VERBOSE, false}}));
+}
+
+TEST_F(MainWindowLogicTest, DisplayTogglesStartAsTheyShouldAndFlip) {
+    const struct {
+        int command;
+        bool ViewSettings::*flag;
+        bool initially;
+    } toggles[] = {
+        {IDM_SHOW_LABELS, &ViewSettings::show_labels, true},
+        {IDM_LABEL_ALL, &ViewSettings::label_all, false},
+        {IDM_SHOW_LEGEND, &ViewSettings::show_legend, true},
+        {IDM_SHOW_CUT, &ViewSettings::show_cut, false},
+        {IDM_SHOW_ARROWS, &ViewSettings::show_arrows, true},
+        {IDM_FIT_ON_LOAD, &ViewSettings::fit_on_load, true},
+    };
+    for (const auto& t : toggles) {
+        EXPECT_EQ(logic_.settings().*t.flag, t.initially) << t.command;
+        EXPECT_EQ(logic_.command_checked(t.command), t.initially) << t.command;
+        ASSERT_TRUE(logic_.on_command(t.command));
+        EXPECT_EQ(logic_.settings().*t.flag, !t.initially) << t.command;
+        EXPECT_EQ(platform_.checks[t.command], !t.initially) << t.command;
+    }
+}
+
+TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {
+    logic_.on_size(700, 690);
+    open(bottleneck);
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
+    const Camera fitted = logic_.camera();
+    EXPECT_NE(fitted.position, Camera{}.position);
+
+    // With fitting off a load keeps the camera; Home fits it.
+    logic_.on_command(IDM_FIT_ON_LOAD);
+    logic_.camera() = Camera{};
+    open(bottleneck);
+    EXPECT_EQ(logic_.camera().position, Camera{}.position);
+    logic_.on_key_down(WindowKey::home);
+    EXPECT_NE(logic_.camera().position, Camera{}.position);
+
+    // The force layout keeps the graph's vertex count and fits again.
+    const std::vector<Vector3> before = logic_.loaded().display_positions;
+    ASSERT_TRUE(logic_.on_command(IDM_FORCE_LAYOUT));
+    EXPECT_EQ(logic_.loaded().display_positions.size(), before.size());
+    EXPECT_NE(logic_.loaded().display_positions, before);
+}
+
+TEST_F(MainWindowLogicTest, WheelAndLeftDragMoveTheCameraOnlyWhileHeld) {
+    if (logic_.settings().mouse_look) {
+        logic_.on_key_down(WindowKey::f2);
+    }
+    ASSERT_FALSE(logic_.settings().mouse_look);
+    const Camera start = logic_.camera();
+    logic_.on_mouse_move({100, 100});  // no button held
+    EXPECT_EQ(logic_.camera().view_direction, start.view_direction);
+
+    logic_.on_left_button(true, {100, 100});
+    logic_.on_mouse_move({140, 100});
+    Camera turned = start;
+    look_with_mouse(40, 0, turned, logic_.settings());
+    EXPECT_EQ(logic_.camera().view_direction, turned.view_direction);
+    logic_.on_left_button(false, {140, 100});
+    logic_.on_mouse_move({200, 100});
+    EXPECT_EQ(logic_.camera().view_direction, turned.view_direction);
+
+    logic_.on_wheel(1.0);
+    EXPECT_NE(logic_.camera().position, start.position);
 }
 
 TEST_F(MainWindowLogicTest, VerboseReachesTheLoad) {

@@ -1,0 +1,11 @@
+#include "shell/legend.h"
+
+#include "flow/flow_lp.h"
+#include "graph/flow_result.h"
+
+std::vector<LegendLine> legend_for(const SceneInput& input, const ViewSettings& settings) {
+    if (!input.drawable()) {
+        return {};
+    }
+    return legend_lines(input, settings, lp_status_text(input.result->lp_status));
+}

@@ -1,0 +1,134 @@
+#include "view/overlay.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "tests/support/graph_fixtures.h"
+#include "view/projection.h"
+
+namespace {
+
+// A bottleneck: six terminals, seven arcs, the cut {0, 2, 3, 4, 5}.
+struct Bottleneck {
+    Bottleneck()
+        : graph(make_placed_graph(std::vector<Vector3>(6, Vector3(1, 1, 1)),
+                                  {{0, 2}, {0, 3}, {2, 4}, {3, 4}, {4, 5}, {2, 3}, {5, 1}}, 2.0f,
+                                  true)),
+          result(zero_flow_result(6, 0.2)),
+          positions(6, Vector3(1, 1, 1)) {
+        result.cut = {{0, 2, 3, 4, 5}, 0.2, true};
+        result.lp_status = 0;
+        result.reached_optimum = true;
+    }
+    SceneInput input() const { return {&graph, &result, &positions}; }
+
+    Graph graph;
+    FlowResult result;
+    std::vector<Vector3> positions;
+};
+
+std::vector<std::string> texts(const std::vector<LegendLine>& lines) {
+    std::vector<std::string> out;
+    for (const LegendLine& line : lines) {
+        out.push_back(line.warning ? "! " + line.text : line.text);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(Legend, ListsCommoditiesTerminalsResultsAndCounts) {
+    Bottleneck b;
+    ViewSettings settings;
+    const std::vector<LegendLine> lines = legend_lines(b.input(), settings, "OPTIMAL");
+    EXPECT_EQ(texts(lines),
+              (std::vector<std::string>{
+                  "Commodité 0 : 0 → 1, demande 250", "Commodité 1 : 2 → 3, demande 200",
+                  "Commodité 2 : 4 → 5, demande 225", "Sources : 0, 2, 4", "Puits : 1, 3, 5",
+                  "maxflow = 0.2", "mincut = 0.2 (S : 5 sommets)", "6 sommets, 7 arcs"}));
+    // The squares are the scene's own colours.
+    EXPECT_EQ(lines[2].swatch->b, commodity_colour[2].b);
+    EXPECT_EQ(lines[3].swatch->r, source_colour.r);
+    EXPECT_EQ(lines[4].swatch->g, sink_colour.g);
+    EXPECT_FALSE(lines[5].swatch.has_value());
+
+    // With the cut shown, its colour; a program without its optimum, a
+    // warning with lp_solve's status.
+    settings.show_cut = true;
+    b.result.reached_optimum = false;
+    b.result.lp_status = 25;
+    const std::vector<LegendLine> marked = legend_lines(b.input(), settings, "ACCURACYERROR");
+    EXPECT_EQ(marked[5].text, "Côté S de la coupe");
+    EXPECT_EQ(marked[5].swatch->g, cut_colour.g);
+    EXPECT_EQ(texts(marked).back(), "! Calcul non abouti (statut lp_solve : 25, ACCURACYERROR)");
+}
+
+TEST(Legend, SmallAndEmptyGraphs) {
+    const Graph two = make_graph(2, {{0, 1}}, false);
+    const FlowResult result = zero_flow_result(2, 4);
+    const std::vector<Vector3> positions(2);
+    const std::vector<std::string> lines =
+        texts(legend_lines({&two, &result, &positions}, ViewSettings{}, "OPTIMAL"));
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[1], "Commodité 1 : 2 → 3, absente");
+    EXPECT_EQ(lines[3], "Sources : 0");
+    EXPECT_EQ(lines[4], "Puits : 1");
+    EXPECT_EQ(lines[6], "mincut : aucune coupe");
+    EXPECT_EQ(lines[7], "2 sommets, 1 arête");
+
+    // No graph, or one without vertices: no box at all.
+    EXPECT_TRUE(legend_lines(SceneInput{}, ViewSettings{}, "").empty());
+    const Graph none = make_graph(0, {}, false);
+    const FlowResult empty = zero_flow_result(0);
+    const std::vector<Vector3> nowhere;
+    EXPECT_TRUE(legend_lines({&none, &empty, &nowhere}, ViewSettings{}, "").empty());
+}
+
+TEST(Labels, NumberAndNameBesideTheSphere) {
+    // Vertex 6 (size 2) straight ahead of the start camera, 25 away.
+    std::vector<Vector3> positions(7, Vector3(0, 0, 30));
+    positions[6] = Vector3(0, 0, 0);
+    const Graph graph = make_placed_graph(positions, {}, 2.0f);
+    const FlowResult result = zero_flow_result(7);
+    const std::vector<std::string> names = {"", "", "", "", "", "", "Six"};
+    ViewSettings settings;
+    settings.client_width = settings.client_height = 500;
+    const SceneInput input{&graph, &result, &positions, &names};
+    const std::vector<VertexLabel> labels = vertex_labels(input, settings, Camera{});
+    const auto six = std::find_if(labels.begin(), labels.end(),
+                                  [](const VertexLabel& l) { return l.vertex == 6; });
+    ASSERT_NE(six, labels.end());
+    EXPECT_EQ(six->text, "6 : Six");
+    const double radius_pixels = 2 * 250 / (std::tan(std::numbers::pi / 6) * 25);
+    EXPECT_NEAR(six->x, 250 + radius_pixels + 3, 0.5);
+    EXPECT_NEAR(six->y, 250, 0.5);
+    // Vertices 0 … 5 sit above the camera's eye level, outside the view's
+    // depth or off the screen: none of them behind the camera is labelled.
+    settings.show_labels = false;
+    EXPECT_TRUE(vertex_labels(input, settings, Camera{}).empty());
+}
+
+TEST(Labels, AboveTheLimitOnlyTheTerminalsUnlessAllAreAsked) {
+    const int n = label_limit + 1;
+    const Graph graph = make_graph(n, {}, false);
+    const FlowResult result = zero_flow_result(n);
+    std::vector<Vector3> positions(static_cast<std::size_t>(n), Vector3(0, 0, 0));
+    ViewSettings settings;
+    settings.client_width = settings.client_height = 300;
+    const SceneInput input{&graph, &result, &positions};
+    EXPECT_EQ(vertex_labels(input, settings, Camera{}).size(), 6u);
+    settings.label_all = true;
+    EXPECT_EQ(vertex_labels(input, settings, Camera{}).size(), static_cast<std::size_t>(n));
+}
+
+TEST(Labels, LongNamesAreCutAtACharacterBoundary) {
+    EXPECT_EQ(shortened("court", 40), "court");
+    EXPECT_EQ(shortened(std::string(50, 'a'), 40), std::string(40, 'a') + "…");
+    // "é" is two bytes: a cut inside it backs up before it.
+    EXPECT_EQ(shortened("abcé", 4), "abc…");
+}

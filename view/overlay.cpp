@@ -1,0 +1,149 @@
+#include "view/overlay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <sstream>
+
+#include "graph/commodities.h"
+#include "graph/flow_result.h"
+#include "graph/graph.h"
+#include "view/projection.h"
+#include "view/scene_geometry.h"
+
+namespace {
+
+// Stored edges: every arc of a directed graph, every edge once otherwise.
+long edge_count(const Graph& graph) {
+    long count = 0;
+    for (int u = 0; u < graph.vertex_count(); ++u) {
+        for (NeighbourIterator it(graph, u); !it.finished(); it.next()) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The terminals of one kind (sources or sinks) that are vertices, as
+// "a, b, c".
+std::string terminals(int n, bool sinks) {
+    std::ostringstream list;
+    const char* separator = "";
+    for (int w = 0; w < commodity_count; ++w) {
+        const int v = sinks ? commodity_sink(w) : commodity_source(w);
+        if (v < n) {
+            list << separator << v;
+            separator = ", ";
+        }
+    }
+    return list.str();
+}
+
+}  // namespace
+
+std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings,
+                                     std::string_view status_name) {
+    std::vector<LegendLine> lines;
+    if (!input.drawable() || input.graph->vertex_count() == 0) {
+        return lines;
+    }
+    const Graph& graph = *input.graph;
+    const FlowResult& result = *input.result;
+    const int n = graph.vertex_count();
+
+    for (int w = 0; w < commodity_count; ++w) {
+        std::ostringstream text;
+        text << "Commodité " << w << " : " << commodity_source(w) << " → " << commodity_sink(w);
+        if (commodity_present(w, n)) {
+            text << ", demande " << commodity_demand[static_cast<std::size_t>(w)];
+        } else {
+            text << ", absente";
+        }
+        lines.push_back({text.str(), commodity_colour[static_cast<std::size_t>(w)]});
+    }
+    lines.push_back({"Sources : " + terminals(n, false), source_colour});
+    if (n > 1) {
+        lines.push_back({"Puits : " + terminals(n, true), sink_colour});
+    }
+    if (settings.show_cut) {
+        lines.push_back({"Côté S de la coupe", cut_colour});
+    }
+
+    std::ostringstream maxflow;
+    maxflow << "maxflow = " << result.maxflow;
+    lines.push_back({maxflow.str(), std::nullopt});
+    std::ostringstream mincut;
+    if (result.cut.found) {
+        mincut << "mincut = " << result.cut.ratio << " (S : " << result.cut.vertices.size()
+               << (result.cut.vertices.size() > 1 ? " sommets)" : " sommet)");
+    } else {
+        mincut << "mincut : aucune coupe";
+    }
+    lines.push_back({mincut.str(), std::nullopt});
+    std::ostringstream counts;
+    const long edges = edge_count(graph);
+    counts << n << (n > 1 ? " sommets, " : " sommet, ") << edges
+           << (graph.directed() ? (edges > 1 ? " arcs" : " arc")
+                                : (edges > 1 ? " arêtes" : " arête"));
+    lines.push_back({counts.str(), std::nullopt});
+    if (!result.reached_optimum) {
+        std::ostringstream warning;
+        warning << "Calcul non abouti (statut lp_solve : " << result.lp_status << ", "
+                << status_name << ")";
+        lines.push_back({warning.str(), std::nullopt, true});
+    }
+    return lines;
+}
+
+std::string shortened(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return std::string(text);
+    }
+    std::size_t end = limit;
+    // Back up over continuation bytes to the start of a character.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return std::string(text.substr(0, end)) + "…";
+}
+
+std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettings& settings,
+                                       const Camera& camera) {
+    std::vector<VertexLabel> labels;
+    if (!settings.show_labels || !input.drawable()) {
+        return labels;
+    }
+    const int n = input.graph->vertex_count();
+    const int shown = n > label_limit && !settings.label_all ? std::min(n, 2 * commodity_count) : n;
+    const double width = settings.client_width;
+    const double height = settings.client_height;
+    // How far off the screen a label's anchor may lie and still show part
+    // of its text.
+    constexpr double slack = 200.0;
+    for (int i = 0; i < shown; ++i) {
+        const Vector3 p =
+            (*input.display_positions)[static_cast<std::size_t>(i)] * settings.position_scale;
+        const std::optional<ViewportPoint> at = project_to_viewport(p, settings, camera);
+        if (!at || at->x < -slack || at->y < -slack || at->x > width + slack ||
+            at->y > height + slack) {
+            continue;
+        }
+        const double radius = std::fabs(vertex_radius(input, i));
+        double offset = radius * pixels_per_unit(at->depth, settings, camera);
+        if (!std::isfinite(offset)) {
+            continue;
+        }
+        offset = std::min(offset, width + height);
+        std::string text = std::to_string(i);
+        if (input.vertex_names != nullptr &&
+            static_cast<std::size_t>(i) < input.vertex_names->size()) {
+            const std::string& name = (*input.vertex_names)[static_cast<std::size_t>(i)];
+            // A node statement without a name gives its number's text.
+            if (!name.empty() && name != text) {
+                text += " : " + shortened(name, label_name_limit);
+            }
+        }
+        labels.push_back({i, std::move(text), at->x + offset + 3.0, at->y});
+    }
+    return labels;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "view/camera.h"
+#include "view/scene_colours.h"
+#include "view/scene_input.h"
+#include "view/view_settings.h"
+
+// What is written over the picture, the same in the window and in the
+// pictures that tarvessa-batch renders: each one draws these in its own way.
+
+// One line of the legend box: a text, the colour of the square shown before
+// it (none for a line without one), and whether it is a warning.
+struct LegendLine {
+    std::string text;
+    std::optional<Rgb> swatch;
+    bool warning = false;
+};
+
+// The legend of the graph on show, top to bottom:
+//   each commodity in its colour: "Commodité w : s → t, demande d", or
+//   "Commodité w : s → t, absente" when its sink is not a vertex;
+//   "Sources : 0, 2, 4" in the source colour, "Puits : 1, 3, 5" in the sink
+//   colour (the terminals that exist);
+//   with the cut shown, "Côté S de la coupe" in the cut's colour;
+//   "maxflow = …"; "mincut = … (S : k sommets)", or "mincut : aucune coupe"
+//   when none separates any demand;
+//   "n sommets, m arcs" (m arêtes for an undirected graph);
+//   and, when the flow program did not reach its optimum, the warning
+//   "Calcul non abouti (statut lp_solve : code, name)" with `status_name`.
+// Numbers are written as the console writes them. Empty (no box at all)
+// when there is no drawable graph or the graph has no vertices.
+std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings,
+                                     std::string_view status_name);
+
+// A vertex's label: its text and where it goes on the screen, in pixels from
+// the drawing area's top-left corner: `x` is its left edge, `y` its vertical
+// middle, just right of the sphere.
+struct VertexLabel {
+    int vertex = 0;
+    std::string text;
+    double x = 0.0;
+    double y = 0.0;
+};
+
+// Longest name shown in a label, in bytes; a longer one is cut at a
+// character boundary and ends with "…".
+inline constexpr std::size_t label_name_limit = 40;
+
+// The labels of the vertices that are in front of the camera and on the
+// screen (or just off it): "i", or "i : name" for a vertex with a name. None
+// when labels are off or nothing is drawable; above label_limit vertices
+// only the terminals 0 … 5 unless every label is asked for.
+std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettings& settings,
+                                       const Camera& camera);
+
+// `text` cut to at most `limit` bytes at a UTF-8 character boundary, with
+// "…" after it when anything was cut.
+std::string shortened(std::string_view text, std::size_t limit);
