@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -34,9 +36,17 @@ class SilentReporter : public LoadReporter {
 // Separates the timings from the console's text in what the child sends.
 const std::string console_mark = "--\n";
 
-// The child's side: loads `path` and writes to `fd` a line "ok seconds", one
-// line "seconds label" per timing, the mark and the console's text.
-[[noreturn]] void load_and_report(const std::string& path, bool keep_console, int fd) {
+double process_cpu_seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The child's side: loads `path` and writes to `fd` a line "ok seconds cpu",
+// one line "seconds label" per timing, the mark, the inspector's line, the
+// mark and the console's text.
+[[noreturn]] void load_and_report(const std::string& path, bool keep_console,
+                                  const LoadInspector& inspect, int fd) {
     RandomSource random(1);
     StringSink kept;
     NullSink dropped;
@@ -44,14 +54,21 @@ const std::string console_mark = "--\n";
     SilentReporter reporter;
     LoadedGraph state;
     const std::int64_t start = monotonic_milliseconds();
+    const double cpu_start = process_cpu_seconds();
     const LoadOutcome outcome = load_graph_file(path, StageContext{log, random}, reporter, state);
+    const double cpu = process_cpu_seconds() - cpu_start;
     const std::int64_t end = monotonic_milliseconds();
     std::ostringstream report;
-    report << (outcome == LoadOutcome::loaded ? 1 : 0) << ' ' << (end - start) / 1000.0 << '\n';
+    report << (outcome == LoadOutcome::loaded ? 1 : 0) << ' ' << (end - start) / 1000.0 << ' '
+           << cpu << '\n';
     for (const auto& [label, seconds] : log.timings()) {
         report << seconds << ' ' << label << '\n';
     }
-    report << console_mark << kept.text();
+    report << console_mark;
+    if (inspect && outcome == LoadOutcome::loaded) {
+        report << inspect(state);
+    }
+    report << '\n' << console_mark << kept.text();
     const std::string text = report.str();
     for (std::size_t done = 0; done < text.size();) {
         const ssize_t put = write(fd, text.data() + done, text.size() - done);
@@ -65,7 +82,8 @@ const std::string console_mark = "--\n";
 
 }  // namespace
 
-ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned limit_seconds) {
+ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned limit_seconds,
+                        const LoadInspector& inspect) {
     int fds[2];
     if (pipe(fds) != 0) {
         std::perror("pipe");
@@ -81,7 +99,7 @@ ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned lim
         if (limit_seconds > 0) {
             alarm(limit_seconds);
         }
-        load_and_report(path, keep_console, fds[1]);
+        load_and_report(path, keep_console, inspect, fds[1]);
     }
     close(fds[1]);
     std::string text;
@@ -96,13 +114,11 @@ ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned lim
 
     ChildLoad load;
     load.peak_kib = usage.ru_maxrss;
-    load.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     load.stopped = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
     const std::size_t split = text.find(console_mark);
     std::istringstream in(text.substr(0, split));
     int ok = 0;
-    in >> ok >> load.seconds;
+    in >> ok >> load.seconds >> load.cpu_seconds;
     load.loaded = ok == 1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     double seconds = 0.0;
     std::string label;
@@ -110,7 +126,12 @@ ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned lim
         load.stages.emplace_back(label, seconds);
     }
     if (split != std::string::npos) {
-        load.console = text.substr(split + console_mark.size());
+        const std::size_t second = text.find(console_mark, split + console_mark.size());
+        const std::size_t begin = split + console_mark.size();
+        if (second != std::string::npos) {
+            load.inspection = text.substr(begin, second - begin - 1);
+            load.console = text.substr(second + console_mark.size());
+        }
     }
     return load;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+struct LoadedGraph;
 
 // One load of a .gr file, measured in a child process of its own: its peak
 // resident memory is then its own and not the largest of the earlier loads,
@@ -11,17 +14,24 @@ struct ChildLoad {
     bool loaded = false;       // the load succeeded and the child exited normally
     bool stopped = false;      // the child was killed at the time limit
     double seconds = 0.0;      // wall-clock time of the load, measured in the child
-    double cpu_seconds = 0.0;  // user and system time of the whole child
+    double cpu_seconds = 0.0;  // processor time of the load, measured in the child
     long peak_kib = 0;         // the child's peak resident memory
     std::vector<std::pair<std::string, double>> stages;  // the console's timings, in order
     std::string console;                                 // the console's text, when kept
+    std::string inspection;  // what the inspector said about the loaded graph
 };
+
+// Looks at a loaded graph in the child, after the load is measured, and says
+// what it found in one line.
+using LoadInspector = std::function<std::string(const LoadedGraph&)>;
 
 // Loads `path` in a forked child, without the verbose listings and with the
 // random source seeded with 1; load errors go to standard error. The child
 // sends its timings (and the console's text when `keep_console` is set) back
-// through a pipe, and its memory and processor time come from wait4. Unless
-// `keep_console` is set the console's text is dropped as it is written, so
-// that it does not count in the peak. A `limit_seconds` above 0 kills the
-// child after that long; nothing but `stopped` and the costs is known then.
-ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned limit_seconds = 0);
+// through a pipe, with the line of `inspect` (when given) on the loaded
+// graph; its peak memory comes from wait4. Unless `keep_console` is set the
+// console's text is dropped as it is written, so that it does not count in
+// the peak. A `limit_seconds` above 0 kills the child after that long;
+// nothing but `stopped` and the peak is known then.
+ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned limit_seconds = 0,
+                        const LoadInspector& inspect = {});

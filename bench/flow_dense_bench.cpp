@@ -17,17 +17,15 @@
 
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench/bench_graphs.h"
 #include "bench/child_load.h"
 
 namespace fs = std::filesystem;
@@ -35,13 +33,6 @@ namespace fs = std::filesystem;
 namespace {
 
 enum class Shape { complete, dense, sparse };
-
-enum class Capacities {
-    standard,  // none written: every edge keeps the default
-    equal,     // all 10
-    random,    // integers 1 … 100
-    wide,      // 10^u for u uniform in −3 … 3
-};
 
 struct Case {
     const char* name;
@@ -63,49 +54,19 @@ const Case cases[] = {
     {"sparse-directed-random", Shape::sparse, true, Capacities::random},
 };
 
-// The .gr text of the case on n vertices (the last one declared, so that the
-// count is exactly n). Complete: every pair once (each ordered pair when
-// directed). Dense: each of those pairs with probability 1/2. Sparse: 4n
-// pairs of distinct vertices drawn at random.
+// The .gr text of the case on n vertices. Complete: every pair once (each
+// ordered pair when directed). Dense: each of those pairs with probability
+// 1/2. Sparse: 4n pairs of distinct vertices drawn at random.
 std::string graph_text(const Case& c, int n, unsigned seed) {
-    std::mt19937 engine(seed);
-    std::uniform_int_distribution<int> capacity(1, 100);
-    std::uniform_real_distribution<double> decade(-3.0, 3.0);
-    std::uniform_int_distribution<int> vertex(0, n - 1);
-    std::bernoulli_distribution half(0.5);
-    std::ostringstream text;
-    text << "directed = " << (c.directed ? 1 : 0) << ";\n" << n - 1 << " : ;";
-    auto edge = [&](int u, int v) {
-        text << '\n' << u << " -> " << v;
-        if (c.capacities == Capacities::equal) {
-            text << " [cap = 10]";
-        } else if (c.capacities == Capacities::random) {
-            text << " [cap = " << capacity(engine) << "]";
-        } else if (c.capacities == Capacities::wide) {
-            // Six significant digits never need an exponent in this range.
-            text << " [cap = " << std::pow(10.0, decade(engine)) << "]";
-        }
-        text << ';';
-    };
-    if (c.shape == Shape::sparse) {
-        for (int e = 0; e < 4 * n; ++e) {
-            const int u = vertex(engine);
-            int v = vertex(engine);
-            while (v == u) {
-                v = vertex(engine);
-            }
-            edge(u, v);
-        }
-        return text.str();
+    switch (c.shape) {
+        case Shape::sparse:
+            return random_graph_text(n, 4 * n, c.directed, c.capacities, seed);
+        case Shape::dense:
+            return complete_graph_text(n, c.directed, c.capacities, seed, 0.5);
+        case Shape::complete:
+            break;
     }
-    for (int u = 0; u < n; ++u) {
-        for (int v = c.directed ? 0 : u + 1; v < n; ++v) {
-            if (u != v && (c.shape == Shape::complete || half(engine))) {
-                edge(u, v);
-            }
-        }
-    }
-    return text.str();
+    return complete_graph_text(n, c.directed, c.capacities, seed);
 }
 
 struct Measure {

@@ -15,23 +15,24 @@
 // The largest graphs a load accepts, measured on a two-core machine so that a
 // load stays well within a minute and 2 GiB.
 //
-// The vertex count bounds memory and the program's set-up: the flow program
-// has 3n² + 1 columns whatever the edges; at 500 vertices a load holds about
-// 600 MiB and spends about 1 s formulating the program.
+// The vertex count bounds memory: the flows are kept as three n × n
+// matrices and the graph as one, about 170 MiB for a load at 2 000 vertices.
 //
-// The arc count bounds the solve. Presolve fixes every flow column of a pair
-// without an edge, so the simplex works on three columns per arc (a directed
-// edge, or either direction of an undirected one), pricing them all at each
-// of its iterations, whose number grows with them. The slowest graphs
-// measured have capacities spread over six decades: 21 s for the complete
-// directed graph on 120 vertices (14 280 arcs), 33 s for 14 280 random arcs
-// on 500 vertices, 57 s for the complete graph on 150 vertices (22 350 arcs).
-// The budget admits every graph of at most 120 vertices, complete ones
-// included; the solver's time limit stops whatever still runs too long.
+// The arc count bounds the solve. The program has three columns per arc (a
+// directed edge, or either direction of an undirected one), which the
+// simplex prices at each of its iterations, whose number grows with them.
+// Processor time of the solve, release build, capacities spread over six
+// decades (the slowest found): 14 280 arcs, complete directed on 120
+// vertices 11.7 s, random on 500, 1 000, 1 500 and 2 000 vertices 17 s,
+// 3.3 s, 11 s, 6.5 s and 18 s; 16 000 random arcs on 2 000 vertices 87 s,
+// 20 000 arcs 112 s, 22 350 arcs (complete on 150 vertices) 20 s. The solve
+// time varies widely between graphs of the same size, so the budget stays at
+// the complete graph on 120 vertices, the largest whose slowest measured
+// solve stays within some 30 s.
 //
 // A graph above either limit is refused before its program is built, and one
 // with too many vertices before anything of its size is allocated.
-inline constexpr int max_vertex_count = 500;
+inline constexpr int max_vertex_count = 2000;
 inline constexpr int max_arc_count = 120 * 119;
 
 // A description that cannot become a graph. Thrown by value by build_graph

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 
 class ConsoleLog;
 class RandomSource;
@@ -16,7 +17,17 @@ struct StageContext {
     // Set by another thread to stop the load (the window's Cancel); null
     // when nothing can.
     const std::atomic<bool>* cancel = nullptr;
-    // Longest processor time the flow program's solve may take, in seconds;
-    // 0 for no limit.
+    // Longest processor time the flow program's solve may take, in seconds,
+    // counted on the clock of the thread that runs the load; 0 for no limit.
     double cpu_limit_seconds = 0.0;
+    // With `verbose`, the most values one detailed listing (capacities,
+    // flows, coordinates) may hold; a longer one is replaced by one line that
+    // gives its size. 0 for no limit: the runner writes every listing in full,
+    // the window sets console_listing_limit.
+    std::size_t listing_limit = 0;
 };
+
+// The listing limit of the window's console. A listing of this many values
+// takes some 10 MB of text, which the console panel no longer shows in
+// reasonable time.
+inline constexpr std::size_t console_listing_limit = 500000;

@@ -6,8 +6,9 @@
 
 #include "common/console_log.h"
 #include "common/random_source.h"
+#include "embedding/arc_lists.h"
+#include "embedding/listing_limit.h"
 #include "embedding/shortest_paths.h"
-#include "graph/graph.h"
 
 std::vector<int> embedding_subset_sizes(int n) {
     std::vector<int> sizes;
@@ -74,29 +75,36 @@ std::string coordinate_table(const Embedding& embedding, int n) {
 
 }  // namespace
 
-Embedding compute_embedding(const Graph& graph, const StageContext& context) {
+Embedding compute_embedding(const ArcLists& arcs, const StageContext& context) {
     Embedding embedding;
-    const int n = graph.vertex_count();
+    const int n = arcs.vertex_count();
 
     for (int size : embedding_subset_sizes(n)) {
         embedding.subsets.push_back(draw_subset(n, size, context.random));
     }
 
-    if (n > 0) {
-        const ShortestPaths paths = all_pairs_shortest_paths(graph);
-        embedding.coordinates.resize(n);
+    embedding.coordinates.resize(n);
+    for (int v = 0; v < n; ++v) {
+        embedding.coordinates[v].reserve(embedding.subsets.size());
+    }
+    for (const std::set<int>& subset : embedding.subsets) {
+        const std::vector<double> distance = distances_to_subset(arcs, subset);
         for (int v = 0; v < n; ++v) {
-            embedding.coordinates[v].reserve(embedding.subsets.size());
-            for (const std::set<int>& subset : embedding.subsets) {
-                embedding.coordinates[v].push_back(distance_to_subset(paths.distances, v, subset));
-            }
+            embedding.coordinates[v].push_back(distance[v]);
         }
     }
 
     context.log.log_timer("Plongement trouvé");
     if (context.verbose) {
-        context.log.append_line("** Plongement (ligne : coordonnées, colonne : sommets) **");
-        context.log.append_line(coordinate_table(embedding, n));
+        const std::size_t values = static_cast<std::size_t>(n) * embedding.subsets.size();
+        if (listing_fits(context, "Table du plongement", values)) {
+            context.log.append_line("** Plongement (ligne : coordonnées, colonne : sommets) **");
+            context.log.append_line(coordinate_table(embedding, n));
+        }
     }
     return embedding;
+}
+
+Embedding compute_embedding(const Graph& graph, const StageContext& context) {
+    return compute_embedding(ArcLists(graph), context);
 }

@@ -5,6 +5,7 @@
 
 #include "common/stage_context.h"
 
+class ArcLists;
 class Graph;
 
 // Vertices placed in R^K by their distances to K random vertex subsets.
@@ -21,6 +22,9 @@ struct Embedding {
 std::vector<int> embedding_subset_sizes(int n);
 
 // Draws the random subsets from the context's random source, computes the
-// coordinates of every vertex of `graph` (the capacities as edge lengths),
-// logs the timer line and, with `verbose`, the coordinate table.
+// coordinates of every vertex (distances_to_subset, the capacities as arc
+// lengths), logs the timer line and, with `verbose`, the coordinate table
+// (or, when it holds more values than the context's listing limit, one line
+// saying so).
+Embedding compute_embedding(const ArcLists& arcs, const StageContext& context);
 Embedding compute_embedding(const Graph& graph, const StageContext& context);

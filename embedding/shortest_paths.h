@@ -3,25 +3,18 @@
 #include <set>
 #include <vector>
 
-class Graph;
+class ArcLists;
 
-// All-pairs shortest paths of a graph whose edge lengths are the capacities.
-struct ShortestPaths {
-    // distances[i][j]: length of a shortest path from i to j; 100000 when j
-    // cannot be reached, 0 on the diagonal.
-    std::vector<std::vector<double>> distances;
-    // next_hops[i][j]: first vertex after i on that path, −1 when none.
-    std::vector<std::vector<double>> next_hops;
-};
-
-// Distance value given to a pair with no path.
+// Distance given to a vertex that reaches no member of a subset, and the
+// most any distance counts: a path at least this long reads as this long.
 inline constexpr double unreachable_distance = 100000.0;
 
-// Floyd–Warshall over the graph's cells (directed distances for a directed
-// graph, symmetric ones otherwise).
-ShortestPaths all_pairs_shortest_paths(const Graph& graph);
-
-// Smallest distances[v][a] over the members a of `subset`, which must not be
-// empty.
-double distance_to_subset(const std::vector<std::vector<double>>& distances, int v,
-                          const std::set<int>& subset);
+// For every vertex v of `arcs`, the distance from v to `subset` (which must
+// not be empty): the length of a shortest path from v to any member, the
+// capacities as arc lengths, capped at unreachable_distance; 0 for the
+// members themselves. One Dijkstra search from all the members at once,
+// along the arcs taken backwards, since the path runs from v to the subset.
+// It stops at the cap, so it costs O(m log n) for m arcs at most. The lengths
+// must not be negative (each vertex is settled once, so negative lengths give
+// some value without looping).
+std::vector<double> distances_to_subset(const ArcLists& arcs, const std::set<int>& subset);

@@ -6,17 +6,19 @@
 #include <numeric>
 #include <vector>
 
+#include "embedding/arc_lists.h"
 #include "embedding/embedding.h"
+#include "flow/exact_sum.h"
 #include "graph/commodities.h"
-#include "graph/graph.h"
 
 namespace {
 
-// Coordinate k* whose ratio of edge stretch to terminal separation is
+// Coordinate k* whose ratio of arc stretch to terminal separation is
 // smallest, or −1 when no coordinate separates the terminals of any present
-// commodity. Ties keep the lowest index.
-int choose_coordinate(const Graph& graph, const Embedding& embedding) {
-    const int n = graph.vertex_count();
+// commodity. Ties keep the lowest index. The stretch is summed over the arcs
+// in (tail, head) order, the order of the ordered pairs of the matrix.
+int choose_coordinate(const ArcLists& arcs, const Embedding& embedding) {
+    const int n = arcs.vertex_count();
     const auto& x = embedding.coordinates;
     // Any finite ratio qualifies: a fixed ceiling would discard every
     // coordinate of a graph whose capacities are large.
@@ -24,13 +26,8 @@ int choose_coordinate(const Graph& graph, const Embedding& embedding) {
     int chosen = -1;
     for (std::size_t k = 0; k < embedding.subsets.size(); ++k) {
         double numerator = 0.0;
-        for (int i = 0; i < n; ++i) {
-            for (int j = 0; j < n; ++j) {
-                const EdgeCell& c = graph.cell(i, j);
-                if (c.present) {
-                    numerator += std::fabs(x[i][k] - x[j][k]) * static_cast<double>(c.capacity);
-                }
-            }
+        for (const Arc& arc : arcs.arcs()) {
+            numerator += std::fabs(x[arc.tail][k] - x[arc.head][k]) * arc.capacity;
         }
         double denominator = 0.0;
         for (int w = 0; w < commodity_count; ++w) {
@@ -50,38 +47,46 @@ int choose_coordinate(const Graph& graph, const Embedding& embedding) {
 
 }  // namespace
 
-CutSweep sweep_cut(const Graph& graph, const std::vector<int>& order) {
-    const int n = graph.vertex_count();
-    // position[v] < p exactly when v is among the first p vertices of the
-    // order, so each membership test is one comparison.
-    std::vector<int> position(n);
-    for (int index = 0; index < n; ++index) {
-        position[order[index]] = index;
-    }
+CutSweep sweep_cut(const ArcLists& arcs, const std::vector<int>& order) {
+    const int n = arcs.vertex_count();
+    std::vector<char> inside(n, 0);
+    // An arc with one end in S crosses the cut; the vertex entering S makes
+    // its arcs to the outside cross and those to S stop crossing. The graph's
+    // capacities are floats, widened exactly into the arcs.
+    ExactSum cut;
+    auto cross = [&](int other, double capacity) {
+        if (inside[other]) {
+            cut.subtract(static_cast<float>(capacity));
+        } else {
+            cut.add(static_cast<float>(capacity));
+        }
+    };
 
     CutSweep sweep;
-    // As for the coordinate: with a fixed ceiling a graph of large capacities
-    // would be reported as having no cut at all.
     double best = std::numeric_limits<double>::infinity();
     for (int p = 0; p < n; ++p) {
-        double cut = 0.0;
-        for (int a = 0; a < n; ++a) {
-            const bool a_inside = position[a] < p;
-            for (int b = 0; b < n; ++b) {
-                if (a != b && a_inside != (position[b] < p)) {
-                    cut += static_cast<double>(graph.cell(a, b).capacity);
-                }
+        if (p > 0) {
+            const int entering = order[p - 1];
+            for (const Arc& arc : arcs.out_arcs(entering)) {
+                cross(arc.head, arc.capacity);
             }
+            for (int i : arcs.in_arcs(entering)) {
+                const Arc& arc = arcs.arcs()[i];
+                cross(arc.tail, arc.capacity);
+            }
+            inside[entering] = 1;
         }
         double separated = 0.0;
         for (int w = 0; w < commodity_count; ++w) {
             if (commodity_present(w, n) &&
-                (position[commodity_source(w)] < p) != (position[commodity_sink(w)] < p)) {
+                inside[commodity_source(w)] != inside[commodity_sink(w)]) {
                 separated += static_cast<double>(commodity_demand[w]);
             }
         }
-        if (separated != 0.0 && cut / separated < best) {
-            best = cut / separated;
+        // As for the coordinate: with a fixed ceiling a graph of large
+        // capacities would be reported as having no cut at all.
+        if (separated != 0.0 && cut.value() / separated < best) {
+            best = cut.value() / separated;
             sweep.prefix_length = p;
         }
     }
@@ -89,31 +94,72 @@ CutSweep sweep_cut(const Graph& graph, const std::vector<int>& order) {
     return sweep;
 }
 
-CutResult extract_cut(const Graph& graph, const StageContext& context) {
-    const Embedding embedding = compute_embedding(graph, context);
-    CutResult cut;
-    const int k = choose_coordinate(graph, embedding);
-    cut.coordinate = k;
-    if (k < 0) {
-        return cut;
-    }
+namespace {
 
-    // Vertices by increasing coordinate; equal coordinates keep increasing
-    // vertex order, whatever the number of vertices.
-    std::vector<int> order(graph.vertex_count());
+// The vertices by increasing coordinate k, equal ones in vertex order.
+std::vector<int> order_by_coordinate(const Embedding& embedding, int n, int k) {
+    std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
     const auto& x = embedding.coordinates;
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return x[a][k] < x[b][k]; });
+    return order;
+}
 
-    const CutSweep sweep = sweep_cut(graph, order);
+// The crossing capacity and separated demand of S = `vertices`, summed as
+// measure_cut sums them over the matrix (row by row), so that both agree to
+// the bit: the arcs come in that order and an absent pair adds nothing.
+CutMeasure measure_arc_cut(const ArcLists& arcs, const std::set<int>& vertices) {
+    const int n = arcs.vertex_count();
+    std::vector<char> inside(static_cast<std::size_t>(n), 0);
+    for (int v : vertices) {
+        inside[static_cast<std::size_t>(v)] = 1;
+    }
+    CutMeasure measure;
+    for (const Arc& arc : arcs.arcs()) {
+        if (inside[arc.tail] != inside[arc.head]) {
+            measure.crossing_capacity += arc.capacity;
+        }
+    }
+    for (int w = 0; w < commodity_count; ++w) {
+        if (commodity_present(w, n) &&
+            inside[commodity_source(w)] != inside[commodity_sink(w)]) {
+            measure.separated_demand += static_cast<double>(commodity_demand[w]);
+        }
+    }
+    return measure;
+}
+
+}  // namespace
+
+std::vector<int> sweep_order(const ArcLists& arcs, const Embedding& embedding) {
+    const int k = choose_coordinate(arcs, embedding);
+    if (k < 0) {
+        return {};
+    }
+    return order_by_coordinate(embedding, arcs.vertex_count(), k);
+}
+
+CutResult extract_cut(const ArcLists& arcs, const StageContext& context) {
+    const Embedding embedding = compute_embedding(arcs, context);
+    CutResult cut;
+    cut.coordinate = choose_coordinate(arcs, embedding);
+    if (cut.coordinate < 0) {
+        return cut;
+    }
+    const std::vector<int> order = order_by_coordinate(embedding, arcs.vertex_count(), cut.coordinate);
+    const CutSweep sweep = sweep_cut(arcs, order);
     if (sweep.prefix_length < 0) {
         return cut;
     }
     cut.vertices.insert(order.begin(), order.begin() + sweep.prefix_length);
     cut.ratio = sweep.ratio;
     cut.found = true;
-    const CutMeasure measure = measure_cut(graph, cut.vertices);
+    const CutMeasure measure = measure_arc_cut(arcs, cut.vertices);
     cut.crossing_capacity = measure.crossing_capacity;
     cut.separated_demand = measure.separated_demand;
     return cut;
+}
+
+CutResult extract_cut(const Graph& graph, const StageContext& context) {
+    return extract_cut(ArcLists(graph), context);
 }

@@ -6,22 +6,38 @@
 #include "common/stage_context.h"
 #include "graph/cut_result.h"
 
+class ArcLists;
 class Graph;
+struct Embedding;
 
-// Embeds `graph` (compute_embedding, which logs its own lines), picks the coordinate with the smallest ratio of
-// capacity to separated demand and sweeps it for the best prefix cut. When no
-// coordinate or no prefix separates any demand, the cut is empty and `found`
-// false.
+// Embeds the graph (compute_embedding, which logs its own lines), picks the
+// coordinate with the smallest ratio of capacity to separated demand and
+// sweeps it for the best prefix cut. When no coordinate or no prefix
+// separates any demand, the cut is empty and `found` false. `arcs` are the
+// graph's (ArcLists(graph)).
+CutResult extract_cut(const ArcLists& arcs, const StageContext& context);
 CutResult extract_cut(const Graph& graph, const StageContext& context);
+
+// The order that extract_cut sweeps: the vertices by increasing coordinate
+// k*, the coordinate of the embedding whose ratio of arc stretch to terminal
+// separation is smallest (ties keep the lowest index), equal coordinates in
+// increasing vertex order. Empty when no coordinate separates the terminals
+// of any present commodity.
+std::vector<int> sweep_order(const ArcLists& arcs, const Embedding& embedding);
 
 // Best prefix of a vertex order: the prefix length p (−1 when none) whose set
 // S of the first p vertices has the smallest ratio of cut capacity (every
-// ordered pair with exactly one end in S, so an undirected edge counts in both
+// arc with exactly one end in S, so an undirected edge counts in both
 // directions) to the demand of the present commodities that S separates. The
 // empty prefix never qualifies and ties keep the shortest prefix; any finite
 // ratio counts. `order` is a permutation of 0 … n − 1.
+//
+// The vertices enter S one at a time and the cut follows by the arcs of the
+// vertex that entered, O(m) for the whole sweep. The cut is summed exactly
+// (the capacities are floats), so equal cuts compare equal whatever the
+// order of their terms.
 struct CutSweep {
     int prefix_length = -1;
     double ratio = std::numeric_limits<double>::infinity();
 };
-CutSweep sweep_cut(const Graph& graph, const std::vector<int>& order);
+CutSweep sweep_cut(const ArcLists& arcs, const std::vector<int>& order);

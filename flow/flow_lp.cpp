@@ -1,11 +1,16 @@
 #include "flow/flow_lp.h"
 
 #include <lpsolve/lp_lib.h>
+#include <time.h>
 
+#include <atomic>
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
 #include "common/console_log.h"
+#include "embedding/arc_lists.h"
+#include "embedding/listing_limit.h"
 #include "flow/cut.h"
 #include "flow/flow_model.h"
 #include "graph/commodities.h"
@@ -15,6 +20,10 @@ std::string lp_status_text(int status) {
     switch (status) {
         case FlowResult::lp_not_solved:
             return "NOT_SOLVED";
+        case FlowResult::lp_check_failed:
+            return "CHECK_FAILED";
+        case FlowResult::lp_cancelled:
+            return "CANCELLED";
         case NOMEMORY:
             return "NOMEMORY";
         case NOTRUN:
@@ -58,6 +67,11 @@ std::string lp_status_text(int status) {
 
 namespace {
 
+// How far, relative to the size of its terms, a row of lp_solve's optimum
+// may miss in double precision. lp_solve works to about 1e-9 relative on
+// these programs; an answer off by more is not one.
+constexpr double check_tolerance = 1e-7;
+
 std::string capacity_line(const Graph& graph, int i) {
     std::ostringstream line;
     for (int j = 0; j < graph.vertex_count(); ++j) {
@@ -84,6 +98,36 @@ std::string result_text(const FlowResult& result) {
     return text.str();
 }
 
+// Processor time used by the calling thread, in seconds.
+double thread_cpu_seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// What may stop a solve, as lp_solve's abort routine sees it; it records
+// which of the two did.
+struct SolveWatch {
+    const std::atomic<bool>* cancel = nullptr;
+    double cpu_limit_seconds = 0.0;
+    double started = 0.0;
+    bool cancelled = false;
+    bool timed_out = false;
+};
+
+// lp_solve calls this regularly during the solve and stops when it returns
+// TRUE.
+int __WINAPI watch_solve(lprec*, void* handle) {
+    auto& watch = *static_cast<SolveWatch*>(handle);
+    if (watch.cancel != nullptr && watch.cancel->load(std::memory_order_relaxed)) {
+        watch.cancelled = true;
+    } else if (watch.cpu_limit_seconds > 0.0 &&
+               thread_cpu_seconds() - watch.started >= watch.cpu_limit_seconds) {
+        watch.timed_out = true;
+    }
+    return watch.cancelled || watch.timed_out ? TRUE : FALSE;
+}
+
 // Solver settings for the concurrent-flow program. The program is highly
 // degenerate: the simplex starts from the all-zero flow, and the conservation
 // and demand rows have right-hand side 0, so many pivots move nothing. With
@@ -92,110 +136,176 @@ std::string result_text(const FlowResult& result) {
 // more than the capacity values: a complete directed graph of 100 vertices
 // with capacities 10 took 53000 iterations where the same graph with
 // capacities 0.1 took 1800. Geometric scaling alone gave steady iteration
-// counts on every dense case measured, and fewer iterations on most. The
-// pricing is lp_solve's default, named here because steepest edge, Dantzig
-// and partial pricing all did worse (partial pricing even reported a bounded
-// program unbounded).
-// Each iteration still prices all 3n² columns and the iterations grow with n,
-// so on complete graphs the time grows about as n⁴: the vertex limit of a load
-// is set from that, and the time limit stops whatever stalls anyway.
-void configure_solver(lprec* lp, long time_limit_seconds) {
+// counts on every dense case measured, and fewer iterations on most.
+//
+// The pricing is lp_solve's default, Devex with adaptive pricing. Processor
+// time of the solve, Devex against Dantzig with partial pricing, release
+// build, bench/pipeline_bench:
+//   random, 4n undirected edges, n = 1000: 1.96 s / 0.70 s; n = 2000:
+//   5.37 s / 2.08 s; n = 500: 0.44 s / 0.15 s;
+//   complete directed, spread capacities, n = 120: 11.7 s / 7.4 s;
+//   complete directed, equal capacities, n = 120: 1.47 s / 2.59 s;
+//   n = 80: 0.28 s / 0.67 s.
+// Dantzig with partial pricing is faster on sparse graphs but crashed inside
+// lp_solve (a segmentation fault) on several small sparse graphs of the
+// tests, and once reported a bounded program unbounded; Devex with partial
+// pricing stalled on complete graphs. Only the default is safe everywhere.
+void configure_solver(lprec* lp) {
     set_verbose(lp, NEUTRAL);
-    // Presolve turns the single-entry support rows into column bounds.
-    set_presolve(lp, PRESOLVE_ROWS | PRESOLVE_COLS | PRESOLVE_LINDEP, get_presolveloops(lp));
+    // The dual values check the optimum (read_solution).
+    set_presolve(lp, PRESOLVE_DUALS, get_presolveloops(lp));
     set_scaling(lp, SCALE_GEOMETRIC);
     set_pivoting(lp, PRICER_DEVEX | PRICE_ADAPTIVE);
-    set_timeout(lp, time_limit_seconds);
 }
 
-// Solves the loaded program and reads its optimum into `result`: the flow of
-// every original column and λ. A program that ends without an optimum leaves
-// the flows and maxflow at 0 and says so in the console.
-void solve_program(const FlowProgram& program, FlowResult& result, ConsoleLog& log,
-                   long time_limit_seconds, LpModel& lp) {
-    const int n = program.vertex_count;
+// The optimum of a solved program in the network's units, or nothing when
+// it does not satisfy the program.
+bool read_solution(lprec* lp, const FlowProgram& program, const ArcLists& arcs,
+                   FlowSolution& solution) {
+    // Presolve may remove columns; the values of the original columns
+    // follow the original rows in the primal result.
+    const int offset = get_Norig_rows(lp);
+    const int columns = program.columns.count();
+    solution.flow.resize(columns - 1);
+    for (int c = 1; c < columns; ++c) {
+        solution.flow[c - 1] = get_var_primalresult(lp, offset + c) * program.scale;
+    }
+    solution.lambda = get_var_primalresult(lp, offset + program.columns.lambda()) * program.scale;
+    const bool feasible = satisfies_flow_program(arcs, solution, program.scale, check_tolerance);
+    std::vector<double> lengths(arcs.arc_count());
+    for (int a = 0; a < arcs.arc_count(); ++a) {
+        lengths[a] = std::max(0.0, get_var_dualresult(lp, a + 1));
+    }
+    const double bound = length_bound(arcs, lengths);
+    return feasible && solution.lambda >= bound * (1.0 - check_tolerance);
+}
+
+// Whether a status ends the search for an answer: a checked optimum, or a
+// solve stopped on purpose, or no memory for the program.
+bool final_status(int status) {
+    return status == OPTIMAL || status == PRESOLVED || status == FlowResult::lp_cancelled ||
+           status == TIMEOUT || status == NOMEMORY;
+}
+
+// Loads and solves `program` under `watch`; returns its status, which is
+// lp_check_failed for an optimum that fails its check, and fills `solution`
+// with a checked optimum.
+int solve_at_scale(const FlowProgram& program, const ArcLists& arcs, SolveWatch& watch,
+                   FlowSolution& solution, bool& loaded_once, ConsoleLog& log) {
     Expected<LpModel> loaded = load_flow_program(program);
-    log.log_timer("Problème LP formulé");
-    if (loaded) {
-        lp = std::move(*loaded);
-        configure_solver(lp.get(), time_limit_seconds);
-        result.lp_status = solve(lp.get());
-    } else {
-        result.lp_status = NOMEMORY;
+    if (!loaded_once) {
+        log.log_timer("Problème LP formulé");
+        loaded_once = true;
     }
-    log.log_timer("Problème LP résolu");
-
-    if (result.lp_status == OPTIMAL || result.lp_status == PRESOLVED) {
-        // Presolve may remove columns; the values of the original columns
-        // follow the original rows in the primal result.
-        const int offset = get_Norig_rows(lp.get());
-        for (int w = 0; w < commodity_count; ++w) {
-            for (int u = 0; u < n; ++u) {
-                for (int v = 0; v < n; ++v) {
-                    result.flow[w][u][v] =
-                        get_var_primalresult(lp.get(), offset + flow_column(n, u, v, w));
-                }
-            }
-        }
-        result.maxflow = get_objective(lp.get());
-        result.reached_optimum = true;
-    } else {
-        std::ostringstream line;
-        line << "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : "
-             << result.lp_status << ", " << lp_status_text(result.lp_status) << ").";
-        log.append_line(line.str());
+    if (!loaded) {
+        return NOMEMORY;
     }
+    lprec* lp = loaded->get();
+    configure_solver(lp);
+    if (watch.cancel != nullptr || watch.cpu_limit_seconds > 0.0) {
+        put_abortfunc(lp, watch_solve, &watch);
+    }
+    int status = watch_solve(lp, &watch) ? USERABORT : solve(lp);
+    if (watch.cancelled) {
+        status = FlowResult::lp_cancelled;
+    } else if (watch.timed_out) {
+        status = TIMEOUT;
+    } else if ((status == OPTIMAL || status == PRESOLVED) &&
+               !read_solution(lp, program, arcs, solution)) {
+        status = FlowResult::lp_check_failed;
+    }
+    return status;
 }
 
-// Every flow column's name as lp_solve holds it, " = " and its value, a line
-// per tail vertex and an empty line after each commodity.
-std::string flow_listing(const FlowResult& result, int n, lprec* lp) {
-    std::ostringstream listing;
+// Formulates and solves the program of `arcs` at each of its scales in turn
+// until one gives a checked optimum (filling `solution`) or the solve is
+// stopped; returns that status, or the first scale's when none succeeds.
+int solve_program(const ArcLists& arcs, const StageContext& context, FlowSolution& solution) {
+    SolveWatch watch{context.cancel, context.cpu_limit_seconds, thread_cpu_seconds()};
+    bool loaded_once = false;
+    int first_status = FlowResult::lp_not_solved;
+    int status = first_status;
+    std::vector<double> scales = program_scales(arcs);
+    for (const double scale : scales) {
+        status = solve_at_scale(formulate_flow_program(arcs, scale), arcs, watch, solution,
+                                loaded_once, context.log);
+        if (first_status == FlowResult::lp_not_solved) {
+            first_status = status;
+        }
+        if (final_status(status)) {
+            break;
+        }
+    }
+    context.log.log_timer("Problème LP résolu");
+    return final_status(status) ? status : first_status;
+}
+
+// Every pair's flow as "x_{u,v}^w = value\t", a line per tail vertex and an
+// empty line after each commodity, written a commodity at a time.
+void write_flow_listing(const FlowResult& result, int n, ConsoleLog& log) {
     for (int w = 0; w < commodity_count; ++w) {
+        std::ostringstream listing;
         for (int u = 0; u < n; ++u) {
             for (int v = 0; v < n; ++v) {
-                listing << get_origcol_name(lp, flow_column(n, u, v, w)) << " = "
-                        << result.flow[w][u][v] << "\t";
+                listing << flow_column_name(u, v, w) << " = " << result.flow[w][u][v] << "\t";
             }
             listing << "\n";
         }
-        listing << "\n";
+        // The commodity's empty line is the line end that append_line adds.
+        log.append_line(listing.str());
     }
-    return listing.str();
+    log.append_line("");
 }
 
 }  // namespace
 
-FlowResult solve_flow_lp(const Graph& graph, const StageContext& context,
-                         long time_limit_seconds) {
+FlowResult solve_flow_lp(const Graph& graph, const StageContext& context) {
     ConsoleLog& log = context.log;
     const int n = graph.vertex_count();
+    const auto pairs = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
     FlowResult result;
     for (auto& matrix : result.flow) {
         matrix.assign(n, std::vector<double>(n, 0.0));
     }
 
-    if (context.verbose) {
+    if (context.verbose && listing_fits(context, "Liste des capacités", pairs)) {
         for (int i = 0; i < n; ++i) {
             log.append_line(capacity_line(graph, i));
         }
     }
     log.append_line("");
 
+    const ArcLists arcs(graph);
     if (n < 2) {
         // Commodity 0 needs vertices 0 and 1: with fewer there is nothing to
         // route and no program to solve.
         log.append_line("** Moins de deux sommets : aucune commodité, pas de programme linéaire.");
         result.reached_optimum = true;
     } else {
-        LpModel lp;
-        solve_program(formulate_flow_program(graph), result, log, time_limit_seconds, lp);
-        if (context.verbose && lp) {
-            log.append_line(flow_listing(result, n, lp.get()));
+        FlowSolution solution;
+        result.lp_status = solve_program(arcs, context, solution);
+        if (result.lp_status == OPTIMAL || result.lp_status == PRESOLVED) {
+            const FlowColumns columns = flow_columns(arcs);
+            for (int w = 0; w < columns.commodities; ++w) {
+                for (int a = 0; a < arcs.arc_count(); ++a) {
+                    const Arc& arc = arcs.arcs()[a];
+                    result.flow[w][arc.tail][arc.head] = solution.flow[columns.flow(w, a) - 1];
+                }
+            }
+            result.maxflow = solution.lambda;
+            result.reached_optimum = true;
+        } else {
+            std::ostringstream line;
+            line << "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : "
+                 << result.lp_status << ", " << lp_status_text(result.lp_status) << ").";
+            log.append_line(line.str());
+        }
+        if (context.verbose && listing_fits(context, "Liste des flots", commodity_count * pairs)) {
+            write_flow_listing(result, n, log);
         }
     }
 
-    result.cut = extract_cut(graph, context);
+    result.cut = extract_cut(arcs, context);
     log.log_timer("MinCut trouvée");
     log.append_line("****************************");
     log.append_line(result_text(result));

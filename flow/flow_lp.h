@@ -7,23 +7,28 @@
 
 class Graph;
 
-// Longest time, in seconds, that lp_solve may spend on one program (presolve
-// included). The vertex limit of a load keeps every accepted graph well within
-// it; the limit only stops a solve that stalls anyway, so that a load never
-// runs much past a minute.
-inline constexpr long lp_time_limit_seconds = 45;
-
 // Solves the three-commodity maximum concurrent flow program on `graph`, then
-// extracts the cut (extract_cut), and returns the flows, maxflow, lp_solve's
-// status and the cut; writes the console lines (and, with `verbose`, the
-// capacity and flow listings). A graph of fewer than two vertices has no
-// program: its status stays lp_not_solved. A solve that ends without an
-// optimum, also one stopped after `time_limit_seconds` (lp_solve then reports
-// SUBOPTIMAL or TIMEOUT), leaves maxflow and every flow at 0 and writes a line
-// with lp_solve's status. A time limit of 0 sets none.
-FlowResult solve_flow_lp(const Graph& graph, const StageContext& context,
-                         long time_limit_seconds = lp_time_limit_seconds);
+// extracts the cut (extract_cut), and returns the flows, maxflow, the status
+// and the cut; writes the console lines (and, with `verbose`, the capacity
+// and flow listings, each unless it holds more values than the context's
+// listing limit, when one line says so instead).
+//
+// The program has one column per commodity and arc (formulate_flow_program),
+// its capacities scaled by capacity_scale; λ and the flows are scaled back.
+// An optimum that lp_solve reports is checked against the graph's own
+// capacities (satisfies_flow_program) before it counts.
+//
+// A graph of fewer than two vertices has no program: its status stays
+// lp_not_solved and it counts as reached_optimum. Otherwise the result is
+// reached_optimum only when lp_solve ends OPTIMAL or PRESOLVED and the check
+// passes; any other end leaves maxflow and every flow at 0 and writes a line
+// with the status: lp_solve's, or lp_check_failed, or lp_cancelled when the
+// context's `cancel` was set (before or during the solve), or TIMEOUT when
+// the solve used up the context's `cpu_limit_seconds` of processor time,
+// counted on the calling thread's clock (CLOCK_THREAD_CPUTIME_ID), so that
+// other work on the machine does not shorten it.
+FlowResult solve_flow_lp(const Graph& graph, const StageContext& context);
 
-// Short name of an lp_solve status code ("OPTIMAL", "INFEASIBLE", …;
-// "NOT_SOLVED" for FlowResult::lp_not_solved).
+// Short name of a status code ("OPTIMAL", "INFEASIBLE", …; "NOT_SOLVED",
+// "CHECK_FAILED" and "CANCELLED" for FlowResult's own codes).
 std::string lp_status_text(int status);

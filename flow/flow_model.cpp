@@ -2,18 +2,16 @@
 
 #include <lpsolve/lp_lib.h>
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <queue>
 #include <string>
+#include <utility>
 
+#include "embedding/arc_lists.h"
 #include "graph/commodities.h"
-#include "graph/graph.h"
-
-int flow_column(int n, int u, int v, int w) {
-    return n * (n * w + u) + v + 1;
-}
-
-int lambda_column(int n) {
-    return 3 * n * n + 1;
-}
 
 std::string flow_column_name(int u, int v, int w) {
     return "x_{" + std::to_string(u) + "," + std::to_string(v) + "}^" + std::to_string(w);
@@ -25,126 +23,241 @@ void LpDeleter::operator()(lprec* lp) const {
 
 namespace {
 
-// A row holding the net inflow of commodity w into `vertex`: +1 on the flow
-// from every other vertex into it, −1 on the flow back out.
-ProgramRow net_inflow_row(int n, int vertex, int w) {
+// The commodities of a network of n vertices: those whose sink exists, which
+// are the first ones.
+int present_commodities(int n) {
+    int present = 0;
+    while (present < commodity_count && commodity_present(present, n)) {
+        ++present;
+    }
+    return present;
+}
+
+// A row holding the net inflow of commodity w into `vertex`: +1 on its flow
+// along every arc entering the vertex, −1 along every arc leaving it.
+ProgramRow net_inflow_row(const ArcLists& arcs, const FlowColumns& columns, int vertex, int w) {
     ProgramRow row;
-    for (int l = 0; l < n; ++l) {
-        if (l != vertex) {
-            row.columns.push_back(flow_column(n, l, vertex, w));
-            row.coefficients.push_back(1.0);
-            row.columns.push_back(flow_column(n, vertex, l, w));
-            row.coefficients.push_back(-1.0);
-        }
+    for (int a : arcs.in_arcs(vertex)) {
+        row.columns.push_back(columns.flow(w, a));
+        row.coefficients.push_back(1.0);
+    }
+    for (int a = arcs.out_begin(vertex); a < arcs.out_end(vertex); ++a) {
+        row.columns.push_back(columns.flow(w, a));
+        row.coefficients.push_back(-1.0);
     }
     return row;
 }
 
-void add_capacity_row(FlowProgram& program, int u, int v, double capacity) {
-    ProgramRow row;
-    for (int w = 0; w < commodity_count; ++w) {
-        row.columns.push_back(flow_column(program.vertex_count, u, v, w));
-        row.coefficients.push_back(1.0);
-    }
-    row.relation = LE;
-    row.rhs = capacity;
-    program.rows.push_back(std::move(row));
-}
-
-// The commodities together stay within each edge's capacity. An undirected
-// edge bounds each direction separately.
-void add_capacity_rows(FlowProgram& program, const Graph& graph) {
-    for (int u = 0; u < graph.vertex_count(); ++u) {
-        for (NeighbourIterator it(graph, u); !it.finished(); it.next()) {
-            const int v = it.current();
-            const double capacity = graph.cell(u, v).capacity;
-            add_capacity_row(program, u, v, capacity);
-            if (!graph.directed()) {
-                add_capacity_row(program, v, u, capacity);
-            }
+void add_capacity_rows(FlowProgram& program, const ArcLists& arcs) {
+    const FlowColumns& columns = program.columns;
+    for (int a = 0; a < arcs.arc_count(); ++a) {
+        ProgramRow row;
+        for (int w = 0; w < columns.commodities; ++w) {
+            row.columns.push_back(columns.flow(w, a));
+            row.coefficients.push_back(1.0);
         }
+        row.relation = LE;
+        row.rhs = arcs.arcs()[a].capacity / program.scale;
+        program.rows.push_back(std::move(row));
     }
 }
 
-// Inflow equals outflow at every vertex that is not a terminal of the
-// commodity.
-void add_conservation_rows(FlowProgram& program) {
-    const int n = program.vertex_count;
-    for (int i = 0; i < n; ++i) {
-        for (int w = 0; w < commodity_count; ++w) {
-            if (!commodity_present(w, n) || i == commodity_source(w) || i == commodity_sink(w)) {
+void add_conservation_rows(FlowProgram& program, const ArcLists& arcs) {
+    for (int i = 0; i < program.vertex_count; ++i) {
+        if (arcs.in_arcs(i).empty() && arcs.out_arcs(i).empty()) {
+            continue;
+        }
+        for (int w = 0; w < program.columns.commodities; ++w) {
+            if (i == commodity_source(w) || i == commodity_sink(w)) {
                 continue;
             }
-            ProgramRow row = net_inflow_row(n, i, w);
+            ProgramRow row = net_inflow_row(arcs, program.columns, i, w);
             row.relation = EQ;
             program.rows.push_back(std::move(row));
         }
     }
 }
 
-// The net inflow into each sink is at least λ times its demand.
-void add_demand_rows(FlowProgram& program) {
-    const int n = program.vertex_count;
-    for (int w = 0; w < commodity_count; ++w) {
-        if (!commodity_present(w, n)) {
-            continue;
-        }
-        ProgramRow row = net_inflow_row(n, commodity_sink(w), w);
-        row.columns.push_back(lambda_column(n));
+void add_demand_rows(FlowProgram& program, const ArcLists& arcs) {
+    for (int w = 0; w < program.columns.commodities; ++w) {
+        ProgramRow row = net_inflow_row(arcs, program.columns, commodity_sink(w), w);
+        row.columns.push_back(program.columns.lambda());
         row.coefficients.push_back(-static_cast<double>(commodity_demand[w]));
         row.relation = GE;
         program.rows.push_back(std::move(row));
     }
 }
 
-// Flow only along edges, never on the diagonal, and none at all for a
-// commodity whose sink is not a vertex.
-void add_support_rows(FlowProgram& program, const Graph& graph) {
-    const int n = program.vertex_count;
-    for (int w = 0; w < commodity_count; ++w) {
-        const bool present = commodity_present(w, n);
-        for (int u = 0; u < n; ++u) {
-            for (int v = 0; v < n; ++v) {
-                const bool open = present && u != v && graph.cell(u, v).present;
-                program.rows.push_back({{flow_column(n, u, v, w)}, {1.0}, open ? GE : EQ, 0.0});
-            }
-        }
-    }
+}  // namespace
+
+FlowColumns flow_columns(const ArcLists& arcs) {
+    return {arcs.arc_count(), present_commodities(arcs.vertex_count())};
 }
 
-// Names the columns of the program on n vertices in `lp`, which must have its
-// 3n² + 1 columns.
-void name_flow_columns(lprec* lp, int n) {
-    for (int w = 0; w < commodity_count; ++w) {
-        for (int u = 0; u < n; ++u) {
-            for (int v = 0; v < n; ++v) {
-                std::string name = flow_column_name(u, v, w);
-                set_col_name(lp, flow_column(n, u, v, w), name.data());
+std::vector<double> program_scales(const ArcLists& arcs) {
+    const auto power_of_two = [](double log2_value) {
+        return std::ldexp(1.0, static_cast<int>(std::lround(log2_value)));
+    };
+    std::vector<double> scales;
+    const auto propose = [&](double scale) {
+        if (std::find(scales.begin(), scales.end(), scale) == scales.end()) {
+            scales.push_back(scale);
+        }
+    };
+
+    double log_sum = 0.0;
+    int positive = 0;
+    for (const Arc& arc : arcs.arcs()) {
+        if (arc.capacity > 0.0) {
+            log_sum += std::log2(arc.capacity);
+            ++positive;
+        }
+    }
+    if (positive > 0) {
+        propose(power_of_two(log_sum / positive));
+    }
+
+    double terminal = std::numeric_limits<double>::infinity();
+    for (int w = 0; w < flow_columns(arcs).commodities; ++w) {
+        double out = 0.0;
+        for (const Arc& arc : arcs.out_arcs(commodity_source(w))) {
+            out += arc.capacity;
+        }
+        double in = 0.0;
+        for (int a : arcs.in_arcs(commodity_sink(w))) {
+            in += arcs.arcs()[a].capacity;
+        }
+        terminal = std::min({terminal, out, in});
+    }
+    if (terminal > 0.0 && std::isfinite(terminal)) {
+        propose(power_of_two(std::log2(terminal)));
+    }
+    propose(1.0);
+    return scales;
+}
+
+FlowProgram formulate_flow_program(const ArcLists& arcs, double scale) {
+    FlowProgram program;
+    program.vertex_count = arcs.vertex_count();
+    program.columns = flow_columns(arcs);
+    program.scale = scale;
+    add_capacity_rows(program, arcs);
+    add_conservation_rows(program, arcs);
+    add_demand_rows(program, arcs);
+    return program;
+}
+
+bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, double scale,
+                            double tolerance) {
+    const int n = arcs.vertex_count();
+    const FlowColumns columns = flow_columns(arcs);
+    if (static_cast<int>(solution.flow.size()) != columns.count() - 1) {
+        return false;
+    }
+    auto within = [&](double excess, double size) {
+        return excess <= tolerance * (size + scale);
+    };
+    const double lambda = solution.lambda;
+    if (!std::isfinite(lambda) || !within(-lambda, 0.0)) {
+        return false;
+    }
+    // Net inflow of each commodity into each vertex, with the magnitudes of
+    // its terms.
+    std::vector<double> net(static_cast<std::size_t>(columns.commodities) * n, 0.0);
+    std::vector<double> size(net.size(), 0.0);
+    for (int a = 0; a < arcs.arc_count(); ++a) {
+        const Arc& arc = arcs.arcs()[a];
+        double total = 0.0;
+        double magnitude = 0.0;
+        for (int w = 0; w < columns.commodities; ++w) {
+            const double x = solution.flow[columns.flow(w, a) - 1];
+            if (!std::isfinite(x) || !within(-x, arc.capacity)) {
+                return false;
+            }
+            total += x;
+            magnitude += std::fabs(x);
+            net[w * n + arc.head] += x;
+            net[w * n + arc.tail] -= x;
+            size[w * n + arc.head] += std::fabs(x);
+            size[w * n + arc.tail] += std::fabs(x);
+        }
+        if (!within(total - arc.capacity, magnitude + std::fabs(arc.capacity))) {
+            return false;
+        }
+    }
+    for (int w = 0; w < columns.commodities; ++w) {
+        for (int i = 0; i < n; ++i) {
+            const double in = net[w * n + i];
+            const double terms = size[w * n + i];
+            if (i == commodity_sink(w)) {
+                const double demand = lambda * static_cast<double>(commodity_demand[w]);
+                if (!within(demand - in, terms + demand)) {
+                    return false;
+                }
+            } else if (i != commodity_source(w) && !within(std::fabs(in), terms)) {
+                return false;
             }
         }
     }
-    char lambda_name[] = "lambda";
-    set_col_name(lp, lambda_column(n), lambda_name);
+    return true;
+}
+
+namespace {
+
+// Length of a shortest path from `source` to `sink` along the arcs under
+// `lengths` (not negative); +∞ when the sink cannot be reached.
+double shortest_path(const ArcLists& arcs, const std::vector<double>& lengths, int source,
+                     int sink) {
+    const double infinity = std::numeric_limits<double>::infinity();
+    std::vector<double> distance(arcs.vertex_count(), infinity);
+    using Entry = std::pair<double, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> frontier;
+    distance[source] = 0.0;
+    frontier.emplace(0.0, source);
+    while (!frontier.empty()) {
+        const auto [d, u] = frontier.top();
+        frontier.pop();
+        if (u == sink) {
+            return d;
+        }
+        if (d != distance[u]) {
+            continue;
+        }
+        for (int a = arcs.out_begin(u); a < arcs.out_end(u); ++a) {
+            const int v = arcs.arcs()[a].head;
+            if (d + lengths[a] < distance[v]) {
+                distance[v] = d + lengths[a];
+                frontier.emplace(distance[v], v);
+            }
+        }
+    }
+    return infinity;
 }
 
 }  // namespace
 
-FlowProgram formulate_flow_program(const Graph& graph) {
-    FlowProgram program;
-    program.vertex_count = graph.vertex_count();
-    program.column_count = lambda_column(program.vertex_count);
-    add_capacity_rows(program, graph);
-    add_conservation_rows(program);
-    add_demand_rows(program);
-    add_support_rows(program, graph);
-    program.rows.push_back({{program.column_count}, {1.0}, GE, 0.0});
-    return program;
+double length_bound(const ArcLists& arcs, const std::vector<double>& lengths) {
+    double volume = 0.0;
+    for (int a = 0; a < arcs.arc_count(); ++a) {
+        volume += arcs.arcs()[a].capacity * lengths[a];
+    }
+    double separation = 0.0;
+    const FlowColumns columns = flow_columns(arcs);
+    for (int w = 0; w < columns.commodities; ++w) {
+        separation += static_cast<double>(commodity_demand[w]) *
+                      shortest_path(arcs, lengths, commodity_source(w), commodity_sink(w));
+    }
+    if (std::isinf(separation)) {
+        return 0.0;
+    }
+    return volume / separation;
 }
 
 Expected<LpModel> load_flow_program(const FlowProgram& program) {
     const int row_count = static_cast<int>(program.rows.size());
+    const int column_count = program.columns.count();
     LpModel lp(make_lp(row_count, 0));
-    if (!lp || !resize_lp(lp.get(), row_count, program.column_count)) {
+    if (!lp || !resize_lp(lp.get(), row_count, column_count)) {
         return fail("lp_solve cannot allocate the program");
     }
     // lp_solve reads any value of 1e30 or more as infinite by default, which
@@ -153,17 +266,17 @@ Expected<LpModel> load_flow_program(const FlowProgram& program) {
     set_infinite(lp.get(), lp_infinity);
 
     // Gather each column's entries, in increasing row order.
-    std::vector<int> entry_count(program.column_count + 1, 0);
+    std::vector<int> entry_count(column_count + 1, 0);
     for (const ProgramRow& row : program.rows) {
         for (int column : row.columns) {
             ++entry_count[column];
         }
     }
-    std::vector<int> start(program.column_count + 2, 0);
-    for (int column = 1; column <= program.column_count; ++column) {
+    std::vector<int> start(column_count + 2, 0);
+    for (int column = 1; column <= column_count; ++column) {
         start[column + 1] = start[column] + entry_count[column];
     }
-    std::vector<int> row_numbers(start[program.column_count + 1]);
+    std::vector<int> row_numbers(start[column_count + 1]);
     std::vector<REAL> values(row_numbers.size());
     std::vector<int> fill(start.begin(), start.end() - 1);
     for (int r = 0; r < row_count; ++r) {
@@ -177,16 +290,15 @@ Expected<LpModel> load_flow_program(const FlowProgram& program) {
         }
     }
 
-    for (int column = 1; column <= program.column_count; ++column) {
+    for (int column = 1; column <= column_count; ++column) {
         if (!add_columnex(lp.get(), entry_count[column], values.data() + start[column],
                           row_numbers.data() + start[column])) {
             return fail("lp_solve cannot allocate the program");
         }
     }
-    name_flow_columns(lp.get(), program.vertex_count);
 
     REAL objective = 1.0;
-    int objective_column = program.column_count;
+    int objective_column = program.columns.lambda();
     set_obj_fnex(lp.get(), 1, &objective, &objective_column);
     set_maxim(lp.get());
     return lp;

@@ -6,15 +6,29 @@
 
 #include "common/expected.h"
 
-class Graph;
+class ArcLists;
 typedef struct _lprec lprec;
 
-// Columns of the concurrent-flow program of a graph of n vertices, numbered
-// from 1 as lp_solve numbers them: the flow of commodity w along u → v is
-// column n·(n·w + u) + v + 1 (by commodity, then tail, then head), named
-// "x_{u,v}^w"; the last column, 3n² + 1, is λ, named "lambda".
-int flow_column(int n, int u, int v, int w);
-int lambda_column(int n);
+// Columns of the concurrent-flow program of a network of m arcs, numbered
+// from 1 as lp_solve numbers them. Only the commodities whose sink is a
+// vertex take part (they are the first ones, 0 … commodities − 1); the flow
+// of commodity w along arc a (an index into ArcLists::arcs()) is column
+// w·m + a + 1, by commodity and then by arc, which lists the arcs by tail
+// and then head; the last column is λ. A pair without an arc has no column:
+// its flow is 0.
+struct FlowColumns {
+    int arc_count = 0;
+    int commodities = 0;
+
+    int flow(int w, int arc) const { return w * arc_count + arc + 1; }
+    int lambda() const { return commodities * arc_count + 1; }
+    int count() const { return lambda(); }
+};
+
+// The columns of the program of `arcs`.
+FlowColumns flow_columns(const ArcLists& arcs);
+
+// The name of the flow of commodity w along u → v, "x_{u,v}^w".
 std::string flow_column_name(int u, int v, int w);
 
 // One linear constraint: the sum of coefficients[i] × column columns[i]
@@ -26,17 +40,64 @@ struct ProgramRow {
     double rhs = 0.0;
 };
 
-// The concurrent-flow program of a graph of n ≥ 2 vertices: columns
-// 1 … 3n² + 1 (the flows by commodity, tail, head, then λ), and its rows in
-// order: capacity, conservation, demand, support, then λ ≥ 0. The objective
-// maximises λ.
+// The concurrent-flow program of a network of n ≥ 2 vertices, maximising λ,
+// with its rows in order:
+//  - capacity: for each arc, the commodities' flows along it together at
+//    most its capacity (an undirected edge is two arcs: each direction is
+//    bounded by the edge's capacity);
+//  - conservation: for each vertex, for each commodity of which it is not a
+//    terminal, inflow equals outflow (no row at a vertex without arcs);
+//  - demand: for each commodity, the net inflow into its sink at least λ
+//    times its demand.
+// Every column is at least 0, lp_solve's default bound.
+//
+// The capacities are divided by `scale`, so that the program's flows and λ
+// are the network's divided by it; a power of two keeps this exact.
 struct FlowProgram {
     int vertex_count = 0;
-    int column_count = 0;
+    FlowColumns columns;
+    double scale = 1.0;
     std::vector<ProgramRow> rows;
 };
 
-FlowProgram formulate_flow_program(const Graph& graph);
+// The scales to try on the program of `arcs`, in order, each a power of two
+// and none twice. lp_solve's tolerances are absolute, so its answer is only
+// sound when the program's numbers are near 1: capacities of 1e10 made it
+// end inaccurate, and capacities far below the scale vanish in its rounding.
+//  1. The geometric mean of the positive capacities, which brings the
+//     capacities near 1 whatever their unit.
+//  2. The capacity at the terminals: the least, over the commodities, of the
+//     capacity out of the source and into the sink, which bounds λ times the
+//     demand; it keeps the flows near 1 when a few huge capacities pull the
+//     mean far above what the flows can use.
+//  3. 1: the program as it is.
+std::vector<double> program_scales(const ArcLists& arcs);
+
+FlowProgram formulate_flow_program(const ArcLists& arcs, double scale = 1.0);
+
+// A solution of the program in the network's units: flow[c − 1] is the
+// value of flow column c, and λ.
+struct FlowSolution {
+    std::vector<double> flow;
+    double lambda = 0.0;
+};
+
+// Whether `solution` satisfies the program of `arcs` (unscaled) in double
+// precision: no flow below 0, every capacity row, conservation and the
+// demand at λ, each to within `tolerance` relative to the size of its terms
+// (the sum of their magnitudes and of the right-hand side, plus `scale`, the
+// program's typical magnitude, so that rows of zeros allow rounding noise).
+bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, double scale,
+                            double tolerance);
+
+// The upper bound on λ that arc lengths give: for any lengths y ≥ 0 (one
+// per arc), every feasible flow has λ ≤ Σ c_a·y_a / Σ_w d_w·dist_y(s_w, t_w),
+// dist_y being the shortest path from the commodity's source to its sink
+// under y (+∞ when there is none: the bound is then 0). The program's dual
+// values of the capacity rows make it equal to the optimum, so an optimum
+// that reaches the bound its own duals give is certainly one. +∞ or NaN when
+// the lengths bound nothing.
+double length_bound(const ArcLists& arcs, const std::vector<double>& lengths);
 
 // What lp_solve treats as infinite in our programs: far above any float.
 inline constexpr double lp_infinity = 1e300;
@@ -46,12 +107,10 @@ struct LpDeleter {
 };
 using LpModel = std::unique_ptr<lprec, LpDeleter>;
 
-// Hands the program to lp_solve with its column names and objective; fails
-// when lp_solve cannot allocate it. The rows are created first and every
-// column is then added with all its entries: appending rows one by one costs
-// lp_solve a shift of all its per-variable arrays per row, which made loading
-// quadratic in the number of rows. Room for all the columns is reserved
-// before the first is added, since lp_solve otherwise grows its per-column
-// arrays by one column per added column, reallocating and clearing them each
-// time: quadratic in the number of columns, that is n⁴.
+// Hands the program to lp_solve with its objective; fails when lp_solve
+// cannot allocate it. The rows are created first and every column is then
+// added with all its entries, room for them all reserved beforehand: lp_solve
+// otherwise shifts its per-variable arrays for every row appended and grows
+// its per-column arrays by one for every column appended, which made loading
+// quadratic.
 Expected<LpModel> load_flow_program(const FlowProgram& program);

@@ -13,11 +13,11 @@ struct GraphRequest {
 };
 
 // Largest counts accepted, so that every file written loads in the viewer:
-// it refuses graphs of more than 500 vertices or more than 14 280 arcs, and
+// it refuses graphs of more than 2 000 vertices or more than 14 280 arcs, and
 // each edge written here ("<->" in a directed graph) makes up to two arcs.
 // The generator shares no code with the viewer, so the limits are repeated
 // here and must follow it.
-inline constexpr int max_vertex_total = 500;
+inline constexpr int max_vertex_total = 2000;
 inline constexpr int max_edge_total = 14280 / 2;
 
 // At least one vertex (endpoints are drawn among them) and at most

@@ -14,13 +14,19 @@ struct FlowResult {
     // The optimal concurrent-flow fraction λ; 0 when no optimum was found.
     double maxflow = 0.0;
 
-    // lp_solve's status code from solve(), or lp_not_solved when no program
-    // was solved (fewer than two vertices).
+    // lp_solve's status code from solve(), or one of these:
+    //  - lp_not_solved: no program was solved (fewer than two vertices);
+    //  - lp_check_failed: lp_solve reported an optimum that does not satisfy
+    //    the program in double precision;
+    //  - lp_cancelled: the load was cancelled before the solve ended.
+    // A solve stopped at its processor-time limit has lp_solve's TIMEOUT.
     static constexpr int lp_not_solved = -100;
+    static constexpr int lp_check_failed = -101;
+    static constexpr int lp_cancelled = -102;
     int lp_status = lp_not_solved;
-    // Whether maxflow and the flows are the program's optimum, or there was no
-    // program to solve (fewer than two vertices). False when the solve ended
-    // without an optimum: maxflow and the flows are then 0.
+    // Whether maxflow and the flows are the program's checked optimum, or
+    // there was no program to solve (fewer than two vertices). False for any
+    // other status: maxflow and the flows are then 0.
     bool reached_optimum = false;
     // The cut printed after "mincut = ".
     CutResult cut;

@@ -413,6 +413,8 @@ bool MainWindowLogic::load_file(const std::string& path) {
     platform_.set_progress_ticks(true);
     worker_ = std::thread([this, running] {
         StageContext context{*running->log, running->random, running->verbose, &cancel_};
+        // The console panel cannot show the listings of a large graph.
+        context.listing_limit = console_listing_limit;
         try {
             running->outcome = load_(running->path, context, *running, running->state);
         } catch (...) {

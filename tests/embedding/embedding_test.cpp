@@ -8,6 +8,7 @@
 
 #include "embedding/shortest_paths.h"
 #include "tests/support/graph_fixtures.h"
+#include "tests/support/oracles.h"
 #include "tests/support/test_stage.h"
 #include "tests/support/text_lines.h"
 
@@ -70,7 +71,7 @@ TEST(ComputeEmbedding, CoordinatesAreDistancesToTheSubsets) {
     const Graph g = ring_with_isolated_vertex(n);
     TestStage stage(99);
     const Embedding e = compute_embedding(g, stage.context());
-    const auto d = all_pairs_shortest_paths(g).distances;
+    const auto d = floyd_warshall_distances(g);
 
     ASSERT_EQ(static_cast<int>(e.coordinates.size()), n);
     for (int v = 0; v < n; ++v) {
@@ -141,4 +142,22 @@ TEST(ComputeEmbedding, TinyGraphsHaveNoSubsetsAndOnlyTheTableHeader) {
                   "** Plongement (ligne : coordonnées, colonne : sommets) **\n" +
                       header + "\n\n");
     }
+}
+
+TEST(ComputeEmbedding, ATableAboveTheListingLimitIsOneLine) {
+    // Twelve vertices have nine subsets: 108 values.
+    const Graph g = ring_with_isolated_vertex(12);
+    TestStage stage;
+    StageContext context = stage.context(true);
+    context.listing_limit = 107;
+    compute_embedding(g, context);
+    EXPECT_EQ(stage.text(),
+              "** TIMER : Plongement trouvé -> 0 s.\n\n"
+              "** Table du plongement omise : 108 valeurs (plus de 107).\n");
+
+    TestStage at_limit;
+    StageContext fits = at_limit.context(true);
+    fits.listing_limit = 108;
+    compute_embedding(g, fits);
+    EXPECT_NE(at_limit.text().find("A_8\t|\t"), std::string::npos);
 }

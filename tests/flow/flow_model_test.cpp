@@ -4,32 +4,29 @@
 
 #include <lpsolve/lp_lib.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 
+#include "embedding/arc_lists.h"
 #include "tests/support/graph_fixtures.h"
 #include "tests/support/scratch_dir.h"
 
 namespace {
 
 // The program handed to lp_solve the plain way: the rows one by one in row
-// mode, the last row after row mode, the objective; the columns take the
-// names that `named` gives them.
-LpModel load_row_by_row(const FlowProgram& program, lprec* named) {
-    LpModel lp(make_lp(0, program.column_count));
-    for (int column = 1; column <= program.column_count; ++column) {
-        set_col_name(lp.get(), column, get_col_name(named, column));
-    }
+// mode, then the objective.
+LpModel load_row_by_row(const FlowProgram& program) {
+    LpModel lp(make_lp(0, program.columns.count()));
+    set_infinite(lp.get(), lp_infinity);
     set_add_rowmode(lp.get(), TRUE);
-    for (std::size_t r = 0; r < program.rows.size(); ++r) {
-        if (r + 1 == program.rows.size()) {
-            set_add_rowmode(lp.get(), FALSE);
-        }
-        ProgramRow row = program.rows[r];
+    for (ProgramRow row : program.rows) {
         add_constraintex(lp.get(), static_cast<int>(row.columns.size()), row.coefficients.data(),
                          row.columns.data(), row.relation, row.rhs);
     }
+    set_add_rowmode(lp.get(), FALSE);
     REAL one = 1.0;
-    int lambda = program.column_count;
+    int lambda = program.columns.lambda();
     set_obj_fnex(lp.get(), 1, &one, &lambda);
     set_maxim(lp.get());
     return lp;
@@ -43,6 +40,12 @@ std::string lp_text(lprec* lp) {
     return read_file(file);
 }
 
+// The directed graph where commodity 0 must cross the arc 0 → 6 of capacity
+// 50: λ = 0.2, commodity 0 sending 50 along 0 → 6 → 1.
+Graph bottleneck_graph() {
+    return make_graph(7, {{0, 6, 50.0f}, {6, 1, 1000.0f}, {2, 3, 1000.0f}, {4, 5, 1000.0f}}, true);
+}
+
 }  // namespace
 
 TEST(FlowModel, LoadedModelEqualsTheRowByRowModel) {
@@ -51,70 +54,123 @@ TEST(FlowModel, LoadedModelEqualsTheRowByRowModel) {
         bool directed;
     };
     for (const Case c : {Case{7, true}, Case{7, false}, Case{4, false}, Case{2, true}}) {
-        const Graph g = random_graph(c.n, 3 * c.n, c.directed, 70 + c.n);
-        const FlowProgram program = formulate_flow_program(g);
+        const ArcLists arcs(random_graph(c.n, 3 * c.n, c.directed, 70 + c.n));
+        const FlowProgram program = formulate_flow_program(arcs, 4.0);
         Expected<LpModel> fast = load_flow_program(program);
         ASSERT_TRUE(fast && *fast);
-        LpModel plain = load_row_by_row(program, fast->get());
-        ASSERT_TRUE(plain);
         const std::string fast_text = lp_text(fast->get());
         EXPECT_FALSE(fast_text.empty());
-        EXPECT_EQ(fast_text, lp_text(plain.get()))
+        EXPECT_EQ(fast_text, lp_text(load_row_by_row(program).get()))
             << "n = " << c.n << (c.directed ? " directed" : " undirected");
+        EXPECT_TRUE(is_maxim(fast->get()));
     }
 }
 
-TEST(FlowModel, ColumnsAreNumberedAndNamedByCommodityTailHead) {
-    const int n = 6;
-    const FlowProgram program = formulate_flow_program(make_graph(n, {{2, 5, 1.0f}}, true));
-    const Expected<LpModel> lp = load_flow_program(program);
-    ASSERT_TRUE(lp);
-    EXPECT_EQ(get_Ncolumns(lp->get()), 3 * n * n + 1);
-    EXPECT_STREQ(get_col_name(lp->get(), n * (n + 2) + 6), "x_{2,5}^1");
-    EXPECT_STREQ(get_col_name(lp->get(), 3 * n * n + 1), "lambda");
-    EXPECT_TRUE(is_maxim(lp->get()));
+TEST(FlowModel, ColumnsByCommodityThenArcForThePresentCommoditiesOnly) {
+    // Arcs (0, 1), (2, 5), (3, 0) on six vertices: three commodities.
+    const ArcLists six(make_graph(6, {{2, 5, 1.0f}, {0, 1, 1.0f}, {3, 0, 1.0f}}, true));
+    const FlowColumns columns = flow_columns(six);
+    EXPECT_EQ(columns.commodities, 3);
+    EXPECT_EQ(columns.flow(0, 0), 1);
+    EXPECT_EQ(columns.flow(1, 1), 3 + 2);  // x_{2,5}^1
+    EXPECT_EQ(columns.lambda(), 3 * 3 + 1);
+    EXPECT_EQ(flow_column_name(2, 5, 1), "x_{2,5}^1");
+    // Without vertex 5 the last commodity has no sink and no columns.
+    EXPECT_EQ(flow_columns(ArcLists(make_graph(5, {{0, 1, 1.0f}}, true))).commodities, 2);
+    EXPECT_EQ(flow_columns(ArcLists(make_graph(3, {}, true))).commodities, 1);
 }
 
 TEST(FlowModel, RowFamiliesInOrder) {
-    // Undirected edges {0, 1} and {1, 4}: two capacity rows each, the pair's
-    // own direction first.
-    const int n = 5;  // commodities 0 and 1 present, 2 absent
-    const FlowProgram program =
-        formulate_flow_program(make_graph(n, {{1, 0, 7.0f}, {4, 1, 3.0f}}, false));
+    // Undirected edges {0, 1} and {1, 4} on five vertices (commodities 0 and
+    // 1): two capacity rows each, conservation at the vertices with arcs for
+    // the commodities they are no terminal of, and a demand row per
+    // commodity, the one into the isolated sink 3 holding λ alone.
+    const ArcLists arcs(make_graph(5, {{1, 0, 7.0f}, {4, 1, 3.0f}}, false));
+    const FlowProgram program = formulate_flow_program(arcs, 2.0);
     const auto& rows = program.rows;
-    const int capacity_rows = 4;
-    const int conservation_rows = 2 * (n - 2);
-    const int demand_rows = 2;
-    ASSERT_EQ(static_cast<int>(rows.size()),
-              capacity_rows + conservation_rows + demand_rows + 3 * n * n + 1);
-
-    const int x01 = flow_column(n, 0, 1, 0);
-    EXPECT_EQ(rows[0].columns, (std::vector<int>{x01, x01 + n * n, x01 + 2 * n * n}));
+    ASSERT_EQ(rows.size(), 4u + 4u + 2u);
+    // Arcs (0,1) (1,0) (1,4) (4,1), their capacities halved.
+    EXPECT_EQ(rows[0].columns, (std::vector<int>{1, 5}));
     EXPECT_EQ(rows[0].relation, LE);
-    EXPECT_EQ(rows[0].rhs, 7.0);
-    EXPECT_EQ(rows[1].columns.front(), flow_column(n, 1, 0, 0));
-    EXPECT_EQ(rows[2].columns.front(), flow_column(n, 1, 4, 0));
-    EXPECT_EQ(rows[3].columns.front(), flow_column(n, 4, 1, 0));
-    EXPECT_EQ(rows[3].rhs, 3.0);
+    EXPECT_EQ(rows[0].rhs, 3.5);
+    EXPECT_EQ(rows[3].columns, (std::vector<int>{4, 8}));
+    EXPECT_EQ(rows[3].rhs, 1.5);
+    // Vertex 0, commodity 1: in along (1,0), out along (0,1).
+    EXPECT_EQ(rows[4].columns, (std::vector<int>{6, 5}));
+    EXPECT_EQ(rows[4].coefficients, (std::vector<double>{1.0, -1.0}));
+    EXPECT_EQ(rows[4].relation, EQ);
+    // Vertex 4, commodities 0 and 1.
+    EXPECT_EQ(rows[6].columns, (std::vector<int>{3, 4}));
+    EXPECT_EQ(rows[7].columns, (std::vector<int>{7, 8}));
+    // Into sink 1: in along (0,1) and (4,1), out along (1,0) and (1,4).
+    EXPECT_EQ(rows[8].columns, (std::vector<int>{1, 4, 2, 3, 9}));
+    EXPECT_EQ(rows[8].coefficients, (std::vector<double>{1, 1, -1, -1, -250}));
+    EXPECT_EQ(rows[8].relation, GE);
+    EXPECT_EQ(rows[9].columns, (std::vector<int>{9}));
+    EXPECT_EQ(rows[9].coefficients, (std::vector<double>{-200}));
+}
 
-    for (int r = capacity_rows; r < capacity_rows + conservation_rows; ++r) {
-        EXPECT_EQ(rows[r].relation, EQ);
-        EXPECT_EQ(static_cast<int>(rows[r].columns.size()), 2 * (n - 1));
+TEST(FlowModel, ScalesArePowersOfTwoNearTheCapacitiesThenOne) {
+    // Geometric mean of 2^10, 2^20 and 2^30 is 2^20; the terminals' least
+    // capacity is that out of source 2, 2^10.
+    const ArcLists arcs(
+        make_graph(4, {{0, 1, 1048576.0f}, {2, 3, 1024.0f}, {1, 3, 1073741824.0f}}, true));
+    EXPECT_EQ(program_scales(arcs), (std::vector<double>{1048576.0, 1024.0, 1.0}));
+    // Equal capacities give one scale; no capacity at all, only 1.
+    EXPECT_EQ(program_scales(ArcLists(make_graph(2, {{0, 1, 40.0f}}, true))),
+              (std::vector<double>{32.0, 1.0}));
+    EXPECT_EQ(program_scales(ArcLists(make_graph(2, {{0, 1, 0.0f}}, true))),
+              (std::vector<double>{1.0}));
+}
+
+TEST(FlowModel, CheckAcceptsAnOptimumAndRefusesEachKindOfMiss) {
+    const ArcLists arcs(bottleneck_graph());
+    // Arcs: (0,6) (2,3) (4,5) (6,1); commodity 0 along 0 → 6 → 1 at 50,
+    // commodity 1 sends 40 along (2,3), commodity 2 sends 45 along (4,5).
+    const FlowColumns columns = flow_columns(arcs);
+    FlowSolution optimum{std::vector<double>(columns.count() - 1, 0.0), 0.2};
+    auto x = [&](FlowSolution& s, int w, int a) -> double& { return s.flow[columns.flow(w, a) - 1]; };
+    x(optimum, 0, 0) = 50.0;
+    x(optimum, 0, 3) = 50.0;
+    x(optimum, 1, 1) = 40.0;
+    x(optimum, 2, 2) = 45.0;
+    EXPECT_TRUE(satisfies_flow_program(arcs, optimum, 64.0, 1e-7));
+
+    struct Miss {
+        const char* what;
+        int w;
+        int arc;
+        double value;  // the flow set, or λ when w < 0
+    };
+    const Miss misses[] = {
+        {"rounding noise passes", 1, 0, 1e-9, },
+        {"negative flow", 2, 1, -1e-3},
+        {"capacity exceeded", 0, 0, 50.001},
+        {"not conserved at vertex 6", 0, 3, 49.9},
+        {"demand short of λ", 1, 1, 39.99},
+        {"λ negative", -1, 0, -0.1},
+        {"not a number", 2, 2, std::nan("")},
+        {"infinite λ", -1, 0, std::numeric_limits<double>::infinity()},
+    };
+    for (const Miss& m : misses) {
+        FlowSolution s = optimum;
+        (m.w < 0 ? s.lambda : x(s, m.w, m.arc)) = m.value;
+        EXPECT_EQ(satisfies_flow_program(arcs, s, 64.0, 1e-7), m.value == 1e-9) << m.what;
     }
-    const ProgramRow& demand1 = rows[capacity_rows + conservation_rows + 1];
-    EXPECT_EQ(demand1.relation, GE);
-    EXPECT_EQ(demand1.columns.back(), lambda_column(n));
-    EXPECT_EQ(demand1.coefficients.back(), -200.0);
-    EXPECT_EQ(demand1.columns.front(), flow_column(n, 0, 3, 1));
+    FlowSolution short_solution = optimum;
+    short_solution.flow.pop_back();
+    EXPECT_FALSE(satisfies_flow_program(arcs, short_solution, 64.0, 1e-7));
+}
 
-    // Support rows: open only for a present commodity on an edge.
-    const int support = capacity_rows + conservation_rows + demand_rows;
-    auto support_row = [&](int u, int v, int w) { return rows[support + (w * n + u) * n + v]; };
-    EXPECT_EQ(support_row(4, 1, 0).relation, GE);
-    EXPECT_EQ(support_row(4, 1, 0).columns, (std::vector<int>{flow_column(n, 4, 1, 0)}));
-    EXPECT_EQ(support_row(1, 1, 0).relation, EQ);
-    EXPECT_EQ(support_row(2, 3, 1).relation, EQ);
-    EXPECT_EQ(support_row(0, 1, 2).relation, EQ);
-    EXPECT_EQ(rows.back().columns, (std::vector<int>{lambda_column(n)}));
-    EXPECT_EQ(rows.back().relation, GE);
+TEST(FlowModel, LengthsBoundLambda) {
+    const ArcLists arcs(bottleneck_graph());
+    // Length 1 on the bottleneck: volume 50, and commodity 0 must travel 1.
+    EXPECT_DOUBLE_EQ(length_bound(arcs, {1.0, 0.0, 0.0, 0.0}), 50.0 / 250.0);
+    // Lengths 1 everywhere: volume 3050 over 250·2 + 200 + 225.
+    EXPECT_DOUBLE_EQ(length_bound(arcs, {1.0, 1.0, 1.0, 1.0}), 3050.0 / 925.0);
+    // No length anywhere bounds nothing.
+    EXPECT_TRUE(std::isnan(length_bound(arcs, {0.0, 0.0, 0.0, 0.0})));
+    // A sink that no path reaches bounds λ at 0.
+    const ArcLists cut_off(make_graph(6, {{1, 0, 5.0f}, {2, 3, 5.0f}, {4, 5, 5.0f}}, true));
+    EXPECT_EQ(length_bound(cut_off, {0.0, 0.0, 0.0}), 0.0);
 }

@@ -4,9 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "flow/flow_lp.h"
+#include "generator/random_graph.h"
 #include "graph/commodities.h"
 #include "tests/support/flow_certificate.h"
 #include "tests/support/graph_fixtures.h"
@@ -100,6 +107,9 @@ double glpk_concurrent_flow(const Graph& g) {
         }
     }
     glp_load_matrix(lp, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+    // GLPK's tolerances are absolute too; scaling its matrix is its own
+    // remedy, which keeps this solve independent of ours.
+    glp_scale_prob(lp, GLP_SF_AUTO);
     glp_smcp parameters;
     glp_init_smcp(&parameters);
     parameters.msg_lev = GLP_MSG_OFF;
@@ -111,14 +121,55 @@ double glpk_concurrent_flow(const Graph& g) {
     return value;
 }
 
-// Solves `g` with lp_solve and checks that its λ is GLPK's, to 1e-6
-// relative, and that its flows are feasible.
+// Solves `g` with lp_solve and checks that it reached an optimum, that its λ
+// is GLPK's to 1e-6 relative, and that its flows are feasible.
 void expect_agrees_with_glpk(const Graph& g) {
     TestStage stage;
     const FlowResult result = solve_flow_lp(g, stage.context());
     const double expected = glpk_concurrent_flow(g);
-    EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1.0, std::abs(expected)));
-    EXPECT_TRUE(is_feasible_flow(g, result));
+    EXPECT_TRUE(result.reached_optimum) << lp_status_text(result.lp_status);
+    EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1e-300, std::abs(expected)));
+    EXPECT_TRUE(is_feasible_flow(g, result, 1e-6 * std::max(1.0, expected)));
+}
+
+// A graph as Varnock writes it: `edges` two-way edges "u <-> v" of a directed
+// graph, endpoints and capacities drawn as it draws them (the capacities up
+// to `maximum`, written with six significant digits), the first of repeated
+// pairs kept as the load keeps it.
+Graph varnock_graph(int n, int edges, float maximum, std::uint32_t seed) {
+    std::mt19937 engine(seed);
+    auto draw = [&] { return static_cast<int>(engine() >> 17); };
+    std::set<std::pair<int, int>> seen;
+    std::vector<TestEdge> list;
+    for (int e = 0; e < edges; ++e) {
+        const int u = draw_endpoint(draw(), static_cast<float>(n));
+        const int v = draw_endpoint(draw(), static_cast<float>(n));
+        const float cap = std::stof(capacity_text(draw_capacity(draw(), maximum)));
+        for (const auto& arc : {std::make_pair(u, v), std::make_pair(v, u)}) {
+            if (seen.insert(arc).second) {
+                list.push_back({arc.first, arc.second, cap});
+            }
+        }
+    }
+    return make_graph(n, list, true);
+}
+
+// The arcs of a corpus file made only of "u -> v [cap = c];" lines after its
+// "directed = 1;" header.
+Graph read_arc_file(const std::string& name, int n) {
+    std::ifstream in(std::string(QUILLMERE_SOURCE_DIR) + "/tests/corpus/files/" + name);
+    std::string line;
+    std::getline(in, line);
+    std::vector<TestEdge> list;
+    int u = 0;
+    int v = 0;
+    float cap = 0.0f;
+    while (std::getline(in, line)) {
+        if (std::sscanf(line.c_str(), "%d -> %d [cap = %f];", &u, &v, &cap) == 3) {
+            list.push_back({u, v, cap});
+        }
+    }
+    return make_graph(n, list, true);
 }
 
 }  // namespace
@@ -145,6 +196,42 @@ TEST(GlpkCrossCheck, MaxflowAgreesOnCompleteGraphs) {
                              << cap);
                 expect_agrees_with_glpk(complete_graph(n, directed, cap, 5000 + n));
             }
+        }
+    }
+}
+
+TEST(GlpkCrossCheck, MaxflowAgreesOnLargerRandomGraphs) {
+    for (const int n : {60, 150, 300}) {
+        for (const bool directed : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "n = " << n << (directed ? " directed" : " undirected"));
+            expect_agrees_with_glpk(random_graph(n, 4 * n, directed, 4100 + n));
+        }
+    }
+}
+
+TEST(GlpkCrossCheck, MaxflowAgreesWithHugeCapacities) {
+    // Capacities of 1e10 and more made lp_solve end inaccurate, and the load
+    // printed maxflow = 0 as a result.
+    {
+        SCOPED_TRACE("five two-way edges of 1e10");
+        expect_agrees_with_glpk(make_graph(6,
+                                           {{0, 5, 1e10f}, {5, 0, 1e10f}, {5, 3, 1e10f},
+                                            {3, 5, 1e10f}, {2, 3, 1e10f}, {3, 2, 1e10f},
+                                            {1, 2, 1e10f}, {2, 1, 1e10f}, {4, 5, 1e10f},
+                                            {5, 4, 1e10f}},
+                                           true));
+    }
+    {
+        SCOPED_TRACE("complete directed graph on 12 vertices, capacities from 1e-45 to 3e38");
+        const Graph g = read_arc_file("complete_12_caps_1e-45_to_3e38.gr", 12);
+        ASSERT_EQ(arcs_of(g).size(), 12u * 11u);
+        expect_agrees_with_glpk(g);
+    }
+    for (const float maximum : {1e10f, 1e15f, 1e30f}) {
+        for (std::uint32_t seed = 0; seed < 10; ++seed) {
+            const int n = 8 + 3 * static_cast<int>(seed);
+            SCOPED_TRACE(::testing::Message() << "Varnock graph up to " << maximum << ", seed " << seed);
+            expect_agrees_with_glpk(varnock_graph(n, 3 * n, maximum, seed));
         }
     }
 }

@@ -19,7 +19,7 @@ RunResult varnock(const ScratchDir& scratch, const std::string& args,
 }
 
 const std::string vertices_refused =
-    "Erreur : nombre de sommets invalide (un entier de 1 à 500 est attendu).\n";
+    "Erreur : nombre de sommets invalide (un entier de 1 à 2000 est attendu).\n";
 const std::string edges_refused =
     "Erreur : nombre d'arêtes invalide (un entier de 0 à 7140 est attendu).\n";
 const std::string capacity_refused =
@@ -72,7 +72,7 @@ TEST(VarnockArguments, EveryRefusalHasItsStatusAndMessage) {
         std::string err;
     } cases[] = {
         {"0 10 5", "", 1, vertices_refused},
-        {"501 10 5", "", 1, vertices_refused},
+        {"2001 10 5", "", 1, vertices_refused},
         {"abc 10 5", "", 1, vertices_refused},
         {"10.5 10 5", "", 1, vertices_refused},
         {"10 -1 5", "", 1, edges_refused},

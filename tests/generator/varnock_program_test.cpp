@@ -149,7 +149,7 @@ TEST(VarnockProgram, RefusesBadAnswersWithoutWritingAFile) {
         "0\n5\n5\n",       // no vertex
         "-4\n5\n5\n",      // negative vertex count
         "99999999999\n",   // beyond the int range
-        "501\n5\n5\n",     // more vertices than the viewer accepts
+        "2001\n5\n5\n",    // more vertices than the viewer accepts
         "10\n",            // input ends before the edge count
         "10\n-1\n5\n",     // negative edge count
         "10\nxyz\n5\n",    // edge count not a number
@@ -172,7 +172,7 @@ TEST(VarnockProgram, RefusesBadAnswersWithoutWritingAFile) {
 TEST(VarnockProgram, RefusalMessagesNameTheAnswer) {
     ScratchDir scratch("varnock-test");
     EXPECT_EQ(run_varnock(scratch, "0\n").err,
-              "Erreur : nombre de sommets invalide (un entier de 1 à 500 est attendu).\n");
+              "Erreur : nombre de sommets invalide (un entier de 1 à 2000 est attendu).\n");
     EXPECT_EQ(run_varnock(scratch, "").err,
               "Erreur : l'entrée s'est terminée avant le nombre de sommets.\n");
     EXPECT_EQ(run_varnock(scratch, "3\n-2\n").err,

@@ -1,0 +1,73 @@
+#include "tests/support/oracles.h"
+
+#include <limits>
+
+#include "graph/commodities.h"
+
+std::vector<std::vector<double>> floyd_warshall_distances(const Graph& graph) {
+    const int n = graph.vertex_count();
+    std::vector<std::vector<double>> dist(n, std::vector<double>(n, 100000.0));
+    std::vector<std::vector<int>> next(n, std::vector<int>(n, -1));
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const EdgeCell& c = graph.cell(i, j);
+            if (c.present) {
+                next[i][j] = j;
+                dist[i][j] = c.capacity;
+            }
+        }
+    }
+    for (int i = 0; i < n; ++i) {
+        dist[i][i] = 0.0;
+    }
+    // A row whose vertex has no known path to k cannot be improved through k.
+    for (int k = 0; k < n; ++k) {
+        for (int i = 0; i < n; ++i) {
+            if (next[i][k] < 0) {
+                continue;
+            }
+            for (int j = 0; j < n; ++j) {
+                const double through_k = dist[i][k] + dist[k][j];
+                if (j != i && through_k < dist[i][j]) {
+                    next[i][j] = next[i][k];
+                    dist[i][j] = through_k;
+                }
+            }
+        }
+    }
+    return dist;
+}
+
+OracleSweep from_scratch_sweep(const Graph& graph, const std::vector<int>& order) {
+    const int n = graph.vertex_count();
+    std::vector<int> position(n);
+    for (int index = 0; index < n; ++index) {
+        position[order[index]] = index;
+    }
+    OracleSweep sweep;
+    double best = std::numeric_limits<double>::infinity();
+    for (int p = 0; p < n; ++p) {
+        double cut = 0.0;
+        for (int a = 0; a < n; ++a) {
+            const bool a_inside = position[a] < p;
+            for (int b = 0; b < n; ++b) {
+                if (a != b && a_inside != (position[b] < p)) {
+                    cut += static_cast<double>(graph.cell(a, b).capacity);
+                }
+            }
+        }
+        double separated = 0.0;
+        for (int w = 0; w < commodity_count; ++w) {
+            if (commodity_present(w, n) &&
+                (position[commodity_source(w)] < p) != (position[commodity_sink(w)] < p)) {
+                separated += static_cast<double>(commodity_demand[w]);
+            }
+        }
+        if (separated != 0.0 && cut / separated < best) {
+            best = cut / separated;
+            sweep.prefix_length = p;
+        }
+    }
+    sweep.ratio = best;
+    return sweep;
+}
