@@ -1,0 +1,58 @@
+#pragma once
+
+#include <vector>
+
+#include "common/stage_context.h"
+#include "graph/cut_result.h"
+
+class ArcLists;
+
+// The best cut found for a graph and how far from optimal it can be, by the
+// measure of the sweep: ratio(S) = capacity of the arcs crossing S in either
+// direction / demand of the commodities S separates.
+struct BestCut {
+    enum class Method { sweep, ball, vertex };
+    // The side S, by increasing vertex; empty when no cut separates demand.
+    std::vector<int> members;
+    // +∞ when no cut separates demand.
+    double ratio = 0.0;
+    Method method = Method::sweep;
+};
+
+struct CutCertificate {
+    // Whether λ* is the checked optimum of its program; when false the other
+    // fields are those of the sweep's cut, lower_bound is 0 and nothing is
+    // proved.
+    bool bound_reached = false;
+    int lp_status = 0;
+    // λ*, the maximum concurrent flow in the graph's pair network.
+    double lower_bound = 0.0;
+    BestCut best_cut;
+    // best_cut.ratio ≤ lower_bound × (1 + certificate_tolerance).
+    bool proved_optimal = false;
+    // best_cut.ratio / lower_bound: how far above the optimum the best cut
+    // can be at most; 1 for a cut of ratio 0 under a bound of 0, +∞ for any
+    // other cut under a bound of 0 or when the bound was not reached.
+    double gap = 0.0;
+};
+
+// Slack of the optimality test, for the rounding of the solve.
+inline constexpr double certificate_tolerance = 1e-7;
+
+// The short name of a method: "sweep", "ball" or "vertex".
+const char* best_cut_method_name(BestCut::Method method);
+
+// Solves the bound λ* (solve_pair_flow_bound on pair_network(arcs)), grows
+// regions in its dual lengths and keeps the best cut among the sweep's cut
+// `sweep`, every ball and every single vertex:
+//  - a ball is a prefix of the vertices ordered by their distance from one
+//    of the terminals 0 … 5 that exist, in the dual lengths along the pairs
+//    (either direction), ties and unreachable vertices in increasing order;
+//    every prefix of each order is measured, incrementally (sweep_cut);
+//  - a single vertex {v} separates demand only when v is a terminal.
+// A candidate replaces the best so far only with a strictly smaller ratio,
+// so ties keep the sweep's cut, then the earlier terminal's ball.
+// Without a reached bound no region is grown: the best cut is the sweep's.
+// Writes nothing to the console; stops as the main solve does on cancel.
+CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
+                           const StageContext& context);
