@@ -112,6 +112,13 @@ const OptionSpec option_table[] = {
          o.json = true;
          return {};
      }},
+    {"--certificate", nullptr,
+     "avec --json : le rapport donne aussi la borne du flot, la meilleure coupe trouvée et "
+     "si elle est prouvée optimale (objet « certificate », voir le README)",
+     false, [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.certificate = true;
+         return {};
+     }},
     {"--quiet", nullptr,
      "n'écrit pas le texte de la console (les erreurs restent sur la sortie d'erreur)", false,
      [](BatchOptions& o, const std::string&) -> Expected<void> {

@@ -26,6 +26,9 @@ enum BatchStatus : int {
 struct BatchOptions {
     bool verbose = false;
     bool json = false;
+    // --certificate: with --json, the report also gives the flow bound, the
+    // best cut found and whether it is proved optimal (computed only then).
+    bool certificate = false;
     bool quiet = false;
     bool help = false;
     bool version = false;

@@ -75,7 +75,11 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     if (options->json) {
         // Bytes that are not UTF-8 cannot reach the report (the language
         // admits none), but would be replaced rather than abort the dump.
-        std::cout << graph_report(state, log)
+        nlohmann::json report = graph_report(state, log);
+        if (options->certificate) {
+            add_certificate(report, state, context);
+        }
+        std::cout << report
                          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n'
                   << std::flush;

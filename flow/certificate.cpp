@@ -148,3 +148,8 @@ CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
     }
     return certificate;
 }
+
+CutCertificate certify_cut(const Graph& graph, const CutResult& sweep,
+                           const StageContext& context) {
+    return certify_cut(ArcLists(graph), sweep, context);
+}

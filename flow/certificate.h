@@ -6,6 +6,7 @@
 #include "graph/cut_result.h"
 
 class ArcLists;
+class Graph;
 
 // The best cut found for a graph and how far from optimal it can be, by the
 // measure of the sweep: ratio(S) = capacity of the arcs crossing S in either
@@ -55,4 +56,6 @@ const char* best_cut_method_name(BestCut::Method method);
 // Without a reached bound no region is grown: the best cut is the sweep's.
 // Writes nothing to the console; stops as the main solve does on cancel.
 CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
+                           const StageContext& context);
+CutCertificate certify_cut(const Graph& graph, const CutResult& sweep,
                            const StageContext& context);

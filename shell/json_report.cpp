@@ -1,5 +1,6 @@
 #include "shell/json_report.h"
 
+#include <chrono>
 #include <cmath>
 #include <string_view>
 #include <utility>
@@ -142,4 +143,36 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
 
 std::string solver_status_text(const FlowResult& result) {
     return lp_status_text(result.lp_status);
+}
+
+namespace {
+
+// A finite number, or null.
+nlohmann::json finite_or_null(double value) {
+    return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
+}
+
+}  // namespace
+
+nlohmann::json certificate_report(const CutCertificate& certificate) {
+    const BestCut& best = certificate.best_cut;
+    nlohmann::json report;
+    report["lower_bound"] =
+        certificate.bound_reached ? nlohmann::json(certificate.lower_bound) : nlohmann::json(nullptr);
+    report["best_cut"] = {{"members", best.members},
+                          {"ratio", finite_or_null(best.ratio)},
+                          {"method", best_cut_method_name(best.method)}};
+    report["proved_optimal"] = certificate.proved_optimal;
+    report["gap"] = finite_or_null(certificate.gap);
+    return report;
+}
+
+void add_certificate(nlohmann::json& report, const LoadedGraph& state,
+                     const StageContext& context) {
+    const auto started = std::chrono::steady_clock::now();
+    const CutCertificate certificate =
+        certify_cut(*state.graph(), state.result()->cut, context);
+    report["certificate"] = certificate_report(certificate);
+    report["timings"]["certificate_s"] =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }

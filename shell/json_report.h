@@ -4,6 +4,8 @@
 #include <string>
 
 #include "common/console_log.h"
+#include "common/stage_context.h"
+#include "flow/certificate.h"
 #include "shell/load_graph.h"
 
 // The version of the report's layout, its "schema_version". A change that
@@ -49,3 +51,17 @@ inline constexpr TimingKey timing_keys[] = {
 // The solver's status in words, as the report's "lp_status" gives it
 // ("OPTIMAL", "SUBOPTIMAL", "NOT_SOLVED", …).
 std::string solver_status_text(const FlowResult& result);
+
+// The report's "certificate" object: lower_bound (λ*, null when its program
+// did not reach a checked optimum), best_cut {members (ascending), ratio
+// (null when no cut separates demand), method ("sweep", "ball" or
+// "vertex")}, proved_optimal, and gap (best ratio over λ*, null when it is
+// not finite).
+nlohmann::json certificate_report(const CutCertificate& certificate);
+
+// Computes the certificate of the current graph's cut (certify_cut, on the
+// sweep's cut of the load) and adds it to `report`, a graph_report, as
+// "certificate", with its wall-clock time, in seconds, as
+// timings.certificate_s. Precondition: a graph is current.
+void add_certificate(nlohmann::json& report, const LoadedGraph& state,
+                     const StageContext& context);

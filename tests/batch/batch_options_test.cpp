@@ -23,11 +23,12 @@ std::vector<std::string> words(const std::string& line) {
 
 TEST(BatchOptions, BothValueSpellingsAndEveryOptionAreRead) {
     const Expected<BatchOptions> read = parse_batch_options(
-        words("--seed=3 --json --quiet --verbose --time-limit 2.5 --png a.PNG --size=20x10 "
+        words("--seed=3 --json --certificate --quiet --verbose --time-limit 2.5 --png a.PNG --size=20x10 "
               "--flow --2d g.gr"));
     ASSERT_TRUE(read) << read.error();
     EXPECT_EQ(read->seed, 3u);
-    EXPECT_TRUE(read->json && read->quiet && read->verbose && read->png_flow && read->png_2d);
+    EXPECT_TRUE(read->json && read->certificate && read->quiet && read->verbose && read->png_flow &&
+                read->png_2d);
     EXPECT_EQ(read->time_limit_seconds, 2.5);
     EXPECT_EQ(read->png_path, "a.PNG");
     EXPECT_EQ(read->png_width, 20);
