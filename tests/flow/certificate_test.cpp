@@ -78,7 +78,7 @@ TEST(PairNetwork, SharedPairsHaveOneCapacityRowForBothDirections) {
 }
 
 // λ ≤ λ* ≤ the optimum on small random graphs, directed and undirected, and
-// the dual lengths that come back with presolve on prove λ* (the solve's
+// the dual lengths that come back prove λ* (the solve's
 // own check, without which it does not count as reached).
 TEST(PairFlowBound, LiesBetweenMaxflowAndTheOptimum) {
     for (int trial = 0; trial < 24; ++trial) {
