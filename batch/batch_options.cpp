@@ -20,7 +20,7 @@ constexpr int max_picture_side = 16384;
 // takes no value; `apply` stores the option (with its value, empty for a
 // flag) and fails with the French reason. Options marked `picture` need
 // --png.
-struct OptionSpec {
+struct OptionEntry {
     const char* name;
     const char* value_name;
     const char* help;
@@ -104,7 +104,7 @@ Expected<void> apply_size(BatchOptions& options, const std::string& value) {
 
 // The options, in the order --help lists them. A new option is one more
 // line here (and its field in BatchOptions).
-const OptionSpec option_table[] = {
+const OptionEntry option_table[] = {
     {"--json", nullptr,
      "écrit sur la sortie standard un seul document JSON (le rapport du chargement, voir le "
      "README) ; le texte de la console passe alors sur la sortie d'erreur",
@@ -208,13 +208,13 @@ const OptionSpec option_table[] = {
      }},
 };
 
-const OptionSpec* find_option(std::string_view name) {
+const OptionEntry* find_option(std::string_view name) {
     if (name == "-h") {
         name = "--help";
     }
-    for (const OptionSpec& spec : option_table) {
-        if (name == spec.name) {
-            return &spec;
+    for (const OptionEntry& entry : option_table) {
+        if (name == entry.name) {
+            return &entry;
         }
     }
     return nullptr;
@@ -288,12 +288,12 @@ std::string batch_help_text() {
         "standard ; après « -- », tout argument est le fichier.",
         0);
     text += "\nOptions (« --option valeur » ou « --option=valeur ») :\n";
-    for (const OptionSpec& spec : option_table) {
-        std::string head = std::string("  ") + spec.name;
-        if (spec.value_name != nullptr) {
-            head += std::string(" ") + spec.value_name;
+    for (const OptionEntry& entry : option_table) {
+        std::string head = std::string("  ") + entry.name;
+        if (entry.value_name != nullptr) {
+            head += std::string(" ") + entry.value_name;
         }
-        text += head + "\n" + wrapped(std::string(spec.help) + ".", 6);
+        text += head + "\n" + wrapped(std::string(entry.help) + ".", 6);
     }
     text +=
         "\nStatut de sortie :\n"
@@ -334,32 +334,32 @@ Expected<BatchOptions> parse_batch_options(const std::vector<std::string>& args)
         }
         const std::size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = find_option(name);
-        if (spec == nullptr) {
+        const OptionEntry* entry = find_option(name);
+        if (entry == nullptr) {
             return fail("option inconnue " + quoted(name));
         }
         std::string value;
-        if (spec->value_name == nullptr) {
+        if (entry->value_name == nullptr) {
             if (equals != std::string::npos) {
-                return fail(std::string("l'option ") + spec->name + " ne prend pas de valeur");
+                return fail(std::string("l'option ") + entry->name + " ne prend pas de valeur");
             }
         } else if (equals != std::string::npos) {
             value = arg.substr(equals + 1);
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            return fail(std::string("l'option ") + spec->name + " attend une valeur (" +
-                        spec->value_name + ")");
+            return fail(std::string("l'option ") + entry->name + " attend une valeur (" +
+                        entry->value_name + ")");
         }
-        const Expected<void> applied = spec->apply(options, value);
+        const Expected<void> applied = entry->apply(options, value);
         if (!applied) {
             return fail(applied.error());
         }
         if (options.help || options.version) {
             return options;
         }
-        if (spec->picture && picture_option == nullptr) {
-            picture_option = spec->name;
+        if (entry->picture && picture_option == nullptr) {
+            picture_option = entry->name;
         }
     }
     if (!have_path) {
