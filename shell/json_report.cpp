@@ -1,6 +1,5 @@
 #include "shell/json_report.h"
 
-#include <chrono>
 #include <cmath>
 #include <string_view>
 #include <utility>
@@ -138,11 +137,19 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
 
     report["flows"] = flows_json(result);
     report["timings"] = timings_json(log);
+    if (state.current->certificate) {
+        report["certificate"] = certificate_report(*state.current->certificate);
+        report["timings"]["certificate_s"] = state.current->certificate_seconds;
+    }
     return report;
 }
 
 std::string solver_status_text(const FlowResult& result) {
     return lp_status_text(result.lp_status);
+}
+
+std::string solver_status_text(const CutCertificate& certificate) {
+    return lp_status_text(certificate.lp_status);
 }
 
 namespace {
@@ -167,12 +174,3 @@ nlohmann::json certificate_report(const CutCertificate& certificate) {
     return report;
 }
 
-void add_certificate(nlohmann::json& report, const LoadedGraph& state,
-                     const StageContext& context) {
-    const auto started = std::chrono::steady_clock::now();
-    const CutCertificate certificate =
-        certify_cut(*state.graph(), state.result()->cut, context);
-    report["certificate"] = certificate_report(certificate);
-    report["timings"]["certificate_s"] =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-}
