@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <optional>
 
 #include "common/console_log.h"
 #include "common/random_source.h"
@@ -72,13 +73,13 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     if (outcome != LoadOutcome::loaded) {
         return batch_load_refused;
     }
+    if (options->certifies()) {
+        certify_built_cut(*state.current, context);
+    }
     if (options->json) {
         // Bytes that are not UTF-8 cannot reach the report (the language
         // admits none), but would be replaced rather than abort the dump.
         nlohmann::json report = graph_report(state, log);
-        if (options->certificate) {
-            add_certificate(report, state, context);
-        }
         std::cout << report
                          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n'
@@ -95,10 +96,16 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
             picture_written = false;
         }
     }
-    const bool optimal = state.result()->reached_optimum;
+    bool optimal = state.result()->reached_optimum;
     if (!optimal) {
         std::cerr << "tarvessa-batch : calcul non abouti (statut lp_solve : "
                   << solver_status_text(*state.result()) << ")\n";
+    }
+    const std::optional<CutCertificate>& certificate = state.current->certificate;
+    if (certificate && !certificate->bound_reached) {
+        std::cerr << "tarvessa-batch : borne λ* non calculée (statut lp_solve : "
+                  << solver_status_text(*certificate) << ")\n";
+        optimal = false;
     }
     if (!picture_written) {
         return batch_picture_failed;

@@ -308,8 +308,8 @@ TEST(TarvessaBatch, CertificateOnlyWhenAskedProvesTheDumbbellsCut) {
               std::regex_replace(batch(scratch, "--seed 1 --json" + file).err, timer, ""));
     const json& certificate = report["certificate"];
     const std::vector<int> members = certificate["best_cut"]["members"];
-    EXPECT_TRUE(members == std::vector<int>({0, 2, 4, 6, 7, 8}) ||
-                members == std::vector<int>({1, 3, 5, 9, 10, 11}))
+    EXPECT_TRUE(members == std::vector<int>({0, 2, 4, 6, 7, 8, 9, 10, 11, 12}) ||
+                members == std::vector<int>({1, 3, 5, 13, 14, 15, 16, 17, 18, 19}))
         << certificate.dump();
     EXPECT_NEAR(certificate["best_cut"]["ratio"].get<double>(), 6.0 / 675.0, 1e-12);
     EXPECT_NEAR(certificate["lower_bound"].get<double>(), 6.0 / 675.0, 1e-9);
@@ -318,4 +318,12 @@ TEST(TarvessaBatch, CertificateOnlyWhenAskedProvesTheDumbbellsCut) {
     const std::string method = certificate["best_cut"]["method"];
     EXPECT_TRUE(method == "sweep" || method == "ball" || method == "vertex") << method;
     EXPECT_GE(report["timings"]["certificate_s"].get<double>(), 0.0);
+
+    // --cut best draws the certified cut, which the sweep misses here.
+    EXPECT_NE(report["cut"], certificate["best_cut"]["members"]);
+    const RunResult best = batch(scratch, "--seed 1 --json --png best.png --show-cut --cut best" + file);
+    ASSERT_EQ(best.status, 0) << best.err;
+    EXPECT_TRUE(best.report().contains("certificate"));
+    ASSERT_EQ(batch(scratch, "--seed 1 --quiet --png sweep.png --show-cut" + file).status, 0);
+    EXPECT_NE(read_file(scratch.path("best.png")), read_file(scratch.path("sweep.png")));
 }
