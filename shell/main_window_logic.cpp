@@ -48,6 +48,8 @@ struct MainWindowLogic::LoadJob : LoadReporter {
     std::unique_ptr<ConsoleLog> log;
     const std::int64_t started_ms;
     std::function<void()> on_file_opened;
+    // Set once the graph is loaded and its cut is being certified.
+    std::atomic<bool> certifying{false};
 
     // Written by the worker, read once it has ended.
     LoadedGraph state;
@@ -298,6 +300,15 @@ bool MainWindowLogic::on_command(int command) {
         case IDM_SHOW_CUT:
             toggle(command, settings_.show_cut);
             break;
+        case IDM_CUT_SWEEP:
+        case IDM_CUT_BEST:
+            // Choosing a cut shows it.
+            settings_.show_best_cut = command == IDM_CUT_BEST;
+            settings_.show_cut = true;
+            for (const int item : {IDM_SHOW_CUT, IDM_CUT_SWEEP, IDM_CUT_BEST}) {
+                platform_.set_menu_check(item, command_checked(item));
+            }
+            break;
         case IDM_SHOW_ARROWS:
             toggle(command, settings_.show_arrows);
             break;
@@ -417,6 +428,13 @@ bool MainWindowLogic::load_file(const std::string& path) {
         context.listing_limit = console_listing_limit;
         try {
             running->outcome = load_(running->path, context, *running, running->state);
+            // The certificate belongs to the load: computed on this thread,
+            // shown with the graph. A cancel now still shows the graph, whose
+            // legend then says that λ* was not computed.
+            if (running->outcome == LoadOutcome::loaded && running->state.current) {
+                running->certifying = true;
+                certify_built_cut(*running->state.current, context);
+            }
         } catch (...) {
             // The load command handles its own errors; this is for a stand-in
             // that does not.
@@ -447,8 +465,9 @@ void MainWindowLogic::on_progress_tick() {
         return;
     }
     progress_shown_ = true;
-    const std::string stage =
-        cancel_ ? std::string("Annulation...") : progress_stage_text(relay_.last_timer_label());
+    const std::string stage = cancel_               ? std::string("Annulation...")
+                              : job_->certifying ? std::string(progress_certificate_text)
+                                                 : progress_stage_text(relay_.last_timer_label());
     platform_.show_progress(stage, progress_elapsed_text(elapsed));
 }
 
@@ -575,6 +594,10 @@ bool MainWindowLogic::command_checked(int command) const {
             return settings_.show_legend;
         case IDM_SHOW_CUT:
             return settings_.show_cut;
+        case IDM_CUT_SWEEP:
+            return !settings_.show_best_cut;
+        case IDM_CUT_BEST:
+            return settings_.show_best_cut;
         case IDM_SHOW_ARROWS:
             return settings_.show_arrows;
         case IDM_FIT_ON_LOAD:

@@ -42,6 +42,8 @@ inline constexpr std::int64_t progress_delay_ms = 500;
 // The progress box's stage line: the last stage done, or the read before the
 // first one.
 std::string progress_stage_text(const std::string& last_timer_label);
+// The stage line once the graph is loaded and its cut is being certified.
+inline constexpr const char* progress_certificate_text = "Certificat de la coupe...";
 // The progress box's time line, in seconds with one decimal after a comma:
 // "Temps écoulé : 2,5 s".
 std::string progress_elapsed_text(std::int64_t milliseconds);

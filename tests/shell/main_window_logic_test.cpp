@@ -200,7 +200,8 @@ class MainWindowLogicTest : public ::testing::Test {
 TEST(CommandTables, MenuTextsIdsAndSeparators) {
     const auto menus = main_menu();
     // Every menu as its title, then each item as "id text" ("-" for a
-    // separator), with "[x]" after an item that carries a check mark.
+    // separator), with "[x]" after an item that carries a check mark, "(o)"
+    // after one with a radio mark.
     std::vector<std::string> seen;
     for (const Menu& menu : menus) {
         std::string line = menu.title;
@@ -208,7 +209,7 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
             line += item.is_separator()
                         ? std::string(" | -")
                         : " | " + std::to_string(item.command) + " " + item.text +
-                              (item.checkable ? " [x]" : "");
+                              (!item.checkable ? "" : item.radio_group != 0 ? " (o)" : " [x]");
         }
         seen.push_back(line);
     }
@@ -221,7 +222,8 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
                         "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x]",
                         "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
                         "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
-                        "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40105 "
+                        "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
+         "&balayage (o) | 40116 &Meilleure coupe (o) | 40105 "
                         "&Flèches des arcs\tCtrl+H [x] | - | 40106 Recadrer la &vue\tDébut | 40107 "
                         "Recadrer à chaque c&hargement\tCtrl+U [x] | - | 40108 &Disposition par "
                         "forces\tCtrl+B | - | 40109 &Exporter l'image...\tCtrl+E",
@@ -452,6 +454,26 @@ TEST_F(MainWindowLogicTest, DisplayTogglesStartAsTheyShouldAndFlip) {
         EXPECT_EQ(logic_.settings().*t.flag, !t.initially) << t.command;
         EXPECT_EQ(platform_.checks[t.command], !t.initially) << t.command;
     }
+}
+
+TEST_F(MainWindowLogicTest, EveryLoadCertifiesItsCutAndEitherCutCanBeShown) {
+    open(bottleneck);
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
+    const SceneInput scene = logic_.scene_input();
+    ASSERT_NE(scene.certificate, nullptr);
+    EXPECT_TRUE(scene.certificate->bound_reached);
+    EXPECT_TRUE(scene.certificate->proved_optimal);
+
+    // Picking a cut shows it; the two choices are exclusive.
+    EXPECT_TRUE(logic_.command_checked(IDM_CUT_SWEEP));
+    ASSERT_TRUE(logic_.on_command(IDM_CUT_BEST));
+    EXPECT_TRUE(logic_.settings().show_cut && logic_.settings().show_best_cut);
+    EXPECT_EQ(platform_.checks[IDM_SHOW_CUT], true);
+    EXPECT_EQ(platform_.checks[IDM_CUT_BEST], true);
+    EXPECT_EQ(platform_.checks[IDM_CUT_SWEEP], false);
+    ASSERT_TRUE(logic_.on_command(IDM_CUT_SWEEP));
+    EXPECT_FALSE(logic_.settings().show_best_cut);
+    EXPECT_EQ(platform_.checks[IDM_CUT_SWEEP], true);
 }
 
 TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {
