@@ -23,13 +23,6 @@ class StreamSink : public ConsoleSink {
     std::ostream& stream_;
 };
 
-// The console of --quiet.
-class NullSink : public ConsoleSink {
-  public:
-    void append(std::string_view) override {}
-    void clear() override {}
-};
-
 // Error boxes become two lines on standard error; there is no title to set.
 class StderrReporter : public LoadReporter {
   public:
@@ -60,7 +53,7 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     RandomSource random = options->seed ? RandomSource(*options->seed) : RandomSource::from_clock();
     // With --json standard output holds the report only.
     StreamSink console_sink(options->json ? std::cerr : std::cout);
-    NullSink quiet_sink;
+    NullSink quiet_sink;  // the console of --quiet
     ConsoleLog log(options->quiet ? static_cast<ConsoleSink&>(quiet_sink) : console_sink);
     StderrReporter reporter;
     LoadedGraph state;

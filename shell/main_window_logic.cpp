@@ -1,5 +1,6 @@
 #include "shell/main_window_logic.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <malloc.h>
 #endif
 
+#include "flow/certificate.h"
 #include "shell/commands.h"
 #include "shell/json_report.h"
 #include "shell/load_messages.h"
@@ -48,8 +50,6 @@ struct MainWindowLogic::LoadJob : LoadReporter {
     std::unique_ptr<ConsoleLog> log;
     const std::int64_t started_ms;
     std::function<void()> on_file_opened;
-    // Set once the graph is loaded and its cut is being certified.
-    std::atomic<bool> certifying{false};
 
     // Written by the worker, read once it has ended.
     LoadedGraph state;
@@ -142,6 +142,7 @@ MainWindowLogic::~MainWindowLogic() {
         cancel_ = true;
         worker_.join();
     }
+    stop_certificate();
 }
 
 void MainWindowLogic::start() {
@@ -401,6 +402,9 @@ bool MainWindowLogic::load_file(const std::string& path) {
         return false;
     }
     last_path_ = path;
+    // The graph on show goes with this load, so its certificate is not
+    // needed any more.
+    stop_certificate();
     cancel_ = false;
     progress_shown_ = false;
     auto job = std::make_unique<LoadJob>(path, random_, verbose_, relay_, clock_);
@@ -428,13 +432,6 @@ bool MainWindowLogic::load_file(const std::string& path) {
         context.listing_limit = console_listing_limit;
         try {
             running->outcome = load_(running->path, context, *running, running->state);
-            // The certificate belongs to the load: computed on this thread,
-            // shown with the graph. A cancel now still shows the graph, whose
-            // legend then says that λ* was not computed.
-            if (running->outcome == LoadOutcome::loaded && running->state.current) {
-                running->certifying = true;
-                certify_built_cut(*running->state.current, context);
-            }
         } catch (...) {
             // The load command handles its own errors; this is for a stand-in
             // that does not.
@@ -465,9 +462,8 @@ void MainWindowLogic::on_progress_tick() {
         return;
     }
     progress_shown_ = true;
-    const std::string stage = cancel_               ? std::string("Annulation...")
-                              : job_->certifying ? std::string(progress_certificate_text)
-                                                 : progress_stage_text(relay_.last_timer_label());
+    const std::string stage =
+        cancel_ ? std::string("Annulation...") : progress_stage_text(relay_.last_timer_label());
     platform_.show_progress(stage, progress_elapsed_text(elapsed));
 }
 
@@ -492,6 +488,7 @@ void MainWindowLogic::finish_load(LoadJob* job) {
             if (settings_.fit_on_load) {
                 fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
             }
+            start_certificate();
             break;
         case LoadOutcome::cannot_open:
             // The graph on show stays, and with it its title.
@@ -508,6 +505,46 @@ void MainWindowLogic::finish_load(LoadJob* job) {
     update_enabled();
     platform_.request_frame();
     report_outcome(*done);
+}
+
+void MainWindowLogic::start_certificate() {
+    const std::uint64_t generation = ++certificate_generation_;
+    certificate_cancel_ = false;
+    // The thread reads the graph on show and its cut, which nothing changes
+    // and nothing replaces while it runs: only a load replaces them, and it
+    // stops the certificate first. Its result is handed over on the window's
+    // thread.
+    const Graph* graph = &loaded_.current->graph;
+    const CutResult* sweep = &loaded_.current->result.cut;
+    certifier_ = std::thread([this, generation, graph, sweep, random = random_]() mutable {
+        NullSink sink;
+        ConsoleLog log(sink);
+        StageContext context{log, random, false, &certificate_cancel_};
+        const auto started = std::chrono::steady_clock::now();
+        CutCertificate certificate = certify_cut(*graph, *sweep, context);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        platform_.post([this, generation, certificate = std::move(certificate), seconds] {
+            // A certificate stopped before it ended was joined then.
+            if (generation != certificate_generation_) {
+                return;
+            }
+            certifier_.join();
+            if (loaded_.current) {
+                loaded_.current->certificate = certificate;
+                loaded_.current->certificate_seconds = seconds;
+            }
+            platform_.request_frame();
+        });
+    });
+}
+
+void MainWindowLogic::stop_certificate() {
+    ++certificate_generation_;
+    if (certifier_.joinable()) {
+        certificate_cancel_ = true;
+        certifier_.join();
+    }
 }
 
 void MainWindowLogic::report_outcome(const LoadJob& job) {
@@ -623,5 +660,7 @@ bool MainWindowLogic::command_enabled(int command) const {
 }
 
 SceneInput MainWindowLogic::scene_input() const {
-    return loaded_.scene();
+    SceneInput input = loaded_.scene();
+    input.certificate_pending = certifying();
+    return input;
 }

@@ -134,6 +134,8 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
     lines.push_back({mincut.str(), std::nullopt});
     if (input.certificate != nullptr) {
         add_certificate_lines(*input.certificate, bound_status_name, lines);
+    } else if (input.certificate_pending) {
+        lines.push_back({"λ* : calcul en cours...", std::nullopt});
     }
     std::ostringstream counts;
     const long edges = edge_count(graph);

@@ -35,7 +35,8 @@ struct LegendLine {
 //   optimale prouvée" or "écart ≤ ×g" (g rounded up to three significant
 //   digits; "écart non borné" under a bound of 0); when λ* was not reached,
 //   the warning "λ* non calculé (statut lp_solve : code, name)" with
-//   `bound_status_name` instead;
+//   `bound_status_name` instead; "λ* : calcul en cours..." while it is
+//   pending;
 //   "n sommets, m arcs" (m arêtes for an undirected graph);
 //   and, when the flow program did not reach its optimum, the warning
 //   "Calcul non abouti (statut lp_solve : code, name)" with `status_name`.

@@ -21,6 +21,8 @@ struct SceneInput {
     const std::vector<Vector3>* display_positions = nullptr;
     const std::vector<std::string>* vertex_names = nullptr;
     const CutCertificate* certificate = nullptr;
+    // The certificate is being computed and will follow.
+    bool certificate_pending = false;
 
     // Whether there is something to draw: a graph with a result, with one
     // display position per vertex (otherwise the positions belong to

@@ -162,10 +162,11 @@ class MainWindowLogicTest : public ::testing::Test {
         return scratch_.write(name, content);
     }
 
-    // Runs the window's side until the load has ended.
+    // Runs the window's side until the load, and the certificate it starts,
+    // have ended.
     void finish_load() {
         const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (logic_.loading()) {
+        while (logic_.loading() || logic_.certifying()) {
             platform_.run_posted();
             ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the load did not end";
             std::this_thread::sleep_for(1ms);
@@ -474,6 +475,33 @@ TEST_F(MainWindowLogicTest, EveryLoadCertifiesItsCutAndEitherCutCanBeShown) {
     ASSERT_TRUE(logic_.on_command(IDM_CUT_SWEEP));
     EXPECT_FALSE(logic_.settings().show_best_cut);
     EXPECT_EQ(platform_.checks[IDM_CUT_SWEEP], true);
+}
+
+TEST_F(MainWindowLogicTest, ANewLoadStopsTheCertificateOfThePreviousGraph) {
+    // A complete graph, whose certificate takes far longer than the load of
+    // the small graph that follows it at once.
+    std::string complete;
+    for (int u = 0; u + 1 < 60; ++u) {
+        complete += std::to_string(u) + " <->";
+        for (int v = u + 1; v < 60; ++v) {
+            complete += (v > u + 1 ? ", " : " ") + std::to_string(v);
+        }
+        complete += " [cap = " + std::to_string(1 + u % 7) + "];\n";
+    }
+    complete.pop_back();
+    ASSERT_TRUE(logic_.load_file(write("complete.gr", complete)));
+    while (logic_.loading()) {
+        platform_.run_posted();
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(logic_.certifying());
+    EXPECT_TRUE(logic_.scene_input().certificate_pending);
+    ASSERT_TRUE(logic_.load_file(examples + "dumbbell.gr"));
+    finish_load();
+    const CutCertificate* certificate = logic_.scene_input().certificate;
+    ASSERT_NE(certificate, nullptr);
+    EXPECT_NEAR(certificate->lower_bound, 6.0 / 675.0, 1e-9);
+    EXPECT_EQ(certificate->best_cut.members.size(), 10u);
 }
 
 TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {

@@ -114,6 +114,9 @@ TEST(Legend, CertificateLinesAndTheCutShown) {
         EXPECT_EQ(on_cut_side(input, settings, 1), best && !row.certificate.best_cut.members.empty());
         EXPECT_EQ(on_cut_side(input, settings, 0), !best);
     }
+    SceneInput pending = b.input();
+    pending.certificate_pending = true;
+    EXPECT_EQ(texts(legend_lines(pending, settings, "OPTIMAL"))[8], "λ* : calcul en cours...");
 }
 
 TEST(Legend, SmallAndEmptyGraphs) {
