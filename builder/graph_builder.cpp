@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdint>
 #include <list>
+#include <tuple>
 #include <locale>
 #include <sstream>
 #include <unordered_map>
@@ -291,9 +292,15 @@ BuiltGraph build_graph(GraphDescription& description, const StageContext& contex
     return BuiltGraph{std::move(graph), std::move(result), std::move(names)};
 }
 
-void certify_built_cut(BuiltGraph& built, const StageContext& context) {
+std::pair<CutCertificate, double> timed_certificate(const Graph& graph, const CutResult& sweep,
+                                                    const StageContext& context) {
     const auto started = std::chrono::steady_clock::now();
-    built.certificate = certify_cut(built.graph, built.result.cut, context);
-    built.certificate_seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    CutCertificate certificate = certify_cut(graph, sweep, context);
+    return {std::move(certificate),
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()};
+}
+
+void certify_built_cut(BuiltGraph& built, const StageContext& context) {
+    std::tie(built.certificate, built.certificate_seconds) =
+        timed_certificate(built.graph, built.result.cut, context);
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/expected.h"
@@ -117,9 +118,13 @@ struct BuiltGraph {
     double certificate_seconds = 0.0;
 };
 
-// Certifies the sweep's cut of `built` (certify_cut) and keeps the
-// certificate and its time in it. Writes nothing to the console; a cancel
-// through the context leaves a certificate whose bound was not reached.
+// The certificate of the sweep's cut `sweep` of `graph` (certify_cut) and the
+// wall-clock seconds it took. Writes nothing to the console; a cancel through
+// the context leaves a certificate whose bound was not reached.
+std::pair<CutCertificate, double> timed_certificate(const Graph& graph, const CutResult& sweep,
+                                                    const StageContext& context);
+
+// The same for the graph and cut of `built`, kept in it.
 void certify_built_cut(BuiltGraph& built, const StageContext& context);
 
 // Turns a parsed description into a new graph, then runs the flow computation

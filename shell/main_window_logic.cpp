@@ -1,6 +1,5 @@
 #include "shell/main_window_logic.h"
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +11,6 @@
 #include <malloc.h>
 #endif
 
-#include "flow/certificate.h"
 #include "shell/commands.h"
 #include "shell/json_report.h"
 #include "shell/load_messages.h"
@@ -520,10 +518,7 @@ void MainWindowLogic::start_certificate() {
         NullSink sink;
         ConsoleLog log(sink);
         StageContext context{log, random, false, &certificate_cancel_};
-        const auto started = std::chrono::steady_clock::now();
-        CutCertificate certificate = certify_cut(*graph, *sweep, context);
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        auto [certificate, seconds] = timed_certificate(*graph, *sweep, context);
         platform_.post([this, generation, certificate = std::move(certificate), seconds] {
             // A certificate stopped before it ended was joined then.
             if (generation != certificate_generation_) {
