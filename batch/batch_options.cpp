@@ -112,6 +112,14 @@ const OptionEntry option_table[] = {
          o.json = true;
          return {};
      }},
+    {"--certificate", nullptr,
+     "certifie la coupe : la borne λ* du flot, la meilleure coupe trouvée et si elle est "
+     "prouvée optimale, dans le rapport JSON (objet « certificate », voir le README) et dans "
+     "la légende de l'image",
+     false, [](BatchOptions& o, const std::string&) -> Expected<void> {
+         o.certificate = true;
+         return {};
+     }},
     {"--quiet", nullptr,
      "n'écrit pas le texte de la console (les erreurs restent sur la sortie d'erreur)", false,
      [](BatchOptions& o, const std::string&) -> Expected<void> {
@@ -172,6 +180,16 @@ const OptionEntry option_table[] = {
     {"--show-cut", nullptr, "avec --png : le côté S de la coupe en orange, les arêtes qui la traversent en évidence", true,
      [](BatchOptions& o, const std::string&) -> Expected<void> {
          o.png_show_cut = true;
+         return {};
+     }},
+    {"--cut", "sweep|best",
+     "avec --png : la coupe que montre --show-cut, celle du balayage (sweep, par défaut) ou la "
+     "meilleure coupe certifiée (best, qui certifie la coupe comme --certificate)",
+     true, [](BatchOptions& o, const std::string& v) -> Expected<void> {
+         if (v != "sweep" && v != "best") {
+             return fail("l'option --cut attend sweep ou best, pas " + quoted(v));
+         }
+         o.png_best_cut = v == "best";
          return {};
      }},
     {"--no-labels", nullptr, "avec --png : sans les numéros des sommets", true,
@@ -295,14 +313,17 @@ std::string batch_help_text() {
         "     graphe refusé) ; le message est sur la sortie d'erreur\n"
         "  2  ligne de commande incorrecte\n"
         "  3  calcul non abouti : le graphe est chargé, mais son programme linéaire\n"
-        "     n'a pas atteint d'optimum vérifié (la raison est dans « lp_status »)\n"
+        "     n'a pas atteint d'optimum vérifié (la raison est dans « lp_status »),\n"
+        "     ou celui de la borne λ* de la coupe certifiée non plus\n"
         "  4  le graphe est chargé, mais l'image demandée par --png n'a pas été écrite\n"
         "     (4 l'emporte sur 3)\n"
         "\nExemples :\n"
         "  tarvessa-batch --seed 1 examples/grid.gr\n"
         "  tarvessa-batch --json --quiet --seed 1 examples/grid.gr | jq .maxflow\n"
         "  varnock 40 120 50 --seed 7 --output - | tarvessa-batch --json -\n"
-        "  tarvessa-batch --seed 1 --png grille.png --size 1024x768 --flow examples/grid.gr\n";
+        "  tarvessa-batch --seed 1 --png grille.png --size 1024x768 --flow examples/grid.gr\n"
+        "  tarvessa-batch --json --certificate --seed 1 examples/dumbbell.gr\n"
+        "  tarvessa-batch --seed 1 --png coupe.png --show-cut --cut best examples/dumbbell.gr\n";
     return text;
 }
 

@@ -26,6 +26,10 @@ enum BatchStatus : int {
 struct BatchOptions {
     bool verbose = false;
     bool json = false;
+    // --certificate: the cut is certified (the flow bound, the best cut found
+    // and whether it is proved optimal): in the JSON report and the picture's
+    // legend. --cut best certifies it too.
+    bool certificate = false;
     bool quiet = false;
     bool help = false;
     bool version = false;
@@ -54,11 +58,15 @@ struct BatchOptions {
     bool png_layout_force = false;
     // --show-cut, --no-labels, --no-legend, --no-arrows.
     bool png_show_cut = false;
+    // --cut best: the cut shown is the certified best cut, not the sweep's.
+    bool png_best_cut = false;
     bool png_labels = true;
     bool png_legend = true;
     bool png_arrows = true;
 
     bool reads_standard_input() const { return path == "-"; }
+    // Whether the cut is certified after the load.
+    bool certifies() const { return certificate || png_best_cut; }
 };
 
 // "Utilisation : tarvessa-batch [OPTION]... FICHIER.gr" and its line end.

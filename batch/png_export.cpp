@@ -23,6 +23,7 @@ Expected<void> export_png(const BatchOptions& options, const LoadedGraph& state)
     ViewSettings settings;
     settings.show_flow = options.png_flow;
     settings.show_cut = options.png_show_cut;
+    settings.show_best_cut = options.png_best_cut;
     settings.show_labels = options.png_labels;
     settings.show_legend = options.png_legend;
     settings.show_arrows = options.png_arrows;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <optional>
 
 #include "common/console_log.h"
 #include "common/random_source.h"
@@ -20,13 +21,6 @@ class StreamSink : public ConsoleSink {
 
   private:
     std::ostream& stream_;
-};
-
-// The console of --quiet.
-class NullSink : public ConsoleSink {
-  public:
-    void append(std::string_view) override {}
-    void clear() override {}
 };
 
 // Error boxes become two lines on standard error; there is no title to set.
@@ -59,7 +53,7 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     RandomSource random = options->seed ? RandomSource(*options->seed) : RandomSource::from_clock();
     // With --json standard output holds the report only.
     StreamSink console_sink(options->json ? std::cerr : std::cout);
-    NullSink quiet_sink;
+    NullSink quiet_sink;  // the console of --quiet
     ConsoleLog log(options->quiet ? static_cast<ConsoleSink&>(quiet_sink) : console_sink);
     StderrReporter reporter;
     LoadedGraph state;
@@ -72,10 +66,14 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     if (outcome != LoadOutcome::loaded) {
         return batch_load_refused;
     }
+    if (options->certifies()) {
+        certify_built_cut(*state.current, context);
+    }
     if (options->json) {
         // Bytes that are not UTF-8 cannot reach the report (the language
         // admits none), but would be replaced rather than abort the dump.
-        std::cout << graph_report(state, log)
+        nlohmann::json report = graph_report(state, log);
+        std::cout << report
                          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n'
                   << std::flush;
@@ -91,10 +89,16 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
             picture_written = false;
         }
     }
-    const bool optimal = state.result()->reached_optimum;
+    bool optimal = state.result()->reached_optimum;
     if (!optimal) {
         std::cerr << "tarvessa-batch : calcul non abouti (statut lp_solve : "
                   << solver_status_text(*state.result()) << ")\n";
+    }
+    const std::optional<CutCertificate>& certificate = state.current->certificate;
+    if (certificate && !certificate->bound_reached) {
+        std::cerr << "tarvessa-batch : borne λ* non calculée (statut lp_solve : "
+                  << solver_status_text(*certificate) << ")\n";
+        optimal = false;
     }
     if (!picture_written) {
         return batch_picture_failed;

@@ -4,10 +4,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/expected.h"
 #include "common/stage_context.h"
+#include "graph/cut_certificate.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "grformat/graph_description.h"
@@ -110,7 +112,20 @@ struct BuiltGraph {
     // vertex that no node statement names. Read only by the reports and the
     // view; the graph itself does not keep names.
     std::vector<std::string> names = {};
+    // The certificate of the cut (certify_built_cut), once asked for, and the
+    // wall-clock seconds it took.
+    std::optional<CutCertificate> certificate = {};
+    double certificate_seconds = 0.0;
 };
+
+// The certificate of the sweep's cut `sweep` of `graph` (certify_cut) and the
+// wall-clock seconds it took. Writes nothing to the console; a cancel through
+// the context leaves a certificate whose bound was not reached.
+std::pair<CutCertificate, double> timed_certificate(const Graph& graph, const CutResult& sweep,
+                                                    const StageContext& context);
+
+// The same for the graph and cut of `built`, kept in it.
+void certify_built_cut(BuiltGraph& built, const StageContext& context);
 
 // Turns a parsed description into a new graph, then runs the flow computation
 // on it (solve_flow_lp, which logs its own lines to the context's console,

@@ -18,6 +18,13 @@ class ConsoleSink {
     virtual void clear() = 0;
 };
 
+// A console whose text goes nowhere.
+class NullSink : public ConsoleSink {
+  public:
+    void append(std::string_view) override {}
+    void clear() override {}
+};
+
 // Keeps the console's text in memory.
 class StringSink : public ConsoleSink {
   public:

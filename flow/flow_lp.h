@@ -1,10 +1,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/stage_context.h"
 #include "graph/flow_result.h"
 
+class ArcLists;
 class Graph;
 
 // Solves the three-commodity maximum concurrent flow program on `graph`, then
@@ -32,3 +34,23 @@ FlowResult solve_flow_lp(const Graph& graph, const StageContext& context);
 // Short name of a status code ("OPTIMAL", "INFEASIBLE", …; "NOT_SOLVED",
 // "CHECK_FAILED" and "CANCELLED" for FlowResult's own codes).
 std::string lp_status_text(int status);
+
+// The maximum concurrent flow of the three commodities in the undirected
+// network `pairs` (pair_network's), where the flows of both directions of a
+// pair share its capacity: λ*, which bounds from below the ratio of every
+// cut (capacity crossing in either direction over separated demand), with
+// the dual lengths of the pairs' capacity rows. Solved at the same scales
+// and checked as solve_flow_lp's program, cancel and processor-time limit
+// included, and writes nothing to the console.
+//
+// With fewer than two vertices λ* is 0 and counts as reached. Otherwise
+// reached_optimum only for a checked optimum; lambda and lengths are then
+// set (lengths[a] for arc a of `pairs`, equal on both arcs of a pair), else
+// 0 and empty.
+struct PairFlowBound {
+    int lp_status = FlowResult::lp_not_solved;
+    bool reached_optimum = false;
+    double lambda = 0.0;
+    std::vector<double> lengths;
+};
+PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const StageContext& context);

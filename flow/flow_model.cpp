@@ -51,13 +51,22 @@ ProgramRow net_inflow_row(const ArcLists& arcs, const FlowColumns& columns, int 
 void add_capacity_rows(FlowProgram& program, const ArcLists& arcs) {
     const FlowColumns& columns = program.columns;
     for (int a = 0; a < arcs.arc_count(); ++a) {
+        const Arc& arc = arcs.arcs()[a];
+        const int reverse = program.shared_pairs ? reverse_arc(arcs, a) : -1;
+        if (program.shared_pairs && arc.tail > arc.head) {
+            continue;
+        }
         ProgramRow row;
         for (int w = 0; w < columns.commodities; ++w) {
             row.columns.push_back(columns.flow(w, a));
             row.coefficients.push_back(1.0);
+            if (reverse >= 0) {
+                row.columns.push_back(columns.flow(w, reverse));
+                row.coefficients.push_back(1.0);
+            }
         }
         row.relation = LE;
-        row.rhs = arcs.arcs()[a].capacity / program.scale;
+        row.rhs = arc.capacity / program.scale;
         program.rows.push_back(std::move(row));
     }
 }
@@ -89,6 +98,36 @@ void add_demand_rows(FlowProgram& program, const ArcLists& arcs) {
 }
 
 }  // namespace
+
+int reverse_arc(const ArcLists& arcs, int a) {
+    const Arc& arc = arcs.arcs()[a];
+    const auto out = arcs.out_arcs(arc.head);
+    const auto found = std::lower_bound(out.begin(), out.end(), arc.tail,
+                                        [](const Arc& x, int head) { return x.head < head; });
+    if (found == out.end() || found->head != arc.tail) {
+        return -1;
+    }
+    return arcs.out_begin(arc.head) + static_cast<int>(found - out.begin());
+}
+
+ArcLists pair_network(const ArcLists& arcs) {
+    std::vector<Arc> pairs;
+    pairs.reserve(2 * static_cast<std::size_t>(arcs.arc_count()));
+    for (int a = 0; a < arcs.arc_count(); ++a) {
+        const Arc& arc = arcs.arcs()[a];
+        const int reverse = reverse_arc(arcs, a);
+        if (reverse >= 0 && arc.tail > arc.head) {
+            continue;
+        }
+        // The sum of two floats, in double precision, is exact enough for a
+        // bound; a pair whose capacities sum to 0 still joins its ends.
+        const double capacity =
+            arc.capacity + (reverse >= 0 ? arcs.arcs()[reverse].capacity : 0.0);
+        pairs.push_back({arc.tail, arc.head, capacity});
+        pairs.push_back({arc.head, arc.tail, capacity});
+    }
+    return ArcLists(arcs.vertex_count(), std::move(pairs));
+}
 
 FlowColumns flow_columns(const ArcLists& arcs) {
     return {arcs.arc_count(), present_commodities(arcs.vertex_count())};
@@ -136,8 +175,9 @@ std::vector<double> program_scales(const ArcLists& arcs) {
     return scales;
 }
 
-FlowProgram formulate_flow_program(const ArcLists& arcs, double scale) {
+FlowProgram formulate_flow_program(const ArcLists& arcs, double scale, bool shared_pairs) {
     FlowProgram program;
+    program.shared_pairs = shared_pairs;
     program.vertex_count = arcs.vertex_count();
     program.columns = flow_columns(arcs);
     program.scale = scale;
@@ -148,7 +188,7 @@ FlowProgram formulate_flow_program(const ArcLists& arcs, double scale) {
 }
 
 bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, double scale,
-                            double tolerance) {
+                            double tolerance, bool shared_pairs) {
     const int n = arcs.vertex_count();
     const FlowColumns columns = flow_columns(arcs);
     if (static_cast<int>(solution.flow.size()) != columns.count() - 1) {
@@ -165,6 +205,10 @@ bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, 
     // its terms.
     std::vector<double> net(static_cast<std::size_t>(columns.commodities) * n, 0.0);
     std::vector<double> size(net.size(), 0.0);
+    // With shared pairs, each arc's total and the magnitude of its terms,
+    // checked against the pair's capacity once both arcs are summed.
+    std::vector<double> totals(shared_pairs ? arcs.arc_count() : 0, 0.0);
+    std::vector<double> magnitudes(totals.size(), 0.0);
     for (int a = 0; a < arcs.arc_count(); ++a) {
         const Arc& arc = arcs.arcs()[a];
         double total = 0.0;
@@ -181,6 +225,21 @@ bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, 
             size[w * n + arc.head] += std::fabs(x);
             size[w * n + arc.tail] += std::fabs(x);
         }
+        if (shared_pairs) {
+            totals[a] = total;
+            magnitudes[a] = magnitude;
+        } else if (!within(total - arc.capacity, magnitude + std::fabs(arc.capacity))) {
+            return false;
+        }
+    }
+    for (std::size_t a = 0; a < totals.size(); ++a) {
+        const Arc& arc = arcs.arcs()[a];
+        const int reverse = reverse_arc(arcs, static_cast<int>(a));
+        if (arc.tail > arc.head && reverse >= 0) {
+            continue;
+        }
+        const double total = totals[a] + (reverse >= 0 ? totals[reverse] : 0.0);
+        const double magnitude = magnitudes[a] + (reverse >= 0 ? magnitudes[reverse] : 0.0);
         if (!within(total - arc.capacity, magnitude + std::fabs(arc.capacity))) {
             return false;
         }
@@ -236,10 +295,16 @@ double shortest_path(const ArcLists& arcs, const std::vector<double>& lengths, i
 
 }  // namespace
 
-double length_bound(const ArcLists& arcs, const std::vector<double>& lengths) {
+double length_bound(const ArcLists& arcs, const std::vector<double>& lengths, bool shared_pairs) {
     double volume = 0.0;
     for (int a = 0; a < arcs.arc_count(); ++a) {
-        volume += arcs.arcs()[a].capacity * lengths[a];
+        const Arc& arc = arcs.arcs()[a];
+        // A shared pair's capacity row is counted once, at its arc whose
+        // tail is the lower end.
+        if (shared_pairs && arc.tail > arc.head && reverse_arc(arcs, a) >= 0) {
+            continue;
+        }
+        volume += arc.capacity * lengths[a];
     }
     double separation = 0.0;
     const FlowColumns columns = flow_columns(arcs);

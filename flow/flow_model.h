@@ -51,12 +51,19 @@ struct ProgramRow {
 //    times its demand.
 // Every column is at least 0, lp_solve's default bound.
 //
+// With `shared_pairs`, the network is undirected: a pair {u, v} joined in
+// both directions has one capacity row, at its arc u → v with u < v, which
+// bounds the flows of both directions together by that arc's capacity (the
+// reverse arc's capacity is not read; both arcs should carry the same).
+// An arc without its reverse keeps a row of its own.
+//
 // The capacities are divided by `scale`, so that the program's flows and λ
 // are the network's divided by it; a power of two keeps this exact.
 struct FlowProgram {
     int vertex_count = 0;
     FlowColumns columns;
     double scale = 1.0;
+    bool shared_pairs = false;
     std::vector<ProgramRow> rows;
 };
 
@@ -73,7 +80,11 @@ struct FlowProgram {
 //  3. 1: the program as it is.
 std::vector<double> program_scales(const ArcLists& arcs);
 
-FlowProgram formulate_flow_program(const ArcLists& arcs, double scale = 1.0);
+FlowProgram formulate_flow_program(const ArcLists& arcs, double scale = 1.0,
+                                   bool shared_pairs = false);
+
+// The index of the arc head → tail of arc `a`, or −1 when there is none.
+int reverse_arc(const ArcLists& arcs, int a);
 
 // A solution of the program in the network's units: flow[c − 1] is the
 // value of flow column c, and λ.
@@ -82,13 +93,19 @@ struct FlowSolution {
     double lambda = 0.0;
 };
 
+// The undirected network G* of `arcs`: each pair {u, v} joined by an arc in
+// either direction becomes the two arcs u → v and v → u, each carrying
+// c(u, v) + c(v, u), for the program with shared pairs.
+ArcLists pair_network(const ArcLists& arcs);
+
 // Whether `solution` satisfies the program of `arcs` (unscaled) in double
 // precision: no flow below 0, every capacity row, conservation and the
 // demand at λ, each to within `tolerance` relative to the size of its terms
 // (the sum of their magnitudes and of the right-hand side, plus `scale`, the
 // program's typical magnitude, so that rows of zeros allow rounding noise).
+// `shared_pairs` as for formulate_flow_program.
 bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, double scale,
-                            double tolerance);
+                            double tolerance, bool shared_pairs = false);
 
 // The upper bound on λ that arc lengths give: for any lengths y ≥ 0 (one
 // per arc), every feasible flow has λ ≤ Σ c_a·y_a / Σ_w d_w·dist_y(s_w, t_w),
@@ -96,8 +113,10 @@ bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, 
 // under y (+∞ when there is none: the bound is then 0). The program's dual
 // values of the capacity rows make it equal to the optimum, so an optimum
 // that reaches the bound its own duals give is certainly one. +∞ or NaN when
-// the lengths bound nothing.
-double length_bound(const ArcLists& arcs, const std::vector<double>& lengths);
+// the lengths bound nothing. With `shared_pairs` (see formulate_flow_program)
+// both arcs of a pair carry the pair's length and its capacity counts once.
+double length_bound(const ArcLists& arcs, const std::vector<double>& lengths,
+                    bool shared_pairs = false);
 
 // What lp_solve treats as infinite in our programs: far above any float.
 inline constexpr double lp_infinity = 1e300;

@@ -1,12 +1,15 @@
 #include "platform/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <map>
 
 #include "platform/gl_view.h"
 #include "shell/commands.h"
@@ -35,6 +38,7 @@ MainWindow::MainWindow(MainWindowLogic& logic) : logic_(logic), view_(new GlView
 }
 
 void MainWindow::build_menu() {
+    std::map<int, QActionGroup*> groups;
     for (const Menu& menu : main_menu()) {
         QMenu* drop_down = menuBar()->addMenu(QString::fromUtf8(menu.title));
         for (const MenuItem& item : menu.items) {
@@ -48,6 +52,13 @@ void MainWindow::build_menu() {
             if (item.checkable) {
                 action->setCheckable(true);
                 action->setChecked(logic_.command_checked(command));
+            }
+            if (item.radio_group != 0) {
+                QActionGroup*& group = groups[item.radio_group];
+                if (group == nullptr) {
+                    group = new QActionGroup(this);
+                }
+                group->addAction(action);
             }
             connect(action, &QAction::triggered, this, [this, command] {
                 logic_.on_command(command);

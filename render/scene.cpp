@@ -75,7 +75,7 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
         if (settings.show_cut) {
             // The cut's side S outranks the terminals' colours.
             const GLfloat* emission = vertex_emission;
-            if (on_cut_side(input.result, i)) {
+            if (on_cut_side(input, settings, i)) {
                 emission = cut_emission;
             } else if (i < 2 * commodity_count) {
                 emission = i % 2 == 0 ? source_emission : sink_emission;
@@ -144,7 +144,7 @@ void SceneRenderer::draw_edge(const SceneInput& input, const ViewSettings& setti
         std::copy(std::begin(idle_edge_emission), std::end(idle_edge_emission), colour);
     }
     double radius = total * flow_thickness;
-    if (settings.show_cut && on_cut_side(input.result, i) != on_cut_side(input.result, j)) {
+    if (settings.show_cut && on_cut_side(input, settings, i) != on_cut_side(input, settings, j)) {
         std::copy(std::begin(cut_emission), std::end(cut_emission), colour);
         radius = std::max(radius, crossing_edge_radius);
     }

@@ -35,6 +35,8 @@ constexpr std::array display_items{
     MenuItem{IDM_LABEL_ALL, "Numéros de &tous les sommets\tCtrl+T", true},
     MenuItem{IDM_SHOW_LEGEND, "&Légende et résultat\tCtrl+G", true},
     MenuItem{IDM_SHOW_CUT, "Montrer la &coupe\tCtrl+K", true},
+    MenuItem{IDM_CUT_SWEEP, "Coupe du &balayage", true, 1},
+    MenuItem{IDM_CUT_BEST, "&Meilleure coupe", true, 1},
     MenuItem{IDM_SHOW_ARROWS, "&Flèches des arcs\tCtrl+H", true},
     separator,
     MenuItem{IDM_FIT_VIEW, "Recadrer la &vue\tDébut"},

@@ -31,6 +31,9 @@ inline constexpr int IDM_SAVE_RESULTS = 40112;
 inline constexpr int IDM_SAVE_CONSOLE = 40113;
 // Shows or hides the console panel.
 inline constexpr int IDM_SHOW_CONSOLE = 40114;
+// Which cut "Montrer la coupe" shows: the sweep's, or the certified best.
+inline constexpr int IDM_CUT_SWEEP = 40115;
+inline constexpr int IDM_CUT_BEST = 40116;
 
 // One entry of a drop-down menu: a command, or a separator line when
 // `command` is 0. The text marks its mnemonic with "&" and carries the
@@ -40,6 +43,9 @@ struct MenuItem {
     const char* text = "";
     // Whether the item shows a check mark that follows a flag.
     bool checkable = false;
+    // Non-zero for a choice: the checkable items of one group show radio
+    // marks, exactly one of them checked.
+    int radio_group = 0;
 
     bool is_separator() const { return command == 0; }
 };

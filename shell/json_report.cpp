@@ -137,9 +137,40 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
 
     report["flows"] = flows_json(result);
     report["timings"] = timings_json(log);
+    if (state.current->certificate) {
+        report["certificate"] = certificate_report(*state.current->certificate);
+        report["timings"]["certificate_s"] = state.current->certificate_seconds;
+    }
     return report;
 }
 
 std::string solver_status_text(const FlowResult& result) {
     return lp_status_text(result.lp_status);
 }
+
+std::string solver_status_text(const CutCertificate& certificate) {
+    return lp_status_text(certificate.lp_status);
+}
+
+namespace {
+
+// A finite number, or null.
+nlohmann::json finite_or_null(double value) {
+    return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
+}
+
+}  // namespace
+
+nlohmann::json certificate_report(const CutCertificate& certificate) {
+    const BestCut& best = certificate.best_cut;
+    nlohmann::json report;
+    report["lower_bound"] =
+        certificate.bound_reached ? nlohmann::json(certificate.lower_bound) : nlohmann::json(nullptr);
+    report["best_cut"] = {{"members", best.members},
+                          {"ratio", finite_or_null(best.ratio)},
+                          {"method", best_cut_method_name(best.method)}};
+    report["proved_optimal"] = certificate.proved_optimal;
+    report["gap"] = finite_or_null(certificate.gap);
+    return report;
+}
+

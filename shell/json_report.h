@@ -4,6 +4,8 @@
 #include <string>
 
 #include "common/console_log.h"
+#include "common/stage_context.h"
+#include "flow/certificate.h"
 #include "shell/load_graph.h"
 
 // The version of the report's layout, its "schema_version". A change that
@@ -25,7 +27,10 @@ inline constexpr int report_schema_version = 2;
 //   cut), cut_coordinate (the embedding coordinate swept, null when none);
 //   flows (per commodity, [u, v, value] for every value of at least
 //   flow_report_threshold in magnitude, row by row);
-//   timings (seconds per stage under fixed ASCII keys; see timing_keys).
+//   timings (seconds per stage under fixed ASCII keys; see timing_keys);
+//   and, once the cut was certified (certify_built_cut), certificate (see
+//   certificate_report) with its time as timings.certificate_s, which
+//   total_s leaves out.
 // Precondition: a graph is current. `log` is the console of that load, whose
 // timer lines give the timings.
 nlohmann::json graph_report(const LoadedGraph& state, const ConsoleLog& log);
@@ -49,3 +54,12 @@ inline constexpr TimingKey timing_keys[] = {
 // The solver's status in words, as the report's "lp_status" gives it
 // ("OPTIMAL", "SUBOPTIMAL", "NOT_SOLVED", …).
 std::string solver_status_text(const FlowResult& result);
+// The same for the program of the certificate's bound λ*.
+std::string solver_status_text(const CutCertificate& certificate);
+
+// The report's "certificate" object: lower_bound (λ*, null when its program
+// did not reach a checked optimum), best_cut {members (ascending), ratio
+// (null when no cut separates demand), method ("sweep", "ball" or
+// "vertex")}, proved_optimal, and gap (best ratio over λ*, null when it is
+// not finite).
+nlohmann::json certificate_report(const CutCertificate& certificate);

@@ -38,7 +38,8 @@ struct LoadedGraph {
     const FlowResult* result() const { return current ? &current->result : nullptr; }
     // What a frame draws: nothing without a current graph.
     SceneInput scene() const {
-        return {graph(), result(), &display_positions, current ? &current->names : nullptr};
+        return {graph(), result(), &display_positions, current ? &current->names : nullptr,
+                current && current->certificate ? &*current->certificate : nullptr};
     }
 };
 

@@ -140,6 +140,7 @@ MainWindowLogic::~MainWindowLogic() {
         cancel_ = true;
         worker_.join();
     }
+    stop_certificate();
 }
 
 void MainWindowLogic::start() {
@@ -298,6 +299,15 @@ bool MainWindowLogic::on_command(int command) {
         case IDM_SHOW_CUT:
             toggle(command, settings_.show_cut);
             break;
+        case IDM_CUT_SWEEP:
+        case IDM_CUT_BEST:
+            // Choosing a cut shows it.
+            settings_.show_best_cut = command == IDM_CUT_BEST;
+            settings_.show_cut = true;
+            for (const int item : {IDM_SHOW_CUT, IDM_CUT_SWEEP, IDM_CUT_BEST}) {
+                platform_.set_menu_check(item, command_checked(item));
+            }
+            break;
         case IDM_SHOW_ARROWS:
             toggle(command, settings_.show_arrows);
             break;
@@ -390,6 +400,9 @@ bool MainWindowLogic::load_file(const std::string& path) {
         return false;
     }
     last_path_ = path;
+    // The graph on show goes with this load, so its certificate is not
+    // needed any more.
+    stop_certificate();
     cancel_ = false;
     progress_shown_ = false;
     auto job = std::make_unique<LoadJob>(path, random_, verbose_, relay_, clock_);
@@ -473,6 +486,7 @@ void MainWindowLogic::finish_load(LoadJob* job) {
             if (settings_.fit_on_load) {
                 fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
             }
+            start_certificate();
             break;
         case LoadOutcome::cannot_open:
             // The graph on show stays, and with it its title.
@@ -489,6 +503,43 @@ void MainWindowLogic::finish_load(LoadJob* job) {
     update_enabled();
     platform_.request_frame();
     report_outcome(*done);
+}
+
+void MainWindowLogic::start_certificate() {
+    const std::uint64_t generation = ++certificate_generation_;
+    certificate_cancel_ = false;
+    // The thread reads the graph on show and its cut, which nothing changes
+    // and nothing replaces while it runs: only a load replaces them, and it
+    // stops the certificate first. Its result is handed over on the window's
+    // thread.
+    const Graph* graph = &loaded_.current->graph;
+    const CutResult* sweep = &loaded_.current->result.cut;
+    certifier_ = std::thread([this, generation, graph, sweep, random = random_]() mutable {
+        NullSink sink;
+        ConsoleLog log(sink);
+        StageContext context{log, random, false, &certificate_cancel_};
+        auto [certificate, seconds] = timed_certificate(*graph, *sweep, context);
+        platform_.post([this, generation, certificate = std::move(certificate), seconds] {
+            // A certificate stopped before it ended was joined then.
+            if (generation != certificate_generation_) {
+                return;
+            }
+            certifier_.join();
+            if (loaded_.current) {
+                loaded_.current->certificate = certificate;
+                loaded_.current->certificate_seconds = seconds;
+            }
+            platform_.request_frame();
+        });
+    });
+}
+
+void MainWindowLogic::stop_certificate() {
+    ++certificate_generation_;
+    if (certifier_.joinable()) {
+        certificate_cancel_ = true;
+        certifier_.join();
+    }
 }
 
 void MainWindowLogic::report_outcome(const LoadJob& job) {
@@ -575,6 +626,10 @@ bool MainWindowLogic::command_checked(int command) const {
             return settings_.show_legend;
         case IDM_SHOW_CUT:
             return settings_.show_cut;
+        case IDM_CUT_SWEEP:
+            return !settings_.show_best_cut;
+        case IDM_CUT_BEST:
+            return settings_.show_best_cut;
         case IDM_SHOW_ARROWS:
             return settings_.show_arrows;
         case IDM_FIT_ON_LOAD:
@@ -600,5 +655,7 @@ bool MainWindowLogic::command_enabled(int command) const {
 }
 
 SceneInput MainWindowLogic::scene_input() const {
-    return loaded_.scene();
+    SceneInput input = loaded_.scene();
+    input.certificate_pending = certifying();
+    return input;
 }

@@ -142,6 +142,11 @@ class MainWindowLogic {
     bool load_file(const std::string& path);
     // Whether a load runs.
     bool loading() const { return job_ != nullptr; }
+    // Whether the cut of the graph on show is being certified. Each
+    // successful load starts it, on a thread of its own, once the graph
+    // shows; the certificate joins the graph when it ends. A new load, or
+    // the end of the logic, stops it first.
+    bool certifying() const { return certifier_.joinable(); }
     // Asks the running load to stop; it then ends as a cancelled load.
     void cancel_load();
     // Called about ten times a second while a load runs: shows the progress
@@ -211,6 +216,8 @@ class MainWindowLogic {
     void start_file_dialog(const std::function<void()>& show);
     void end_file_dialog();
     void finish_load(LoadJob* job);
+    void start_certificate();
+    void stop_certificate();
     void report_outcome(const LoadJob& job);
     void update_enabled();
     void save(SaveKind kind, const std::string& path);
@@ -243,4 +250,10 @@ class MainWindowLogic {
     std::thread worker_;
     std::atomic<bool> cancel_{false};
     bool progress_shown_ = false;
+
+    std::thread certifier_;
+    std::atomic<bool> certificate_cancel_{false};
+    // Raised at each start and stop, so that a result posted by a stopped
+    // certificate is dropped.
+    std::uint64_t certificate_generation_ = 0;
 };

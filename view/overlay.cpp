@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <iomanip>
 #include <sstream>
 
 #include "graph/commodities.h"
+#include "graph/cut_certificate.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "view/projection.h"
@@ -39,10 +41,58 @@ std::string terminals(int n, bool sinks) {
     return list.str();
 }
 
+// The side's size: "k sommets", or "1 sommet".
+std::string side_size(std::size_t k) {
+    return std::to_string(k) + (k > 1 ? " sommets" : " sommet");
+}
+
+// "écart ≤ ×g" with g rounded up to three significant digits, so that the
+// bound written still holds.
+std::string gap_text(double gap) {
+    if (!std::isfinite(gap)) {
+        return "écart non borné";
+    }
+    const double scale = std::pow(10.0, 2.0 - std::floor(std::log10(gap)));
+    std::ostringstream text;
+    text << "écart ≤ ×" << std::setprecision(3) << std::ceil(gap * scale) / scale;
+    return text.str();
+}
+
+// What the certificate tells of the cut: λ*, the best cut and whether it is
+// proved optimal, or the warning that λ* was not computed.
+void add_certificate_lines(const CutCertificate& certificate, std::string_view bound_status_name,
+                           std::vector<LegendLine>& lines) {
+    if (!certificate.bound_reached) {
+        std::ostringstream warning;
+        warning << "λ* non calculé (statut lp_solve : " << certificate.lp_status << ", "
+                << bound_status_name << ")";
+        lines.push_back({warning.str(), std::nullopt, true});
+        return;
+    }
+    std::ostringstream bound;
+    bound << "λ* = " << certificate.lower_bound;
+    lines.push_back({bound.str(), std::nullopt});
+    const BestCut& best = certificate.best_cut;
+    std::ostringstream ratio;
+    if (best.members.empty()) {
+        ratio << "meilleure coupe : aucune coupe";
+    } else {
+        ratio << "meilleure coupe = " << best.ratio << " (S : " << side_size(best.members.size())
+              << ")";
+    }
+    lines.push_back({ratio.str(), std::nullopt});
+    if (!best.members.empty()) {
+        lines.push_back({certificate.proved_optimal ? std::string("coupe optimale prouvée")
+                                                    : gap_text(certificate.gap),
+                         std::nullopt});
+    }
+}
+
 }  // namespace
 
 std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings,
-                                     std::string_view status_name) {
+                                     std::string_view status_name,
+                                     std::string_view bound_status_name) {
     std::vector<LegendLine> lines;
     if (!input.drawable() || input.graph->vertex_count() == 0) {
         return lines;
@@ -66,7 +116,9 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
         lines.push_back({"Puits : " + terminals(n, true), sink_colour});
     }
     if (settings.show_cut) {
-        lines.push_back({"Côté S de la coupe", cut_colour});
+        lines.push_back({best_cut_shown(input, settings) ? "Côté S de la meilleure coupe"
+                                                         : "Côté S de la coupe",
+                         cut_colour});
     }
 
     std::ostringstream maxflow;
@@ -74,12 +126,17 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
     lines.push_back({maxflow.str(), std::nullopt});
     std::ostringstream mincut;
     if (result.cut.found) {
-        mincut << "mincut = " << result.cut.ratio << " (S : " << result.cut.vertices.size()
-               << (result.cut.vertices.size() > 1 ? " sommets)" : " sommet)");
+        mincut << "mincut = " << result.cut.ratio << " (S : " << side_size(result.cut.vertices.size())
+               << ")";
     } else {
         mincut << "mincut : aucune coupe";
     }
     lines.push_back({mincut.str(), std::nullopt});
+    if (input.certificate != nullptr) {
+        add_certificate_lines(*input.certificate, bound_status_name, lines);
+    } else if (input.certificate_pending) {
+        lines.push_back({"λ* : calcul en cours...", std::nullopt});
+    }
     std::ostringstream counts;
     const long edges = edge_count(graph);
     counts << n << (n > 1 ? " sommets, " : " sommet, ") << edges

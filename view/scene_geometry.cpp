@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "graph/commodities.h"
+#include "graph/cut_certificate.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 
@@ -58,7 +59,17 @@ double vertex_radius(const SceneInput& input, int i) {
     return input.graph->sizes()[static_cast<std::size_t>(i)];
 }
 
-bool on_cut_side(const FlowResult* result, int i) {
+bool best_cut_shown(const SceneInput& input, const ViewSettings& settings) {
+    return settings.show_best_cut && input.certificate != nullptr &&
+           input.certificate->bound_reached;
+}
+
+bool on_cut_side(const SceneInput& input, const ViewSettings& settings, int i) {
+    if (best_cut_shown(input, settings)) {
+        const std::vector<int>& members = input.certificate->best_cut.members;
+        return std::binary_search(members.begin(), members.end(), i);
+    }
+    const FlowResult* result = input.result;
     return result != nullptr && result->cut.found && result->cut.vertices.count(i) > 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/vector3.h"
 #include "view/scene_input.h"
+#include "view/view_settings.h"
 
 struct FlowResult;
 
@@ -32,9 +33,13 @@ double edge_flow(const FlowResult* result, int w, int u, int v);
 // Precondition: the input is drawable and i in range.
 double vertex_radius(const SceneInput& input, int i);
 
-// Whether vertex i lies on the cut's side S. False without a result or a
-// cut.
-bool on_cut_side(const FlowResult* result, int i);
+// Whether the best cut of the certificate is the one shown: asked for in
+// `settings` and a certificate whose bound was reached is at hand.
+bool best_cut_shown(const SceneInput& input, const ViewSettings& settings);
+
+// Whether vertex i lies on the side S of the cut shown (see best_cut_shown;
+// the sweep's cut otherwise). False without a result or a cut.
+bool on_cut_side(const SceneInput& input, const ViewSettings& settings, int i);
 
 // Cone at the head of the arc drawn along a segment of `length` whose
 // cylinder has radius `tube_radius`, ending on the head's sphere of radius

@@ -25,6 +25,10 @@ struct ViewSettings {
     // The cut's side S in its own colour and the edges that cross it
     // highlighted.
     bool show_cut = false;
+    // Which cut is shown: the best cut of the certificate when true and a
+    // certificate with a reached bound is at hand, the sweep's cut
+    // otherwise.
+    bool show_best_cut = false;
     // A cone at the head of every arc of a directed graph.
     bool show_arrows = true;
     // Fit the camera to the graph after every successful load.

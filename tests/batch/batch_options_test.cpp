@@ -23,11 +23,12 @@ std::vector<std::string> words(const std::string& line) {
 
 TEST(BatchOptions, BothValueSpellingsAndEveryOptionAreRead) {
     const Expected<BatchOptions> read = parse_batch_options(
-        words("--seed=3 --json --quiet --verbose --time-limit 2.5 --png a.PNG --size=20x10 "
+        words("--seed=3 --json --certificate --quiet --verbose --time-limit 2.5 --png a.PNG --size=20x10 "
               "--flow --2d g.gr"));
     ASSERT_TRUE(read) << read.error();
     EXPECT_EQ(read->seed, 3u);
-    EXPECT_TRUE(read->json && read->quiet && read->verbose && read->png_flow && read->png_2d);
+    EXPECT_TRUE(read->json && read->certificate && read->quiet && read->verbose && read->png_flow &&
+                read->png_2d);
     EXPECT_EQ(read->time_limit_seconds, 2.5);
     EXPECT_EQ(read->png_path, "a.PNG");
     EXPECT_EQ(read->png_width, 20);
@@ -47,6 +48,12 @@ TEST(BatchOptions, BothValueSpellingsAndEveryOptionAreRead) {
     EXPECT_TRUE(parse_batch_options({"--help", "--frobnicate"})->help);
     EXPECT_TRUE(parse_batch_options({"-h"})->help);
     EXPECT_TRUE(parse_batch_options({"--version"})->version);
+    // The cut drawn: the sweep's unless asked; the best one is certified.
+    EXPECT_FALSE(plain->certifies());
+    const Expected<BatchOptions> best = parse_batch_options(words("--png a.png --cut best g.gr"));
+    ASSERT_TRUE(best) << best.error();
+    EXPECT_TRUE(best->png_best_cut && best->certifies());
+    EXPECT_FALSE(parse_batch_options(words("--png a.png --cut=sweep g.gr"))->png_best_cut);
 }
 
 TEST(BatchOptions, RefusalsSayWhyInFrench) {
@@ -93,6 +100,8 @@ TEST(BatchOptions, RefusalsSayWhyInFrench) {
         {"--flow x.gr", "l'option --flow va avec --png"},
         {"--2d x.gr", "l'option --2d va avec --png"},
         {"--size 10x10 x.gr", "l'option --size va avec --png"},
+        {"--cut best x.gr", "l'option --cut va avec --png"},
+        {"--png out.png --cut min x.gr", "l'option --cut attend sweep ou best, pas « min »"},
     };
     for (const auto& c : cases) {
         const Expected<BatchOptions> read = parse_batch_options(words(c.args));
@@ -106,7 +115,7 @@ TEST(BatchOptions, HelpDescribesEveryOptionAndStatus) {
     EXPECT_EQ(help.rfind(batch_usage_line(), 0), 0u);
     for (const char* item :
          {"--json", "--quiet", "--verbose", "--seed N", "--time-limit SECONDES", "--png FICHIER.png",
-          "--size LxH", "--flow", "--2d", "--help", "--version", "Par défaut : aucune limite",
+          "--size LxH", "--flow", "--2d", "--cut sweep|best", "--certificate", "--help", "--version", "Par défaut : aucune limite",
           "  0  ", "  1  ", "  2  ", "  3  calcul non abouti", "  4  ", "Exemples :"}) {
         EXPECT_NE(help.find(item), std::string::npos) << item;
     }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -288,4 +289,41 @@ TEST(TarvessaBatch, LoadsAFileWrittenByVarnock) {
                        varnock + "' '" + batch_path + "'");
     ASSERT_EQ(piped.status, 0) << piped.err;
     EXPECT_EQ(json::parse(piped.out)["vertices"].get<int>(), 40);
+}
+
+TEST(TarvessaBatch, CertificateOnlyWhenAskedProvesTheDumbbellsCut) {
+    ScratchDir scratch("tarvessa-batch");
+    const std::string file = " '" + examples + "dumbbell.gr'";
+    const json plain = batch(scratch, "--seed 1 --json --quiet" + file).report();
+    EXPECT_FALSE(plain.contains("certificate"));
+    EXPECT_FALSE(plain["timings"].contains("certificate_s"));
+
+    const RunResult run = batch(scratch, "--seed 1 --json --certificate" + file);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json report = run.report();
+    expect_report_schema(report);
+    // Nothing of it on the console (whose timer lines vary from run to run).
+    const std::regex timer("-> [0-9.e+-]+ s\\.");
+    EXPECT_EQ(std::regex_replace(run.err, timer, ""),
+              std::regex_replace(batch(scratch, "--seed 1 --json" + file).err, timer, ""));
+    const json& certificate = report["certificate"];
+    const std::vector<int> members = certificate["best_cut"]["members"];
+    EXPECT_TRUE(members == std::vector<int>({0, 2, 4, 6, 7, 8, 9, 10, 11, 12}) ||
+                members == std::vector<int>({1, 3, 5, 13, 14, 15, 16, 17, 18, 19}))
+        << certificate.dump();
+    EXPECT_NEAR(certificate["best_cut"]["ratio"].get<double>(), 6.0 / 675.0, 1e-12);
+    EXPECT_NEAR(certificate["lower_bound"].get<double>(), 6.0 / 675.0, 1e-9);
+    EXPECT_EQ(certificate["proved_optimal"], true);
+    EXPECT_NEAR(certificate["gap"].get<double>(), 1.0, 1e-7);
+    const std::string method = certificate["best_cut"]["method"];
+    EXPECT_TRUE(method == "sweep" || method == "ball" || method == "vertex") << method;
+    EXPECT_GE(report["timings"]["certificate_s"].get<double>(), 0.0);
+
+    // --cut best draws the certified cut, which the sweep misses here.
+    EXPECT_NE(report["cut"], certificate["best_cut"]["members"]);
+    const RunResult best = batch(scratch, "--seed 1 --json --png best.png --show-cut --cut best" + file);
+    ASSERT_EQ(best.status, 0) << best.err;
+    EXPECT_TRUE(best.report().contains("certificate"));
+    ASSERT_EQ(batch(scratch, "--seed 1 --quiet --png sweep.png --show-cut" + file).status, 0);
+    EXPECT_NE(read_file(scratch.path("best.png")), read_file(scratch.path("sweep.png")));
 }

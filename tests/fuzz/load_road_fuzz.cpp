@@ -43,7 +43,7 @@ namespace {
 constexpr std::int64_t max_fuzzed_vertices = QUILLMERE_FUZZ_MAX_VERTICES;
 
 // The console's text is thrown away; only its making is exercised.
-class NullSink : public ConsoleSink {
+class CountingSink : public ConsoleSink {
   public:
     void append(std::string_view text) override { bytes_ += text.size(); }
     void clear() override { bytes_ = 0; }
@@ -241,7 +241,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text =
         text_mode_newlines(std::string_view(reinterpret_cast<const char*>(data), size));
     RandomSource random(static_cast<std::uint32_t>(size));
-    NullSink sink;
+    CountingSink sink;
     ConsoleLog log(sink, [] { return std::int64_t{0}; });
     const StageContext context{log, random, true};
 

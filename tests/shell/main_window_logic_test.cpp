@@ -162,10 +162,11 @@ class MainWindowLogicTest : public ::testing::Test {
         return scratch_.write(name, content);
     }
 
-    // Runs the window's side until the load has ended.
+    // Runs the window's side until the load, and the certificate it starts,
+    // have ended.
     void finish_load() {
         const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (logic_.loading()) {
+        while (logic_.loading() || logic_.certifying()) {
             platform_.run_posted();
             ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the load did not end";
             std::this_thread::sleep_for(1ms);
@@ -200,7 +201,8 @@ class MainWindowLogicTest : public ::testing::Test {
 TEST(CommandTables, MenuTextsIdsAndSeparators) {
     const auto menus = main_menu();
     // Every menu as its title, then each item as "id text" ("-" for a
-    // separator), with "[x]" after an item that carries a check mark.
+    // separator), with "[x]" after an item that carries a check mark, "(o)"
+    // after one with a radio mark.
     std::vector<std::string> seen;
     for (const Menu& menu : menus) {
         std::string line = menu.title;
@@ -208,7 +210,7 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
             line += item.is_separator()
                         ? std::string(" | -")
                         : " | " + std::to_string(item.command) + " " + item.text +
-                              (item.checkable ? " [x]" : "");
+                              (!item.checkable ? "" : item.radio_group != 0 ? " (o)" : " [x]");
         }
         seen.push_back(line);
     }
@@ -221,7 +223,8 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
                         "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x]",
                         "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
                         "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
-                        "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40105 "
+                        "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
+         "&balayage (o) | 40116 &Meilleure coupe (o) | 40105 "
                         "&Flèches des arcs\tCtrl+H [x] | - | 40106 Recadrer la &vue\tDébut | 40107 "
                         "Recadrer à chaque c&hargement\tCtrl+U [x] | - | 40108 &Disposition par "
                         "forces\tCtrl+B | - | 40109 &Exporter l'image...\tCtrl+E",
@@ -452,6 +455,53 @@ TEST_F(MainWindowLogicTest, DisplayTogglesStartAsTheyShouldAndFlip) {
         EXPECT_EQ(logic_.settings().*t.flag, !t.initially) << t.command;
         EXPECT_EQ(platform_.checks[t.command], !t.initially) << t.command;
     }
+}
+
+TEST_F(MainWindowLogicTest, EveryLoadCertifiesItsCutAndEitherCutCanBeShown) {
+    open(bottleneck);
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
+    const SceneInput scene = logic_.scene_input();
+    ASSERT_NE(scene.certificate, nullptr);
+    EXPECT_TRUE(scene.certificate->bound_reached);
+    EXPECT_TRUE(scene.certificate->proved_optimal);
+
+    // Picking a cut shows it; the two choices are exclusive.
+    EXPECT_TRUE(logic_.command_checked(IDM_CUT_SWEEP));
+    ASSERT_TRUE(logic_.on_command(IDM_CUT_BEST));
+    EXPECT_TRUE(logic_.settings().show_cut && logic_.settings().show_best_cut);
+    EXPECT_EQ(platform_.checks[IDM_SHOW_CUT], true);
+    EXPECT_EQ(platform_.checks[IDM_CUT_BEST], true);
+    EXPECT_EQ(platform_.checks[IDM_CUT_SWEEP], false);
+    ASSERT_TRUE(logic_.on_command(IDM_CUT_SWEEP));
+    EXPECT_FALSE(logic_.settings().show_best_cut);
+    EXPECT_EQ(platform_.checks[IDM_CUT_SWEEP], true);
+}
+
+TEST_F(MainWindowLogicTest, ANewLoadStopsTheCertificateOfThePreviousGraph) {
+    // A complete graph, whose certificate takes far longer than the load of
+    // the small graph that follows it at once.
+    std::string complete;
+    for (int u = 0; u + 1 < 60; ++u) {
+        complete += std::to_string(u) + " <->";
+        for (int v = u + 1; v < 60; ++v) {
+            complete += (v > u + 1 ? ", " : " ") + std::to_string(v);
+        }
+        complete += " [cap = " + std::to_string(1 + u % 7) + "];\n";
+    }
+    complete.pop_back();
+    ASSERT_TRUE(logic_.load_file(write("complete.gr", complete)));
+    while (logic_.loading()) {
+        platform_.run_posted();
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(logic_.certifying());
+    EXPECT_TRUE(logic_.scene_input().certificate_pending);
+    ASSERT_TRUE(logic_.load_file(examples + "dumbbell.gr"));
+    finish_load();
+    const CutCertificate* certificate = logic_.scene_input().certificate;
+    ASSERT_NE(certificate, nullptr);
+    EXPECT_NEAR(certificate->lower_bound, 6.0 / 675.0, 1e-9);
+    EXPECT_EQ(certificate->best_cut.members.size(), 10u);
 }
 
 TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {

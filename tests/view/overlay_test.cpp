@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "tests/support/graph_fixtures.h"
+#include "graph/cut_certificate.h"
 #include "view/projection.h"
+#include "view/scene_geometry.h"
 
 namespace {
 
@@ -66,6 +68,55 @@ TEST(Legend, ListsCommoditiesTerminalsResultsAndCounts) {
     EXPECT_EQ(marked[5].text, "Côté S de la coupe");
     EXPECT_EQ(marked[5].swatch->g, cut_colour.g);
     EXPECT_EQ(texts(marked).back(), "! Calcul non abouti (statut lp_solve : 25, ACCURACYERROR)");
+}
+
+TEST(Legend, CertificateLinesAndTheCutShown) {
+    Bottleneck b;
+    ViewSettings settings;
+    settings.show_cut = true;
+    settings.show_best_cut = true;
+    struct Row {
+        CutCertificate certificate;
+        std::vector<std::string> lines;  // after "mincut = …"
+        const char* side;                // the cut's swatch line
+    };
+    const Row rows[] = {
+        {{true, 0, 0.1, {{1}, 0.1, BestCut::Method::vertex}, true, 1.0},
+         {"λ* = 0.1", "meilleure coupe = 0.1 (S : 1 sommet)", "coupe optimale prouvée"},
+         "Côté S de la meilleure coupe"},
+        // The gap is rounded up: 1.00000011 is written 1.01, never 1.
+        {{true, 0, 0.1, {{1, 4}, 0.1000001, BestCut::Method::ball}, false, 1.0000001},
+         {"λ* = 0.1", "meilleure coupe = 0.1 (S : 2 sommets)", "écart ≤ ×1.01"},
+         "Côté S de la meilleure coupe"},
+        {{true, 0, 0.0, {{1}, 0.5, BestCut::Method::vertex}, false, INFINITY},
+         {"λ* = 0", "meilleure coupe = 0.5 (S : 1 sommet)", "écart non borné"},
+         "Côté S de la meilleure coupe"},
+        {{true, 0, 0.1, {{}, INFINITY, BestCut::Method::sweep}, false, INFINITY},
+         {"λ* = 0.1", "meilleure coupe : aucune coupe"},
+         "Côté S de la meilleure coupe"},
+        // Without a bound the sweep's cut stays the one shown.
+        {{false, -102, 0.0, {{0, 2, 3, 4, 5}, 0.2, BestCut::Method::sweep}, false, INFINITY},
+         {"! λ* non calculé (statut lp_solve : -102, CANCELLED)"},
+         "Côté S de la coupe"},
+    };
+    for (const Row& row : rows) {
+        SceneInput input = b.input();
+        input.certificate = &row.certificate;
+        const std::vector<std::string> lines =
+            texts(legend_lines(input, settings, "OPTIMAL", "CANCELLED"));
+        const auto mincut = std::find(lines.begin(), lines.end(), "mincut = 0.2 (S : 5 sommets)");
+        ASSERT_NE(mincut, lines.end());
+        EXPECT_EQ(std::vector<std::string>(mincut + 1, lines.end() - 1), row.lines)
+            << row.certificate.best_cut.ratio;
+        EXPECT_EQ(lines[5], row.side);
+        // The scene colours the side of the cut the legend names.
+        const bool best = row.certificate.bound_reached;
+        EXPECT_EQ(on_cut_side(input, settings, 1), best && !row.certificate.best_cut.members.empty());
+        EXPECT_EQ(on_cut_side(input, settings, 0), !best);
+    }
+    SceneInput pending = b.input();
+    pending.certificate_pending = true;
+    EXPECT_EQ(texts(legend_lines(pending, settings, "OPTIMAL"))[8], "λ* : calcul en cours...");
 }
 
 TEST(Legend, SmallAndEmptyGraphs) {

@@ -1,0 +1,155 @@
+#include "flow/certificate.h"
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <numeric>
+#include <queue>
+#include <utility>
+
+#include "embedding/arc_lists.h"
+#include "flow/cut.h"
+#include "flow/exact_sum.h"
+#include "flow/flow_lp.h"
+#include "flow/flow_model.h"
+#include "graph/commodities.h"
+
+const char* best_cut_method_name(BestCut::Method method) {
+    switch (method) {
+        case BestCut::Method::ball:
+            return "ball";
+        case BestCut::Method::vertex:
+            return "vertex";
+        case BestCut::Method::sweep:
+        default:
+            return "sweep";
+    }
+}
+
+namespace {
+
+// The vertices of `pairs` by increasing distance from `source` in `lengths`,
+// ties by increasing vertex, the unreachable ones last in increasing order.
+std::vector<int> ball_order(const ArcLists& pairs, const std::vector<double>& lengths,
+                            int source) {
+    const int n = pairs.vertex_count();
+    const double infinity = std::numeric_limits<double>::infinity();
+    std::vector<double> distance(n, infinity);
+    std::vector<char> settled(n, 0);
+    std::vector<int> order;
+    order.reserve(n);
+    using Entry = std::pair<double, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> frontier;
+    distance[source] = 0.0;
+    frontier.emplace(0.0, source);
+    while (!frontier.empty()) {
+        const auto [d, u] = frontier.top();
+        frontier.pop();
+        if (settled[u] || d != distance[u]) {
+            continue;
+        }
+        settled[u] = 1;
+        order.push_back(u);
+        for (int a = pairs.out_begin(u); a < pairs.out_end(u); ++a) {
+            const int v = pairs.arcs()[a].head;
+            if (!settled[v] && d + lengths[a] < distance[v]) {
+                distance[v] = d + lengths[a];
+                frontier.emplace(distance[v], v);
+            }
+        }
+    }
+    for (int v = 0; v < n; ++v) {
+        if (!settled[v]) {
+            order.push_back(v);
+        }
+    }
+    return order;
+}
+
+// The ratio of the single vertex {v}: the capacity of its arcs over the
+// demand of the present commodity it is a terminal of; +∞ when it is none's.
+double vertex_ratio(const ArcLists& arcs, int v) {
+    const int n = arcs.vertex_count();
+    double demand = 0.0;
+    for (int w = 0; w < commodity_count; ++w) {
+        if (commodity_present(w, n) && (v == commodity_source(w) || v == commodity_sink(w))) {
+            demand += static_cast<double>(commodity_demand[w]);
+        }
+    }
+    if (demand == 0.0) {
+        return std::numeric_limits<double>::infinity();
+    }
+    // Summed exactly, as the sweep sums its cuts, so that equal cuts tie.
+    ExactSum cut;
+    for (const Arc& arc : arcs.out_arcs(v)) {
+        cut.add(static_cast<float>(arc.capacity));
+    }
+    for (int a : arcs.in_arcs(v)) {
+        cut.add(static_cast<float>(arcs.arcs()[a].capacity));
+    }
+    return cut.value() / demand;
+}
+
+}  // namespace
+
+CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
+                           const StageContext& context) {
+    const double infinity = std::numeric_limits<double>::infinity();
+    CutCertificate certificate;
+    BestCut& best = certificate.best_cut;
+    best.method = BestCut::Method::sweep;
+    if (sweep.found) {
+        best.members.assign(sweep.vertices.begin(), sweep.vertices.end());
+        best.ratio = sweep.ratio;
+    } else {
+        best.ratio = infinity;
+    }
+
+    const ArcLists pairs = pair_network(arcs);
+    const PairFlowBound bound = solve_pair_flow_bound(pairs, context);
+    certificate.lp_status = bound.lp_status;
+    certificate.bound_reached = bound.reached_optimum;
+    certificate.gap = infinity;
+    if (!bound.reached_optimum) {
+        return certificate;
+    }
+    certificate.lower_bound = bound.lambda;
+
+    const int n = arcs.vertex_count();
+    const int terminals = std::min(n, 2 * commodity_count);
+    if (!bound.lengths.empty()) {
+        for (int t = 0; t < terminals; ++t) {
+            const std::vector<int> order = ball_order(pairs, bound.lengths, t);
+            const CutSweep ball = sweep_cut(arcs, order);
+            if (ball.prefix_length >= 0 && ball.ratio < best.ratio) {
+                best.members.assign(order.begin(), order.begin() + ball.prefix_length);
+                std::sort(best.members.begin(), best.members.end());
+                best.ratio = ball.ratio;
+                best.method = BestCut::Method::ball;
+            }
+        }
+    }
+    for (int v = 0; v < terminals; ++v) {
+        const double ratio = vertex_ratio(arcs, v);
+        if (ratio < best.ratio) {
+            best.members = {v};
+            best.ratio = ratio;
+            best.method = BestCut::Method::vertex;
+        }
+    }
+
+    certificate.proved_optimal =
+        best.ratio <= certificate.lower_bound * (1.0 + certificate_tolerance);
+    if (certificate.lower_bound > 0.0) {
+        certificate.gap = best.ratio / certificate.lower_bound;
+    } else if (certificate.proved_optimal) {
+        // A cut of capacity 0 meets a bound of 0.
+        certificate.gap = 1.0;
+    }
+    return certificate;
+}
+
+CutCertificate certify_cut(const Graph& graph, const CutResult& sweep,
+                           const StageContext& context) {
+    return certify_cut(ArcLists(graph), sweep, context);
+}
