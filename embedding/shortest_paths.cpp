@@ -1,6 +1,7 @@
 #include "embedding/shortest_paths.h"
 
 #include <functional>
+#include <limits>
 #include <queue>
 #include <utility>
 
@@ -35,4 +36,34 @@ std::vector<double> distances_to_subset(const ArcLists& arcs, const std::set<int
         }
     }
     return distance;
+}
+
+PathsFrom shortest_paths_from(const ArcLists& arcs, const std::vector<double>& lengths,
+                              int source) {
+    const int n = arcs.vertex_count();
+    PathsFrom paths;
+    paths.distance.assign(n, std::numeric_limits<double>::infinity());
+    paths.order.reserve(n);
+    std::vector<char> settled(n, 0);
+    using Entry = std::pair<double, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> frontier;
+    paths.distance[source] = 0.0;
+    frontier.emplace(0.0, source);
+    while (!frontier.empty()) {
+        const auto [d, u] = frontier.top();
+        frontier.pop();
+        if (settled[u] || d != paths.distance[u]) {
+            continue;
+        }
+        settled[u] = 1;
+        paths.order.push_back(u);
+        for (int a = arcs.out_begin(u); a < arcs.out_end(u); ++a) {
+            const int v = arcs.arcs()[a].head;
+            if (!settled[v] && d + lengths[a] < paths.distance[v]) {
+                paths.distance[v] = d + lengths[a];
+                frontier.emplace(paths.distance[v], v);
+            }
+        }
+    }
+    return paths;
 }

@@ -18,3 +18,14 @@ inline constexpr double unreachable_distance = 100000.0;
 // must not be negative (each vertex is settled once, so negative lengths give
 // some value without looping).
 std::vector<double> distances_to_subset(const ArcLists& arcs, const std::set<int>& subset);
+
+// Shortest paths from `source` along the arcs, arc a being lengths[a] long
+// (not negative): the distance of every vertex, +∞ for one that cannot be
+// reached, and the vertices that can, in the order Dijkstra's search settles
+// them: by increasing distance, ties by increasing vertex among those found.
+struct PathsFrom {
+    std::vector<double> distance;
+    std::vector<int> order;
+};
+PathsFrom shortest_paths_from(const ArcLists& arcs, const std::vector<double>& lengths,
+                              int source);

@@ -1,13 +1,12 @@
 #include "flow/certificate.h"
 
 #include <algorithm>
-#include <functional>
 #include <limits>
 #include <numeric>
-#include <queue>
 #include <utility>
 
 #include "embedding/arc_lists.h"
+#include "embedding/shortest_paths.h"
 #include "flow/cut.h"
 #include "flow/exact_sum.h"
 #include "flow/flow_lp.h"
@@ -28,42 +27,18 @@ const char* best_cut_method_name(BestCut::Method method) {
 
 namespace {
 
-// The vertices of `pairs` by increasing distance from `source` in `lengths`,
-// ties by increasing vertex, the unreachable ones last in increasing order.
+// The vertices of `pairs` by increasing distance from `source` in `lengths`
+// (as shortest_paths_from settles them), the unreachable ones last in
+// increasing order.
 std::vector<int> ball_order(const ArcLists& pairs, const std::vector<double>& lengths,
                             int source) {
-    const int n = pairs.vertex_count();
-    const double infinity = std::numeric_limits<double>::infinity();
-    std::vector<double> distance(n, infinity);
-    std::vector<char> settled(n, 0);
-    std::vector<int> order;
-    order.reserve(n);
-    using Entry = std::pair<double, int>;
-    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> frontier;
-    distance[source] = 0.0;
-    frontier.emplace(0.0, source);
-    while (!frontier.empty()) {
-        const auto [d, u] = frontier.top();
-        frontier.pop();
-        if (settled[u] || d != distance[u]) {
-            continue;
-        }
-        settled[u] = 1;
-        order.push_back(u);
-        for (int a = pairs.out_begin(u); a < pairs.out_end(u); ++a) {
-            const int v = pairs.arcs()[a].head;
-            if (!settled[v] && d + lengths[a] < distance[v]) {
-                distance[v] = d + lengths[a];
-                frontier.emplace(distance[v], v);
-            }
+    PathsFrom paths = shortest_paths_from(pairs, lengths, source);
+    for (int v = 0; v < pairs.vertex_count(); ++v) {
+        if (paths.distance[v] == std::numeric_limits<double>::infinity()) {
+            paths.order.push_back(v);
         }
     }
-    for (int v = 0; v < n; ++v) {
-        if (!settled[v]) {
-            order.push_back(v);
-        }
-    }
-    return order;
+    return paths.order;
 }
 
 // The ratio of the single vertex {v}: the capacity of its arcs over the

@@ -4,13 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <limits>
-#include <queue>
 #include <string>
 #include <utility>
 
 #include "embedding/arc_lists.h"
+#include "embedding/shortest_paths.h"
 #include "graph/commodities.h"
 
 std::string flow_column_name(int u, int v, int w) {
@@ -261,40 +260,6 @@ bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, 
     return true;
 }
 
-namespace {
-
-// Length of a shortest path from `source` to `sink` along the arcs under
-// `lengths` (not negative); +∞ when the sink cannot be reached.
-double shortest_path(const ArcLists& arcs, const std::vector<double>& lengths, int source,
-                     int sink) {
-    const double infinity = std::numeric_limits<double>::infinity();
-    std::vector<double> distance(arcs.vertex_count(), infinity);
-    using Entry = std::pair<double, int>;
-    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> frontier;
-    distance[source] = 0.0;
-    frontier.emplace(0.0, source);
-    while (!frontier.empty()) {
-        const auto [d, u] = frontier.top();
-        frontier.pop();
-        if (u == sink) {
-            return d;
-        }
-        if (d != distance[u]) {
-            continue;
-        }
-        for (int a = arcs.out_begin(u); a < arcs.out_end(u); ++a) {
-            const int v = arcs.arcs()[a].head;
-            if (d + lengths[a] < distance[v]) {
-                distance[v] = d + lengths[a];
-                frontier.emplace(distance[v], v);
-            }
-        }
-    }
-    return infinity;
-}
-
-}  // namespace
-
 double length_bound(const ArcLists& arcs, const std::vector<double>& lengths, bool shared_pairs) {
     double volume = 0.0;
     for (int a = 0; a < arcs.arc_count(); ++a) {
@@ -310,7 +275,7 @@ double length_bound(const ArcLists& arcs, const std::vector<double>& lengths, bo
     const FlowColumns columns = flow_columns(arcs);
     for (int w = 0; w < columns.commodities; ++w) {
         separation += static_cast<double>(commodity_demand[w]) *
-                      shortest_path(arcs, lengths, commodity_source(w), commodity_sink(w));
+                      shortest_paths_from(arcs, lengths, commodity_source(w)).distance[commodity_sink(w)];
     }
     if (std::isinf(separation)) {
         return 0.0;
