@@ -6,8 +6,9 @@
 
 #include "common/console_log.h"
 #include "common/random_source.h"
-#include "embedding/arc_lists.h"
-#include "embedding/listing_limit.h"
+#include "graph/arc_lists.h"
+#include "graph/graph.h"
+#include "common/listing_limit.h"
 #include "embedding/shortest_paths.h"
 
 std::vector<int> embedding_subset_sizes(int n) {
@@ -106,5 +107,5 @@ Embedding compute_embedding(const ArcLists& arcs, const StageContext& context) {
 }
 
 Embedding compute_embedding(const Graph& graph, const StageContext& context) {
-    return compute_embedding(ArcLists(graph), context);
+    return compute_embedding(graph.arcs(), context);
 }

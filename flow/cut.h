@@ -14,7 +14,7 @@ struct Embedding;
 // coordinate with the smallest ratio of capacity to separated demand and
 // sweeps it for the best prefix cut. When no coordinate or no prefix
 // separates any demand, the cut is empty and `found` false. `arcs` are the
-// graph's (ArcLists(graph)).
+// graph's (Graph::arcs()).
 CutResult extract_cut(const ArcLists& arcs, const StageContext& context);
 CutResult extract_cut(const Graph& graph, const StageContext& context);
 

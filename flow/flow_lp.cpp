@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/console_log.h"
-#include "embedding/arc_lists.h"
-#include "embedding/listing_limit.h"
+#include "graph/arc_lists.h"
+#include "common/listing_limit.h"
 #include "flow/cut.h"
 #include "flow/flow_model.h"
 #include "graph/commodities.h"
@@ -189,11 +189,10 @@ bool read_solution(lprec* lp, const FlowProgram& program, const ArcLists& arcs,
     lengths.assign(arcs.arc_count(), 0.0);
     int row = 0;
     for (int a = 0; a < arcs.arc_count(); ++a) {
-        const Arc& arc = arcs.arcs()[a];
-        const int reverse = program.shared_pairs ? reverse_arc(arcs, a) : -1;
-        if (reverse >= 0 && arc.tail > arc.head) {
+        if (program.shared_pairs && !arcs.carries_pair_row(a)) {
             continue;
         }
+        const int reverse = program.shared_pairs ? arcs.reverse(a) : -1;
         ++row;
         // Scaling divides λ and the capacities alike, so the scaled row's
         // dual is also the network's.
@@ -326,7 +325,7 @@ FlowResult solve_flow_lp(const Graph& graph, const StageContext& context) {
     }
     log.append_line("");
 
-    const ArcLists arcs(graph);
+    const ArcLists& arcs = graph.arcs();
     if (n < 2) {
         // Commodity 0 needs vertices 0 and 1: with fewer there is nothing to
         // route and no program to solve.

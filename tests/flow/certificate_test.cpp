@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 #include "flow/flow_lp.h"
 #include "flow/flow_model.h"
 #include "graph/commodities.h"

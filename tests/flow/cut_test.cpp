@@ -10,7 +10,7 @@
 #include <set>
 #include <vector>
 
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 #include "embedding/embedding.h"
 #include "flow/exact_sum.h"
 #include "graph/commodities.h"
@@ -200,6 +200,9 @@ TEST(ExtractCut, RatioMatchesTheMembersOnRandomGraphs) {
         }
         EXPECT_LT(static_cast<int>(cut.vertices.size()), n);
         EXPECT_DOUBLE_EQ(cut.ratio, recomputed_cut_ratio(g, side)) << "trial " << trial;
+        const CutMeasure measure = measure_cut(g, side);
+        EXPECT_EQ(cut.crossing_capacity, measure.crossing_capacity) << "trial " << trial;
+        EXPECT_EQ(cut.separated_demand, measure.separated_demand) << "trial " << trial;
     }
 }
 
