@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "common/utf8.h"
+
 namespace {
 
 // Text size in pixels (the em), about that of the window's default font.
@@ -25,40 +27,15 @@ constexpr Colour white{255, 255, 255};
 constexpr Colour warning_red{190, 0, 0};
 constexpr Colour border_grey{128, 128, 128};
 
-// The code points of a UTF-8 text; a malformed sequence gives U+FFFD and
-// resumes at the next byte.
+// The code points of a UTF-8 text: a malformed byte gives U+FFFD and the
+// reading resumes at the next byte; a complete sequence gives the value its
+// bits spell, even an overlong form, a surrogate or one above U+10FFFF.
 std::vector<char32_t> code_points(const std::string& text) {
     std::vector<char32_t> points;
     for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        int length = 0;
-        char32_t point = 0;
-        if (byte < 0x80) {
-            length = 1;
-            point = byte;
-        } else if ((byte & 0xE0) == 0xC0) {
-            length = 2;
-            point = byte & 0x1F;
-        } else if ((byte & 0xF0) == 0xE0) {
-            length = 3;
-            point = byte & 0x0F;
-        } else if ((byte & 0xF8) == 0xF0) {
-            length = 4;
-            point = byte & 0x07;
-        }
-        bool valid = length > 0 && i + length <= text.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            point = (point << 6) | (next & 0x3F);
-        }
-        if (!valid) {
-            points.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        points.push_back(point);
-        i += static_cast<std::size_t>(length);
+        const Utf8Char character = decode_utf8(text, i);
+        points.push_back(character.point);
+        i += character.length;
     }
     return points;
 }
