@@ -15,6 +15,8 @@ struct PixelRect {
     int top = 0;
     int width = 0;
     int height = 0;
+
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
 // What the drawer's font measures, in pixels: the height of one line of text

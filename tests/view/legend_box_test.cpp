@@ -2,25 +2,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 // A font 15 pixels high whose characters are all 7 pixels wide.
 const TextMetrics metrics{15, [](const std::string& text) { return 7 * int(text.size()); }};
-
-void expect_rect(const PixelRect& r, PixelRect expected) {
-    EXPECT_EQ(r.left, expected.left);
-    EXPECT_EQ(r.top, expected.top);
-    EXPECT_EQ(r.width, expected.width);
-    EXPECT_EQ(r.height, expected.height);
-}
-
-}  // namespace
 
 TEST(LegendBox, RowsUnderEachOtherWithTheSquaresBeforeTheTexts) {
     const LegendBox box = layout_legend(
         {{"ab", source_colour}, {"abcd", std::nullopt}, {"warn", std::nullopt, true}}, metrics);
     // 8 of padding, an 11-pixel square, 6 of gap, 28 of text; rows 18 apart.
-    expect_rect(box.panel, {10, 10, 61, 67});
+    EXPECT_EQ(box.panel, (PixelRect{10, 10, 61, 67}));
     EXPECT_EQ(box.background_alpha, 230);
     ASSERT_EQ(box.rows.size(), 3u);
     for (int i = 0; i < 3; ++i) {
@@ -28,10 +17,10 @@ TEST(LegendBox, RowsUnderEachOtherWithTheSquaresBeforeTheTexts) {
         EXPECT_EQ(box.rows[i].text_top, 18 + 18 * i);
     }
     ASSERT_TRUE(box.rows[0].swatch);
-    expect_rect(box.rows[0].swatch->square, {18, 20, 11, 11});
+    EXPECT_EQ(box.rows[0].swatch->square, (PixelRect{18, 20, 11, 11}));
     EXPECT_FALSE(box.rows[1].swatch);
     EXPECT_GT(box.rows[2].colour.r, 0.5f);  // a warning in red
-    expect_rect(box.border_sides()[3], {70, 10, 1, 67});
+    EXPECT_EQ(box.border_sides()[3], (PixelRect{70, 10, 1, 67}));
 
     // Without any square the texts start at the padding.
     EXPECT_EQ(layout_legend({{"ab", std::nullopt}}, metrics).rows[0].text_left, 18);
