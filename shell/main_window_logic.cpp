@@ -1,9 +1,6 @@
 #include "shell/main_window_logic.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -11,6 +8,7 @@
 #include <malloc.h>
 #endif
 
+#include "shell/atomic_file.h"
 #include "shell/commands.h"
 #include "shell/json_report.h"
 #include "shell/load_messages.h"
@@ -81,48 +79,6 @@ std::string progress_elapsed_text(std::int64_t milliseconds) {
     const std::int64_t tenths = (milliseconds < 0 ? 0 : milliseconds) / 100;
     return "Temps écoulé : " + std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) +
            " s";
-}
-
-Expected<WindowCommandLine> parse_window_command_line(const std::vector<std::string>& args) {
-    WindowCommandLine line;
-    bool options_ended = false;
-    for (const std::string& arg : args) {
-        if (!options_ended && arg == "--") {
-            options_ended = true;
-        } else if (!options_ended && arg == "--help") {
-            line.help = true;
-        } else if (!options_ended && !arg.empty() && arg[0] == '-') {
-            return fail("option inconnue : " + arg);
-        } else if (arg.empty()) {
-            return fail("nom de fichier vide");
-        } else if (line.file) {
-            return fail("un seul fichier à la fois : " + arg);
-        } else {
-            line.file = arg;
-        }
-    }
-    return line;
-}
-
-bool write_file_atomically(const std::string& path, const std::string& content) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(content.data(), static_cast<std::streamsize>(content.size()));
-        file.close();
-        if (!file) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
 }
 
 MainWindowLogic::MainWindowLogic(WindowPlatform& platform, RandomSource random, LoadFunction load,

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "common/console_log.h"
-#include "common/expected.h"
 #include "common/random_source.h"
 #include "shell/console_relay.h"
 #include "shell/load_graph.h"
@@ -51,28 +50,6 @@ std::string progress_elapsed_text(std::int64_t milliseconds);
 // or a frame of a large graph drawn by a software rasteriser, is hundreds of
 // megabytes that the window would otherwise hold until it ends.
 void return_freed_memory();
-
-// Writes `content` to `path`, replacing the file only once the whole text is
-// written (through a temporary file beside it). False when it cannot.
-bool write_file_atomically(const std::string& path, const std::string& content);
-
-// What the viewer's command line asks for: `tarvessa [FILE.gr]`.
-struct WindowCommandLine {
-    // The graph file to load at start, as given.
-    std::optional<std::string> file;
-    // --help: print the usage and end.
-    bool help = false;
-};
-
-inline constexpr const char* window_usage =
-    "Usage : tarvessa [FICHIER.gr]\n"
-    "Ouvre la fenêtre de Quillmere et, si un fichier est donné, charge ce graphe comme\n"
-    "la commande Ouvrir. « -- » termine les options (pour un nom qui commence par -).\n";
-
-// Reads the arguments after the program's name: at most one file, --help,
-// and "--" before a file whose name starts with "-". Anything else is an
-// error whose French message (without the usage) is returned instead.
-Expected<WindowCommandLine> parse_window_command_line(const std::vector<std::string>& args);
 
 // The load command as the window runs it; load_graph_file, or a stand-in in
 // the tests.

@@ -198,32 +198,6 @@ class MainWindowLogicTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(WindowCommandLine, AcceptsOneFileAndHelp) {
-    struct Row {
-        std::vector<std::string> args;
-        std::string expected;  // the file, "help", "none", or "error: <message>"
-    };
-    const Row rows[] = {
-        {{}, "none"},
-        {{"grid.gr"}, "grid.gr"},
-        {{"--help"}, "help"},
-        {{"--", "-odd.gr"}, "-odd.gr"},
-        {{"--", "--help"}, "--help"},
-        {{"-x"}, "error: option inconnue : -x"},
-        {{"--seed", "1"}, "error: option inconnue : --seed"},
-        {{"a.gr", "b.gr"}, "error: un seul fichier à la fois : b.gr"},
-        {{""}, "error: nom de fichier vide"},
-    };
-    for (const Row& row : rows) {
-        const Expected<WindowCommandLine> line = parse_window_command_line(row.args);
-        const std::string got = !line         ? "error: " + line.error()
-                                : line->help  ? std::string("help")
-                                : line->file ? *line->file
-                                              : std::string("none");
-        EXPECT_EQ(got, row.expected) << (row.args.empty() ? "" : row.args[0]);
-    }
-}
-
 TEST(ProgressTexts, StageAndElapsedTime) {
     EXPECT_EQ(progress_stage_text(""), "Lecture du fichier .gr...");
     EXPECT_EQ(progress_stage_text("Problème LP formulé"), "Dernière étape : Problème LP formulé");
