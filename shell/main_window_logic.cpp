@@ -155,7 +155,7 @@ void MainWindowLogic::on_mouse_move(ScreenPoint point) {
     platform_.request_frame();
 }
 
-void MainWindowLogic::toggle(int command, bool& flag) {
+void MainWindowLogic::toggle(Command command, bool& flag) {
     flag = !flag;
     platform_.set_menu_check(command, flag);
 }
@@ -182,28 +182,28 @@ void MainWindowLogic::on_close() {
     platform_.quit(0);
 }
 
-bool MainWindowLogic::on_command(int command) {
+bool MainWindowLogic::on_command(Command command) {
     switch (command) {
-        case IDM_OPEN:
+        case Command::open:
             // One dialog at a time, and none while a load runs.
             if (can_load()) {
                 start_file_dialog([this] { platform_.start_open_dialog(); });
             }
             break;
-        case IDM_RELOAD:
+        case Command::reload:
             if (!last_path_.empty()) {
                 load_file(last_path_);
             }
             break;
-        case IDM_SAVE_RESULTS:
-            if (command_enabled(IDM_SAVE_RESULTS) && !dialog_pending_) {
+        case Command::save_results:
+            if (command_enabled(Command::save_results) && !dialog_pending_) {
                 const std::string suggested =
                     fs::path(last_path_).replace_extension(".json").string();
                 start_file_dialog(
                     [&] { platform_.start_save_dialog(SaveKind::results, suggested); });
             }
             break;
-        case IDM_SAVE_CONSOLE:
+        case Command::save_console:
             if (!dialog_pending_) {
                 const std::string suggested =
                     last_path_.empty() ? std::string("console.txt")
@@ -212,77 +212,77 @@ bool MainWindowLogic::on_command(int command) {
                     [&] { platform_.start_save_dialog(SaveKind::console, suggested); });
             }
             break;
-        case IDM_SHOW_CONSOLE:
+        case Command::show_console:
             console_shown_ = !console_shown_;
             platform_.set_console_shown(console_shown_);
-            platform_.set_menu_check(IDM_SHOW_CONSOLE, console_shown_);
+            platform_.set_menu_check(Command::show_console, console_shown_);
             break;
-        case IDM_ABOUT:
+        case Command::about:
             platform_.show_about();
             break;
-        case IDM_QUIT:
+        case Command::quit:
             platform_.quit(0);
             break;
-        case IDM_PROJECTION_3D:
+        case Command::projection_3d:
             reset_view_3d(settings_);
             break;
-        case IDM_PROJECTION_2D:
+        case Command::projection_2d:
             reset_view_2d(camera_, settings_);
             apply_mouse_capture();
             break;
-        case IDM_REDISTRIBUTE:
+        case Command::redistribute:
             if (const Graph* graph = loaded_.graph()) {
                 place_vertices(*graph, random_, loaded_.display_positions);
             }
             break;
-        case IDM_TOGGLE_FLOW:
+        case Command::toggle_flow:
             settings_.show_flow = !settings_.show_flow;
-            platform_.set_menu_check(IDM_TOGGLE_FLOW, settings_.show_flow);
+            platform_.set_menu_check(Command::toggle_flow, settings_.show_flow);
             break;
-        case IDM_VERBOSE:
+        case Command::verbose:
             verbose_ = !verbose_;
-            platform_.set_menu_check(IDM_VERBOSE, verbose_);
+            platform_.set_menu_check(Command::verbose, verbose_);
             break;
-        case IDM_SHOW_LABELS:
+        case Command::show_labels:
             toggle(command, settings_.show_labels);
             break;
-        case IDM_LABEL_ALL:
+        case Command::label_all:
             toggle(command, settings_.label_all);
             break;
-        case IDM_SHOW_LEGEND:
+        case Command::show_legend:
             toggle(command, settings_.show_legend);
             break;
-        case IDM_SHOW_CUT:
+        case Command::show_cut:
             toggle(command, settings_.show_cut);
             break;
-        case IDM_CUT_SWEEP:
-        case IDM_CUT_BEST:
+        case Command::cut_sweep:
+        case Command::cut_best:
             // Choosing a cut shows it.
-            settings_.show_best_cut = command == IDM_CUT_BEST;
+            settings_.show_best_cut = command == Command::cut_best;
             settings_.show_cut = true;
-            for (const int item : {IDM_SHOW_CUT, IDM_CUT_SWEEP, IDM_CUT_BEST}) {
+            for (const Command item : {Command::show_cut, Command::cut_sweep, Command::cut_best}) {
                 platform_.set_menu_check(item, command_checked(item));
             }
             break;
-        case IDM_SHOW_ARROWS:
+        case Command::show_arrows:
             toggle(command, settings_.show_arrows);
             break;
-        case IDM_FIT_ON_LOAD:
+        case Command::fit_on_load:
             toggle(command, settings_.fit_on_load);
             break;
-        case IDM_FIT_VIEW:
+        case Command::fit_view:
             fit_view(loaded_.scene(), settings_, camera_);
             break;
-        case IDM_FORCE_LAYOUT:
+        case Command::force_layout:
             if (const Graph* graph = loaded_.graph()) {
                 force_layout(*graph, random_, loaded_.display_positions);
                 fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
             }
             break;
-        case IDM_EXPORT_IMAGE:
+        case Command::export_image:
             export_command();
             break;
-        case IDM_SHORTCUTS:
+        case Command::shortcuts:
             platform_.show_shortcuts(shortcuts_text());
             break;
         default:
@@ -344,7 +344,7 @@ void MainWindowLogic::save(SaveKind kind, const std::string& path) {
 
 void MainWindowLogic::on_console_closed() {
     console_shown_ = false;
-    platform_.set_menu_check(IDM_SHOW_CONSOLE, false);
+    platform_.set_menu_check(Command::show_console, false);
 }
 
 bool MainWindowLogic::can_load() const {
@@ -518,7 +518,7 @@ void MainWindowLogic::report_outcome(const LoadJob& job) {
 }
 
 void MainWindowLogic::update_enabled() {
-    for (const int command : {IDM_OPEN, IDM_RELOAD, IDM_SAVE_RESULTS}) {
+    for (const Command command : {Command::open, Command::reload, Command::save_results}) {
         platform_.set_menu_enabled(command, command_enabled(command));
     }
 }
@@ -569,42 +569,42 @@ void MainWindowLogic::recenter_cursor() {
     last_cursor_pos_ = centre;
 }
 
-bool MainWindowLogic::command_checked(int command) const {
+bool MainWindowLogic::command_checked(Command command) const {
     switch (command) {
-        case IDM_TOGGLE_FLOW:
+        case Command::toggle_flow:
             return settings_.show_flow;
-        case IDM_VERBOSE:
+        case Command::verbose:
             return verbose_;
-        case IDM_SHOW_LABELS:
+        case Command::show_labels:
             return settings_.show_labels;
-        case IDM_LABEL_ALL:
+        case Command::label_all:
             return settings_.label_all;
-        case IDM_SHOW_LEGEND:
+        case Command::show_legend:
             return settings_.show_legend;
-        case IDM_SHOW_CUT:
+        case Command::show_cut:
             return settings_.show_cut;
-        case IDM_CUT_SWEEP:
+        case Command::cut_sweep:
             return !settings_.show_best_cut;
-        case IDM_CUT_BEST:
+        case Command::cut_best:
             return settings_.show_best_cut;
-        case IDM_SHOW_ARROWS:
+        case Command::show_arrows:
             return settings_.show_arrows;
-        case IDM_FIT_ON_LOAD:
+        case Command::fit_on_load:
             return settings_.fit_on_load;
-        case IDM_SHOW_CONSOLE:
+        case Command::show_console:
             return console_shown_;
         default:
             return false;
     }
 }
 
-bool MainWindowLogic::command_enabled(int command) const {
+bool MainWindowLogic::command_enabled(Command command) const {
     switch (command) {
-        case IDM_OPEN:
+        case Command::open:
             return !loading();
-        case IDM_RELOAD:
+        case Command::reload:
             return !loading() && !last_path_.empty();
-        case IDM_SAVE_RESULTS:
+        case Command::save_results:
             return !loading() && loaded_.graph() != nullptr;
         default:
             return true;

@@ -11,6 +11,7 @@
 
 #include "common/console_log.h"
 #include "common/random_source.h"
+#include "shell/commands.h"
 #include "shell/console_relay.h"
 #include "shell/load_graph.h"
 #include "shell/window_platform.h"
@@ -97,8 +98,8 @@ class MainWindowLogic {
     void on_key_down(WindowKey key);
     // The close box: ends the program with status 0.
     void on_close();
-    // Runs a menu or shortcut command. Returns false for an unknown id.
-    bool on_command(int command);
+    // Runs a menu or shortcut command. Returns false for none.
+    bool on_command(Command command);
     // The open dialog's answer: the chosen full path, or none when it was
     // cancelled. Restores mouse look as it was before the dialog, then loads
     // the file, if any.
@@ -157,11 +158,11 @@ class MainWindowLogic {
     // Whether the menu shows `command` checked: the toggles of the Options and
     // Affichage menus (the console's included) follow their flags, other
     // commands are never checked.
-    bool command_checked(int command) const;
+    bool command_checked(Command command) const;
     // Whether `command` is available now: Open, Recharger and the saves wait
     // for a running load; Recharger needs a file chosen before, saving the
     // results a graph on show.
-    bool command_enabled(int command) const;
+    bool command_enabled(Command command) const;
 
     // What a frame draws.
     SceneInput scene_input() const;
@@ -185,7 +186,7 @@ class MainWindowLogic {
     void open_command();
     void load(const std::string& path);
     // Runs `toggle` on one of the Affichage flags and shows its check mark.
-    void toggle(int command, bool& flag);
+    void toggle(Command command, bool& flag);
     void export_command();
 
     struct LoadJob;

@@ -106,7 +106,7 @@ class Window : public ::testing::Test {
     }
 
     // Gives `command` (Open or a save) and waits for its file dialog.
-    QFileDialog* start_file_dialog(int command = IDM_OPEN) {
+    QFileDialog* start_file_dialog(Command command = Command::open) {
         window().action(command)->trigger();
         QFileDialog* dialog = platform_->file_dialog();
         if (dialog == nullptr || !wait_until([dialog] { return dialog->isVisible(); })) {
@@ -114,7 +114,7 @@ class Window : public ::testing::Test {
         }
         return dialog;
     }
-    QFileDialog* start_open() { return start_file_dialog(IDM_OPEN); }
+    QFileDialog* start_open() { return start_file_dialog(Command::open); }
 
     // Waits until the load that runs, if any, has ended.
     void finish_load(int ms = 60000) {
@@ -244,8 +244,8 @@ TEST_F(Window, StartsWithItsTitleMenuConsoleAndWhiteView) {
         }
     }
     // Nothing to reload or save yet.
-    EXPECT_FALSE(window().action(IDM_RELOAD)->isEnabled());
-    EXPECT_FALSE(window().action(IDM_SAVE_RESULTS)->isEnabled());
+    EXPECT_FALSE(window().action(Command::reload)->isEnabled());
+    EXPECT_FALSE(window().action(Command::save_results)->isEnabled());
 
     EXPECT_EQ(console().windowTitle(), "Console");
     EXPECT_TRUE(console().isVisible());
@@ -283,7 +283,7 @@ TEST_F(Window, ShortcutsTriggerTheirCommands) {
     // A letter shortcut runs its command, and the check mark follows.
     QTest::keyClick(&view(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(logic().settings().show_flow);
-    EXPECT_TRUE(window().action(IDM_TOGGLE_FLOW)->isChecked());
+    EXPECT_TRUE(window().action(Command::toggle_flow)->isChecked());
     EXPECT_TRUE(draws_on_request());
 }
 
@@ -467,7 +467,7 @@ TEST_F(Window, MouseLookHidesAndRecentresTheCursorUntilFocusLeaves) {
 }
 
 TEST_F(Window, AboutBoxIsWindowModalAndTheViewKeepsDrawing) {
-    window().action(IDM_ABOUT)->trigger();
+    window().action(Command::about)->trigger();
     AboutBox* box = platform_->about_box();
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(wait_until([box] { return box->isVisible(); }));
@@ -537,7 +537,7 @@ TEST_F(Window, SlowLoadStaysLiveShowsProgressAndCancels) {
     QTest::keyRelease(&view(), Qt::Key_Z);
     EXPECT_TRUE(logic().loading());
     EXPECT_EQ(logic().loaded().graph(), nullptr) << "the previous graph goes once the file is open";
-    EXPECT_FALSE(window().action(IDM_OPEN)->isEnabled());
+    EXPECT_FALSE(window().action(Command::open)->isEnabled());
 
     ASSERT_TRUE(wait_until([this] {
         return platform_->progress_box() != nullptr && platform_->progress_box()->isVisible();
@@ -628,7 +628,7 @@ TEST_F(Window, F5ReloadsTheEditedFile) {
 }
 
 TEST_F(Window, ConsoleComesBackFromTheViewMenu) {
-    QAction* item = window().action(IDM_SHOW_CONSOLE);
+    QAction* item = window().action(Command::show_console);
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->isChecked());
     console().close();
@@ -665,7 +665,7 @@ TEST_F(Window, SavesTheResultsAsTheBatchRunnerPrintsThemAndTheConsole) {
         EXPECT_EQ(saved[field], printed[field]) << field;
     }
 
-    QFileDialog* console_dialog = start_file_dialog(IDM_SAVE_CONSOLE);
+    QFileDialog* console_dialog = start_file_dialog(Command::save_console);
     ASSERT_NE(console_dialog, nullptr);
     const QString text = QString::fromStdString(scratch_->path("console.txt").string());
     answer(console_dialog, text);

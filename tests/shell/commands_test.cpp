@@ -18,7 +18,7 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
         for (const MenuItem& item : menu.items) {
             line += item.is_separator()
                         ? std::string(" | -")
-                        : " | " + std::to_string(item.command) + " " + item.text +
+                        : " | " + std::to_string(static_cast<int>(item.command)) + " " + item.text +
                               (!item.checkable ? "" : item.radio_group != 0 ? " (o)" : " [x]");
         }
         seen.push_back(line);
@@ -42,28 +42,28 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
 }
 
 TEST(CommandTables, ShortcutsAndTheirTexts) {
-    std::map<int, std::string> by_command;
+    std::map<Command, std::string> by_command;
     for (const Accelerator& a : accelerators()) {
-        EXPECT_TRUE(by_command.emplace(a.command, shortcut_text(a)).second) << a.command;
+        EXPECT_TRUE(by_command.emplace(a.command, shortcut_text(a)).second) << shortcut_text(a);
     }
-    const std::map<int, std::string> expected{
-        {IDM_OPEN, "Ctrl+O"},
-        {IDM_TOGGLE_FLOW, "Ctrl+F"},
-        {IDM_PROJECTION_2D, "Ctrl+2 (pavé numérique)"},
-        {IDM_PROJECTION_3D, "Ctrl+3 (pavé numérique)"},
-        {IDM_REDISTRIBUTE, "Ctrl+R"},
-        {IDM_VERBOSE, "Ctrl+V"},
-        {IDM_RELOAD, "F5"},
-        {IDM_SAVE_RESULTS, "Ctrl+S"},
-        {IDM_QUIT, "Ctrl+Q"},
-        {IDM_SHOW_LABELS, "Ctrl+L"},
-        {IDM_LABEL_ALL, "Ctrl+T"},
-        {IDM_SHOW_LEGEND, "Ctrl+G"},
-        {IDM_SHOW_CUT, "Ctrl+K"},
-        {IDM_SHOW_ARROWS, "Ctrl+H"},
-        {IDM_FIT_ON_LOAD, "Ctrl+U"},
-        {IDM_FORCE_LAYOUT, "Ctrl+B"},
-        {IDM_EXPORT_IMAGE, "Ctrl+E"},
+    const std::map<Command, std::string> expected{
+        {Command::open, "Ctrl+O"},
+        {Command::toggle_flow, "Ctrl+F"},
+        {Command::projection_2d, "Ctrl+2 (pavé numérique)"},
+        {Command::projection_3d, "Ctrl+3 (pavé numérique)"},
+        {Command::redistribute, "Ctrl+R"},
+        {Command::verbose, "Ctrl+V"},
+        {Command::reload, "F5"},
+        {Command::save_results, "Ctrl+S"},
+        {Command::quit, "Ctrl+Q"},
+        {Command::show_labels, "Ctrl+L"},
+        {Command::label_all, "Ctrl+T"},
+        {Command::show_legend, "Ctrl+G"},
+        {Command::show_cut, "Ctrl+K"},
+        {Command::show_arrows, "Ctrl+H"},
+        {Command::fit_on_load, "Ctrl+U"},
+        {Command::force_layout, "Ctrl+B"},
+        {Command::export_image, "Ctrl+E"},
     };
     EXPECT_EQ(by_command, expected);
     // No key serves two commands.
