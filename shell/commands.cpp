@@ -71,6 +71,27 @@ constexpr std::array accelerator_table{
     Accelerator{'Q', false, Command::quit},
 };
 
+constexpr std::array view_toggle_table{
+    Toggle<ViewSettings>{Command::toggle_flow, &ViewSettings::show_flow},
+    Toggle<ViewSettings>{Command::show_labels, &ViewSettings::show_labels},
+    Toggle<ViewSettings>{Command::label_all, &ViewSettings::label_all},
+    Toggle<ViewSettings>{Command::show_legend, &ViewSettings::show_legend},
+    Toggle<ViewSettings>{Command::show_cut, &ViewSettings::show_cut},
+    Toggle<ViewSettings>{Command::show_arrows, &ViewSettings::show_arrows},
+    Toggle<ViewSettings>{Command::fit_on_load, &ViewSettings::fit_on_load},
+};
+
+constexpr std::array window_toggle_table{
+    Toggle<WindowFlags>{Command::verbose, &WindowFlags::verbose},
+    Toggle<WindowFlags>{Command::show_console, &WindowFlags::console_shown,
+                        &WindowPlatform::set_console_shown},
+};
+
+constexpr std::array cut_choice_table{
+    CutChoice{Command::cut_sweep, &ViewSettings::show_best_cut, false},
+    CutChoice{Command::cut_best, &ViewSettings::show_best_cut, true},
+};
+
 // A menu text without its mnemonic marks ("&&" stays one "&").
 std::string without_mnemonic(std::string_view text) {
     std::string plain;
@@ -91,6 +112,18 @@ std::span<const Menu> main_menu() {
 
 std::span<const Accelerator> accelerators() {
     return accelerator_table;
+}
+
+std::span<const Toggle<ViewSettings>> view_toggles() {
+    return view_toggle_table;
+}
+
+std::span<const Toggle<WindowFlags>> window_toggles() {
+    return window_toggle_table;
+}
+
+std::span<const CutChoice> cut_choices() {
+    return cut_choice_table;
 }
 
 std::string shortcuts_text() {

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <span>
 #include <string>
+
+#include "shell/window_platform.h"
+#include "view/view_settings.h"
 
 // The commands of the main window's menu and keyboard shortcuts.
 enum class Command {
@@ -84,3 +88,45 @@ std::string shortcuts_text();
 // How a shortcut is written for the user: "Ctrl+O", "Ctrl+2 (pavé
 // numérique)", "F5".
 std::string shortcut_text(const Accelerator& accelerator);
+
+// The flags of the window's own that the menu toggles, beside the view's
+// settings.
+struct WindowFlags {
+    // The next loads also list capacities, flows and coordinates.
+    bool verbose = false;
+    bool console_shown = true;
+};
+
+// A menu command that flips one flag of `Flags` and shows it as its check
+// mark.
+template <typename Flags>
+struct Toggle {
+    Command command;
+    bool Flags::*flag;
+    // Tells the window system the new value, for a flag that it must follow.
+    void (WindowPlatform::*apply)(bool) = nullptr;
+};
+
+// The toggles of the view's settings and those of the window's own flags:
+// adding a toggle is one row in its table, beside its checkable item in the
+// menu's.
+std::span<const Toggle<ViewSettings>> view_toggles();
+std::span<const Toggle<WindowFlags>> window_toggles();
+
+// A radio item that chooses the cut "Montrer la coupe" shows: it sets the
+// flag to its value, and is checked while the flag has it. Choosing a cut
+// also shows it.
+struct CutChoice {
+    Command command;
+    bool ViewSettings::*flag;
+    bool value;
+};
+
+std::span<const CutChoice> cut_choices();
+
+// The row of `table` for `command`, or null.
+template <typename Row>
+const Row* find_command(std::span<const Row> table, Command command) {
+    const auto found = std::ranges::find(table, command, &Row::command);
+    return found == table.end() ? nullptr : &*found;
+}

@@ -155,11 +155,6 @@ void MainWindowLogic::on_mouse_move(ScreenPoint point) {
     platform_.request_frame();
 }
 
-void MainWindowLogic::toggle(Command command, bool& flag) {
-    flag = !flag;
-    platform_.set_menu_check(command, flag);
-}
-
 void MainWindowLogic::export_command() {
     std::string name = "image.png";
     if (loaded_.graph() != nullptr && !loaded_path_.empty()) {
@@ -183,12 +178,35 @@ void MainWindowLogic::on_close() {
 }
 
 bool MainWindowLogic::on_command(Command command) {
+    if (const auto* toggle = find_command(view_toggles(), command)) {
+        flip(command, settings_.*toggle->flag, toggle->apply);
+    } else if (const auto* toggle = find_command(window_toggles(), command)) {
+        flip(command, flags_.*toggle->flag, toggle->apply);
+    } else if (const CutChoice* choice = find_command(cut_choices(), command)) {
+        settings_.*choice->flag = choice->value;
+        settings_.show_cut = true;
+        for (const Command item : {Command::show_cut, Command::cut_sweep, Command::cut_best}) {
+            platform_.set_menu_check(item, command_checked(item));
+        }
+    } else if (!run_action(command)) {
+        return false;
+    }
+    platform_.request_frame();
+    return true;
+}
+
+void MainWindowLogic::flip(Command command, bool& flag, void (WindowPlatform::*apply)(bool)) {
+    flag = !flag;
+    if (apply != nullptr) {
+        (platform_.*apply)(flag);
+    }
+    platform_.set_menu_check(command, flag);
+}
+
+bool MainWindowLogic::run_action(Command command) {
     switch (command) {
         case Command::open:
-            // One dialog at a time, and none while a load runs.
-            if (can_load()) {
-                start_file_dialog([this] { platform_.start_open_dialog(); });
-            }
+            open_command();
             break;
         case Command::reload:
             if (!last_path_.empty()) {
@@ -196,26 +214,10 @@ bool MainWindowLogic::on_command(Command command) {
             }
             break;
         case Command::save_results:
-            if (command_enabled(Command::save_results) && !dialog_pending_) {
-                const std::string suggested =
-                    fs::path(last_path_).replace_extension(".json").string();
-                start_file_dialog(
-                    [&] { platform_.start_save_dialog(SaveKind::results, suggested); });
-            }
+            save_command(SaveKind::results);
             break;
         case Command::save_console:
-            if (!dialog_pending_) {
-                const std::string suggested =
-                    last_path_.empty() ? std::string("console.txt")
-                                       : fs::path(last_path_).replace_extension(".txt").string();
-                start_file_dialog(
-                    [&] { platform_.start_save_dialog(SaveKind::console, suggested); });
-            }
-            break;
-        case Command::show_console:
-            console_shown_ = !console_shown_;
-            platform_.set_console_shown(console_shown_);
-            platform_.set_menu_check(Command::show_console, console_shown_);
+            save_command(SaveKind::console);
             break;
         case Command::about:
             platform_.show_about();
@@ -235,41 +237,6 @@ bool MainWindowLogic::on_command(Command command) {
                 place_vertices(*graph, random_, loaded_.display_positions);
             }
             break;
-        case Command::toggle_flow:
-            settings_.show_flow = !settings_.show_flow;
-            platform_.set_menu_check(Command::toggle_flow, settings_.show_flow);
-            break;
-        case Command::verbose:
-            verbose_ = !verbose_;
-            platform_.set_menu_check(Command::verbose, verbose_);
-            break;
-        case Command::show_labels:
-            toggle(command, settings_.show_labels);
-            break;
-        case Command::label_all:
-            toggle(command, settings_.label_all);
-            break;
-        case Command::show_legend:
-            toggle(command, settings_.show_legend);
-            break;
-        case Command::show_cut:
-            toggle(command, settings_.show_cut);
-            break;
-        case Command::cut_sweep:
-        case Command::cut_best:
-            // Choosing a cut shows it.
-            settings_.show_best_cut = command == Command::cut_best;
-            settings_.show_cut = true;
-            for (const Command item : {Command::show_cut, Command::cut_sweep, Command::cut_best}) {
-                platform_.set_menu_check(item, command_checked(item));
-            }
-            break;
-        case Command::show_arrows:
-            toggle(command, settings_.show_arrows);
-            break;
-        case Command::fit_on_load:
-            toggle(command, settings_.fit_on_load);
-            break;
         case Command::fit_view:
             fit_view(loaded_.scene(), settings_, camera_);
             break;
@@ -288,8 +255,27 @@ bool MainWindowLogic::on_command(Command command) {
         default:
             return false;
     }
-    platform_.request_frame();
     return true;
+}
+
+void MainWindowLogic::open_command() {
+    // One dialog at a time, and none while a load runs.
+    if (can_load()) {
+        start_file_dialog([this] { platform_.start_open_dialog(); });
+    }
+}
+
+void MainWindowLogic::save_command(SaveKind kind) {
+    // One dialog at a time; the results need a graph on show.
+    if (dialog_pending_ || (kind == SaveKind::results && !command_enabled(Command::save_results))) {
+        return;
+    }
+    const std::string suggested =
+        last_path_.empty() ? std::string("console.txt")
+                           : fs::path(last_path_)
+                                 .replace_extension(kind == SaveKind::results ? ".json" : ".txt")
+                                 .string();
+    start_file_dialog([&] { platform_.start_save_dialog(kind, suggested); });
 }
 
 void MainWindowLogic::start_file_dialog(const std::function<void()>& show) {
@@ -343,7 +329,7 @@ void MainWindowLogic::save(SaveKind kind, const std::string& path) {
 }
 
 void MainWindowLogic::on_console_closed() {
-    console_shown_ = false;
+    flags_.console_shown = false;
     platform_.set_menu_check(Command::show_console, false);
 }
 
@@ -361,7 +347,7 @@ bool MainWindowLogic::load_file(const std::string& path) {
     stop_certificate();
     cancel_ = false;
     progress_shown_ = false;
-    auto job = std::make_unique<LoadJob>(path, random_, verbose_, relay_, clock_);
+    auto job = std::make_unique<LoadJob>(path, random_, flags_.verbose, relay_, clock_);
     LoadJob* running = job.get();
     // The previous graph goes as soon as the file is open, as the load
     // command releases its own record then.
@@ -570,32 +556,16 @@ void MainWindowLogic::recenter_cursor() {
 }
 
 bool MainWindowLogic::command_checked(Command command) const {
-    switch (command) {
-        case Command::toggle_flow:
-            return settings_.show_flow;
-        case Command::verbose:
-            return verbose_;
-        case Command::show_labels:
-            return settings_.show_labels;
-        case Command::label_all:
-            return settings_.label_all;
-        case Command::show_legend:
-            return settings_.show_legend;
-        case Command::show_cut:
-            return settings_.show_cut;
-        case Command::cut_sweep:
-            return !settings_.show_best_cut;
-        case Command::cut_best:
-            return settings_.show_best_cut;
-        case Command::show_arrows:
-            return settings_.show_arrows;
-        case Command::fit_on_load:
-            return settings_.fit_on_load;
-        case Command::show_console:
-            return console_shown_;
-        default:
-            return false;
+    if (const auto* toggle = find_command(view_toggles(), command)) {
+        return settings_.*toggle->flag;
     }
+    if (const auto* toggle = find_command(window_toggles(), command)) {
+        return flags_.*toggle->flag;
+    }
+    if (const CutChoice* choice = find_command(cut_choices(), command)) {
+        return settings_.*choice->flag == choice->value;
+    }
+    return false;
 }
 
 bool MainWindowLogic::command_enabled(Command command) const {

@@ -156,8 +156,8 @@ class MainWindowLogic {
     void recenter_cursor();
 
     // Whether the menu shows `command` checked: the toggles of the Options and
-    // Affichage menus (the console's included) follow their flags, other
-    // commands are never checked.
+    // Affichage menus (the console's included) follow their flags, the cut
+    // choices the cut shown; other commands are never checked.
     bool command_checked(Command command) const;
     // Whether `command` is available now: Open, Recharger and the saves wait
     // for a running load; Recharger needs a file chosen before, saving the
@@ -171,11 +171,11 @@ class MainWindowLogic {
     const ViewSettings& settings() const { return settings_; }
     Camera& camera() { return camera_; }
     const Camera& camera() const { return camera_; }
-    bool verbose() const { return verbose_; }
+    bool verbose() const { return flags_.verbose; }
     bool saved_mouse_look() const { return saved_mouse_look_; }
     // Whether a file dialog waits for its answer.
     bool open_dialog_pending() const { return dialog_pending_; }
-    bool console_shown() const { return console_shown_; }
+    bool console_shown() const { return flags_.console_shown; }
     const LoadedGraph& loaded() const { return loaded_; }
     // The file the last load was started with ("" before the first).
     const std::string& last_path() const { return last_path_; }
@@ -183,10 +183,14 @@ class MainWindowLogic {
     ConsoleLog& log() { return log_; }
 
   private:
+    // The commands that are neither toggles nor cut choices. False for an
+    // unknown one.
+    bool run_action(Command command);
+    // Flips a toggle's flag and shows its check mark; `apply`, if any, tells
+    // the window system the new value.
+    void flip(Command command, bool& flag, void (WindowPlatform::*apply)(bool));
     void open_command();
-    void load(const std::string& path);
-    // Runs `toggle` on one of the Affichage flags and shows its check mark.
-    void toggle(Command command, bool& flag);
+    void save_command(SaveKind kind);
     void export_command();
 
     struct LoadJob;
@@ -206,11 +210,10 @@ class MainWindowLogic {
     ConsoleRelay relay_;
     ConsoleLog log_;
     ViewSettings settings_;
+    WindowFlags flags_;
     Camera camera_;
-    bool verbose_ = false;
     bool saved_mouse_look_ = settings_.mouse_look;
     bool dialog_pending_ = false;
-    bool console_shown_ = true;
     ScreenPoint last_cursor_pos_;
     RandomSource random_;
     LoadedGraph loaded_;

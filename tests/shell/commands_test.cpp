@@ -91,3 +91,27 @@ TEST(CommandTables, ShortcutListNamesEveryShortcutOfTheMenus) {
         EXPECT_NE(text.find(key), std::string::npos) << key;
     }
 }
+
+// A checkable item without its row in the toggle or choice tables would do
+// nothing, and a row without its item could never be chosen.
+TEST(CommandTables, CheckableItemsAreExactlyTheTogglesAndChoices) {
+    std::set<Command> rows;
+    for (const auto& toggle : view_toggles()) {
+        rows.insert(toggle.command);
+    }
+    for (const auto& toggle : window_toggles()) {
+        rows.insert(toggle.command);
+    }
+    for (const CutChoice& choice : cut_choices()) {
+        rows.insert(choice.command);
+    }
+    std::set<Command> checkable;
+    for (const Menu& menu : main_menu()) {
+        for (const MenuItem& item : menu.items) {
+            if (item.checkable) {
+                checkable.insert(item.command);
+            }
+        }
+    }
+    EXPECT_EQ(checkable, rows);
+}
