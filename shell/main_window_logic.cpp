@@ -2,102 +2,33 @@
 
 #include <filesystem>
 #include <utility>
-#include <vector>
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include "shell/atomic_file.h"
-#include "shell/commands.h"
 #include "shell/json_report.h"
-#include "shell/load_messages.h"
 #include "view/fit_view.h"
 #include "view/force_layout.h"
 #include "view/placement.h"
 
 namespace fs = std::filesystem;
 
-// One load on the worker thread: everything it reads and writes while it
-// runs, and what it reported, for the window's thread to take over when it
-// ends.
-struct MainWindowLogic::LoadJob : LoadReporter {
-    LoadJob(std::string file, RandomSource source, bool listings, ConsoleSink& relay,
-            const ConsoleLog::Clock& clock)
-        : path(std::move(file)),
-          random(source),
-          verbose(listings),
-          log(std::make_unique<ConsoleLog>(relay, clock)),
-          started_ms(clock()) {}
-
-    void show_error(const std::string& caption, const std::string& text) override {
-        errors.emplace_back(caption, text);
-    }
-    void set_title(const std::string& text) override { title = text; }
-    void file_opened() override {
-        if (on_file_opened) {
-            on_file_opened();
-        }
-    }
-
-    const std::string path;
-    RandomSource random;
-    const bool verbose;
-    std::unique_ptr<ConsoleLog> log;
-    const std::int64_t started_ms;
-    std::function<void()> on_file_opened;
-
-    // Written by the worker, read once it has ended.
-    LoadedGraph state;
-    LoadOutcome outcome = LoadOutcome::build_failed;
-    std::optional<std::string> title;
-    std::vector<std::pair<std::string, std::string>> errors;
-};
-
-void return_freed_memory() {
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
-
-std::string load_cancelled_text(const std::string& path) {
-    return "Le chargement du graphe \"" + path + "\" a été annulé.";
-}
-
 std::string save_error_text(const std::string& path) {
     return "Impossible d'écrire le fichier \"" + path + "\".";
-}
-
-std::string progress_stage_text(const std::string& last_timer_label) {
-    if (last_timer_label.empty()) {
-        return "Lecture du fichier .gr...";
-    }
-    return "Dernière étape : " + last_timer_label;
-}
-
-std::string progress_elapsed_text(std::int64_t milliseconds) {
-    const std::int64_t tenths = (milliseconds < 0 ? 0 : milliseconds) / 100;
-    return "Temps écoulé : " + std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) +
-           " s";
 }
 
 MainWindowLogic::MainWindowLogic(WindowPlatform& platform, RandomSource random, LoadFunction load,
                                  ConsoleLog::Clock clock)
     : platform_(platform),
-      load_(std::move(load)),
       clock_(std::move(clock)),
       relay_(platform.console_sink(),
              [&platform](std::function<void()> task) { platform.post(std::move(task)); }),
       log_(relay_, clock_),
-      random_(random) {}
+      random_(random),
+      runner_(
+          platform, relay_, std::move(load), clock_,
+          {[this] { file_opened(); }, [this](FinishedLoad done) { finish_load(std::move(done)); }}),
+      certifier_([&platform](std::function<void()> task) { platform.post(std::move(task)); }) {}
 
-MainWindowLogic::~MainWindowLogic() {
-    if (worker_.joinable()) {
-        cancel_ = true;
-        worker_.join();
-    }
-    stop_certificate();
-}
+MainWindowLogic::~MainWindowLogic() = default;
 
 void MainWindowLogic::start() {
     if (settings_.mouse_look) {
@@ -344,91 +275,39 @@ bool MainWindowLogic::load_file(const std::string& path) {
     last_path_ = path;
     // The graph on show goes with this load, so its certificate is not
     // needed any more.
-    stop_certificate();
-    cancel_ = false;
-    progress_shown_ = false;
-    auto job = std::make_unique<LoadJob>(path, random_, flags_.verbose, relay_, clock_);
-    LoadJob* running = job.get();
-    // The previous graph goes as soon as the file is open, as the load
-    // command releases its own record then.
-    running->on_file_opened = [this, running] {
-        platform_.post([this, running] {
-            if (job_.get() == running) {
-                loaded_.current.reset();
-                shown_log_.reset();
-                update_enabled();
-                platform_.request_frame();
-            }
-        });
-    };
-    job_ = std::move(job);
-    relay_.hold();
-    platform_.set_busy(true);
+    certifier_.stop();
+    runner_.start(path, random_, flags_.verbose);
     update_enabled();
-    platform_.set_progress_ticks(true);
-    worker_ = std::thread([this, running] {
-        StageContext context{*running->log, running->random, running->verbose, &cancel_};
-        // The console panel cannot show the listings of a large graph.
-        context.listing_limit = console_listing_limit;
-        try {
-            running->outcome = load_(running->path, context, *running, running->state);
-        } catch (...) {
-            // The load command handles its own errors; this is for a stand-in
-            // that does not.
-            running->outcome = LoadOutcome::build_failed;
-            running->errors.emplace_back(caption_read_error, build_failure_text(""));
-        }
-        platform_.post([this, running] { finish_load(running); });
-    });
     return true;
 }
 
-void MainWindowLogic::cancel_load() {
-    if (!loading()) {
-        return;
-    }
-    cancel_ = true;
-    if (progress_shown_) {
-        on_progress_tick();
-    }
+void MainWindowLogic::file_opened() {
+    // The previous graph goes as soon as the file is open, as the load
+    // command releases its own record then.
+    loaded_.current.reset();
+    shown_log_.reset();
+    update_enabled();
+    platform_.request_frame();
 }
 
-void MainWindowLogic::on_progress_tick() {
-    if (!job_) {
-        return;
-    }
-    const std::int64_t elapsed = clock_() - job_->started_ms;
-    if (!progress_shown_ && elapsed < progress_delay_ms) {
-        return;
-    }
-    progress_shown_ = true;
-    const std::string stage =
-        cancel_ ? std::string("Annulation...") : progress_stage_text(relay_.last_timer_label());
-    platform_.show_progress(stage, progress_elapsed_text(elapsed));
-}
-
-void MainWindowLogic::finish_load(LoadJob* job) {
-    if (job_.get() != job) {
-        return;
-    }
-    worker_.join();
-    relay_.release();
-    platform_.set_progress_ticks(false);
-    platform_.hide_progress();
-    progress_shown_ = false;
-    const std::unique_ptr<LoadJob> done = std::move(job_);
-    random_ = done->random;
-    platform_.set_busy(false);
-
-    switch (done->outcome) {
+void MainWindowLogic::finish_load(FinishedLoad done) {
+    random_ = done.random;
+    switch (done.outcome) {
         case LoadOutcome::loaded:
-            loaded_ = std::move(done->state);
-            shown_log_ = std::move(done->log);
-            loaded_path_ = done->path;
+            loaded_ = std::move(done.state);
+            shown_log_ = std::move(done.log);
+            loaded_path_ = done.path;
             if (settings_.fit_on_load) {
                 fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
             }
-            start_certificate();
+            certifier_.start(loaded_.current->graph, loaded_.current->result.cut, random_,
+                             [this](const CutCertificate& certificate, double seconds) {
+                                 if (loaded_.current) {
+                                     loaded_.current->certificate = certificate;
+                                     loaded_.current->certificate_seconds = seconds;
+                                 }
+                                 platform_.request_frame();
+                             });
             break;
         case LoadOutcome::cannot_open:
             // The graph on show stays, and with it its title.
@@ -439,68 +318,11 @@ void MainWindowLogic::finish_load(LoadJob* job) {
             platform_.set_title(main_window_title);
             break;
     }
-    if (done->title) {
-        platform_.set_title(*done->title);
+    if (done.title) {
+        platform_.set_title(*done.title);
     }
     update_enabled();
     platform_.request_frame();
-    report_outcome(*done);
-}
-
-void MainWindowLogic::start_certificate() {
-    const std::uint64_t generation = ++certificate_generation_;
-    certificate_cancel_ = false;
-    // The thread reads the graph on show and its cut, which nothing changes
-    // and nothing replaces while it runs: only a load replaces them, and it
-    // stops the certificate first. Its result is handed over on the window's
-    // thread.
-    const Graph* graph = &loaded_.current->graph;
-    const CutResult* sweep = &loaded_.current->result.cut;
-    certifier_ = std::thread([this, generation, graph, sweep, random = random_]() mutable {
-        NullSink sink;
-        ConsoleLog log(sink);
-        StageContext context{log, random, false, &certificate_cancel_};
-        std::pair<CutCertificate, double> timed = timed_certificate(*graph, *sweep, context);
-        platform_.post([this, generation, certificate = std::move(timed.first),
-                        seconds = timed.second] {
-            // A certificate stopped before it ended was joined then.
-            if (generation != certificate_generation_) {
-                return;
-            }
-            certifier_.join();
-            if (loaded_.current) {
-                loaded_.current->certificate = certificate;
-                loaded_.current->certificate_seconds = seconds;
-            }
-            platform_.request_frame();
-        });
-    });
-}
-
-void MainWindowLogic::stop_certificate() {
-    ++certificate_generation_;
-    if (certifier_.joinable()) {
-        certificate_cancel_ = true;
-        certifier_.join();
-    }
-}
-
-void MainWindowLogic::report_outcome(const LoadJob& job) {
-    // The boxes wait for the user, so they come last, with everything else
-    // already in its final state.
-    const std::string path = job.path;
-    std::vector<std::pair<std::string, std::string>> errors = job.errors;
-    const bool cancelled = job.outcome == LoadOutcome::cancelled;
-    if (cancelled) {
-        log_.append_line(load_cancelled_line);
-    }
-    return_freed_memory();
-    for (const auto& [caption, text] : errors) {
-        platform_.show_error(caption, text);
-    }
-    if (cancelled) {
-        platform_.show_information(caption_load_cancelled, load_cancelled_text(path));
-    }
 }
 
 void MainWindowLogic::update_enabled() {
