@@ -478,6 +478,8 @@ TEST_F(Window, SecondOpenLoadsTheNewlyTypedFileNotTheLastOne) {
 
 TEST_F(Window, ViewDrawsNothingUntilSomethingMoves) {
     open(QStringLiteral(QUILLMERE_SOURCE_DIR "/examples/grid.gr"));
+    // The certificate's arrival redraws the legend once; idle starts after it.
+    ASSERT_TRUE(wait_until([this] { return !logic().certifying(); }));
     QTest::qWait(300);
     const long idle = view().frame_count();
     QTest::qWait(500);
