@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer harness of the load road (clang, address and undefined
-# behaviour sanitizers) and fuzzes it for the given number of seconds
-# (default 60), starting from the seed files and the corpus kept from earlier
-# runs.
+# Builds the libFuzzer harness of the load road in the sanitizer build
+# (build-asan, `cmake --preset sanitize`: clang, address and undefined
+# behaviour sanitizers, the build whose tests scripts/test.sh runs) and fuzzes
+# it for the given number of seconds (default 60), starting from the seed
+# files and the corpus kept from earlier runs.
 #
 #   scripts/fuzz.sh [SECONDS] [libFuzzer options...]
 #       inputs of up to 4 KiB, graphs of up to 40 vertices built
@@ -12,9 +13,9 @@
 #       complete), its own corpus; run it on request, for minutes or hours
 #
 # Further arguments go to libFuzzer (e.g. -jobs=2). A finding stops the run
-# with a non-zero status and leaves the input in build-fuzz/artifacts/;
+# with a non-zero status and leaves the input in build-asan/artifacts/;
 # replay it with
-#   build-fuzz/tests/fuzz/load_road_fuzzer build-fuzz/artifacts/<file>
+#   build-asan/tests/fuzz/load_road_fuzzer build-asan/artifacts/<file>
 # (load_road_fuzzer_deep for a finding of --deep).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,13 +36,14 @@ fi
 
 seconds=${1:-60}
 shift || true
-build=build-fuzz
+build=build-asan
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-        -DQUILLMERE_FUZZ=ON -DQUILLMERE_BUILD_GUI=OFF -DQUILLMERE_BUILD_BENCH=OFF
+# A new build directory is made for Ninja when it is installed.
+generator=()
+if [ ! -f "$build/CMakeCache.txt" ] && command -v ninja > /dev/null; then
+    generator=(-GNinja)
 fi
+cmake --preset sanitize "${generator[@]}" > /dev/null
 cmake --build "$build" -j "$(nproc)" --target "$target"
 
 mkdir -p "$build/$corpus" "$build/artifacts"

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config ninja-build
     libboost-dev liblpsolve55-dev
     qt6-base-dev qt6-translations-l10n libqt6opengl6-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
     libpng-dev nlohmann-json3-dev

@@ -29,12 +29,19 @@ namespace {
 // for memory errors, smaller and without the time limits.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
 #else
 constexpr bool sanitized = false;
 #endif
 
 const fs::path corpus_dir = fs::path(QUILLMERE_SOURCE_DIR) / "tests" / "corpus";
-const std::string batch_path = std::string(QUILLMERE_BINARY_DIR) + "/batch/tarvessa-batch";
+// tarvessa-batch, or the same runner without GL where the build has no GL.
+const std::string batch_path = QUILLMERE_BATCH_PATH;
 
 struct Case {
     std::string file;
