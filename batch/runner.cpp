@@ -92,12 +92,12 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     bool optimal = state.result()->reached_optimum;
     if (!optimal) {
         std::cerr << "tarvessa-batch : calcul non abouti (statut lp_solve : "
-                  << solver_status_text(*state.result()) << ")\n";
+                  << state.result()->solve.name() << ")\n";
     }
     const std::optional<CutCertificate>& certificate = state.current->certificate;
     if (certificate && !certificate->bound_reached) {
         std::cerr << "tarvessa-batch : borne λ* non calculée (statut lp_solve : "
-                  << solver_status_text(*certificate) << ")\n";
+                  << certificate->solve.name() << ")\n";
         optimal = false;
     }
     if (!picture_written) {

@@ -28,7 +28,6 @@
 #include "render/offscreen_renderer.h"
 #include "render/scene.h"
 #include "render/text_overlay.h"
-#include "shell/legend.h"
 #include "view/fit_view.h"
 #include "view/overlay.h"
 #include "view/placement.h"
@@ -63,7 +62,7 @@ BuiltGraph make_flow_graph(int n, int arcs, RandomSource& random) {
     }
     result.maxflow = 0.3;
     result.reached_optimum = true;
-    result.lp_status = 0;
+    result.solve = {SolveStatus::optimal, 0};
     result.cut.found = true;
     result.cut.ratio = 1.5;
     for (int v = 0; v < n; v += 2) {
@@ -145,7 +144,7 @@ int main(int argc, char** argv) {
             const double read = since(read_start);
             const auto text_start = Clock::now();
             (*text)->draw_labels(image, vertex_labels(input, settings, camera));
-            (*text)->draw_legend(image, legend_for(input, settings));
+            (*text)->draw_legend(image, legend_lines(input, settings));
             const double written = since(text_start);
             if (frame >= 0) {  // the first ten warm up
                 draw_ms.push_back(drawn);

@@ -132,7 +132,7 @@ std::string inspect(const LoadedGraph& state, bool oracle) {
     const ArcLists arcs(graph);
     std::ostringstream line;
     line.precision(17);
-    line << "status=" << lp_status_text(result.lp_status) << " maxflow=" << result.maxflow;
+    line << "status=" << result.solve.name() << " maxflow=" << result.maxflow;
     bool ok = true;
     if (result.cut.found) {
         const double again = recomputed_ratio(arcs, result.cut.vertices);

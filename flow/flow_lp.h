@@ -21,19 +21,19 @@ class Graph;
 // capacities (satisfies_flow_program) before it counts.
 //
 // A graph of fewer than two vertices has no program: its status stays
-// lp_not_solved and it counts as reached_optimum. Otherwise the result is
+// not_solved and it counts as reached_optimum. Otherwise the result is
 // reached_optimum only when lp_solve ends OPTIMAL or PRESOLVED and the check
 // passes; any other end leaves maxflow and every flow at 0 and writes a line
-// with the status: lp_solve's, or lp_check_failed, or lp_cancelled when the
-// context's `cancel` was set (before or during the solve), or TIMEOUT when
+// with the status: lp_solve's, or check_failed, or cancelled when the
+// context's `cancel` was set (before or during the solve), or timeout when
 // the solve used up the context's `cpu_limit_seconds` of processor time,
 // counted on the calling thread's clock (CLOCK_THREAD_CPUTIME_ID), so that
 // other work on the machine does not shorten it.
 FlowResult solve_flow_lp(const Graph& graph, const StageContext& context);
 
-// Short name of a status code ("OPTIMAL", "INFEASIBLE", …; "NOT_SOLVED",
-// "CHECK_FAILED" and "CANCELLED" for FlowResult's own codes).
-std::string lp_status_text(int status);
+// How lp_solve's status code `code` ends a solve: its status (unknown for a
+// code lp_solve does not document), with the code kept.
+SolveEnd lp_solve_end(int code);
 
 // The maximum concurrent flow of the three commodities in the undirected
 // network `pairs` (pair_network's), where the flows of both directions of a
@@ -48,7 +48,7 @@ std::string lp_status_text(int status);
 // set (lengths[a] for arc a of `pairs`, equal on both arcs of a pair), else
 // 0 and empty.
 struct PairFlowBound {
-    int lp_status = FlowResult::lp_not_solved;
+    SolveEnd solve;
     bool reached_optimum = false;
     double lambda = 0.0;
     std::vector<double> lengths;

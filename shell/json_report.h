@@ -51,12 +51,6 @@ inline constexpr TimingKey timing_keys[] = {
     {"cut_s", "MinCut trouvée"},               {"placement_s", "Places aléatoires générées"},
 };
 
-// The solver's status in words, as the report's "lp_status" gives it
-// ("OPTIMAL", "SUBOPTIMAL", "NOT_SOLVED", …).
-std::string solver_status_text(const FlowResult& result);
-// The same for the program of the certificate's bound λ*.
-std::string solver_status_text(const CutCertificate& certificate);
-
 // The report's "certificate" object: lower_bound (λ*, null when its program
 // did not reach a checked optimum), best_cut {members (ascending), ratio
 // (null when no cut separates demand), method ("sweep", "ball" or

@@ -258,7 +258,7 @@ TEST(BuildGraph, ResultAndConsoleAreThoseOfTheFlowComputationOnTheBuiltGraph) {
     const BuiltGraph built = build_graph(d, building.context(true));
     TestStage solving(3);
     const FlowResult direct = solve_flow_lp(built.graph, solving.context(true));
-    EXPECT_EQ(built.result.lp_status, direct.lp_status);
+    EXPECT_EQ(built.result.solve.status, direct.solve.status);
     EXPECT_EQ(built.result.maxflow, direct.maxflow);
     EXPECT_EQ(built.result.flow, direct.flow);
     EXPECT_EQ(built.result.cut.vertices, direct.cut.vertices);

@@ -90,7 +90,7 @@ TEST(PairFlowBound, LiesBetweenMaxflowAndTheOptimum) {
         ASSERT_TRUE(flow.reached_optimum);
         const ArcLists pairs = pair_network(ArcLists(graph));
         const PairFlowBound bound = solve_pair_flow_bound(pairs, stage.context());
-        ASSERT_TRUE(bound.reached_optimum) << lp_status_text(bound.lp_status);
+        ASSERT_TRUE(bound.reached_optimum) << bound.solve.name();
         ASSERT_EQ(bound.lengths.size(), static_cast<std::size_t>(pairs.arc_count()));
         EXPECT_NEAR(length_bound(pairs, bound.lengths, true), bound.lambda,
                     relative(bound.lambda));

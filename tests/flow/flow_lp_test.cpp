@@ -30,8 +30,7 @@ struct Solved {
 // and maxflow ≤ mincut when a cut exists.
 void solve_and_certify(const Graph& g, Solved& s, bool verbose = false) {
     s.result = solve_flow_lp(g, s.stage.context(verbose));
-    EXPECT_TRUE(s.result.lp_status == OPTIMAL || s.result.lp_status == PRESOLVED)
-        << lp_status_text(s.result.lp_status);
+    EXPECT_TRUE(s.result.solve.is_optimum()) << s.result.solve.name();
     EXPECT_TRUE(s.result.reached_optimum);
     double largest = 1.0;
     for (const auto& row : g.matrix()) {
@@ -157,7 +156,7 @@ TEST(SolveFlowLp, FewerThanTwoVerticesSolvesNothing) {
     for (int n : {0, 1}) {
         TestStage stage;
         const FlowResult result = solve_flow_lp(make_graph(n, {}, true), stage.context());
-        EXPECT_EQ(result.lp_status, FlowResult::lp_not_solved);
+        EXPECT_EQ(result.solve.status, SolveStatus::not_solved);
         // Nothing to route counts as routed: no program, no shortfall.
         EXPECT_TRUE(result.reached_optimum);
         EXPECT_EQ(result.maxflow, 0.0);
@@ -183,7 +182,7 @@ TEST(SolveFlowLp, NonOptimalStatusIsReportedAndGivesZeroFlows) {
     const Graph g = make_graph(6, {{0, 1, -5.0f}, {2, 3, 10.0f}, {4, 5, 10.0f}}, true);
     TestStage stage;
     const FlowResult result = solve_flow_lp(g, stage.context());
-    EXPECT_EQ(result.lp_status, INFEASIBLE);
+    EXPECT_EQ(result.solve.status, SolveStatus::infeasible);
     expect_no_flow(result, 6);
     const auto lines = lines_of(stage.text());
     ASSERT_GE(lines.size(), 6u);
@@ -214,12 +213,12 @@ TEST(SolveFlowLp, ASolveStoppedOnPurposeGivesNoResult) {
         const char* what;
         double cpu_limit_seconds;
         int cancel_after_ms;  // −1: never; 0: before the solve
-        int status;
+        SolveEnd end;
     };
     const Stop stops[] = {
-        {"processor-time limit", 0.1, -1, TIMEOUT},
-        {"cancelled before the solve", 0.0, 0, FlowResult::lp_cancelled},
-        {"cancelled during the solve", 0.0, 100, FlowResult::lp_cancelled},
+        {"processor-time limit", 0.1, -1, {SolveStatus::timeout, TIMEOUT}},
+        {"cancelled before the solve", 0.0, 0, SolveEnd::own(SolveStatus::cancelled)},
+        {"cancelled during the solve", 0.0, 100, SolveEnd::own(SolveStatus::cancelled)},
     };
     for (const Stop& stop : stops) {
         TestStage stage;
@@ -238,22 +237,25 @@ TEST(SolveFlowLp, ASolveStoppedOnPurposeGivesNoResult) {
         if (canceller.joinable()) {
             canceller.join();
         }
-        EXPECT_EQ(result.lp_status, stop.status) << stop.what;
+        EXPECT_EQ(result.solve.status, stop.end.status) << stop.what;
         expect_no_flow(result, n);
-        EXPECT_NE(stage.text().find("(statut lp_solve : " + std::to_string(stop.status) + ", " +
-                                    lp_status_text(stop.status) + ")."),
+        EXPECT_NE(stage.text().find("(statut lp_solve : " + std::to_string(stop.end.code) + ", " +
+                                    std::string(stop.end.name()) + ")."),
                   std::string::npos)
             << stop.what;
     }
 }
 
 TEST(SolveFlowLp, StatusTexts) {
-    EXPECT_EQ(lp_status_text(OPTIMAL), "OPTIMAL");
-    EXPECT_EQ(lp_status_text(ACCURACYERROR), "ACCURACYERROR");
-    EXPECT_EQ(lp_status_text(FlowResult::lp_not_solved), "NOT_SOLVED");
-    EXPECT_EQ(lp_status_text(FlowResult::lp_check_failed), "CHECK_FAILED");
-    EXPECT_EQ(lp_status_text(FlowResult::lp_cancelled), "CANCELLED");
-    EXPECT_EQ(lp_status_text(12345), "UNKNOWN");
+    EXPECT_EQ(lp_solve_end(OPTIMAL).name(), "OPTIMAL");
+    EXPECT_EQ(lp_solve_end(ACCURACYERROR).name(), "ACCURACYERROR");
+    EXPECT_EQ(lp_solve_end(NOMEMORY).name(), "NOMEMORY");
+    EXPECT_EQ(SolveEnd{}.name(), "NOT_SOLVED");
+    EXPECT_EQ(SolveEnd{}.code, -100);
+    EXPECT_EQ(SolveEnd::own(SolveStatus::check_failed).code, -101);
+    EXPECT_EQ(SolveEnd::own(SolveStatus::cancelled).name(), "CANCELLED");
+    EXPECT_EQ(lp_solve_end(12345).name(), "UNKNOWN");
+    EXPECT_EQ(lp_solve_end(12345).code, 12345);
 }
 
 TEST(SolveFlowLp, CapacitiesFarApartAreSolvedAtAnotherScale) {

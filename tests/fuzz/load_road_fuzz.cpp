@@ -156,7 +156,7 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
         check(matrix.size() == static_cast<std::size_t>(n), "one flow row per vertex");
     }
     check(std::isfinite(result.maxflow), "maxflow is finite");
-    const bool solved = result.lp_status == OPTIMAL || result.lp_status == PRESOLVED;
+    const bool solved = result.solve.is_optimum();
     bool all_zero = true;
     for (const auto& matrix : result.flow) {
         check(matrix.size() == static_cast<std::size_t>(n), "flow matrices have n rows");
