@@ -67,7 +67,10 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
         return batch_load_refused;
     }
     if (options->certifies()) {
-        certify_built_cut(*state.current, context);
+        ComputedGraph& computed = *state.current;
+        TimedCertificate timed = certify_stage(computed.graph, computed.result.cut, context);
+        computed.certificate = std::move(timed.certificate);
+        computed.certificate_seconds = timed.seconds;
     }
     if (options->json) {
         // Bytes that are not UTF-8 cannot reach the report (the language

@@ -20,7 +20,6 @@
 #include <numeric>
 #include <vector>
 
-#include "builder/graph_builder.h"
 #include "common/random_source.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
@@ -38,7 +37,13 @@ using Clock = std::chrono::steady_clock;
 
 // n vertices, `arcs` random arcs of capacity 10 with made-up flows, and a
 // cut of every other vertex.
-BuiltGraph make_flow_graph(int n, int arcs, RandomSource& random) {
+// A graph with its flow result.
+struct FlowGraph {
+    Graph graph;
+    FlowResult result;
+};
+
+FlowGraph make_flow_graph(int n, int arcs, RandomSource& random) {
     std::list<DirectedEdgesGroup> groups;
     std::vector<std::vector<bool>> used(n, std::vector<bool>(n, false));
     for (int added = 0; added < arcs;) {
@@ -68,7 +73,7 @@ BuiltGraph make_flow_graph(int n, int arcs, RandomSource& random) {
     for (int v = 0; v < n; v += 2) {
         result.cut.vertices.insert(v);
     }
-    return BuiltGraph{std::move(graph), std::move(result)};
+    return FlowGraph{std::move(graph), std::move(result)};
 }
 
 struct Stats {
@@ -104,7 +109,7 @@ int main(int argc, char** argv) {
     }
     OffscreenRenderer* renderer = created->get();
     RandomSource random(7);
-    const BuiltGraph graph = make_flow_graph(100, 400, random);
+    const FlowGraph graph = make_flow_graph(100, 400, random);
     std::vector<Vector3> positions;
     place_vertices(graph.graph, random, positions);
     const SceneInput input{&graph.graph, &graph.result, &positions};

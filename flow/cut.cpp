@@ -139,8 +139,7 @@ std::vector<int> sweep_order(const ArcLists& arcs, const Embedding& embedding) {
     return order_by_coordinate(embedding, arcs.vertex_count(), k);
 }
 
-CutResult extract_cut(const ArcLists& arcs, const StageContext& context) {
-    const Embedding embedding = compute_embedding(arcs, context);
+CutResult extract_cut(const ArcLists& arcs, const Embedding& embedding) {
     CutResult cut;
     cut.coordinate = choose_coordinate(arcs, embedding);
     if (cut.coordinate < 0) {
@@ -158,8 +157,4 @@ CutResult extract_cut(const ArcLists& arcs, const StageContext& context) {
     cut.crossing_capacity = measure.crossing_capacity;
     cut.separated_demand = measure.separated_demand;
     return cut;
-}
-
-CutResult extract_cut(const Graph& graph, const StageContext& context) {
-    return extract_cut(ArcLists(graph), context);
 }

@@ -5,18 +5,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <optional>
-#include <sstream>
 #include <utility>
 #include <vector>
 
-#include "common/console_log.h"
 #include "embedding/arc_lists.h"
-#include "embedding/listing_limit.h"
-#include "flow/cut.h"
 #include "flow/flow_model.h"
-#include "graph/commodities.h"
-#include "graph/graph.h"
 
 SolveEnd lp_solve_end(int code) {
     static constexpr std::pair<int, SolveStatus> statuses[] = {
@@ -44,32 +39,6 @@ namespace {
 // may miss in double precision. lp_solve works to about 1e-9 relative on
 // these programs; an answer off by more is not one.
 constexpr double check_tolerance = 1e-7;
-
-std::string capacity_line(const Graph& graph, int i) {
-    std::ostringstream line;
-    for (int j = 0; j < graph.vertex_count(); ++j) {
-        line << "(" << i << "," << j << ") = " << graph.cell(i, j).capacity << " ; ";
-    }
-    return line.str();
-}
-
-std::string result_text(const FlowResult& result) {
-    std::ostringstream text;
-    text << "maxflow = " << result.maxflow << "\n";
-    if (result.cut.found) {
-        text << "mincut = " << result.cut.ratio << "\n";
-    } else {
-        text << "mincut : aucune coupe ne sépare de demande\n";
-    }
-    text << "Eléments de la mincut :\n{";
-    const char* separator = "";
-    for (int v : result.cut.vertices) {
-        text << separator << v;
-        separator = ", ";
-    }
-    text << "}\n";
-    return text.str();
-}
 
 // Processor time used by the calling thread, in seconds.
 double thread_cpu_seconds() {
@@ -189,13 +158,13 @@ bool final_end(const SolveEnd& end) {
 // Loads and solves `program` under `watch`; returns how it ended, which is
 // check_failed for an optimum that fails its check, and fills `solution`
 // with a checked optimum.
+// `formulated`, when set, is called once the program is handed to lp_solve.
 SolveEnd solve_at_scale(const FlowProgram& program, const ArcLists& arcs, SolveWatch& watch,
-                        FlowSolution& solution, std::vector<double>& lengths, bool& loaded_once,
-                        ConsoleLog* log) {
+                        FlowSolution& solution, std::vector<double>& lengths,
+                        const std::function<void()>& formulated) {
     Expected<LpModel> loaded = load_flow_program(program);
-    if (!loaded_once && log != nullptr) {
-        log->log_timer("Problème LP formulé");
-        loaded_once = true;
+    if (formulated) {
+        formulated();
     }
     if (!loaded) {
         return lp_solve_end(NOMEMORY);
@@ -221,18 +190,17 @@ SolveEnd solve_at_scale(const FlowProgram& program, const ArcLists& arcs, SolveW
 // Formulates and solves the program of `arcs` at each of its scales in turn
 // until one gives a checked optimum (filling `solution`) or the solve is
 // stopped; returns that end, or the first scale's when none succeeds.
-// With `shared_pairs` the program is the bound's (see formulate_flow_program)
-// and nothing is written to the console.
+// With `shared_pairs` the program is the bound's (see formulate_flow_program).
+// `formulated` is called once the first scale's program is handed to lp_solve.
 SolveEnd solve_program(const ArcLists& arcs, const StageContext& context, FlowSolution& solution,
-                       std::vector<double>& lengths, bool shared_pairs = false) {
-    ConsoleLog* log = shared_pairs ? nullptr : &context.log;
+                       std::vector<double>& lengths, bool shared_pairs,
+                       const std::function<void()>& formulated) {
     SolveWatch watch{context.cancel, context.cpu_limit_seconds, thread_cpu_seconds()};
-    bool loaded_once = false;
     std::optional<SolveEnd> first;
     SolveEnd end;
     for (const double scale : program_scales(arcs)) {
         end = solve_at_scale(formulate_flow_program(arcs, scale, shared_pairs), arcs, watch,
-                             solution, lengths, loaded_once, log);
+                             solution, lengths, first ? std::function<void()>() : formulated);
         if (!first) {
             first = end;
         }
@@ -240,27 +208,7 @@ SolveEnd solve_program(const ArcLists& arcs, const StageContext& context, FlowSo
             break;
         }
     }
-    if (log != nullptr) {
-        log->log_timer("Problème LP résolu");
-    }
     return final_end(end) || !first ? end : *first;
-}
-
-// Every pair's flow as "x_{u,v}^w = value\t", a line per tail vertex and an
-// empty line after each commodity, written a commodity at a time.
-void write_flow_listing(const FlowResult& result, int n, ConsoleLog& log) {
-    for (int w = 0; w < commodity_count; ++w) {
-        std::ostringstream listing;
-        for (int u = 0; u < n; ++u) {
-            for (int v = 0; v < n; ++v) {
-                listing << flow_column_name(u, v, w) << " = " << result.flow[w][u][v] << "\t";
-            }
-            listing << "\n";
-        }
-        // The commodity's empty line is the line end that append_line adds.
-        log.append_line(listing.str());
-    }
-    log.append_line("");
 }
 
 }  // namespace
@@ -274,7 +222,7 @@ PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const StageContext& c
     }
     FlowSolution solution;
     std::vector<double> lengths;
-    bound.solve = solve_program(pairs, context, solution, lengths, true);
+    bound.solve = solve_program(pairs, context, solution, lengths, true, {});
     if (bound.solve.is_optimum()) {
         bound.reached_optimum = true;
         bound.lambda = solution.lambda;
@@ -283,56 +231,32 @@ PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const StageContext& c
     return bound;
 }
 
-FlowResult solve_flow_lp(const Graph& graph, const StageContext& context) {
-    ConsoleLog& log = context.log;
-    const int n = graph.vertex_count();
-    const auto pairs = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+FlowResult solve_flow_lp(const ArcLists& arcs, const StageContext& context,
+                         const std::function<void()>& formulated) {
+    const int n = arcs.vertex_count();
     FlowResult result;
     for (auto& matrix : result.flow) {
         matrix.assign(n, std::vector<double>(n, 0.0));
     }
-
-    if (context.verbose && listing_fits(context, "Liste des capacités", pairs)) {
-        for (int i = 0; i < n; ++i) {
-            log.append_line(capacity_line(graph, i));
-        }
-    }
-    log.append_line("");
-
-    const ArcLists arcs(graph);
     if (n < 2) {
         // Commodity 0 needs vertices 0 and 1: with fewer there is nothing to
         // route and no program to solve.
-        log.append_line("** Moins de deux sommets : aucune commodité, pas de programme linéaire.");
         result.reached_optimum = true;
-    } else {
-        FlowSolution solution;
-        std::vector<double> lengths;
-        result.solve = solve_program(arcs, context, solution, lengths);
-        if (result.solve.is_optimum()) {
-            const FlowColumns columns = flow_columns(arcs);
-            for (int w = 0; w < columns.commodities; ++w) {
-                for (int a = 0; a < arcs.arc_count(); ++a) {
-                    const Arc& arc = arcs.arcs()[a];
-                    result.flow[w][arc.tail][arc.head] = solution.flow[columns.flow(w, a) - 1];
-                }
-            }
-            result.maxflow = solution.lambda;
-            result.reached_optimum = true;
-        } else {
-            std::ostringstream line;
-            line << "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : "
-                 << result.solve.code << ", " << result.solve.name() << ").";
-            log.append_line(line.str());
-        }
-        if (context.verbose && listing_fits(context, "Liste des flots", commodity_count * pairs)) {
-            write_flow_listing(result, n, log);
-        }
+        return result;
     }
-
-    result.cut = extract_cut(arcs, context);
-    log.log_timer("MinCut trouvée");
-    log.append_line("****************************");
-    log.append_line(result_text(result));
+    FlowSolution solution;
+    std::vector<double> lengths;
+    result.solve = solve_program(arcs, context, solution, lengths, false, formulated);
+    if (result.solve.is_optimum()) {
+        const FlowColumns columns = flow_columns(arcs);
+        for (int w = 0; w < columns.commodities; ++w) {
+            for (int a = 0; a < arcs.arc_count(); ++a) {
+                const Arc& arc = arcs.arcs()[a];
+                result.flow[w][arc.tail][arc.head] = solution.flow[columns.flow(w, a) - 1];
+            }
+        }
+        result.maxflow = solution.lambda;
+        result.reached_optimum = true;
+    }
     return result;
 }

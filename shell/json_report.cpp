@@ -56,15 +56,15 @@ json flows_json(const FlowResult& result) {
 
 json timings_json(const ConsoleLog& log) {
     json timings = json::object();
-    for (const TimingKey& key : timing_keys) {
-        timings[key.key] = 0.0;
+    for (const StageTimer& timer : stage_timers) {
+        timings[timer.key] = 0.0;
     }
     double total = 0.0;
     for (const auto& [label, seconds] : log.timings()) {
         total += seconds;
-        for (const TimingKey& key : timing_keys) {
-            if (label == key.label) {
-                timings[key.key] = timings[key.key].get<double>() + seconds;
+        for (const StageTimer& timer : stage_timers) {
+            if (label == timer.label) {
+                timings[timer.key] = timings[timer.key].get<double>() + seconds;
             }
         }
     }

@@ -518,9 +518,9 @@ void MainWindowLogic::start_certificate() {
         NullSink sink;
         ConsoleLog log(sink);
         StageContext context{log, random, false, &certificate_cancel_};
-        std::pair<CutCertificate, double> timed = timed_certificate(*graph, *sweep, context);
-        platform_.post([this, generation, certificate = std::move(timed.first),
-                        seconds = timed.second] {
+        TimedCertificate timed = certify_stage(*graph, *sweep, context);
+        platform_.post([this, generation, certificate = std::move(timed.certificate),
+                        seconds = timed.seconds] {
             // A certificate stopped before it ended was joined then.
             if (generation != certificate_generation_) {
                 return;
