@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/message_text.h"
+#include "common/utf8.h"
 
 #ifndef QUILLMERE_VERSION
 #define QUILLMERE_VERSION "unknown"
@@ -247,7 +248,7 @@ std::string wrapped(std::string_view original, std::size_t indent, std::size_t w
     const auto characters = [](std::string_view s) {
         std::size_t count = 0;
         for (char c : s) {
-            count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+            count += !is_utf8_continuation(c);
         }
         return count;
     };

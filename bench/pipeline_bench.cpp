@@ -39,7 +39,7 @@
 #include "bench/bench_graphs.h"
 #include "bench/child_load.h"
 #include "common/random_source.h"
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 #include "embedding/embedding.h"
 #include "flow/cut.h"
 #include "flow/flow_lp.h"
@@ -242,7 +242,7 @@ int main(int argc, char** argv) {
             const bool first = r == 0;
             last = load_in_child(path, false, limit, [&](const LoadedGraph& state) {
                 std::string line = inspect(state, oracle && first);
-                line += " arcs=" + std::to_string(ArcLists(state.current->graph).arc_count());
+                line += " arcs=" + std::to_string(state.current->graph.arcs().arc_count());
                 return line;
             });
             wall.push_back(last.seconds);

@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "common/random_source.h"
-#include "embedding/arc_lists.h"
 #include "embedding/shortest_paths.h"
+#include "graph/arc_lists.h"
 
 std::vector<int> embedding_subset_sizes(int n) {
     std::vector<int> sizes;

@@ -5,7 +5,7 @@
 #include <queue>
 #include <utility>
 
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 
 std::vector<double> distances_to_subset(const ArcLists& arcs, const std::set<int>& subset) {
     const int n = arcs.vertex_count();

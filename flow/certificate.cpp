@@ -5,7 +5,8 @@
 #include <numeric>
 #include <utility>
 
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
+#include "graph/graph.h"
 #include "embedding/shortest_paths.h"
 #include "flow/cut.h"
 #include "flow/exact_sum.h"
@@ -44,13 +45,7 @@ std::vector<int> ball_order(const ArcLists& pairs, const std::vector<double>& le
 // The ratio of the single vertex {v}: the capacity of its arcs over the
 // demand of the present commodity it is a terminal of; +∞ when it is none's.
 double vertex_ratio(const ArcLists& arcs, int v) {
-    const int n = arcs.vertex_count();
-    double demand = 0.0;
-    for (int w = 0; w < commodity_count; ++w) {
-        if (commodity_present(w, n) && (v == commodity_source(w) || v == commodity_sink(w))) {
-            demand += static_cast<double>(commodity_demand[w]);
-        }
-    }
+    const double demand = separated_demand(arcs.vertex_count(), [v](int u) { return u == v; });
     if (demand == 0.0) {
         return std::numeric_limits<double>::infinity();
     }
@@ -126,5 +121,5 @@ CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
 
 CutCertificate certify_cut(const Graph& graph, const CutResult& sweep,
                            const StageContext& context) {
-    return certify_cut(ArcLists(graph), sweep, context);
+    return certify_cut(graph.arcs(), sweep, context);
 }

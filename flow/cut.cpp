@@ -6,9 +6,9 @@
 #include <numeric>
 #include <vector>
 
-#include "embedding/arc_lists.h"
 #include "embedding/embedding.h"
 #include "flow/exact_sum.h"
+#include "graph/arc_lists.h"
 #include "graph/commodities.h"
 
 namespace {
@@ -76,13 +76,7 @@ CutSweep sweep_cut(const ArcLists& arcs, const std::vector<int>& order) {
             }
             inside[entering] = 1;
         }
-        double separated = 0.0;
-        for (int w = 0; w < commodity_count; ++w) {
-            if (commodity_present(w, n) &&
-                inside[commodity_source(w)] != inside[commodity_sink(w)]) {
-                separated += static_cast<double>(commodity_demand[w]);
-            }
-        }
+        const double separated = separated_demand(n, [&](int v) { return inside[v]; });
         // As for the coordinate: with a fixed ceiling a graph of large
         // capacities would be reported as having no cut at all.
         if (separated != 0.0 && cut.value() / separated < best) {
@@ -105,28 +99,22 @@ std::vector<int> order_by_coordinate(const Embedding& embedding, int n, int k) {
     return order;
 }
 
-// The crossing capacity and separated demand of S = `vertices`, summed as
-// measure_cut sums them over the matrix (row by row), so that both agree to
-// the bit: the arcs come in that order and an absent pair adds nothing.
-CutMeasure measure_arc_cut(const ArcLists& arcs, const std::set<int>& vertices) {
+// Fills the crossing capacity and the separated demand of the cut's side,
+// the crossing capacity summed over the arcs in (tail, head) order, the
+// order of the ordered pairs of the matrix read row by row.
+void measure_cut(const ArcLists& arcs, CutResult& cut) {
     const int n = arcs.vertex_count();
     std::vector<char> inside(static_cast<std::size_t>(n), 0);
-    for (int v : vertices) {
+    for (int v : cut.vertices) {
         inside[static_cast<std::size_t>(v)] = 1;
     }
-    CutMeasure measure;
+    cut.crossing_capacity = 0.0;
     for (const Arc& arc : arcs.arcs()) {
         if (inside[arc.tail] != inside[arc.head]) {
-            measure.crossing_capacity += arc.capacity;
+            cut.crossing_capacity += arc.capacity;
         }
     }
-    for (int w = 0; w < commodity_count; ++w) {
-        if (commodity_present(w, n) &&
-            inside[commodity_source(w)] != inside[commodity_sink(w)]) {
-            measure.separated_demand += static_cast<double>(commodity_demand[w]);
-        }
-    }
-    return measure;
+    cut.separated_demand = separated_demand(n, [&](int v) { return inside[v]; });
 }
 
 }  // namespace
@@ -153,8 +141,6 @@ CutResult extract_cut(const ArcLists& arcs, const Embedding& embedding) {
     cut.vertices.insert(order.begin(), order.begin() + sweep.prefix_length);
     cut.ratio = sweep.ratio;
     cut.found = true;
-    const CutMeasure measure = measure_arc_cut(arcs, cut.vertices);
-    cut.crossing_capacity = measure.crossing_capacity;
-    cut.separated_demand = measure.separated_demand;
+    measure_cut(arcs, cut);
     return cut;
 }

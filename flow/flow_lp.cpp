@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "embedding/arc_lists.h"
 #include "flow/flow_model.h"
+#include "graph/arc_lists.h"
 
 SolveEnd lp_solve_end(int code) {
     static constexpr std::pair<int, SolveStatus> statuses[] = {
@@ -131,11 +131,10 @@ bool read_solution(lprec* lp, const FlowProgram& program, const ArcLists& arcs,
     lengths.assign(arcs.arc_count(), 0.0);
     int row = 0;
     for (int a = 0; a < arcs.arc_count(); ++a) {
-        const Arc& arc = arcs.arcs()[a];
-        const int reverse = program.shared_pairs ? reverse_arc(arcs, a) : -1;
-        if (reverse >= 0 && arc.tail > arc.head) {
+        if (program.shared_pairs && !arcs.carries_pair_row(a)) {
             continue;
         }
+        const int reverse = program.shared_pairs ? arcs.reverse(a) : -1;
         ++row;
         // Scaling divides λ and the capacities alike, so the scaled row's
         // dual is also the network's.

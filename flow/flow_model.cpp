@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 #include "embedding/shortest_paths.h"
 #include "graph/commodities.h"
 
@@ -51,10 +51,10 @@ void add_capacity_rows(FlowProgram& program, const ArcLists& arcs) {
     const FlowColumns& columns = program.columns;
     for (int a = 0; a < arcs.arc_count(); ++a) {
         const Arc& arc = arcs.arcs()[a];
-        const int reverse = program.shared_pairs ? reverse_arc(arcs, a) : -1;
-        if (program.shared_pairs && arc.tail > arc.head) {
+        if (program.shared_pairs && !arcs.carries_pair_row(a)) {
             continue;
         }
+        const int reverse = program.shared_pairs ? arcs.reverse(a) : -1;
         ProgramRow row;
         for (int w = 0; w < columns.commodities; ++w) {
             row.columns.push_back(columns.flow(w, a));
@@ -98,26 +98,15 @@ void add_demand_rows(FlowProgram& program, const ArcLists& arcs) {
 
 }  // namespace
 
-int reverse_arc(const ArcLists& arcs, int a) {
-    const Arc& arc = arcs.arcs()[a];
-    const auto out = arcs.out_arcs(arc.head);
-    const auto found = std::lower_bound(out.begin(), out.end(), arc.tail,
-                                        [](const Arc& x, int head) { return x.head < head; });
-    if (found == out.end() || found->head != arc.tail) {
-        return -1;
-    }
-    return arcs.out_begin(arc.head) + static_cast<int>(found - out.begin());
-}
-
 ArcLists pair_network(const ArcLists& arcs) {
     std::vector<Arc> pairs;
     pairs.reserve(2 * static_cast<std::size_t>(arcs.arc_count()));
     for (int a = 0; a < arcs.arc_count(); ++a) {
-        const Arc& arc = arcs.arcs()[a];
-        const int reverse = reverse_arc(arcs, a);
-        if (reverse >= 0 && arc.tail > arc.head) {
+        if (!arcs.carries_pair_row(a)) {
             continue;
         }
+        const Arc& arc = arcs.arcs()[a];
+        const int reverse = arcs.reverse(a);
         // The sum of two floats, in double precision, is exact enough for a
         // bound; a pair whose capacities sum to 0 still joins its ends.
         const double capacity =
@@ -232,11 +221,11 @@ bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, 
         }
     }
     for (std::size_t a = 0; a < totals.size(); ++a) {
-        const Arc& arc = arcs.arcs()[a];
-        const int reverse = reverse_arc(arcs, static_cast<int>(a));
-        if (arc.tail > arc.head && reverse >= 0) {
+        if (!arcs.carries_pair_row(static_cast<int>(a))) {
             continue;
         }
+        const Arc& arc = arcs.arcs()[a];
+        const int reverse = arcs.reverse(static_cast<int>(a));
         const double total = totals[a] + (reverse >= 0 ? totals[reverse] : 0.0);
         const double magnitude = magnitudes[a] + (reverse >= 0 ? magnitudes[reverse] : 0.0);
         if (!within(total - arc.capacity, magnitude + std::fabs(arc.capacity))) {
@@ -263,13 +252,11 @@ bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, 
 double length_bound(const ArcLists& arcs, const std::vector<double>& lengths, bool shared_pairs) {
     double volume = 0.0;
     for (int a = 0; a < arcs.arc_count(); ++a) {
-        const Arc& arc = arcs.arcs()[a];
-        // A shared pair's capacity row is counted once, at its arc whose
-        // tail is the lower end.
-        if (shared_pairs && arc.tail > arc.head && reverse_arc(arcs, a) >= 0) {
+        // A shared pair's capacity row is counted once.
+        if (shared_pairs && !arcs.carries_pair_row(a)) {
             continue;
         }
-        volume += arc.capacity * lengths[a];
+        volume += arcs.arcs()[a].capacity * lengths[a];
     }
     double separation = 0.0;
     const FlowColumns columns = flow_columns(arcs);

@@ -83,9 +83,6 @@ std::vector<double> program_scales(const ArcLists& arcs);
 FlowProgram formulate_flow_program(const ArcLists& arcs, double scale = 1.0,
                                    bool shared_pairs = false);
 
-// The index of the arc head → tail of arc `a`, or −1 when there is none.
-int reverse_arc(const ArcLists& arcs, int a);
-
 // A solution of the program in the network's units: flow[c − 1] is the
 // value of flow column c, and λ.
 struct FlowSolution {

@@ -12,3 +12,19 @@ constexpr int commodity_sink(int w) { return 2 * w + 1; }
 
 // A commodity takes part in a graph of n vertices only when its sink exists.
 constexpr bool commodity_present(int w, int n) { return commodity_sink(w) < n; }
+
+// The demand that a side S of a graph of n vertices separates: the sum, in
+// commodity order, of the demands of the present commodities with exactly
+// one terminal in S. `in_side(v)` tells whether vertex v is in S.
+template <class InSide>
+double separated_demand(int n, InSide in_side) {
+    double demand = 0.0;
+    for (int w = 0; w < commodity_count; ++w) {
+        if (commodity_present(w, n) &&
+            static_cast<bool>(in_side(commodity_source(w))) !=
+                static_cast<bool>(in_side(commodity_sink(w)))) {
+            demand += static_cast<double>(commodity_demand[w]);
+        }
+    }
+    return demand;
+}

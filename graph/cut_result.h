@@ -2,8 +2,6 @@
 
 #include <set>
 
-class Graph;
-
 // A cut found by the sweep: the side S of the cut and its ratio of cut
 // capacity to separated demand. `found` is false when no prefix separated any
 // demand; `vertices` is then empty and `ratio` meaningless.
@@ -21,11 +19,3 @@ struct CutResult {
     double crossing_capacity = 0.0;
     double separated_demand = 0.0;
 };
-
-// The crossing capacity and the separated demand of the side S = `vertices`,
-// as the sweep measures them (see CutResult).
-struct CutMeasure {
-    double crossing_capacity = 0.0;
-    double separated_demand = 0.0;
-};
-CutMeasure measure_cut(const Graph& graph, const std::set<int>& vertices);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-
-
 Graph::Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
              std::vector<Vector3> positions, std::vector<float> sizes)
     : sizes_(std::move(sizes)), positions_(std::move(positions)), directed_(directed) {
@@ -21,6 +19,7 @@ Graph::Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
             }
         }
     }
+    arcs_ = ArcLists(*this);
 }
 
 EdgeCell& Graph::mutable_cell(int u, int v) {

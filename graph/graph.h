@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/vector3.h"
+#include "graph/arc_lists.h"
 
 // One cell of the adjacency matrix. A cell without an edge reads capacity 0.
 struct EdgeCell {
@@ -54,6 +55,9 @@ class Graph {
     const std::vector<float>& sizes() const { return sizes_; }
     const std::vector<Vector3>& positions() const { return positions_; }
     const std::vector<std::vector<EdgeCell>>& matrix() const { return matrix_; }
+    // The graph's arcs (ArcLists(graph)), built once with the graph: what
+    // the flow program, the embedding, the sweep and the certificate walk.
+    const ArcLists& arcs() const { return arcs_; }
 
   private:
     EdgeCell& mutable_cell(int u, int v);
@@ -65,6 +69,7 @@ class Graph {
     std::vector<float> sizes_;
     std::vector<Vector3> positions_;
     bool directed_ = false;
+    ArcLists arcs_;
 };
 
 // Walks the stored neighbours of one row of the matrix in increasing column

@@ -14,6 +14,7 @@
 #include "common/random_source.h"
 #include "platform/gl_view.h"
 #include "platform/qt_platform.h"
+#include "shell/window_command_line.h"
 
 namespace {
 

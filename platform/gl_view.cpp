@@ -14,6 +14,7 @@
 #include "shell/main_window_logic.h"
 #include "render/gl_setup.h"
 #include "render/scene.h"
+#include "view/legend_box.h"
 #include "view/overlay.h"
 
 namespace {
@@ -29,15 +30,46 @@ QColor to_qcolor(const Rgb& c) {
     return QColor::fromRgbF(c.r, c.g, c.b);
 }
 
+QRect to_qrect(const PixelRect& r) {
+    return {r.left, r.top, r.width, r.height};
+}
+
+// The legend box as layout_legend lays it out with the painter's font, the
+// one the pictures of tarvessa-batch draw with FreeType.
+void paint_legend(QPainter& painter, const std::vector<LegendLine>& legend) {
+    const QFontMetrics metrics(painter.font());
+    const TextMetrics measure{metrics.height(), [&](const std::string& text) {
+                                  return metrics.horizontalAdvance(QString::fromStdString(text));
+                              }};
+    const LegendBox box = layout_legend(legend, measure);
+    if (box.rows.empty()) {
+        return;
+    }
+    QColor background = to_qcolor(box.background);
+    background.setAlpha(box.background_alpha);
+    painter.fillRect(to_qrect(box.panel), background);
+    for (const PixelRect& side : box.border_sides()) {
+        painter.fillRect(to_qrect(side), to_qcolor(box.border));
+    }
+    for (const LegendRow& row : box.rows) {
+        if (row.swatch) {
+            painter.fillRect(to_qrect(row.swatch->square), to_qcolor(row.swatch->colour));
+        }
+        painter.setPen(to_qcolor(row.colour));
+        painter.drawText(row.text_left, row.text_top + metrics.ascent(),
+                         QString::fromStdString(row.text));
+    }
+}
+
 // The labels and the legend, as the pictures of tarvessa-batch show them:
-// black labels with a white halo, and the legend in a white box with a grey
-// border in the top-left corner. Positions come in device pixels.
+// black labels with a white halo, and the legend box. Label positions come in
+// device pixels.
 void paint_overlay(QPainter& painter, const std::vector<VertexLabel>& labels,
                    const std::vector<LegendLine>& legend, qreal ratio) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     QFont font = painter.font();
-    font.setPixelSize(12);
+    font.setPixelSize(overlay_text_pixels);
     painter.setFont(font);
     const QFontMetrics metrics(font);
     for (const VertexLabel& label : labels) {
@@ -50,31 +82,7 @@ void paint_overlay(QPainter& painter, const std::vector<VertexLabel>& labels,
         painter.setPen(Qt::black);
         painter.drawText(at, text);
     }
-    if (legend.empty()) {
-        return;
-    }
-    const int row = metrics.height() + 4;
-    const int swatch = metrics.ascent();
-    int width = 0;
-    for (const LegendLine& line : legend) {
-        width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(line.text)));
-    }
-    const QRect box(10, 10, width + swatch + 24, static_cast<int>(legend.size()) * row + 10);
-    painter.setPen(QColor(128, 128, 128));
-    painter.setBrush(QColor(255, 255, 255, 235));
-    painter.drawRect(box);
-    int y = box.top() + 5;
-    for (const LegendLine& line : legend) {
-        if (line.swatch) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(to_qcolor(*line.swatch));
-            painter.drawRect(box.left() + 8, y + (row - swatch) / 2, swatch, swatch);
-        }
-        painter.setPen(line.warning ? QColor(160, 0, 0) : Qt::black);
-        painter.drawText(box.left() + 14 + swatch, y + (row + metrics.ascent() - metrics.descent()) / 2,
-                         QString::fromStdString(line.text));
-        y += row;
-    }
+    paint_legend(painter, legend);
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ void MainWindow::build_menu() {
             }
             // The text after the tab shows as the shortcut, as written.
             QAction* action = drop_down->addAction(QString::fromUtf8(item.text));
-            const int command = item.command;
+            const Command command = item.command;
             if (item.checkable) {
                 action->setCheckable(true);
                 action->setChecked(logic_.command_checked(command));
@@ -89,32 +89,32 @@ void MainWindow::build_menu() {
     }
 }
 
-int keypad_command(const QKeyEvent& event) {
+Command keypad_command(const QKeyEvent& event) {
     const Qt::KeyboardModifiers modifiers =
         event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
                              Qt::MetaModifier | Qt::KeypadModifier);
     if (modifiers != (Qt::ControlModifier | Qt::KeypadModifier)) {
-        return 0;
+        return Command::none;
     }
     for (const Accelerator& accelerator : accelerators()) {
         if (accelerator.keypad && event.key() == accelerator.key) {
             return accelerator.command;
         }
     }
-    return 0;
+    return Command::none;
 }
 
 bool MainWindow::run_keypad_shortcut(const QKeyEvent& event) {
-    const int command = keypad_command(event);
+    const Command command = keypad_command(event);
     // A modal dialog blocks the shortcuts, as it blocks the menu.
-    if (command == 0 || QApplication::activeModalWidget() != nullptr) {
+    if (command == Command::none || QApplication::activeModalWidget() != nullptr) {
         return false;
     }
     logic_.on_command(command);
     return true;
 }
 
-QAction* MainWindow::action(int command) const {
+QAction* MainWindow::action(Command command) const {
     const auto found = actions_.find(command);
     return found == actions_.end() ? nullptr : found->second;
 }

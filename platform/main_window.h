@@ -5,16 +5,17 @@
 #include <set>
 
 #include "platform/file_drop.h"
+#include "shell/commands.h"
 
 class GlView;
 class MainWindowLogic;
 class QAction;
 class QKeyEvent;
 
-// The command of the Ctrl + keypad digit shortcut that `event` presses, or 0.
-// The same digit of the main row, or the keypad's key without Num Lock (an
-// arrow then), gives 0.
-int keypad_command(const QKeyEvent& event);
+// The command of the Ctrl + keypad digit shortcut that `event` presses, or
+// none. The same digit of the main row, or the keypad's key without Num Lock
+// (an arrow then), gives none.
+Command keypad_command(const QKeyEvent& event);
 
 // The main window: the menu bar built from the command tables with their
 // shortcuts, the GL view filling the rest, and the translation of the
@@ -25,8 +26,8 @@ class MainWindow : public QMainWindow {
     explicit MainWindow(MainWindowLogic& logic);
 
     GlView* view() const { return view_; }
-    // The menu action of `command`, or null for an unknown id.
-    QAction* action(int command) const;
+    // The menu action of `command`, or null for a command without one.
+    QAction* action(Command command) const;
 
     // Whether the letter key (Qt::Key_A … Qt::Key_Z) is held down, as far as
     // this window has seen its presses and releases since it last had the
@@ -54,7 +55,7 @@ class MainWindow : public QMainWindow {
 
     MainWindowLogic& logic_;
     GlView* view_;
-    std::map<int, QAction*> actions_;
+    std::map<Command, QAction*> actions_;
     std::set<int> held_keys_;
     GraphDropHandler drop_;
 };

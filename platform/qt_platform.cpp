@@ -85,13 +85,13 @@ void QtPlatform::show_information(const std::string& caption, const std::string&
     show_box(QMessageBox::Information, caption, text);
 }
 
-void QtPlatform::set_menu_check(int command, bool checked) {
+void QtPlatform::set_menu_check(Command command, bool checked) {
     if (QAction* action = window_.action(command)) {
         action->setChecked(checked);
     }
 }
 
-void QtPlatform::set_menu_enabled(int command, bool enabled) {
+void QtPlatform::set_menu_enabled(Command command, bool enabled) {
     if (QAction* action = window_.action(command)) {
         action->setEnabled(enabled);
     }

@@ -50,8 +50,8 @@ class QtPlatform final : public QObject, public WindowPlatform {
     void set_title(const std::string& title) override;
     void show_error(const std::string& caption, const std::string& text) override;
     void show_information(const std::string& caption, const std::string& text) override;
-    void set_menu_check(int command, bool checked) override;
-    void set_menu_enabled(int command, bool enabled) override;
+    void set_menu_check(Command command, bool checked) override;
+    void set_menu_enabled(Command command, bool enabled) override;
     void start_open_dialog() override;
     void start_save_dialog(SaveKind kind, const std::string& suggested) override;
     void show_about() override;

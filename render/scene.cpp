@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <numbers>
@@ -19,30 +20,32 @@ namespace {
 constexpr double radians_to_degrees = 180.0 / std::numbers::pi;
 constexpr double flow_thickness = 0.04;
 
-// Emission colours of the materials.
-constexpr GLfloat vertex_emission[] = {0.7f, 0.7f, 0.7f, 0.1f};
-constexpr GLfloat source_emission[] = {0.7f, 0.0f, 0.0f, 1.0f};
-constexpr GLfloat sink_emission[] = {0.0f, 0.7f, 0.0f, 1.0f};
-constexpr GLfloat edge_pass_emission[] = {0.0f, 0.0f, 0.5f, 0.1f};
-constexpr GLfloat arch_pass_emission[] = {0.0f, 0.5f, 0.0f, 0.1f};
-constexpr GLfloat idle_edge_emission[] = {0.1f, 0.1f, 0.1f, 1.0f};
-// Arch colour of each commodity: red, green, blue.
-constexpr GLfloat arch_emission[commodity_count][4] = {
-    {0.7f, 0.0f, 0.0f, 1.0f}, {0.0f, 0.7f, 0.0f, 1.0f}, {0.0f, 0.0f, 0.7f, 1.0f}};
-constexpr GLfloat cut_emission[] = {cut_colour.r, cut_colour.g, cut_colour.b, 1.0f};
+// A material's emission in one of the scene's colours. Its alpha is 1: the
+// lighting takes a lit surface's alpha from the diffuse colour, not from the
+// emission.
+using Emission = std::array<GLfloat, 4>;
+
+constexpr Emission emission(const Rgb& c) {
+    return {c.r, c.g, c.b, 1.0f};
+}
+
+constexpr Emission vertex_emission = emission(vertex_colour);
+constexpr Emission source_emission = emission(source_colour);
+constexpr Emission sink_emission = emission(sink_colour);
+constexpr Emission idle_edge_emission = emission(idle_edge_colour);
+constexpr Emission cut_emission = emission(cut_colour);
 // Least radius of an edge that crosses the cut, when the cut is shown: four
 // times a plain edge's.
 constexpr double crossing_edge_radius = 0.25;
 
-void set_material(GLfloat shininess, const GLfloat* emission) {
+void set_specular(GLfloat shininess) {
     constexpr GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
     glMaterialfv(GL_FRONT, GL_SPECULAR, white);
     glMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
-    glMaterialfv(GL_FRONT, GL_EMISSION, emission);
 }
 
-void set_emission(const GLfloat* emission) {
-    glMaterialfv(GL_FRONT, GL_EMISSION, emission);
+void set_emission(const Emission& emission) {
+    glMaterialfv(GL_FRONT, GL_EMISSION, emission.data());
 }
 
 Vector3 scaled_position(const SceneInput& input, const ViewSettings& settings, int i) {
@@ -70,17 +73,18 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
     const Graph& graph = *input.graph;
     const int n = graph.vertex_count();
 
-    set_material(20.0f, vertex_emission);
+    set_specular(20.0f);
+    set_emission(vertex_emission);
     for (int i = 0; i < n; ++i) {
         if (settings.show_cut) {
             // The cut's side S outranks the terminals' colours.
-            const GLfloat* emission = vertex_emission;
             if (on_cut_side(input, settings, i)) {
-                emission = cut_emission;
+                set_emission(cut_emission);
             } else if (i < 2 * commodity_count) {
-                emission = i % 2 == 0 ? source_emission : sink_emission;
+                set_emission(i % 2 == 0 ? source_emission : sink_emission);
+            } else {
+                set_emission(vertex_emission);
             }
-            set_emission(emission);
             draw_vertex(input, settings, i);
             continue;
         }
@@ -93,14 +97,15 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
         }
     }
 
-    set_material(50.0f, edge_pass_emission);
+    // Each edge and each arch sets its own emission.
+    set_specular(50.0f);
     for (int i = 0; i < n; ++i) {
         for (NeighbourIterator it(graph, i); !it.finished(); it.next()) {
             draw_edge(input, settings, i, it.current());
         }
     }
 
-    set_material(70.0f, arch_pass_emission);
+    set_specular(70.0f);
     const double routed_per_demand = input.result->maxflow * flow_thickness;
     for (int w = 0; w < commodity_count; ++w) {
         if (commodity_present(w, n)) {
@@ -136,16 +141,16 @@ void SceneRenderer::draw_edge(const SceneInput& input, const ViewSettings& setti
     const double f1 = edge_flow(input.result, 1, i, j);
     const double f2 = edge_flow(input.result, 2, i, j);
     double total = f0 + f1 + f2;
-    GLfloat colour[4] = {static_cast<GLfloat>(f0), static_cast<GLfloat>(f1),
-                         static_cast<GLfloat>(f2), 1.0f};
+    Emission colour =
+        emission({static_cast<float>(f0), static_cast<float>(f1), static_cast<float>(f2)});
     // The negated test also sends a NaN total to the idle look.
     if (!settings.show_flow || !(total >= 1e-8)) {
         total = 1.5;
-        std::copy(std::begin(idle_edge_emission), std::end(idle_edge_emission), colour);
+        colour = idle_edge_emission;
     }
     double radius = total * flow_thickness;
     if (settings.show_cut && on_cut_side(input, settings, i) != on_cut_side(input, settings, j)) {
-        std::copy(std::begin(cut_emission), std::end(cut_emission), colour);
+        colour = cut_emission;
         radius = std::max(radius, crossing_edge_radius);
     }
     set_emission(colour);
@@ -170,7 +175,8 @@ void SceneRenderer::draw_flow_arc(const SceneInput& input, const ViewSettings& s
     if (!o) {
         return;
     }
-    set_emission(arch_emission[std::clamp(source / 2, 0, commodity_count - 1)]);
+    set_emission(emission(commodity_colour[static_cast<std::size_t>(
+        std::clamp(source / 2, 0, commodity_count - 1))]));
     const Vector3 middle = (a + b) / 2.0;
     glPushMatrix();
     glTranslatef(middle.x, middle.y, middle.z);

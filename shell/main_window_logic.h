@@ -1,19 +1,17 @@
 #pragma once
 
-#include <atomic>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "common/console_log.h"
-#include "common/expected.h"
 #include "common/random_source.h"
+#include "shell/certifier.h"
+#include "shell/commands.h"
 #include "shell/console_relay.h"
 #include "shell/load_graph.h"
+#include "shell/load_runner.h"
 #include "shell/window_platform.h"
 #include "view/camera.h"
 #include "view/scene_input.h"
@@ -26,71 +24,20 @@ enum class WindowKey { escape, f2, home, other };
 // The main window's title while no graph is on show.
 inline constexpr const char* main_window_title = "Quillmere";
 
-// The texts of a cancelled load: its console line, its box.
-inline constexpr const char* load_cancelled_line = "** Chargement annulé.";
-inline constexpr const char* caption_load_cancelled = "Chargement annulé";
-// "Le chargement du graphe \"<path>\" a été annulé."
-std::string load_cancelled_text(const std::string& path);
-
 // The box of a file that could not be saved.
 inline constexpr const char* caption_save_error = "Erreur d'enregistrement";
 // "Impossible d'écrire le fichier \"<path>\"."
 std::string save_error_text(const std::string& path);
 
-// How long a load runs before its progress box shows.
-inline constexpr std::int64_t progress_delay_ms = 500;
-// The progress box's stage line: the last stage done, or the read before the
-// first one.
-std::string progress_stage_text(const std::string& last_timer_label);
-// The progress box's time line, in seconds with one decimal after a comma:
-// "Temps écoulé : 2,5 s".
-std::string progress_elapsed_text(std::int64_t milliseconds);
-
-// Gives the memory that the allocator holds freed back to the system. It
-// keeps freed blocks for reuse, which after a load of a large flow program,
-// or a frame of a large graph drawn by a software rasteriser, is hundreds of
-// megabytes that the window would otherwise hold until it ends.
-void return_freed_memory();
-
-// Writes `content` to `path`, replacing the file only once the whole text is
-// written (through a temporary file beside it). False when it cannot.
-bool write_file_atomically(const std::string& path, const std::string& content);
-
-// What the viewer's command line asks for: `tarvessa [FILE.gr]`.
-struct WindowCommandLine {
-    // The graph file to load at start, as given.
-    std::optional<std::string> file;
-    // --help: print the usage and end.
-    bool help = false;
-};
-
-inline constexpr const char* window_usage =
-    "Usage : tarvessa [FICHIER.gr]\n"
-    "Ouvre la fenêtre de Quillmere et, si un fichier est donné, charge ce graphe comme\n"
-    "la commande Ouvrir. « -- » termine les options (pour un nom qui commence par -).\n";
-
-// Reads the arguments after the program's name: at most one file, --help,
-// and "--" before a file whose name starts with "-". Anything else is an
-// error whose French message (without the usage) is returned instead.
-Expected<WindowCommandLine> parse_window_command_line(const std::vector<std::string>& args);
-
-// The load command as the window runs it; load_graph_file, or a stand-in in
-// the tests.
-using LoadFunction = std::function<LoadOutcome(const std::string& path, const StageContext&,
-                                               LoadReporter&, LoadedGraph&)>;
-
 // The main window's behaviour, free of any window system: it owns the view
 // and command state and the graph on show, handles each event the window
-// delivers, and runs the load command on a thread of its own. Everything it
-// needs of the screen, the keyboard and the dialogs goes through a
-// WindowPlatform.
+// delivers, runs the load command through a LoadRunner and certifies the
+// cut of each graph loaded through a Certifier. Everything it needs of the
+// screen, the keyboard and the dialogs goes through a WindowPlatform.
 //
-// All calls come from the window's thread, one at a time. A load runs on a
-// worker thread that shares nothing with the window's thread while it runs:
-// it has its own console log (whose text reaches the console through a
-// relay), its own copy of the random source (handed back when it ends) and
-// its own graph record (made current when it ends). What it reports reaches
-// the window as tasks posted to the window's thread.
+// All calls come from the window's thread, one at a time. A load hands back
+// the random source it drew from, and its graph record becomes the graph on
+// show, once it has ended.
 class MainWindowLogic {
   public:
     // `platform` must outlive the logic; its console sink receives the
@@ -100,7 +47,8 @@ class MainWindowLogic {
     MainWindowLogic(WindowPlatform& platform, RandomSource random,
                     LoadFunction load = load_graph_file,
                     ConsoleLog::Clock clock = monotonic_milliseconds);
-    // Stops a load that still runs and waits for its thread.
+    // Stops a load and a certificate that still run, and waits for their
+    // threads.
     ~MainWindowLogic();
 
     MainWindowLogic(const MainWindowLogic&) = delete;
@@ -120,8 +68,8 @@ class MainWindowLogic {
     void on_key_down(WindowKey key);
     // The close box: ends the program with status 0.
     void on_close();
-    // Runs a menu or shortcut command. Returns false for an unknown id.
-    bool on_command(int command);
+    // Runs a menu or shortcut command. Returns false for none.
+    bool on_command(Command command);
     // The open dialog's answer: the chosen full path, or none when it was
     // cancelled. Restores mouse look as it was before the dialog, then loads
     // the file, if any.
@@ -141,17 +89,17 @@ class MainWindowLogic {
     // window. Does nothing and returns false when a load may not start now.
     bool load_file(const std::string& path);
     // Whether a load runs.
-    bool loading() const { return job_ != nullptr; }
+    bool loading() const { return runner_.running(); }
     // Whether the cut of the graph on show is being certified. Each
     // successful load starts it, on a thread of its own, once the graph
     // shows; the certificate joins the graph when it ends. A new load, or
     // the end of the logic, stops it first.
-    bool certifying() const { return certifier_.joinable(); }
+    bool certifying() const { return certifier_.running(); }
     // Asks the running load to stop; it then ends as a cancelled load.
-    void cancel_load();
+    void cancel_load() { runner_.cancel(); }
     // Called about ten times a second while a load runs: shows the progress
     // box once the load has run for progress_delay_ms, and keeps it current.
-    void on_progress_tick();
+    void on_progress_tick() { runner_.on_progress_tick(); }
 
     // The mouse wheel turned by `notches` (positive away from the user).
     void on_wheel(double notches);
@@ -178,13 +126,13 @@ class MainWindowLogic {
     void recenter_cursor();
 
     // Whether the menu shows `command` checked: the toggles of the Options and
-    // Affichage menus (the console's included) follow their flags, other
-    // commands are never checked.
-    bool command_checked(int command) const;
+    // Affichage menus (the console's included) follow their flags, the cut
+    // choices the cut shown; other commands are never checked.
+    bool command_checked(Command command) const;
     // Whether `command` is available now: Open, Recharger and the saves wait
     // for a running load; Recharger needs a file chosen before, saving the
     // results a graph on show.
-    bool command_enabled(int command) const;
+    bool command_enabled(Command command) const;
 
     // What a frame draws.
     SceneInput scene_input() const;
@@ -193,11 +141,11 @@ class MainWindowLogic {
     const ViewSettings& settings() const { return settings_; }
     Camera& camera() { return camera_; }
     const Camera& camera() const { return camera_; }
-    bool verbose() const { return verbose_; }
+    bool verbose() const { return flags_.verbose; }
     bool saved_mouse_look() const { return saved_mouse_look_; }
     // Whether a file dialog waits for its answer.
     bool open_dialog_pending() const { return dialog_pending_; }
-    bool console_shown() const { return console_shown_; }
+    bool console_shown() const { return flags_.console_shown; }
     const LoadedGraph& loaded() const { return loaded_; }
     // The file the last load was started with ("" before the first).
     const std::string& last_path() const { return last_path_; }
@@ -205,34 +153,32 @@ class MainWindowLogic {
     ConsoleLog& log() { return log_; }
 
   private:
+    // The commands that are neither toggles nor cut choices. False for an
+    // unknown one.
+    bool run_action(Command command);
+    // Flips a toggle's flag and shows its check mark; `apply`, if any, tells
+    // the window system the new value.
+    void flip(Command command, bool& flag, void (WindowPlatform::*apply)(bool));
     void open_command();
-    void load(const std::string& path);
-    // Runs `toggle` on one of the Affichage flags and shows its check mark.
-    void toggle(int command, bool& flag);
+    void save_command(SaveKind kind);
     void export_command();
-
-    struct LoadJob;
 
     void start_file_dialog(const std::function<void()>& show);
     void end_file_dialog();
-    void finish_load(LoadJob* job);
-    void start_certificate();
-    void stop_certificate();
-    void report_outcome(const LoadJob& job);
+    void file_opened();
+    void finish_load(FinishedLoad done);
     void update_enabled();
     void save(SaveKind kind, const std::string& path);
 
     WindowPlatform& platform_;
-    LoadFunction load_;
     ConsoleLog::Clock clock_;
     ConsoleRelay relay_;
     ConsoleLog log_;
     ViewSettings settings_;
+    WindowFlags flags_;
     Camera camera_;
-    bool verbose_ = false;
     bool saved_mouse_look_ = settings_.mouse_look;
     bool dialog_pending_ = false;
-    bool console_shown_ = true;
     ScreenPoint last_cursor_pos_;
     RandomSource random_;
     LoadedGraph loaded_;
@@ -246,14 +192,8 @@ class MainWindowLogic {
     std::unique_ptr<ConsoleLog> shown_log_;
     std::string last_path_;
 
-    std::unique_ptr<LoadJob> job_;
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
-    bool progress_shown_ = false;
-
-    std::thread certifier_;
-    std::atomic<bool> certificate_cancel_{false};
-    // Raised at each start and stop, so that a result posted by a stopped
-    // certificate is dropped.
-    std::uint64_t certificate_generation_ = 0;
+    // Last, so that they stop first: a load writes through the relay, and the
+    // certificate reads the graph on show.
+    LoadRunner runner_;
+    Certifier certifier_;
 };

@@ -10,12 +10,12 @@
 
 #include "builder/graph_builder.h"
 #include "common/console_log.h"
-#include "embedding/arc_lists.h"
-#include "embedding/listing_limit.h"
+#include "common/listing_limit.h"
 #include "flow/certificate.h"
 #include "flow/cut.h"
 #include "flow/flow_lp.h"
 #include "flow/flow_model.h"
+#include "graph/arc_lists.h"
 #include "graph/commodities.h"
 #include "grformat/gram_graph.h"
 #include "shell/load_messages.h"
@@ -120,7 +120,7 @@ Expected<GraphDescription, LoadFailure> parse_gr(const std::string& text) {
     return std::move(grammar->description);
 }
 
-FlowResult flow_stage(const Graph& graph, const ArcLists& arcs, const StageContext& context) {
+FlowResult flow_stage(const Graph& graph, const StageContext& context) {
     ConsoleLog& log = context.log;
     const int n = graph.vertex_count();
     const auto pairs = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
@@ -131,7 +131,7 @@ FlowResult flow_stage(const Graph& graph, const ArcLists& arcs, const StageConte
     }
     log.append_line("");
     FlowResult result =
-        solve_flow_lp(arcs, context, [&log] { log.log_timer(formulate_timer.label); });
+        solve_flow_lp(graph.arcs(), context, [&log] { log.log_timer(formulate_timer.label); });
     if (result.solve.status == SolveStatus::not_solved) {
         log.append_line("** Moins de deux sommets : aucune commodité, pas de programme linéaire.");
         return result;
@@ -149,11 +149,11 @@ FlowResult flow_stage(const Graph& graph, const ArcLists& arcs, const StageConte
     return result;
 }
 
-Embedding embed_stage(const ArcLists& arcs, const StageContext& context) {
-    Embedding embedding = compute_embedding(arcs, context.random);
+Embedding embed_stage(const Graph& graph, const StageContext& context) {
+    Embedding embedding = compute_embedding(graph.arcs(), context.random);
     context.log.log_timer(embed_timer.label);
     const std::size_t values =
-        static_cast<std::size_t>(arcs.vertex_count()) * embedding.subsets.size();
+        static_cast<std::size_t>(graph.vertex_count()) * embedding.subsets.size();
     if (context.verbose && listing_fits(context, "Table du plongement", values)) {
         context.log.append_line("** Plongement (ligne : coordonnées, colonne : sommets) **");
         context.log.append_line(coordinate_table(embedding));
@@ -161,8 +161,8 @@ Embedding embed_stage(const ArcLists& arcs, const StageContext& context) {
     return embedding;
 }
 
-CutResult cut_stage(const ArcLists& arcs, const Embedding& embedding, const StageContext& context) {
-    CutResult cut = extract_cut(arcs, embedding);
+CutResult cut_stage(const Graph& graph, const Embedding& embedding, const StageContext& context) {
+    CutResult cut = extract_cut(graph.arcs(), embedding);
     context.log.log_timer(cut_timer.label);
     return cut;
 }
@@ -208,16 +208,15 @@ Expected<LoadProduct, LoadFailure> run_load_pipeline(int fd, ParseStage parse,
     if (stopped()) {
         return cancelled();
     }
-    const ArcLists arcs(built.graph);
-    FlowResult result = flow_stage(built.graph, arcs, context);
+    FlowResult result = flow_stage(built.graph, context);
     if (stopped()) {
         return cancelled();
     }
-    const Embedding embedding = embed_stage(arcs, context);
+    const Embedding embedding = embed_stage(built.graph, context);
     if (stopped()) {
         return cancelled();
     }
-    result.cut = cut_stage(arcs, embedding, context);
+    result.cut = cut_stage(built.graph, embedding, context);
     write_result_lines(result, context.log);
     if (stopped()) {
         return cancelled();

@@ -15,8 +15,6 @@
 #include "graph/graph.h"
 #include "grformat/graph_description.h"
 
-class ArcLists;
-
 // The stages of a load, in the order run_load_pipeline runs them. Each takes
 // what the earlier ones produced and returns its own result:
 //   read     the input's text                            read_stage
@@ -94,14 +92,14 @@ Expected<GraphDescription, LoadFailure> parse_gr(const std::string& text);
 // how it ended: the status line unless it reached its optimum, and with
 // `verbose` the flow listing. Without a program (fewer than two vertices) one
 // line says so instead of the timers and what follows them.
-FlowResult flow_stage(const Graph& graph, const ArcLists& arcs, const StageContext& context);
+FlowResult flow_stage(const Graph& graph, const StageContext& context);
 
 // embed: the embedding (compute_embedding, from the context's random source),
 // its timer and, with `verbose`, its coordinate table.
-Embedding embed_stage(const ArcLists& arcs, const StageContext& context);
+Embedding embed_stage(const Graph& graph, const StageContext& context);
 
 // cut: the sweep (extract_cut) and its timer.
-CutResult cut_stage(const ArcLists& arcs, const Embedding& embedding, const StageContext& context);
+CutResult cut_stage(const Graph& graph, const Embedding& embedding, const StageContext& context);
 
 // place: one display position per vertex (place_vertices, from the context's
 // random source), and its timer.

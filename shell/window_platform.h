@@ -4,6 +4,7 @@
 #include <string>
 
 class ConsoleSink;
+enum class Command;
 
 // A point on the screen, in pixels.
 struct ScreenPoint {
@@ -43,9 +44,9 @@ class WindowPlatform {
     // The same with the information icon, for what is no failure.
     virtual void show_information(const std::string& caption, const std::string& text) = 0;
     // Shows or clears the check mark of a menu command.
-    virtual void set_menu_check(int command, bool checked) = 0;
+    virtual void set_menu_check(Command command, bool checked) = 0;
     // Makes a menu command and its shortcut available or not.
-    virtual void set_menu_enabled(int command, bool enabled) = 0;
+    virtual void set_menu_enabled(Command command, bool enabled) = 0;
     // Shows the open-file dialog and returns at once; the answer arrives
     // later through MainWindowLogic::on_open_dialog_answer.
     virtual void start_open_dialog() = 0;

@@ -6,6 +6,7 @@
 #include <iomanip>
 #include <sstream>
 
+#include "common/utf8.h"
 #include "graph/commodities.h"
 #include "graph/cut_certificate.h"
 #include "graph/flow_result.h"
@@ -155,7 +156,7 @@ std::string shortened(std::string_view text, std::size_t limit) {
     }
     std::size_t end = limit;
     // Back up over continuation bytes to the start of a character.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+    while (end > 0 && is_utf8_continuation(text[end])) {
         --end;
     }
     return std::string(text.substr(0, end)) + "…";

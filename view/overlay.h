@@ -13,6 +13,10 @@
 // What is written over the picture, the same in the window and in the
 // pictures that tarvessa-batch renders: each one draws these in its own way.
 
+// Size in pixels (the em) of the texts drawn over the picture, labels and
+// legend, in the window and in the pictures alike.
+inline constexpr int overlay_text_pixels = 13;
+
 // One line of the legend box: a text, the colour of the square shown before
 // it (none for a line without one), and whether it is a warning.
 struct LegendLine {

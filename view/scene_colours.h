@@ -11,8 +11,12 @@ struct Rgb {
     float b = 0.0f;
 };
 
-// The emission colours that tell the scene's objects apart, shared by the
-// drawing and by the legend that explains them.
+// The emission colours of the scene's objects, shared by the drawing and by
+// the legend that explains them. Plain vertices are light grey, and edges
+// dark grey when they show no flow (a flow colours its edge by the
+// commodities' flows: red, green, blue).
+inline constexpr Rgb vertex_colour{0.7f, 0.7f, 0.7f};
+inline constexpr Rgb idle_edge_colour{0.1f, 0.1f, 0.1f};
 inline constexpr Rgb source_colour{0.7f, 0.0f, 0.0f};
 inline constexpr Rgb sink_colour{0.0f, 0.7f, 0.0f};
 // Commodity w's arch: red, green, blue.

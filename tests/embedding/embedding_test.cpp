@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "embedding/arc_lists.h"
 #include "embedding/shortest_paths.h"
 #include "tests/support/graph_fixtures.h"
 #include "tests/support/oracles.h"
@@ -41,7 +40,7 @@ TEST(EmbeddingSubsetSizes, CountsAndSizesPerScale) {
 TEST(ComputeEmbedding, SubsetsHaveTheAnnouncedSizesAndDistinctMembers) {
     TestStage stage(7);
     for (int n : {3, 6, 8, 10, 16, 33}) {
-        const Embedding e = compute_embedding(ArcLists(make_graph(n, {}, true)), stage.random);
+        const Embedding e = compute_embedding(make_graph(n, {}, true).arcs(), stage.random);
         const std::vector<int> sizes = embedding_subset_sizes(n);
         ASSERT_EQ(e.subsets.size(), sizes.size()) << n;
         for (std::size_t k = 0; k < sizes.size(); ++k) {
@@ -57,7 +56,7 @@ TEST(ComputeEmbedding, DrawsVerticesAsScaledRandomIntegers) {
     // duplicates redrawn, must give the first subset.
     const int n = 6;
     TestStage stage(1234);
-    const Embedding e = compute_embedding(ArcLists(make_graph(n, {}, true)), stage.random);
+    const Embedding e = compute_embedding(make_graph(n, {}, true).arcs(), stage.random);
 
     RandomSource replay(1234);
     std::set<int> expected;
@@ -71,7 +70,7 @@ TEST(ComputeEmbedding, CoordinatesAreDistancesToTheSubsets) {
     const int n = 12;
     const Graph g = ring_with_isolated_vertex(n);
     TestStage stage(99);
-    const Embedding e = compute_embedding(ArcLists(g), stage.random);
+    const Embedding e = compute_embedding(g.arcs(), stage.random);
     const auto d = floyd_warshall_distances(g);
 
     ASSERT_EQ(static_cast<int>(e.coordinates.size()), n);
@@ -98,7 +97,7 @@ TEST(ComputeEmbedding, CoordinatesAreDistancesToTheSubsets) {
 TEST(CoordinateTable, NamesTheVerticesAndGivesARowPerSubset) {
     const int n = 4;
     TestStage stage;
-    const Embedding e = compute_embedding(ArcLists(ring_with_isolated_vertex(n)), stage.random);
+    const Embedding e = compute_embedding(ring_with_isolated_vertex(n).arcs(), stage.random);
     const auto lines = lines_of(coordinate_table(e));
     ASSERT_EQ(e.subsets.size(), 2u);  // two subsets of one vertex for n = 4
     ASSERT_EQ(lines.size(), 2u + 2u);
@@ -117,7 +116,7 @@ TEST(CoordinateTable, NamesTheVerticesAndGivesARowPerSubset) {
 TEST(ComputeEmbedding, TinyGraphsHaveNoSubsetsAndOnlyTheTableHeader) {
     for (int n : {0, 1, 2}) {
         TestStage stage;
-        const Embedding e = compute_embedding(ArcLists(make_graph(n, {}, false)), stage.random);
+        const Embedding e = compute_embedding(make_graph(n, {}, false).arcs(), stage.random);
         EXPECT_TRUE(e.subsets.empty());
         EXPECT_EQ(static_cast<int>(e.coordinates.size()), n);
         std::string header = "\t|\t";

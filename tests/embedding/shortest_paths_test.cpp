@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 #include "tests/support/graph_fixtures.h"
 #include "tests/support/oracles.h"
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "embedding/arc_lists.h"
 #include "embedding/embedding.h"
 #include "flow/cut.h"
 #include "flow/flow_lp.h"
 #include "flow/flow_model.h"
+#include "graph/arc_lists.h"
 #include "graph/commodities.h"
 #include "tests/support/flow_certificate.h"
 #include "tests/support/graph_fixtures.h"
@@ -88,7 +88,7 @@ TEST(PairFlowBound, LiesBetweenMaxflowAndTheOptimum) {
         const int n = 6 + trial % 9;
         const Graph graph = random_graph(n, 2 * n, trial % 2 == 1, 1700 + trial);
         TestStage stage;
-        const FlowResult flow = solve_flow_lp(ArcLists(graph), stage.context());
+        const FlowResult flow = solve_flow_lp(graph.arcs(), stage.context());
         ASSERT_TRUE(flow.reached_optimum);
         const ArcLists pairs = pair_network(ArcLists(graph));
         const PairFlowBound bound = solve_pair_flow_bound(pairs, stage.context());
@@ -114,7 +114,7 @@ TEST(CertifyCut, BestCutReachesTheOptimumOnSmallRandomGraphs) {
         const int n = 6 + trial % 9;
         const Graph graph = random_graph(n, 2 * n + trial % 3, trial % 2 == 0, 2900 + trial);
         TestStage stage;
-        const ArcLists arcs(graph);
+        const ArcLists& arcs = graph.arcs();
         const CutResult sweep = extract_cut(arcs, compute_embedding(arcs, stage.random));
         const CutCertificate certificate = certify_cut(arcs, sweep, stage.context());
         ASSERT_TRUE(certificate.bound_reached);
@@ -167,7 +167,7 @@ TEST(CertifyCut, DumbbellIsCutAtItsThinEdges) {
     edges.push_back({8, 11, 1.0f});
     const Graph graph = make_graph(12, edges, false);
     TestStage stage;
-    const ArcLists arcs(graph);
+    const ArcLists& arcs = graph.arcs();
     const CutResult sweep = extract_cut(arcs, compute_embedding(arcs, stage.random));
     const CutCertificate certificate = certify_cut(arcs, sweep, stage.context());
     EXPECT_EQ(stage.text(), "");

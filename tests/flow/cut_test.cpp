@@ -10,7 +10,7 @@
 #include <set>
 #include <vector>
 
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 #include "embedding/embedding.h"
 #include "flow/exact_sum.h"
 #include "graph/commodities.h"
@@ -186,7 +186,7 @@ TEST(ExtractCut, RatioMatchesTheMembersOnRandomGraphs) {
     for (int trial = 0; trial < 24; ++trial) {
         const int n = 3 + trial % 15;  // includes graphs with absent commodities
         const Graph g = random_graph(n, 4 * n, trial % 2 == 0, 900 + trial);
-        const ArcLists arcs(g);
+        const ArcLists& arcs = g.arcs();
         const CutResult cut = extract_cut(arcs, compute_embedding(arcs, stage.random));
         if (!cut.found) {
             EXPECT_TRUE(cut.vertices.empty());
@@ -201,13 +201,17 @@ TEST(ExtractCut, RatioMatchesTheMembersOnRandomGraphs) {
         }
         EXPECT_LT(static_cast<int>(cut.vertices.size()), n);
         EXPECT_DOUBLE_EQ(cut.ratio, recomputed_cut_ratio(g, side)) << "trial " << trial;
+        const CutMeasure measure = measure_cut(g, side);
+        EXPECT_EQ(cut.crossing_capacity, measure.crossing_capacity) << "trial " << trial;
+        EXPECT_EQ(cut.separated_demand, measure.separated_demand) << "trial " << trial;
     }
 }
 
 TEST(ExtractCut, NoCoordinateMeansNoCut) {
     // Two vertices give no random subset at all, hence no coordinate.
     TestStage stage;
-    const ArcLists arcs(make_graph(2, {{0, 1, 5.0f}}, false));
+    const Graph g = make_graph(2, {{0, 1, 5.0f}}, false);
+    const ArcLists& arcs = g.arcs();
     const CutResult cut = extract_cut(arcs, compute_embedding(arcs, stage.random));
     EXPECT_FALSE(cut.found);
     EXPECT_TRUE(cut.vertices.empty());

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "embedding/arc_lists.h"
 #include "embedding/embedding.h"
 #include "flow/cut.h"
+#include "graph/arc_lists.h"
 #include "graph/commodities.h"
 #include "tests/support/flow_certificate.h"
 #include "tests/support/graph_fixtures.h"
@@ -29,7 +29,7 @@ struct Solved {
 // feasible routing of maxflow (to 1e-9 of the largest capacity), an optimal
 // status, and maxflow ≤ mincut when a cut exists.
 void solve_and_certify(const Graph& g, Solved& s) {
-    const ArcLists arcs(g);
+    const ArcLists& arcs = g.arcs();
     s.result = solve_flow_lp(arcs, s.stage.context());
     s.result.cut = extract_cut(arcs, compute_embedding(arcs, s.stage.random));
     EXPECT_TRUE(s.result.solve.is_optimum()) << s.result.solve.name();
@@ -157,7 +157,7 @@ TEST(SolveFlowLp, AbsentCommoditiesCarryNoFlowAndNoDemand) {
 TEST(SolveFlowLp, FewerThanTwoVerticesSolvesNothing) {
     for (int n : {0, 1}) {
         TestStage stage;
-        const FlowResult result = solve_flow_lp(ArcLists(make_graph(n, {}, true)), stage.context());
+        const FlowResult result = solve_flow_lp(make_graph(n, {}, true).arcs(), stage.context());
         EXPECT_EQ(result.solve.status, SolveStatus::not_solved);
         // Nothing to route counts as routed: no program, no shortfall.
         EXPECT_TRUE(result.reached_optimum);
@@ -172,7 +172,7 @@ TEST(SolveFlowLp, NonOptimalStatusIsReportedAndGivesZeroFlows) {
     // A negative capacity cannot be met by non-negative flows.
     const Graph g = make_graph(6, {{0, 1, -5.0f}, {2, 3, 10.0f}, {4, 5, 10.0f}}, true);
     TestStage stage;
-    const FlowResult result = solve_flow_lp(ArcLists(g), stage.context());
+    const FlowResult result = solve_flow_lp(g.arcs(), stage.context());
     EXPECT_EQ(result.solve.status, SolveStatus::infeasible);
     expect_no_flow(result, 6);
 }
@@ -217,7 +217,7 @@ TEST(SolveFlowLp, ASolveStoppedOnPurposeGivesNoResult) {
                 cancel = true;
             });
         }
-        const FlowResult result = solve_flow_lp(ArcLists(g), context);
+        const FlowResult result = solve_flow_lp(g.arcs(), context);
         if (canceller.joinable()) {
             canceller.join();
         }

@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 #include "tests/support/graph_fixtures.h"
 #include "tests/support/scratch_dir.h"
 
@@ -108,6 +108,19 @@ TEST(FlowModel, RowFamiliesInOrder) {
     EXPECT_EQ(rows[8].relation, GE);
     EXPECT_EQ(rows[9].columns, (std::vector<int>{9}));
     EXPECT_EQ(rows[9].coefficients, (std::vector<double>{-200}));
+}
+
+TEST(FlowModel, SharedPairsGiveOneRowPerPairAndKeepALoneArcsRow) {
+    // 0 ⇄ 1 shares one row at its arc 0 → 1; the lone arc 2 → 1 keeps its
+    // own row, though its tail is the larger end.
+    const ArcLists arcs(3, {{0, 1, 4.0}, {1, 0, 4.0}, {2, 1, 6.0}});
+    const FlowProgram program = formulate_flow_program(arcs, 1.0, true);
+    ASSERT_GE(program.rows.size(), 2u);
+    EXPECT_EQ(program.rows[0].columns, (std::vector<int>{1, 2}));
+    EXPECT_EQ(program.rows[0].rhs, 4.0);
+    EXPECT_EQ(program.rows[1].columns, (std::vector<int>{3}));
+    EXPECT_EQ(program.rows[1].rhs, 6.0);
+    EXPECT_EQ(program.rows[2].relation, EQ);
 }
 
 TEST(FlowModel, ScalesArePowersOfTwoNearTheCapacitiesThenOne) {

@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "embedding/arc_lists.h"
 #include "flow/flow_lp.h"
 #include "generator/random_graph.h"
 #include "graph/commodities.h"
@@ -126,7 +125,7 @@ double glpk_concurrent_flow(const Graph& g) {
 // is GLPK's to 1e-6 relative, and that its flows are feasible.
 void expect_agrees_with_glpk(const Graph& g) {
     TestStage stage;
-    const FlowResult result = solve_flow_lp(ArcLists(g), stage.context());
+    const FlowResult result = solve_flow_lp(g.arcs(), stage.context());
     const double expected = glpk_concurrent_flow(g);
     EXPECT_TRUE(result.reached_optimum) << result.solve.name();
     EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1e-300, std::abs(expected)));

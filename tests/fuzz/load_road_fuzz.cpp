@@ -31,7 +31,6 @@
 #include "common/console_log.h"
 #include "shell/pipeline.h"
 #include "shell/load_messages.h"
-#include "embedding/arc_lists.h"
 
 namespace {
 
@@ -262,9 +261,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const BuiltGraph built = build_graph(grammar->description);
         check(n <= max_vertex_count, "a graph above the maximum is refused");
-        const ArcLists arcs(built.graph);
-        FlowResult result = flow_stage(built.graph, arcs, context);
-        result.cut = cut_stage(arcs, embed_stage(arcs, context), context);
+        FlowResult result = flow_stage(built.graph, context);
+        result.cut = cut_stage(built.graph, embed_stage(built.graph, context), context);
         check_graph(built.graph, result, n, place_stage(built.graph, context));
     } catch (const EUnknownOption& error) {
         check(!error.option.empty(), "a rejected key is not empty");

@@ -1,5 +1,5 @@
 #include "graph/graph.h"
-#include "graph/cut_result.h"
+#include "graph/commodities.h"
 
 #include <gtest/gtest.h>
 
@@ -86,22 +86,20 @@ TEST(GraphModel, IteratorOfAnIsolatedVertexEndsAtOnce) {
     EXPECT_EQ(it.current(), -1);
 }
 
-TEST(MeasureCut, CountsCrossingPairsBothWaysAndSeparatedCommodities) {
-    const std::vector<TestEdge> arcs = {{0, 1}, {2, 3}, {4, 5}};
+TEST(SeparatedDemand, CountsThePresentCommoditiesWithOneTerminalInside) {
     const struct {
-        bool directed;
+        int n;
         std::set<int> side;
-        double crossing;
         double separated;
     } cases[] = {
-        {true, {0, 2, 4}, 3.0, 675.0},
-        {false, {0, 2, 4}, 6.0, 675.0},  // an undirected edge counts in both directions
-        {true, {0, 1, 2}, 1.0, 200.0},   // commodity 0 lies inside S
-        {true, {}, 0.0, 0.0},
+        {6, {0, 2, 4}, 675.0},
+        {6, {1, 3, 5}, 675.0},
+        {6, {0, 1, 2}, 200.0},  // commodity 0 lies inside S
+        {6, {}, 0.0},
+        {5, {4}, 0.0},  // commodity 2 has no sink in 5 vertices
+        {4, {0, 3}, 450.0},
     };
     for (const auto& c : cases) {
-        const CutMeasure measure = measure_cut(make_graph(6, arcs, c.directed), c.side);
-        EXPECT_EQ(measure.crossing_capacity, c.crossing);
-        EXPECT_EQ(measure.separated_demand, c.separated);
+        EXPECT_EQ(separated_demand(c.n, [&](int v) { return c.side.count(v) == 1; }), c.separated);
     }
 }

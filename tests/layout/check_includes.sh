@@ -8,7 +8,7 @@ cd "$1"
 
 declare -A uses=(
     [common]=""
-    [grformat]=""
+    [grformat]="common"
     [graph]="common"
     [embedding]="graph common"
     [flow]="embedding graph common"

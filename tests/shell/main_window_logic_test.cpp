@@ -47,8 +47,10 @@ class FakePlatform : public WindowPlatform {
         boxes.push_back({caption, text, false});
         busy_during_box = busy;
     }
-    void set_menu_check(int command, bool checked) override { checks[command] = checked; }
-    void set_menu_enabled(int command, bool enabled) override { enabled_commands[command] = enabled; }
+    void set_menu_check(Command command, bool checked) override { checks[command] = checked; }
+    void set_menu_enabled(Command command, bool enabled) override {
+        enabled_commands[command] = enabled;
+    }
     void start_open_dialog() override { ++open_dialogs; }
     void start_save_dialog(SaveKind kind, const std::string& suggested) override {
         save_dialogs.emplace_back(kind, suggested);
@@ -98,8 +100,8 @@ class FakePlatform : public WindowPlatform {
 
     std::vector<std::string> titles;
     std::vector<Box> boxes;
-    std::map<int, bool> checks;
-    std::map<int, bool> enabled_commands;
+    std::map<Command, bool> checks;
+    std::map<Command, bool> enabled_commands;
     int open_dialogs = 0;
     std::vector<std::pair<SaveKind, std::string>> save_dialogs;
     int about_boxes = 0;
@@ -175,7 +177,7 @@ class MainWindowLogicTest : public ::testing::Test {
 
     // The Open command followed by the dialog's answer, and the whole load.
     void open(const std::optional<std::string>& path) {
-        ASSERT_TRUE(logic_.on_command(IDM_OPEN));
+        ASSERT_TRUE(logic_.on_command(Command::open));
         logic_.on_open_dialog_answer(path);
         finish_load();
     }
@@ -198,262 +200,81 @@ class MainWindowLogicTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(CommandTables, MenuTextsIdsAndSeparators) {
-    const auto menus = main_menu();
-    // Every menu as its title, then each item as "id text" ("-" for a
-    // separator), with "[x]" after an item that carries a check mark, "(o)"
-    // after one with a radio mark.
-    std::vector<std::string> seen;
-    for (const Menu& menu : menus) {
-        std::string line = menu.title;
-        for (const MenuItem& item : menu.items) {
-            line += item.is_separator()
-                        ? std::string(" | -")
-                        : " | " + std::to_string(item.command) + " " + item.text +
-                              (!item.checkable ? "" : item.radio_group != 0 ? " (o)" : " [x]");
-        }
-        seen.push_back(line);
-    }
-    EXPECT_EQ(seen, (std::vector<std::string>{
-                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40111 &Recharger\tF5 | - "
-                        "| 40112 &Enregistrer les résultats...\tCtrl+S | 40113 Enregistrer la "
-                        "&console... | - | 40006 &Quitter\tCtrl+Q",
-                        "&Options | 40007 Projection &3D\tCtrl+3 | 40008 Projection &2D\tCtrl+2 | "
-                        "- | 40014 &Redistribuer les sommets\tCtrl+R | - | 40017 Montrer/Cacher "
-                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x]",
-                        "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
-                        "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
-                        "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
-         "&balayage (o) | 40116 &Meilleure coupe (o) | 40105 "
-                        "&Flèches des arcs\tCtrl+H [x] | - | 40106 Recadrer la &vue\tDébut | 40107 "
-                        "Recadrer à chaque c&hargement\tCtrl+U [x] | - | 40108 &Disposition par "
-                        "forces\tCtrl+B | - | 40109 &Exporter l'image...\tCtrl+E",
-                        "&Aide | 40110 &Raccourcis | 40004 À &propos",
-                    }));
-}
-
-TEST(CommandTables, ShortcutsAndTheirTexts) {
-    std::map<int, std::string> by_command;
-    for (const Accelerator& a : accelerators()) {
-        EXPECT_TRUE(by_command.emplace(a.command, shortcut_text(a)).second) << a.command;
-    }
-    const std::map<int, std::string> expected{
-        {IDM_OPEN, "Ctrl+O"},
-        {IDM_TOGGLE_FLOW, "Ctrl+F"},
-        {IDM_PROJECTION_2D, "Ctrl+2 (pavé numérique)"},
-        {IDM_PROJECTION_3D, "Ctrl+3 (pavé numérique)"},
-        {IDM_REDISTRIBUTE, "Ctrl+R"},
-        {IDM_VERBOSE, "Ctrl+V"},
-        {IDM_RELOAD, "F5"},
-        {IDM_SAVE_RESULTS, "Ctrl+S"},
-        {IDM_QUIT, "Ctrl+Q"},
-        {IDM_SHOW_LABELS, "Ctrl+L"},
-        {IDM_LABEL_ALL, "Ctrl+T"},
-        {IDM_SHOW_LEGEND, "Ctrl+G"},
-        {IDM_SHOW_CUT, "Ctrl+K"},
-        {IDM_SHOW_ARROWS, "Ctrl+H"},
-        {IDM_FIT_ON_LOAD, "Ctrl+U"},
-        {IDM_FORCE_LAYOUT, "Ctrl+B"},
-        {IDM_EXPORT_IMAGE, "Ctrl+E"},
-    };
-    EXPECT_EQ(by_command, expected);
-    // No key serves two commands.
-    std::set<std::string> keys;
-    for (const Accelerator& a : accelerators()) {
-        EXPECT_TRUE(keys.insert(shortcut_text(a)).second) << shortcut_text(a);
-    }
-}
-
-TEST(CommandTables, ShortcutListNamesEveryShortcutOfTheMenus) {
-    const std::string text = shortcuts_text();
-    for (const Menu& menu : main_menu()) {
-        for (const MenuItem& item : menu.items) {
-            const std::string full = item.is_separator() ? "" : item.text;
-            const std::size_t tab = full.find('\t');
-            if (tab != std::string::npos) {
-                EXPECT_NE(text.find(full.substr(tab + 1)), std::string::npos) << full;
-            }
-        }
-    }
-    EXPECT_NE(text.find("Ctrl+K : Montrer la coupe (Affichage)\n"), std::string::npos);
-    EXPECT_NE(text.find("F5 : Recharger (Fichier)\n"), std::string::npos);
-    EXPECT_NE(text.find("Ctrl+2 (pavé numérique) : Projection 2D (Options)\n"), std::string::npos);
-    for (const char* key : {"Z / S", "A / W", "Q / D", "P / M", "F2", "Molette", "Échap"}) {
-        EXPECT_NE(text.find(key), std::string::npos) << key;
-    }
-}
-
-TEST(WindowCommandLine, AcceptsOneFileAndHelp) {
-    struct Row {
-        std::vector<std::string> args;
-        std::string expected;  // the file, "help", "none", or "error: <message>"
-    };
-    const Row rows[] = {
-        {{}, "none"},
-        {{"grid.gr"}, "grid.gr"},
-        {{"--help"}, "help"},
-        {{"--", "-odd.gr"}, "-odd.gr"},
-        {{"--", "--help"}, "--help"},
-        {{"-x"}, "error: option inconnue : -x"},
-        {{"--seed", "1"}, "error: option inconnue : --seed"},
-        {{"a.gr", "b.gr"}, "error: un seul fichier à la fois : b.gr"},
-        {{""}, "error: nom de fichier vide"},
-    };
-    for (const Row& row : rows) {
-        const Expected<WindowCommandLine> line = parse_window_command_line(row.args);
-        const std::string got = !line         ? "error: " + line.error()
-                                : line->help  ? std::string("help")
-                                : line->file ? *line->file
-                                              : std::string("none");
-        EXPECT_EQ(got, row.expected) << (row.args.empty() ? "" : row.args[0]);
-    }
-}
-
-TEST(ProgressTexts, StageAndElapsedTime) {
-    EXPECT_EQ(progress_stage_text(""), "Lecture du fichier .gr...");
-    EXPECT_EQ(progress_stage_text("Problème LP formulé"), "Dernière étape : Problème LP formulé");
-    EXPECT_EQ(progress_elapsed_text(0), "Temps écoulé : 0,0 s");
-    EXPECT_EQ(progress_elapsed_text(2549), "Temps écoulé : 2,5 s");
-    EXPECT_EQ(progress_elapsed_text(61000), "Temps écoulé : 61,0 s");
-    EXPECT_EQ(progress_elapsed_text(-5), "Temps écoulé : 0,0 s");
-}
-
-// Lines written on another thread while the window's thread flushes now and
-// then all arrive, in order, with one post per batch.
-TEST(ConsoleRelay, CarriesTextFromAnotherThreadInOrder) {
-    StringSink target;
-    std::mutex mutex;
-    std::deque<std::function<void()>> posted;
-    int posts = 0;
-    ConsoleRelay relay(target, [&](std::function<void()> task) {
-        std::lock_guard lock(mutex);
-        posted.push_back(std::move(task));
-        ++posts;
-    });
-    const auto run_posted = [&] {
-        std::deque<std::function<void()>> tasks;
-        {
-            std::lock_guard lock(mutex);
-            tasks.swap(posted);
-        }
-        for (auto& task : tasks) {
-            task();
-        }
-    };
-
-    // Not held: straight through.
-    relay.append("avant\n");
-    EXPECT_EQ(target.text(), "avant\n");
-
-    relay.hold();
-    std::string expected;
-    for (int i = 0; i < 20000; ++i) {
-        expected += "ligne " + std::to_string(i) + "\n";
-    }
-    std::thread writer([&] {
-        relay.clear();
-        ConsoleLog log(relay, [] { return std::int64_t{0}; });
-        for (int i = 0; i < 20000; ++i) {
-            log.append_line("ligne " + std::to_string(i));
-        }
-        log.log_timer("Étape écrite");
-    });
-    while (writer.joinable()) {
-        run_posted();
-        if (relay.last_timer_label() == "Étape écrite") {
-            writer.join();
-        }
-    }
-    relay.release();
-    run_posted();
-    EXPECT_EQ(target.text(), expected + "** TIMER : Étape écrite -> 0 s.\n\n");
-    EXPECT_LT(posts, 20000);
-
-    // A clear drops what was written before it, and the target is cleared
-    // before the text after it arrives.
-    relay.hold();
-    relay.append("perdu\n");
-    relay.clear();
-    relay.append("gardé\n");
-    relay.flush();
-    EXPECT_EQ(target.text(), "gardé\n");
-    EXPECT_EQ(relay.last_timer_label(), "");
-    relay.release();
-}
-
 TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
     // Commands that open nothing and end nothing; the others have their tests.
-    for (int id : {IDM_PROJECTION_3D, IDM_REDISTRIBUTE, IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_ABOUT,
-                   IDM_RELOAD, IDM_SAVE_RESULTS}) {
-        EXPECT_TRUE(logic_.on_command(id)) << id;
+    for (Command id : {Command::projection_3d, Command::redistribute, Command::toggle_flow,
+                       Command::verbose, Command::about, Command::reload, Command::save_results}) {
+        EXPECT_TRUE(logic_.on_command(id)) << static_cast<int>(id);
     }
     EXPECT_EQ(platform_.about_boxes, 1);
     // Without a file or a graph, neither Recharger nor saving the results
     // does anything.
     EXPECT_FALSE(logic_.loading());
     EXPECT_TRUE(platform_.save_dialogs.empty());
-    EXPECT_FALSE(logic_.on_command(40003));
-    EXPECT_FALSE(logic_.on_command(0));
+    EXPECT_FALSE(logic_.on_command(static_cast<Command>(40003)));
+    EXPECT_FALSE(logic_.on_command(Command::none));
     EXPECT_TRUE(platform_.quits.empty());
     // At start the menu greys out what needs a file or a graph.
-    EXPECT_EQ(platform_.enabled_commands,
-              (std::map<int, bool>{{IDM_OPEN, true}, {IDM_RELOAD, false}, {IDM_SAVE_RESULTS, false}}));
+    EXPECT_EQ(
+        platform_.enabled_commands,
+        (std::map<Command, bool>{
+            {Command::open, true}, {Command::reload, false}, {Command::save_results, false}}));
 }
 
 TEST_F(MainWindowLogicTest, TogglesFlipTheirFlagAndCheckMark) {
     // Flow and verbose start off, the console shown; the menu is built from
     // the same flags.
-    EXPECT_FALSE(logic_.command_checked(IDM_TOGGLE_FLOW));
-    EXPECT_FALSE(logic_.command_checked(IDM_VERBOSE));
-    EXPECT_TRUE(logic_.command_checked(IDM_SHOW_CONSOLE));
-    EXPECT_FALSE(logic_.command_checked(IDM_OPEN));
+    EXPECT_FALSE(logic_.command_checked(Command::toggle_flow));
+    EXPECT_FALSE(logic_.command_checked(Command::verbose));
+    EXPECT_TRUE(logic_.command_checked(Command::show_console));
+    EXPECT_FALSE(logic_.command_checked(Command::open));
 
-    for (int id : {IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_SHOW_CONSOLE}) {
+    for (Command id : {Command::toggle_flow, Command::verbose, Command::show_console}) {
         logic_.on_command(id);
     }
     EXPECT_TRUE(logic_.settings().show_flow);
     EXPECT_TRUE(logic_.verbose());
     EXPECT_FALSE(platform_.console_shown);
-    EXPECT_EQ(platform_.checks, (std::map<int, bool>{{IDM_TOGGLE_FLOW, true},
-                                                     {IDM_VERBOSE, true},
-                                                     {IDM_SHOW_CONSOLE, false}}));
-    for (int id : {IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_SHOW_CONSOLE}) {
+    EXPECT_EQ(platform_.checks, (std::map<Command, bool>{{Command::toggle_flow, true},
+                                                     {Command::verbose, true},
+                                                     {Command::show_console, false}}));
+    for (Command id : {Command::toggle_flow, Command::verbose, Command::show_console}) {
         logic_.on_command(id);
     }
     EXPECT_FALSE(logic_.settings().show_flow);
     EXPECT_FALSE(logic_.verbose());
     EXPECT_TRUE(platform_.console_shown);
-    EXPECT_EQ(platform_.checks, (std::map<int, bool>{{IDM_TOGGLE_FLOW, false},
-                                                     {IDM_VERBOSE, false},
-                                                     {IDM_SHOW_CONSOLE, true}}));
+    EXPECT_EQ(platform_.checks, (std::map<Command, bool>{{Command::toggle_flow, false},
+                                                     {Command::verbose, false},
+                                                     {Command::show_console, true}}));
 
     // Closing the panel clears the mark; the command then shows it again.
     logic_.on_console_closed();
-    EXPECT_FALSE(platform_.checks[IDM_SHOW_CONSOLE]);
-    logic_.on_command(IDM_SHOW_CONSOLE);
+    EXPECT_FALSE(platform_.checks[Command::show_console]);
+    logic_.on_command(Command::show_console);
     EXPECT_TRUE(platform_.console_shown);
-    EXPECT_TRUE(platform_.checks[IDM_SHOW_CONSOLE]);
+    EXPECT_TRUE(platform_.checks[Command::show_console]);
 }
 
 TEST_F(MainWindowLogicTest, DisplayTogglesStartAsTheyShouldAndFlip) {
     const struct {
-        int command;
+        Command command;
         bool ViewSettings::*flag;
         bool initially;
     } toggles[] = {
-        {IDM_SHOW_LABELS, &ViewSettings::show_labels, true},
-        {IDM_LABEL_ALL, &ViewSettings::label_all, false},
-        {IDM_SHOW_LEGEND, &ViewSettings::show_legend, true},
-        {IDM_SHOW_CUT, &ViewSettings::show_cut, false},
-        {IDM_SHOW_ARROWS, &ViewSettings::show_arrows, true},
-        {IDM_FIT_ON_LOAD, &ViewSettings::fit_on_load, true},
+        {Command::show_labels, &ViewSettings::show_labels, true},
+        {Command::label_all, &ViewSettings::label_all, false},
+        {Command::show_legend, &ViewSettings::show_legend, true},
+        {Command::show_cut, &ViewSettings::show_cut, false},
+        {Command::show_arrows, &ViewSettings::show_arrows, true},
+        {Command::fit_on_load, &ViewSettings::fit_on_load, true},
     };
     for (const auto& t : toggles) {
-        EXPECT_EQ(logic_.settings().*t.flag, t.initially) << t.command;
-        EXPECT_EQ(logic_.command_checked(t.command), t.initially) << t.command;
+        EXPECT_EQ(logic_.settings().*t.flag, t.initially) << static_cast<int>(t.command);
+        EXPECT_EQ(logic_.command_checked(t.command), t.initially) << static_cast<int>(t.command);
         ASSERT_TRUE(logic_.on_command(t.command));
-        EXPECT_EQ(logic_.settings().*t.flag, !t.initially) << t.command;
-        EXPECT_EQ(platform_.checks[t.command], !t.initially) << t.command;
+        EXPECT_EQ(logic_.settings().*t.flag, !t.initially) << static_cast<int>(t.command);
+        EXPECT_EQ(platform_.checks[t.command], !t.initially) << static_cast<int>(t.command);
     }
 }
 
@@ -466,15 +287,15 @@ TEST_F(MainWindowLogicTest, EveryLoadCertifiesItsCutAndEitherCutCanBeShown) {
     EXPECT_TRUE(scene.certificate->proved_optimal);
 
     // Picking a cut shows it; the two choices are exclusive.
-    EXPECT_TRUE(logic_.command_checked(IDM_CUT_SWEEP));
-    ASSERT_TRUE(logic_.on_command(IDM_CUT_BEST));
+    EXPECT_TRUE(logic_.command_checked(Command::cut_sweep));
+    ASSERT_TRUE(logic_.on_command(Command::cut_best));
     EXPECT_TRUE(logic_.settings().show_cut && logic_.settings().show_best_cut);
-    EXPECT_EQ(platform_.checks[IDM_SHOW_CUT], true);
-    EXPECT_EQ(platform_.checks[IDM_CUT_BEST], true);
-    EXPECT_EQ(platform_.checks[IDM_CUT_SWEEP], false);
-    ASSERT_TRUE(logic_.on_command(IDM_CUT_SWEEP));
+    EXPECT_EQ(platform_.checks[Command::show_cut], true);
+    EXPECT_EQ(platform_.checks[Command::cut_best], true);
+    EXPECT_EQ(platform_.checks[Command::cut_sweep], false);
+    ASSERT_TRUE(logic_.on_command(Command::cut_sweep));
     EXPECT_FALSE(logic_.settings().show_best_cut);
-    EXPECT_EQ(platform_.checks[IDM_CUT_SWEEP], true);
+    EXPECT_EQ(platform_.checks[Command::cut_sweep], true);
 }
 
 TEST_F(MainWindowLogicTest, ANewLoadStopsTheCertificateOfThePreviousGraph) {
@@ -512,7 +333,7 @@ TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {
     EXPECT_NE(fitted.position, Camera{}.position);
 
     // With fitting off a load keeps the camera; Home fits it.
-    logic_.on_command(IDM_FIT_ON_LOAD);
+    logic_.on_command(Command::fit_on_load);
     logic_.camera() = Camera{};
     open(bottleneck);
     EXPECT_EQ(logic_.camera().position, Camera{}.position);
@@ -521,7 +342,7 @@ TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {
 
     // The force layout keeps the graph's vertex count and fits again.
     const std::vector<Vector3> before = logic_.loaded().display_positions;
-    ASSERT_TRUE(logic_.on_command(IDM_FORCE_LAYOUT));
+    ASSERT_TRUE(logic_.on_command(Command::force_layout));
     EXPECT_EQ(logic_.loaded().display_positions.size(), before.size());
     EXPECT_NE(logic_.loaded().display_positions, before);
 }
@@ -554,7 +375,7 @@ TEST_F(MainWindowLogicTest, VerboseReachesTheLoad) {
     const std::string capacity_listing = "(0,0) = 0 ; (0,1) = 0 ;";
     open(bottleneck);
     EXPECT_EQ(platform_.sink.text().find(capacity_listing), std::string::npos);
-    logic_.on_command(IDM_VERBOSE);
+    logic_.on_command(Command::verbose);
     open(bottleneck);
     EXPECT_NE(platform_.sink.text().find(capacity_listing), std::string::npos);
 }
@@ -564,7 +385,7 @@ TEST_F(MainWindowLogicTest, EscapeCloseBoxAndQuitEndWithStatusZero) {
     EXPECT_TRUE(platform_.quits.empty());
     logic_.on_key_down(WindowKey::escape);
     logic_.on_close();
-    logic_.on_command(IDM_QUIT);
+    logic_.on_command(Command::quit);
     EXPECT_EQ(platform_.quits, (std::vector<int>{0, 0, 0}));
 }
 
@@ -572,12 +393,12 @@ TEST_F(MainWindowLogicTest, ProjectionCommandsSwitchTheViewAnd2DReleasesTheCurso
     logic_.on_key_down(WindowKey::f2);
     ASSERT_TRUE(platform_.cursor_hidden);
 
-    logic_.on_command(IDM_PROJECTION_2D);
+    logic_.on_command(Command::projection_2d);
     EXPECT_FALSE(logic_.settings().perspective_3d);
     EXPECT_FALSE(logic_.settings().mouse_look);
     EXPECT_FALSE(platform_.cursor_hidden);
 
-    logic_.on_command(IDM_PROJECTION_3D);
+    logic_.on_command(Command::projection_3d);
     EXPECT_TRUE(logic_.settings().perspective_3d);
 }
 
@@ -610,7 +431,7 @@ TEST_F(MainWindowLogicTest, RecentringTruncatesTowardZero) {
 
 TEST_F(MainWindowLogicTest, OpenDialogSavesAndRestoresMouseLook) {
     logic_.on_key_down(WindowKey::f2);
-    logic_.on_command(IDM_OPEN);
+    logic_.on_command(Command::open);
     EXPECT_EQ(platform_.open_dialogs, 1);
     EXPECT_TRUE(logic_.saved_mouse_look());
     EXPECT_FALSE(logic_.settings().mouse_look);
@@ -619,8 +440,8 @@ TEST_F(MainWindowLogicTest, OpenDialogSavesAndRestoresMouseLook) {
     // A second Open (or a save) while the dialog runs neither opens another
     // dialog nor saves the released state over the one to restore; no load
     // starts meanwhile.
-    logic_.on_command(IDM_OPEN);
-    logic_.on_command(IDM_SAVE_CONSOLE);
+    logic_.on_command(Command::open);
+    logic_.on_command(Command::save_console);
     EXPECT_EQ(platform_.open_dialogs, 1);
     EXPECT_TRUE(platform_.save_dialogs.empty());
     EXPECT_TRUE(logic_.saved_mouse_look());
@@ -690,14 +511,14 @@ TEST_F(MainWindowLogicTest, FramesFollowOneAnotherOnlyWhileSomethingMoves) {
 
     // Every command and every load's end ask for one frame.
     platform_.frame_requests = 0;
-    logic_.on_command(IDM_TOGGLE_FLOW);
+    logic_.on_command(Command::toggle_flow);
     EXPECT_EQ(platform_.frame_requests, 1);
     open(examples + "ring.gr");
     EXPECT_GE(platform_.frame_requests, 3);
 }
 
 TEST_F(MainWindowLogicTest, RedistributeWithoutAGraphDoesNothing) {
-    logic_.on_command(IDM_REDISTRIBUTE);
+    logic_.on_command(Command::redistribute);
     EXPECT_EQ(logic_.loaded().graph(), nullptr);
     EXPECT_TRUE(logic_.loaded().display_positions.empty());
     EXPECT_EQ(logic_.scene_input().graph, nullptr);
@@ -707,7 +528,7 @@ TEST_F(MainWindowLogicTest, RedistributeDrawsNewPlacesForTheGraph) {
     open(scratch_.write("three.gr", "0 -> 1, 2;"));
     const std::vector<Vector3> before = logic_.loaded().display_positions;
     ASSERT_EQ(before.size(), 3u);
-    logic_.on_command(IDM_REDISTRIBUTE);
+    logic_.on_command(Command::redistribute);
     const std::vector<Vector3>& after = logic_.loaded().display_positions;
     ASSERT_EQ(after.size(), 3u);
     EXPECT_NE(after, before);
@@ -732,14 +553,14 @@ TEST_F(MainWindowLogicTest, LoadsDrawFromTheWindowsRandomSourceInTurn) {
 TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     logic_.on_key_down(WindowKey::f2);
     const std::string path = examples + "bottleneck.gr";
-    ASSERT_TRUE(logic_.on_command(IDM_OPEN));
+    ASSERT_TRUE(logic_.on_command(Command::open));
     logic_.on_open_dialog_answer(path);
     // The answer returns with the load running; its lines wait for the
     // window's thread.
     EXPECT_TRUE(logic_.loading());
     EXPECT_TRUE(platform_.busy);
     EXPECT_TRUE(platform_.ticking);
-    EXPECT_FALSE(platform_.enabled_commands[IDM_OPEN]);
+    EXPECT_FALSE(platform_.enabled_commands[Command::open]);
     finish_load();
 
     // The load's own lines and texts are the load command's tests'; here
@@ -762,7 +583,8 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     EXPECT_TRUE(logic_.settings().mouse_look);
     EXPECT_TRUE(platform_.cursor_hidden);
     EXPECT_EQ(platform_.enabled_commands,
-              (std::map<int, bool>{{IDM_OPEN, true}, {IDM_RELOAD, true}, {IDM_SAVE_RESULTS, true}}));
+              (std::map<Command, bool>{
+                  {Command::open, true}, {Command::reload, true}, {Command::save_results, true}}));
 }
 
 TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
@@ -794,13 +616,13 @@ TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
     // Another load is refused while this one runs, whichever way it comes.
     EXPECT_FALSE(logic_.can_load());
     EXPECT_FALSE(logic_.load_file(examples + "ring.gr"));
-    logic_.on_command(IDM_OPEN);
-    logic_.on_command(IDM_RELOAD);
-    logic_.on_command(IDM_SAVE_RESULTS);
+    logic_.on_command(Command::open);
+    logic_.on_command(Command::reload);
+    logic_.on_command(Command::save_results);
     EXPECT_EQ(platform_.open_dialogs, 1);
     EXPECT_TRUE(platform_.save_dialogs.empty());
-    EXPECT_FALSE(platform_.enabled_commands[IDM_OPEN]);
-    EXPECT_FALSE(platform_.enabled_commands[IDM_RELOAD]);
+    EXPECT_FALSE(platform_.enabled_commands[Command::open]);
+    EXPECT_FALSE(platform_.enabled_commands[Command::reload]);
 
     now_ms_ += 700;
     logic_.cancel_load();
@@ -823,7 +645,7 @@ TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
 
     // The next load runs as usual.
     gated_ = false;
-    logic_.on_command(IDM_RELOAD);
+    logic_.on_command(Command::reload);
     finish_load();
     ASSERT_NE(logic_.loaded().graph(), nullptr);
     EXPECT_EQ(platform_.titles.back(), "Quillmere - [" + examples + "grid.gr]");
@@ -875,11 +697,11 @@ TEST_F(MainWindowLogicTest, FailedLoadsAndTheTitle) {
         EXPECT_TRUE(platform_.boxes[0].error);
         EXPECT_FALSE(platform_.busy_during_box);
         EXPECT_EQ(logic_.loaded().graph() != nullptr, row.graph_stays);
-        EXPECT_EQ(platform_.titles,
-                  row.graph_stays ? std::vector<std::string>{} : std::vector<std::string>{"Quillmere"});
+        EXPECT_EQ(platform_.titles, row.graph_stays ? std::vector<std::string>{}
+                                                    : std::vector<std::string>{"Quillmere"});
         // Recharger tries the file chosen last, not the one on show.
         EXPECT_EQ(logic_.last_path(), path);
-        EXPECT_TRUE(logic_.command_enabled(IDM_RELOAD));
+        EXPECT_TRUE(logic_.command_enabled(Command::reload));
     }
 }
 
@@ -888,7 +710,7 @@ TEST_F(MainWindowLogicTest, ReloadReadsTheFileAgain) {
     open(path);
     ASSERT_EQ(logic_.loaded().graph()->vertex_count(), 2);
     write("grows.gr", "0 -> 1, 2, 3;");
-    logic_.on_command(IDM_RELOAD);
+    logic_.on_command(Command::reload);
     finish_load();
     ASSERT_NE(logic_.loaded().graph(), nullptr);
     EXPECT_EQ(logic_.loaded().graph()->vertex_count(), 4);
@@ -915,8 +737,8 @@ TEST_F(MainWindowLogicTest, LoadCommandStopsBetweenStagesOnceCancelled) {
 TEST_F(MainWindowLogicTest, SavesTheResultsAndTheConsole) {
     const std::string path = examples + "bottleneck.gr";
     open(path);
-    logic_.on_command(IDM_SAVE_RESULTS);
-    logic_.on_command(IDM_SAVE_CONSOLE);
+    logic_.on_command(Command::save_results);
+    logic_.on_command(Command::save_console);
     ASSERT_EQ(platform_.save_dialogs.size(), 1u) << "one dialog at a time";
     EXPECT_EQ(platform_.save_dialogs[0],
               std::make_pair(SaveKind::results, examples + "bottleneck.json"));
@@ -926,7 +748,7 @@ TEST_F(MainWindowLogicTest, SavesTheResultsAndTheConsole) {
     EXPECT_EQ(report["vertices"], 6);
     expect_report_schema(report);
 
-    logic_.on_command(IDM_SAVE_CONSOLE);
+    logic_.on_command(Command::save_console);
     EXPECT_EQ(platform_.save_dialogs[1],
               std::make_pair(SaveKind::console, examples + "bottleneck.txt"));
     const std::string console = scratch_.path("console.txt").string();
@@ -935,7 +757,7 @@ TEST_F(MainWindowLogicTest, SavesTheResultsAndTheConsole) {
     EXPECT_TRUE(platform_.boxes.empty());
 
     // A file that cannot be written: a box, and nothing left behind.
-    logic_.on_command(IDM_SAVE_CONSOLE);
+    logic_.on_command(Command::save_console);
     const std::string nowhere = scratch_.path("absent/console.txt").string();
     logic_.on_save_dialog_answer(SaveKind::console, nowhere);
     EXPECT_EQ(platform_.boxes,

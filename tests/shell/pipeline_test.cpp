@@ -7,7 +7,6 @@
 #include <sstream>
 #include <string>
 
-#include "embedding/arc_lists.h"
 #include "graph/commodities.h"
 #include "tests/support/graph_fixtures.h"
 #include "tests/support/test_stage.h"
@@ -100,7 +99,7 @@ TEST(Pipeline, VerboseFlowStageListsCapacitiesAndFlows) {
     const int n = 7;
     TestStage stage;
     const Graph graph = bottleneck_graph();
-    const FlowResult result = flow_stage(graph, ArcLists(graph), stage.context(true));
+    const FlowResult result = flow_stage(graph, stage.context(true));
     const auto lines = lines_of(stage.text());
 
     // One capacity line per vertex comes first.
@@ -134,20 +133,20 @@ TEST(Pipeline, AStatusLineSaysHowASolveWithoutItsOptimumEnded) {
     // A negative capacity cannot be met by non-negative flows.
     const Graph graph = make_graph(6, {{0, 1, -5.0f}, {2, 3, 10.0f}, {4, 5, 10.0f}}, true);
     TestStage stage;
-    flow_stage(graph, ArcLists(graph), stage.context());
+    flow_stage(graph, stage.context());
     EXPECT_EQ(lines_of(stage.text()).back(),
               "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : 2, "
               "INFEASIBLE).");
 }
 
 TEST(Pipeline, EmbedStageWritesItsTimerThenWhenVerboseItsTable) {
-    const ArcLists arcs(bottleneck_graph());
+    const Graph graph = bottleneck_graph();
     TestStage quiet;
-    embed_stage(arcs, quiet.context());
+    embed_stage(graph, quiet.context());
     EXPECT_EQ(quiet.text(), "** TIMER : Plongement trouvé -> 0 s.\n\n");
 
     TestStage loud;
-    const Embedding embedding = embed_stage(arcs, loud.context(true));
+    const Embedding embedding = embed_stage(graph, loud.context(true));
     EXPECT_EQ(loud.text(),
               "** TIMER : Plongement trouvé -> 0 s.\n\n"
               "** Plongement (ligne : coordonnées, colonne : sommets) **\n" +
@@ -157,12 +156,11 @@ TEST(Pipeline, EmbedStageWritesItsTimerThenWhenVerboseItsTable) {
 TEST(Pipeline, ListingsAboveTheLimitAreOneLineEach) {
     // Seven vertices: 49 capacity values, 147 flow values, 4 × 7 coordinates.
     const Graph graph = bottleneck_graph();
-    const ArcLists arcs(graph);
     TestStage stage;
     StageContext context = stage.context(true);
     context.listing_limit = 27;
-    flow_stage(graph, arcs, context);
-    embed_stage(arcs, context);
+    flow_stage(graph, context);
+    embed_stage(graph, context);
     const auto lines = lines_of(stage.text());
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(lines[0], "** Liste des capacités omise : 49 valeurs (plus de 27).");

@@ -4,6 +4,7 @@
 #include <list>
 
 #include "graph/commodities.h"
+#include "tests/support/oracles.h"
 
 ::testing::AssertionResult is_feasible_flow(const Graph& graph, const FlowResult& result,
                                             double tolerance) {
@@ -71,22 +72,9 @@
 }
 
 double recomputed_cut_ratio(const Graph& graph, const std::vector<bool>& side) {
-    const int n = graph.vertex_count();
-    double cut = 0.0;
-    for (int a = 0; a < n; ++a) {
-        for (int b = 0; b < n; ++b) {
-            if (a != b && side[a] != side[b]) {
-                cut += graph.cell(a, b).capacity;
-            }
-        }
-    }
-    double separated = 0.0;
-    for (int w = 0; w < commodity_count; ++w) {
-        if (commodity_present(w, n) && side[commodity_source(w)] != side[commodity_sink(w)]) {
-            separated += commodity_demand[w];
-        }
-    }
-    return separated == 0.0 ? 0.0 : cut / separated;
+    const CutMeasure measure = measure_cut(graph, side);
+    return measure.separated_demand == 0.0 ? 0.0
+                                           : measure.crossing_capacity / measure.separated_demand;
 }
 
 ReportedFlow reported_flow(const nlohmann::json& report) {

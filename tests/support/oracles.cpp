@@ -71,3 +71,21 @@ OracleSweep from_scratch_sweep(const Graph& graph, const std::vector<int>& order
     sweep.ratio = best;
     return sweep;
 }
+
+CutMeasure measure_cut(const Graph& graph, const std::vector<bool>& side) {
+    const int n = graph.vertex_count();
+    CutMeasure measure;
+    for (int a = 0; a < n; ++a) {
+        for (int b = 0; b < n; ++b) {
+            if (a != b && side[a] != side[b]) {
+                measure.crossing_capacity += static_cast<double>(graph.cell(a, b).capacity);
+            }
+        }
+    }
+    for (int w = 0; w < commodity_count; ++w) {
+        if (commodity_present(w, n) && side[commodity_source(w)] != side[commodity_sink(w)]) {
+            measure.separated_demand += static_cast<double>(commodity_demand[w]);
+        }
+    }
+    return measure;
+}

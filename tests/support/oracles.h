@@ -21,3 +21,13 @@ struct OracleSweep {
     double ratio = 0.0;
 };
 OracleSweep from_scratch_sweep(const Graph& graph, const std::vector<int>& order);
+
+// What a cut's ratio divides for the side S (side[v] for v in S), from the
+// matrix: the capacity of every ordered pair with exactly one end in S (an
+// undirected edge counts in both directions), and the demand of the present
+// commodities that S separates.
+struct CutMeasure {
+    double crossing_capacity = 0.0;
+    double separated_demand = 0.0;
+};
+CutMeasure measure_cut(const Graph& graph, const std::vector<bool>& side);

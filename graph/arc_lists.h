@@ -19,6 +19,9 @@ struct Arc {
 // their work then grows with the arcs, not with the n² pairs.
 class ArcLists {
   public:
+    // No vertices, no arcs.
+    ArcLists() : ArcLists(0, {}) {}
+
     // The arcs of `graph`: every ordered pair (u, v), u ≠ v, whose cell is
     // present, so a directed edge once and an undirected edge in both
     // directions, each with its cell's capacity (a float, widened exactly).
@@ -44,6 +47,17 @@ class ArcLists {
         return {in_index_.data() + in_start_[v], in_index_.data() + in_start_[v + 1]};
     }
 
+    // The index of the arc head → tail of arc `a`, or −1 when there is none.
+    int reverse(int a) const { return reverse_[a]; }
+
+    // Whether arc `a` carries its pair's row where both directions of a
+    // pair share one capacity (the pair network of the flow bound): the arc
+    // u → v with u < v of a pair joined both ways, and every arc without its
+    // reverse, which keeps a row of its own.
+    bool carries_pair_row(int a) const {
+        return reverse_[a] < 0 || arcs_[a].tail < arcs_[a].head;
+    }
+
   private:
     void index();
 
@@ -52,4 +66,5 @@ class ArcLists {
     std::vector<int> out_start_;
     std::vector<int> in_start_;
     std::vector<int> in_index_;
+    std::vector<int> reverse_;
 };

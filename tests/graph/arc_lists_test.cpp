@@ -1,4 +1,4 @@
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "embedding/listing_limit.h"
+#include "common/listing_limit.h"
 
 #include <sstream>
 

@@ -1,4 +1,4 @@
-#include "embedding/arc_lists.h"
+#include "graph/arc_lists.h"
 
 #include <algorithm>
 #include <utility>
@@ -46,5 +46,16 @@ void ArcLists::index() {
     std::vector<int> fill(in_start_.begin(), in_start_.end() - 1);
     for (int i = 0; i < arc_count(); ++i) {
         in_index_[fill[arcs_[i].head]++] = i;
+    }
+    // The reverse of u → v is among the arcs leaving v, sorted by head.
+    reverse_.assign(arcs_.size(), -1);
+    for (int i = 0; i < arc_count(); ++i) {
+        const Arc& arc = arcs_[i];
+        const auto out = out_arcs(arc.head);
+        const auto found = std::lower_bound(out.begin(), out.end(), arc.tail,
+                                            [](const Arc& x, int head) { return x.head < head; });
+        if (found != out.end() && found->head == arc.tail) {
+            reverse_[i] = out_begin(arc.head) + static_cast<int>(found - out.begin());
+        }
     }
 }
