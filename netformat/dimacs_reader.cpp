@@ -59,9 +59,9 @@ Expected<ImportedNetwork, ImportError> DimacsReader::read() {
         if (kind == "p") {
             error = problem(words);
         } else if (problem_line_ == 0) {
-            error = at(words.front().offset,
-                       "la ligne « p max N M » attendue avant toute autre au lieu de " +
-                           quoted(kind));
+            error =
+                at(words.front().offset,
+                   "la ligne « p max N M » attendue avant toute autre au lieu de " + quoted(kind));
         } else if (kind == "n") {
             error = terminal(words);
         } else if (kind == "a") {
@@ -76,8 +76,9 @@ Expected<ImportedNetwork, ImportError> DimacsReader::read() {
     }
     const std::size_t end = text_.size();
     if (problem_line_ == 0) {
-        return fail(at(end, "aucune ligne « p max N M » : ce n'est pas un problème de flot "
-                            "maximum DIMACS"));
+        return fail(at(end,
+                       "aucune ligne « p max N M » : ce n'est pas un problème de flot "
+                       "maximum DIMACS"));
     }
     if (source_ < 0 || sink_ < 0) {
         return fail(at(end, std::string("aucune ligne « n ID ") + (source_ < 0 ? "s" : "t") +
@@ -100,9 +101,9 @@ Expected<ImportedNetwork, ImportError> DimacsReader::read() {
 std::optional<ImportError> DimacsReader::shape(const std::vector<Word>& words, std::size_t count,
                                                std::string_view form) {
     if (words.size() > count) {
-        return at(words[count].offset,
-                  "fin de la ligne attendue au lieu de " + quoted(words[count].text) + " (forme : " +
-                      std::string(form) + ")");
+        return at(words[count].offset, "fin de la ligne attendue au lieu de " +
+                                           quoted(words[count].text) +
+                                           " (forme : " + std::string(form) + ")");
     }
     if (words.size() < count) {
         return at(words.back().offset + words.back().text.size(),
@@ -128,9 +129,9 @@ std::optional<ImportError> DimacsReader::problem(const std::vector<Word>& words)
     const std::optional<std::int64_t> m = parse_count(words[3].text);
     if (!n || !m) {
         const Word& bad = n ? words[3] : words[2];
-        return at(bad.offset, std::string(n ? "le nombre d'arcs" : "le nombre de sommets") +
-                                  " doit être un entier décimal positif ou nul : " +
-                                  quoted(bad.text));
+        return at(bad.offset,
+                  std::string(n ? "le nombre d'arcs" : "le nombre de sommets") +
+                      " doit être un entier décimal positif ou nul : " + quoted(bad.text));
     }
     if (*n > import_max_vertices) {
         return at(words[2].offset, too_many_vertices_text(*n));
@@ -176,8 +177,8 @@ std::optional<ImportError> DimacsReader::terminal(const std::vector<Word>& words
                                             std::to_string(terminal_line));
     }
     if (*v == (role == "s" ? sink_ : source_)) {
-        return at(words[1].offset, "la source et le puits sont le même sommet " +
-                                       quoted(words[1].text));
+        return at(words[1].offset,
+                  "la source et le puits sont le même sommet " + quoted(words[1].text));
     }
     terminal = *v;
     terminal_line = lines_.number();

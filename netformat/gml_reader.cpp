@@ -36,9 +36,15 @@ struct Token {
     std::size_t offset = 0;
 };
 
-bool key_start(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool key_char(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool key_start(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool key_char(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+bool space(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Appends code point `c` to `out` in UTF-8.
 void append_utf8(std::uint32_t c, std::string& out) {
@@ -137,7 +143,8 @@ class Lexer {
         if (c == '"') {
             const std::size_t close = text_.find('"', start + 1);
             if (close == std::string_view::npos) {
-                return fail(error_at(text_, start, "chaîne ouverte ici et jamais refermée par « \" »"));
+                return fail(
+                    error_at(text_, start, "chaîne ouverte ici et jamais refermée par « \" »"));
             }
             at_ = close + 1;
             return Token{TokenKind::string, text_.substr(start + 1, close - start - 1), start};
@@ -148,17 +155,17 @@ class Lexer {
             }
             return Token{TokenKind::key, text_.substr(start, at_ - start), start};
         }
-        while (at_ < text_.size() && !space(text_[at_]) && text_[at_] != '[' &&
-               text_[at_] != ']' && text_[at_] != '"' && text_[at_] != '#') {
+        while (at_ < text_.size() && !space(text_[at_]) && text_[at_] != '[' && text_[at_] != ']' &&
+               text_[at_] != '"' && text_[at_] != '#') {
             ++at_;
         }
         const std::string_view word = text_.substr(start, at_ - start);
         const Expected<double, NumberProblem> number = parse_decimal(word);
         if (!number && number.error() == NumberProblem::not_a_number &&
             !std::isdigit(static_cast<unsigned char>(c)) && c != '-' && c != '+' && c != '.') {
-            return fail(error_at(text_, start,
-                                 "une clé, un nombre, une chaîne ou un crochet attendu au lieu de " +
-                                     quoted(word)));
+            return fail(error_at(
+                text_, start,
+                "une clé, un nombre, une chaîne ou un crochet attendu au lieu de " + quoted(word)));
         }
         if (!number) {
             return fail(error_at(text_, start, number_message("nombre", word, number.error())));
@@ -207,7 +214,8 @@ class GmlReader {
     std::optional<ImportError> node(std::size_t open);
     std::optional<ImportError> edge(std::size_t open);
     // The x, y, z of a graphics list.
-    std::optional<ImportError> graphics(std::size_t open, std::array<std::optional<double>, 3>& xyz);
+    std::optional<ImportError> graphics(std::size_t open,
+                                        std::array<std::optional<double>, 3>& xyz);
     Expected<double, ImportError> number(const Token& key, const Token& value);
     Expected<std::int64_t, ImportError> integer(const Token& key, const Token& value);
     // Refuses a second value for a key the reader uses.
@@ -234,8 +242,8 @@ Expected<Token, ImportError> GmlReader::value(const Token& key) {
     }
     if (token && (token->kind == TokenKind::close || token->kind == TokenKind::end ||
                   token->kind == TokenKind::key)) {
-        const std::string found = token->kind == TokenKind::end ? "la fin du fichier"
-                                                                : quoted(token->text);
+        const std::string found =
+            token->kind == TokenKind::end ? "la fin du fichier" : quoted(token->text);
         return fail(at(token->offset, "une valeur (nombre, chaîne ou liste) attendue après " +
                                           quoted(key.text) + " au lieu de " + found));
     }
@@ -277,12 +285,12 @@ Expected<double, ImportError> GmlReader::number(const Token& key, const Token& v
 
 Expected<std::int64_t, ImportError> GmlReader::integer(const Token& key, const Token& value) {
     const bool negative = !value.text.empty() && value.text.front() == '-';
-    const std::optional<std::int64_t> count =
-        value.kind == TokenKind::number ? parse_count(value.text.substr(negative ? 1 : 0))
-                                        : std::nullopt;
+    const std::optional<std::int64_t> count = value.kind == TokenKind::number
+                                                  ? parse_count(value.text.substr(negative ? 1 : 0))
+                                                  : std::nullopt;
     if (!count) {
-        return fail(at(value.offset, quoted(key.text) + " doit être un entier : " +
-                                         quoted(value.text)));
+        return fail(
+            at(value.offset, quoted(key.text) + " doit être un entier : " + quoted(value.text)));
     }
     return negative ? -*count : *count;
 }
@@ -318,8 +326,9 @@ Expected<ImportedNetwork, ImportError> GmlReader::read() {
         std::optional<ImportError> error;
         if (key->text == "graph") {
             if (graph_seen) {
-                return fail(at(key->offset, "une seconde liste « graph » : un fichier ne donne "
-                                            "ici qu'un graphe"));
+                return fail(at(key->offset,
+                               "une seconde liste « graph » : un fichier ne donne "
+                               "ici qu'un graphe"));
             }
             graph_seen = true;
             error = graph(v->offset);
@@ -396,13 +405,17 @@ std::optional<ImportError> GmlReader::graphics(std::size_t open,
         if (key->kind != TokenKind::key) {
             return key->kind == TokenKind::end
                        ? at(open, "liste ouverte ici et jamais refermée par « ] »")
-                       : at(key->offset, "une clé ou « ] » attendu au lieu de " + quoted(key->text));
+                       : at(key->offset,
+                            "une clé ou « ] » attendu au lieu de " + quoted(key->text));
         }
         const Expected<Token, ImportError> v = value(*key);
         if (!v) {
             return v.error();
         }
-        const std::size_t axis = key->text == "x" ? 0 : key->text == "y" ? 1 : key->text == "z" ? 2 : 3;
+        const std::size_t axis = key->text == "x"   ? 0
+                                 : key->text == "y" ? 1
+                                 : key->text == "z" ? 2
+                                                    : 3;
         if (axis < 3) {
             if (std::optional<ImportError> error = once(*key, seen[axis])) {
                 return error;
@@ -438,7 +451,8 @@ std::optional<ImportError> GmlReader::node(std::size_t open) {
         if (key->kind != TokenKind::key) {
             return key->kind == TokenKind::end
                        ? at(open, "la liste « node » ouverte ici n'est jamais refermée par « ] »")
-                       : at(key->offset, "une clé ou « ] » attendu au lieu de " + quoted(key->text));
+                       : at(key->offset,
+                            "une clé ou « ] » attendu au lieu de " + quoted(key->text));
         }
         const Expected<Token, ImportError> v = value(*key);
         if (!v) {
@@ -488,16 +502,17 @@ std::optional<ImportError> GmlReader::node(std::size_t open) {
     }
     std::optional<ImportedPosition> position;
     if (xyz[0].has_value() != xyz[1].has_value() || (xyz[2] && !xyz[0])) {
-        return at(open, "le nœud ouvert ici a une partie de ses coordonnées seulement : x et y "
-                        "vont ensemble (z est facultatif)");
+        return at(open,
+                  "le nœud ouvert ici a une partie de ses coordonnées seulement : x et y "
+                  "vont ensemble (z est facultatif)");
     }
     if (xyz[0]) {
         position = ImportedPosition{*xyz[0], *xyz[1], xyz[2].value_or(0.0)};
     }
     if (nodes_.size() >= static_cast<std::size_t>(import_max_vertices)) {
         return at(open, "plus de " + std::to_string(import_max_vertices) +
-                            " sommets : le maximum est de " +
-                            std::to_string(import_max_vertices) + " sommets");
+                            " sommets : le maximum est de " + std::to_string(import_max_vertices) +
+                            " sommets");
     }
     std::string shown = name && !name->empty()     ? *name
                         : label && !label->empty() ? *label
@@ -521,7 +536,8 @@ std::optional<ImportError> GmlReader::edge(std::size_t open) {
         if (key->kind != TokenKind::key) {
             return key->kind == TokenKind::end
                        ? at(open, "la liste « edge » ouverte ici n'est jamais refermée par « ] »")
-                       : at(key->offset, "une clé ou « ] » attendu au lieu de " + quoted(key->text));
+                       : at(key->offset,
+                            "une clé ou « ] » attendu au lieu de " + quoted(key->text));
         }
         const Expected<Token, ImportError> v = value(*key);
         if (!v) {
@@ -586,9 +602,8 @@ Expected<ImportedNetwork, ImportError> GmlReader::assemble() {
             const auto found = node_index_.find(id);
             if (found == node_index_.end()) {
                 return fail(at(edge.offset, std::string("l'arête ouverte ici a pour ") +
-                                                (side == 0 ? "source" : "cible") +
-                                                " l'« id » " + std::to_string(id) +
-                                                ", qu'aucun nœud ne porte"));
+                                                (side == 0 ? "source" : "cible") + " l'« id » " +
+                                                std::to_string(id) + ", qu'aucun nœud ne porte"));
             }
             ends[static_cast<std::size_t>(side)] = static_cast<int>(found->second);
         }

@@ -11,7 +11,9 @@
 
 namespace {
 
-bool xml_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool xml_space(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 bool equal_no_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -115,8 +117,9 @@ class GraphmlCheck {
 std::optional<ImportError> GraphmlCheck::run() {
     if (text_.substr(0, 2) == "\xFE\xFF" || text_.substr(0, 2) == "\xFF\xFE" ||
         text_.substr(0, 4) == std::string_view("\0\0\xFE\xFF", 4)) {
-        return at(0, "texte en UTF-16 ou UTF-32 : seuls UTF-8, US-ASCII, ISO-8859-1, "
-                     "ISO-8859-15 et windows-1252 sont lus");
+        return at(0,
+                  "texte en UTF-16 ou UTF-32 : seuls UTF-8, US-ASCII, ISO-8859-1, "
+                  "ISO-8859-15 et windows-1252 sont lus");
     }
     if (const std::size_t nul = text_.find('\0'); nul != std::string_view::npos) {
         return at(nul, "octet nul : ce n'est pas un texte XML lisible ici");
@@ -189,9 +192,10 @@ std::optional<ImportError> GraphmlCheck::run() {
         return ImportError{0, 0, too_many_vertices_text(counts_.nodes)};
     }
     if (counts_.edges > import_max_arcs) {
-        return ImportError{0, 0, "le fichier a " + std::to_string(counts_.edges) +
-                                     " éléments « edge » : le maximum est de " +
-                                     std::to_string(import_max_arcs) + " arcs"};
+        return ImportError{0, 0,
+                           "le fichier a " + std::to_string(counts_.edges) +
+                               " éléments « edge » : le maximum est de " +
+                               std::to_string(import_max_arcs) + " arcs"};
     }
     return std::nullopt;
 }
@@ -258,16 +262,16 @@ std::optional<ImportError> GraphmlCheck::read_tag(std::size_t start, Tag& tag) c
             ++i;
         }
         if (tag.closing || name.empty() || i == text_.size() || text_[i] != '=') {
-            return at(attribute_start, "attribut de la forme nom=\"valeur\" attendu dans la balise");
+            return at(attribute_start,
+                      "attribut de la forme nom=\"valeur\" attendu dans la balise");
         }
         ++i;
         while (i < text_.size() && xml_space(text_[i])) {
             ++i;
         }
         const char quote = i < text_.size() ? text_[i] : '\0';
-        const std::size_t close = quote == '"' || quote == '\''
-                                      ? text_.find(quote, i + 1)
-                                      : std::string_view::npos;
+        const std::size_t close =
+            quote == '"' || quote == '\'' ? text_.find(quote, i + 1) : std::string_view::npos;
         if (close == std::string_view::npos) {
             return at(attribute_start, "valeur d'attribut entre guillemets attendue");
         }
@@ -288,8 +292,8 @@ std::optional<ImportError> GraphmlCheck::start_tag(std::size_t start, const Tag&
         ++counts_.edges;
     } else if (name == "key") {
         if (++counts_.keys > graphml_max_keys) {
-            return at(start, "plus de " + std::to_string(graphml_max_keys) +
-                                 " déclarations « key »");
+            return at(start,
+                      "plus de " + std::to_string(graphml_max_keys) + " déclarations « key »");
         }
         open_key_ = key_use(tag);
         keys_[tag.attribute("id")] = open_key_;

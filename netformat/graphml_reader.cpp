@@ -5,14 +5,14 @@
 
 #include <igraph/igraph.h>
 
+#include <locale.h>
+#include <stdio.h>
 #include <array>
 #include <charconv>
 #include <clocale>
 #include <cmath>
-#include <locale.h>
 #include <mutex>
 #include <optional>
-#include <stdio.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,7 +57,7 @@ class IgraphSession {
           attribute_table_(igraph_set_attribute_table(&igraph_cattribute_table)),
           c_locale_(newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr))),
           locale_(c_locale_ != static_cast<locale_t>(nullptr) ? uselocale(c_locale_)
-                                                               : static_cast<locale_t>(nullptr)) {
+                                                              : static_cast<locale_t>(nullptr)) {
         igraph_error_text.clear();
         igraph_warning_text.clear();
     }
@@ -180,8 +180,7 @@ NumberRead attribute_number(bool is_vertex, const igraph_t& graph, const char* n
     NumberRead read;
     const std::string what = "valeur de " + quoted(name);
     if (type == IGRAPH_ATTRIBUTE_NUMERIC) {
-        const double value =
-            is_vertex ? VAN(&graph, name, element) : EAN(&graph, name, element);
+        const double value = is_vertex ? VAN(&graph, name, element) : EAN(&graph, name, element);
         if (std::isinf(value)) {
             read.problem = what + " infinie";
         } else if (!std::isnan(value)) {
@@ -207,15 +206,15 @@ NumberRead attribute_number(bool is_vertex, const igraph_t& graph, const char* n
     return read;
 }
 
-Expected<ImportedNetwork, ImportError> convert(const igraph_t& graph,
-                                               const GraphmlCounts& counts) {
+Expected<ImportedNetwork, ImportError> convert(const igraph_t& graph, const GraphmlCounts& counts) {
     const igraph_integer_t n = igraph_vcount(&graph);
     if (n > import_max_vertices) {
         return fail(ImportError{0, 0, too_many_vertices_text(n)});
     }
     if (n > counts.nodes) {
-        return fail(ImportError{0, 0, "une arête nomme un nœud qu'aucun élément « node » ne "
-                                      "déclare"});
+        return fail(ImportError{0, 0,
+                                "une arête nomme un nœud qu'aucun élément « node » ne "
+                                "déclare"});
     }
     AttributeList graph_attributes;
     AttributeList vertex_attributes;
@@ -227,8 +226,8 @@ Expected<ImportedNetwork, ImportError> convert(const igraph_t& graph,
     const std::optional<igraph_attribute_type_t> id_type = vertex_attributes.type("id");
     std::vector<std::string> ids;
     for (igraph_integer_t v = 0; v < n; ++v) {
-        const std::string& id = ids.emplace_back(
-            id_type ? vertex_text(graph, "id", *id_type, v) : std::to_string(v + 1));
+        const std::string& id = ids.emplace_back(id_type ? vertex_text(graph, "id", *id_type, v)
+                                                         : std::to_string(v + 1));
         std::string name;
         for (const char* candidate : {"name", "label", "id"}) {
             if (const auto type = vertex_attributes.type(candidate); type && name.empty()) {
@@ -247,9 +246,10 @@ Expected<ImportedNetwork, ImportError> convert(const igraph_t& graph,
             }
         }
         if (xyz[0].has_value() != xyz[1].has_value() || (xyz[2] && !xyz[0])) {
-            return fail(ImportError{0, 0, "le nœud " + quoted(id) +
-                                              " a une partie de ses coordonnées seulement : x "
-                                              "et y vont ensemble (z est facultatif)"});
+            return fail(ImportError{0, 0,
+                                    "le nœud " + quoted(id) +
+                                        " a une partie de ses coordonnées seulement : x "
+                                        "et y vont ensemble (z est facultatif)"});
         }
         std::optional<ImportedPosition> position;
         if (xyz[0]) {
@@ -279,9 +279,9 @@ Expected<ImportedNetwork, ImportError> convert(const igraph_t& graph,
                 return fail(ImportError{0, 0, edge + " : " + *read.problem});
             }
             if (!read.value) {
-                return fail(ImportError{0, 0, edge + " n'a pas de valeur pour " +
-                                                  quoted(capacity_key) +
-                                                  ", que d'autres arêtes donnent comme capacité"});
+                return fail(ImportError{0, 0,
+                                        edge + " n'a pas de valeur pour " + quoted(capacity_key) +
+                                            ", que d'autres arêtes donnent comme capacité"});
             }
             if (*read.value < 0.0) {
                 return fail(ImportError{0, 0, edge + " : capacité négative"});

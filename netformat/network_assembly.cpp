@@ -47,8 +47,7 @@ std::optional<std::string> NetworkAssembler::add_edge(int tail, int head, double
     network_.edges.push_back({tail, head, capacity});
     if (network_.arc_count() > import_max_arcs) {
         return "plus de " + std::to_string(import_max_arcs) + " arcs : le maximum est de " +
-               std::to_string(import_max_arcs) +
-               " arcs (une arête non orientée compte pour deux)";
+               std::to_string(import_max_arcs) + " arcs (une arête non orientée compte pour deux)";
     }
     return std::nullopt;
 }

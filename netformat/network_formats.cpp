@@ -13,14 +13,16 @@ struct FormatName {
     std::string_view title;
 };
 
-constexpr std::array<FormatName, 5> format_names{{{NetworkFormat::gr, "gr", ".gr"},
-                                                  {NetworkFormat::sndlib, "sndlib", "SNDlib"},
-                                                  {NetworkFormat::graphml, "graphml", "GraphML"},
-                                                  {NetworkFormat::gml, "gml", "GML"},
-                                                  {NetworkFormat::dimacs, "dimacs",
-                                                   "DIMACS max-flow"}}};
+constexpr std::array<FormatName, 5> format_names{
+    {{NetworkFormat::gr, "gr", ".gr"},
+     {NetworkFormat::sndlib, "sndlib", "SNDlib"},
+     {NetworkFormat::graphml, "graphml", "GraphML"},
+     {NetworkFormat::gml, "gml", "GML"},
+     {NetworkFormat::dimacs, "dimacs", "DIMACS max-flow"}}};
 
-bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool space(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Whether the text opens, after comments and a few top-level pairs such as
 // `Creator "…"` or `Version 1`, with `graph [`. Looks at most at a few

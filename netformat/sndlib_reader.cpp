@@ -27,10 +27,10 @@ struct SectionName {
 };
 
 constexpr std::array<SectionName, 5> section_names{{{"META", Section::meta},
-                                                     {"NODES", Section::nodes},
-                                                     {"LINKS", Section::links},
-                                                     {"DEMANDS", Section::demands},
-                                                     {"ADMISSIBLE_PATHS", Section::paths}}};
+                                                    {"NODES", Section::nodes},
+                                                    {"LINKS", Section::links},
+                                                    {"DEMANDS", Section::demands},
+                                                    {"ADMISSIBLE_PATHS", Section::paths}}};
 
 std::string_view trimmed(std::string_view line) {
     const std::size_t first = line.find_first_not_of(" \t\r\v\f");
@@ -104,8 +104,8 @@ class Entry {
   private:
     ImportError missing(std::string_view what) const {
         if (i_ < words_.size()) {
-            return at(words_[i_].offset, std::string(what) + " attendu au lieu de " +
-                                             quoted(words_[i_].text));
+            return at(words_[i_].offset,
+                      std::string(what) + " attendu au lieu de " + quoted(words_[i_].text));
         }
         return at(end_, std::string(what) + " attendu avant la fin de la ligne");
     }
@@ -187,16 +187,17 @@ Expected<ImportedNetwork, ImportError> SndlibReader::read() {
                                  "la fin du fichier"));
     }
     if (section_line_[static_cast<int>(Section::nodes)] == 0) {
-        return fail(ImportError{0, 0, "aucune section NODES : un réseau SNDlib donne ses nœuds "
-                                      "dans « NODES ( … ) »"});
+        return fail(ImportError{0, 0,
+                                "aucune section NODES : un réseau SNDlib donne ses nœuds "
+                                "dans « NODES ( … ) »"});
     }
     std::string convention = "capacités : préinstallées, sinon premier module";
     if (links_from_module_ > 0 || links_without_capacity_ > 0) {
         convention += " (sur " + std::to_string(links_) + " liens, " +
                       std::to_string(links_from_module_) + " prennent celle de leur premier module";
         if (links_without_capacity_ > 0) {
-            convention += ", " + std::to_string(links_without_capacity_) +
-                          " n'en ont aucune et valent 0";
+            convention +=
+                ", " + std::to_string(links_without_capacity_) + " n'en ont aucune et valent 0";
         }
         convention += ")";
     }
@@ -341,8 +342,8 @@ std::optional<ImportError> SndlibReader::link(Entry& entry) {
     if (!installed) {
         return installed.error();
     }
-    for (const char* cost : {"coût de la capacité préinstallée", "coût de routage",
-                             "coût d'installation"}) {
+    for (const char* cost :
+         {"coût de la capacité préinstallée", "coût de routage", "coût d'installation"}) {
         if (const Expected<double, ImportError> value = entry.number(cost + of, false); !value) {
             return value.error();
         }
@@ -352,8 +353,7 @@ std::optional<ImportError> SndlibReader::link(Entry& entry) {
     }
     std::optional<double> first_module;
     while (!entry.next_is(")")) {
-        const Expected<double, ImportError> module =
-            entry.number("capacité de module" + of, true);
+        const Expected<double, ImportError> module = entry.number("capacité de module" + of, true);
         if (!module) {
             return module.error();
         }
@@ -415,8 +415,8 @@ std::optional<ImportError> SndlibReader::demand(Entry& entry) {
         return error;
     }
     if (nodes->first == nodes->second) {
-        return entry.at(id->offset, "la demande " + quoted(id->text) +
-                                        " va d'un nœud vers lui-même");
+        return entry.at(id->offset,
+                        "la demande " + quoted(id->text) + " va d'un nœud vers lui-même");
     }
     if (std::optional<std::string> refused =
             network_.add_demand(nodes->first, nodes->second, *value)) {

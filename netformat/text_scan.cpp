@@ -9,9 +9,13 @@
 
 namespace {
 
-bool digit(char c) { return c >= '0' && c <= '9'; }
+bool digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-bool blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 bool starts_with_no_case(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) {
@@ -147,8 +151,9 @@ std::string number_message(std::string_view what, std::string_view word, NumberP
         case NumberProblem::not_a_number:
             return text + " n'est pas un nombre";
         case NumberProblem::not_decimal:
-            return text + " n'est pas un nombre décimal (infinis, NaN et nombres "
-                          "hexadécimaux sont refusés)";
+            return text +
+                   " n'est pas un nombre décimal (infinis, NaN et nombres "
+                   "hexadécimaux sont refusés)";
         case NumberProblem::too_large:
             return text + " est un nombre trop grand";
     }
