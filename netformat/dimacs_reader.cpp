@@ -40,6 +40,8 @@ class DimacsReader {
     int problem_line_ = 0;
     std::int64_t vertices_ = 0;
     std::int64_t announced_arcs_ = 0;
+    // Where the p line gives the arc count.
+    std::size_t announced_offset_ = 0;
     std::int64_t arcs_ = 0;
     // Source and sink (indices from 0) and the lines that gave them.
     int source_ = -1;
@@ -74,20 +76,20 @@ Expected<ImportedNetwork, ImportError> DimacsReader::read() {
             return fail(*error);
         }
     }
-    const std::size_t end = text_.size();
     if (problem_line_ == 0) {
-        return fail(at(end,
-                       "aucune ligne « p max N M » : ce n'est pas un problème de flot "
-                       "maximum DIMACS"));
+        return fail(ImportError{0, 0,
+                                "aucune ligne « p max N M » : ce n'est pas un problème de "
+                                "flot maximum DIMACS"});
     }
     if (source_ < 0 || sink_ < 0) {
-        return fail(at(end, std::string("aucune ligne « n ID ") + (source_ < 0 ? "s" : "t") +
-                                " » : le flot maximum va de la source s au puits t"));
+        return fail(ImportError{0, 0,
+                                std::string("aucune ligne « n ID ") + (source_ < 0 ? "s" : "t") +
+                                    " » : le flot maximum va de la source s au puits t"});
     }
     if (arcs_ != announced_arcs_) {
-        return fail(at(end, "la ligne p (ligne " + std::to_string(problem_line_) + ") annonce " +
-                                std::to_string(announced_arcs_) + " arcs, le fichier en donne " +
-                                std::to_string(arcs_)));
+        return fail(at(announced_offset_, "la ligne p annonce " + std::to_string(announced_arcs_) +
+                                              " arcs, le fichier en donne " +
+                                              std::to_string(arcs_)));
     }
     if (std::optional<std::string> refused = network_.add_demand(source_, sink_, 1.0)) {
         return fail(ImportError{0, 0, std::move(*refused)});
@@ -139,6 +141,7 @@ std::optional<ImportError> DimacsReader::problem(const std::vector<Word>& words)
     problem_line_ = lines_.number();
     vertices_ = *n;
     announced_arcs_ = *m;
+    announced_offset_ = words[3].offset;
     for (std::int64_t v = 1; v <= vertices_; ++v) {
         (void)network_.add_vertex(std::to_string(v), std::nullopt);
     }

@@ -27,13 +27,17 @@
 
 namespace {
 
-enum class TokenKind { key, number, string, open, close, end };
+// A bad_number is a word that starts like a number but is not a decimal one
+// ("0x20", "1e400", "-inf"); it is refused where it stands, with the key it
+// belongs to.
+enum class TokenKind { key, number, bad_number, string, open, close, end };
 
 struct Token {
     TokenKind kind = TokenKind::end;
     // The word, the string without its quotes, or the bracket.
     std::string_view text;
     std::size_t offset = 0;
+    NumberProblem problem = NumberProblem::not_a_number;
 };
 
 bool key_start(char c) {
@@ -168,7 +172,7 @@ class Lexer {
                 "une clé, un nombre, une chaîne ou un crochet attendu au lieu de " + quoted(word)));
         }
         if (!number) {
-            return fail(error_at(text_, start, number_message("nombre", word, number.error())));
+            return Token{TokenKind::bad_number, word, start, number.error()};
         }
         return Token{TokenKind::number, word, start};
     }
@@ -232,6 +236,10 @@ class GmlReader {
 
 Expected<Token, ImportError> GmlReader::value(const Token& key) {
     Expected<Token, ImportError> token = lexer_.next();
+    if (token && token->kind == TokenKind::bad_number) {
+        return fail(
+            at(token->offset, number_message(quoted(key.text), token->text, token->problem)));
+    }
     if (token && token->kind == TokenKind::key) {
         // "inf" and "nan" read as keys; as a value they are refused numbers.
         if (const Expected<double, NumberProblem> number = parse_decimal(token->text);
@@ -340,7 +348,7 @@ Expected<ImportedNetwork, ImportError> GmlReader::read() {
         }
     }
     if (!graph_seen) {
-        return fail(at(text_.size(), "aucune liste « graph [ … ] » dans le fichier"));
+        return fail(ImportError{0, 0, "aucune liste « graph [ … ] » dans le fichier"});
     }
     return assemble();
 }

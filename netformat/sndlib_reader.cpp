@@ -181,10 +181,11 @@ Expected<ImportedNetwork, ImportError> SndlibReader::read() {
         }
     }
     if (open_line != 0) {
-        return fail(error_at(text_, text_.size(),
-                             "la section ouverte ligne " + std::to_string(open_line) +
-                                 " n'est pas refermée : « ) » attendu seul sur sa ligne avant "
-                                 "la fin du fichier"));
+        const std::string_view name = section_names[static_cast<std::size_t>(open)].name;
+        return fail(ImportError{open_line, 1,
+                                "la section " + std::string(name) +
+                                    " ouverte ici n'est pas refermée : « ) » attendu seul sur sa "
+                                    "ligne avant la fin du fichier"});
     }
     if (section_line_[static_cast<int>(Section::nodes)] == 0) {
         return fail(ImportError{0, 0,
