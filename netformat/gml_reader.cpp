@@ -212,8 +212,12 @@ class GmlReader {
     }
     // The value after a key: a number, a string or the opening of a list.
     Expected<Token, ImportError> value(const Token& key);
-    // Skips the rest of a list whose "[" was just read.
-    std::optional<ImportError> skip_list(std::size_t open);
+    // The next `key value` pair of the list `name` opened at `open` (its
+    // "[" read), or false at its "]".
+    Expected<bool, ImportError> next_pair(std::size_t open, std::string_view name, Token& key,
+                                          Token& value);
+    // Skips the rest of the list `name` opened at `open`.
+    std::optional<ImportError> skip_list(std::size_t open, std::string_view name);
     std::optional<ImportError> graph(std::size_t open);
     std::optional<ImportError> node(std::size_t open);
     std::optional<ImportError> edge(std::size_t open);
@@ -258,28 +262,40 @@ Expected<Token, ImportError> GmlReader::value(const Token& key) {
     return token;
 }
 
-std::optional<ImportError> GmlReader::skip_list(std::size_t open) {
-    int depth = 1;
-    while (depth > 0) {
-        const Expected<Token, ImportError> key = lexer_.next();
-        if (!key) {
-            return key.error();
+Expected<bool, ImportError> GmlReader::next_pair(std::size_t open, std::string_view name,
+                                                 Token& key, Token& value) {
+    const Expected<Token, ImportError> k = lexer_.next();
+    if (!k) {
+        return fail(k.error());
+    }
+    if (k->kind == TokenKind::close) {
+        return false;
+    }
+    if (k->kind == TokenKind::end) {
+        return fail(
+            at(open, "la liste " + quoted(name) + " ouverte ici n'est jamais refermée par « ] »"));
+    }
+    if (k->kind != TokenKind::key) {
+        return fail(at(k->offset, "une clé ou « ] » attendu au lieu de " + quoted(k->text)));
+    }
+    const Expected<Token, ImportError> v = this->value(*k);
+    if (!v) {
+        return fail(v.error());
+    }
+    key = *k;
+    value = *v;
+    return true;
+}
+
+std::optional<ImportError> GmlReader::skip_list(std::size_t open, std::string_view name) {
+    for (int depth = 1; depth > 0;) {
+        Token key;
+        Token value;
+        const Expected<bool, ImportError> more = next_pair(open, name, key, value);
+        if (!more) {
+            return more.error();
         }
-        if (key->kind == TokenKind::close) {
-            --depth;
-            continue;
-        }
-        if (key->kind == TokenKind::end) {
-            return at(open, "liste ouverte ici et jamais refermée par « ] »");
-        }
-        if (key->kind != TokenKind::key) {
-            return at(key->offset, "une clé ou « ] » attendu au lieu de " + quoted(key->text));
-        }
-        const Expected<Token, ImportError> v = value(*key);
-        if (!v) {
-            return v.error();
-        }
-        depth += v->kind == TokenKind::open ? 1 : 0;
+        depth += !*more ? -1 : value.kind == TokenKind::open ? 1 : 0;
     }
     return std::nullopt;
 }
@@ -341,7 +357,7 @@ Expected<ImportedNetwork, ImportError> GmlReader::read() {
             graph_seen = true;
             error = graph(v->offset);
         } else {
-            error = skip_list(v->offset);
+            error = skip_list(v->offset, key->text);
         }
         if (error) {
             return fail(*error);
@@ -355,43 +371,35 @@ Expected<ImportedNetwork, ImportError> GmlReader::read() {
 
 std::optional<ImportError> GmlReader::graph(std::size_t open) {
     bool directed_seen = false;
+    Token key;
+    Token value;
     while (true) {
-        const Expected<Token, ImportError> key = lexer_.next();
-        if (!key) {
-            return key.error();
+        const Expected<bool, ImportError> more = next_pair(open, "graph", key, value);
+        if (!more) {
+            return more.error();
         }
-        if (key->kind == TokenKind::close) {
+        if (!*more) {
             return std::nullopt;
         }
-        if (key->kind == TokenKind::end) {
-            return at(open, "la liste « graph » ouverte ici n'est jamais refermée par « ] »");
-        }
-        if (key->kind != TokenKind::key) {
-            return at(key->offset, "une clé ou « ] » attendu au lieu de " + quoted(key->text));
-        }
-        const Expected<Token, ImportError> v = value(*key);
-        if (!v) {
-            return v.error();
-        }
         std::optional<ImportError> error;
-        const bool list = v->kind == TokenKind::open;
-        if (key->text == "directed") {
-            if ((error = once(*key, directed_seen))) {
+        const bool list = value.kind == TokenKind::open;
+        if (key.text == "directed") {
+            if ((error = once(key, directed_seen))) {
                 return error;
             }
-            const Expected<std::int64_t, ImportError> flag = integer(*key, *v);
+            const Expected<std::int64_t, ImportError> flag = integer(key, value);
             if (!flag || (*flag != 0 && *flag != 1)) {
-                return at(v->offset, "« directed » vaut 0 ou 1, pas " + quoted(v->text));
+                return at(value.offset, "« directed » vaut 0 ou 1, pas " + quoted(value.text));
             }
             directed_ = *flag == 1;
-        } else if (key->text == "node" && list) {
-            error = node(v->offset);
-        } else if (key->text == "edge" && list) {
-            error = edge(v->offset);
-        } else if (key->text == "node" || key->text == "edge") {
-            error = at(v->offset, quoted(key->text) + " doit être une liste « [ … ] »");
+        } else if (key.text == "node" && list) {
+            error = node(value.offset);
+        } else if (key.text == "edge" && list) {
+            error = edge(value.offset);
+        } else if (key.text == "node" || key.text == "edge") {
+            error = at(value.offset, quoted(key.text) + " doit être une liste « [ … ] »");
         } else if (list) {
-            error = skip_list(v->offset);
+            error = skip_list(value.offset, key.text);
         }
         if (error) {
             return error;
@@ -402,39 +410,31 @@ std::optional<ImportError> GmlReader::graph(std::size_t open) {
 std::optional<ImportError> GmlReader::graphics(std::size_t open,
                                                std::array<std::optional<double>, 3>& xyz) {
     std::array<bool, 3> seen{};
+    Token key;
+    Token value;
     while (true) {
-        const Expected<Token, ImportError> key = lexer_.next();
-        if (!key) {
-            return key.error();
+        const Expected<bool, ImportError> more = next_pair(open, "graphics", key, value);
+        if (!more) {
+            return more.error();
         }
-        if (key->kind == TokenKind::close) {
+        if (!*more) {
             return std::nullopt;
         }
-        if (key->kind != TokenKind::key) {
-            return key->kind == TokenKind::end
-                       ? at(open, "liste ouverte ici et jamais refermée par « ] »")
-                       : at(key->offset,
-                            "une clé ou « ] » attendu au lieu de " + quoted(key->text));
-        }
-        const Expected<Token, ImportError> v = value(*key);
-        if (!v) {
-            return v.error();
-        }
-        const std::size_t axis = key->text == "x"   ? 0
-                                 : key->text == "y" ? 1
-                                 : key->text == "z" ? 2
-                                                    : 3;
+        const std::size_t axis = key.text == "x"   ? 0
+                                 : key.text == "y" ? 1
+                                 : key.text == "z" ? 2
+                                                   : 3;
         if (axis < 3) {
-            if (std::optional<ImportError> error = once(*key, seen[axis])) {
+            if (std::optional<ImportError> error = once(key, seen[axis])) {
                 return error;
             }
-            const Expected<double, ImportError> coordinate = number(*key, *v);
+            const Expected<double, ImportError> coordinate = number(key, value);
             if (!coordinate) {
                 return coordinate.error();
             }
             xyz[axis] = *coordinate;
-        } else if (v->kind == TokenKind::open) {
-            if (std::optional<ImportError> error = skip_list(v->offset)) {
+        } else if (value.kind == TokenKind::open) {
+            if (std::optional<ImportError> error = skip_list(value.offset, key.text)) {
                 return error;
             }
         }
@@ -448,52 +448,44 @@ std::optional<ImportError> GmlReader::node(std::size_t open) {
     std::array<std::optional<double>, 3> xyz;
     std::array<std::optional<double>, 3> drawn;
     std::array<bool, 6> seen{};
+    Token key;
+    Token value;
     while (true) {
-        const Expected<Token, ImportError> key = lexer_.next();
-        if (!key) {
-            return key.error();
+        const Expected<bool, ImportError> more = next_pair(open, "node", key, value);
+        if (!more) {
+            return more.error();
         }
-        if (key->kind == TokenKind::close) {
+        if (!*more) {
             break;
-        }
-        if (key->kind != TokenKind::key) {
-            return key->kind == TokenKind::end
-                       ? at(open, "la liste « node » ouverte ici n'est jamais refermée par « ] »")
-                       : at(key->offset,
-                            "une clé ou « ] » attendu au lieu de " + quoted(key->text));
-        }
-        const Expected<Token, ImportError> v = value(*key);
-        if (!v) {
-            return v.error();
         }
         std::optional<ImportError> error;
         constexpr std::array<std::string_view, 6> used{"id", "name", "label", "x", "y", "z"};
         std::size_t k = 0;
-        while (k < used.size() && used[k] != key->text) {
+        while (k < used.size() && used[k] != key.text) {
             ++k;
         }
-        if (k < used.size() && (error = once(*key, seen[k]))) {
+        if (k < used.size() && (error = once(key, seen[k]))) {
             return error;
         }
         if (k == 0) {
-            const Expected<std::int64_t, ImportError> number = integer(*key, *v);
+            const Expected<std::int64_t, ImportError> number = integer(key, value);
             if (!number) {
                 return number.error();
             }
             id = *number;
-        } else if ((k == 1 || k == 2) && v->kind != TokenKind::open) {
-            (k == 1 ? name : label) =
-                v->kind == TokenKind::string ? string_value(v->text) : std::string(v->text);
+        } else if ((k == 1 || k == 2) && value.kind != TokenKind::open) {
+            (k == 1 ? name : label) = value.kind == TokenKind::string ? string_value(value.text)
+                                                                      : std::string(value.text);
         } else if (k >= 3 && k < used.size()) {
-            const Expected<double, ImportError> coordinate = number(*key, *v);
+            const Expected<double, ImportError> coordinate = number(key, value);
             if (!coordinate) {
                 return coordinate.error();
             }
             xyz[k - 3] = *coordinate;
-        } else if (key->text == "graphics" && v->kind == TokenKind::open) {
-            error = graphics(v->offset, drawn);
-        } else if (v->kind == TokenKind::open) {
-            error = skip_list(v->offset);
+        } else if (key.text == "graphics" && value.kind == TokenKind::open) {
+            error = graphics(value.offset, drawn);
+        } else if (value.kind == TokenKind::open) {
+            error = skip_list(value.offset, key.text);
         }
         if (error) {
             return error;
@@ -533,52 +525,44 @@ std::optional<ImportError> GmlReader::edge(std::size_t open) {
     PendingEdge pending;
     pending.offset = open;
     std::array<bool, 5> seen{};
+    Token key;
+    Token value;
     while (true) {
-        const Expected<Token, ImportError> key = lexer_.next();
-        if (!key) {
-            return key.error();
+        const Expected<bool, ImportError> more = next_pair(open, "edge", key, value);
+        if (!more) {
+            return more.error();
         }
-        if (key->kind == TokenKind::close) {
+        if (!*more) {
             break;
-        }
-        if (key->kind != TokenKind::key) {
-            return key->kind == TokenKind::end
-                       ? at(open, "la liste « edge » ouverte ici n'est jamais refermée par « ] »")
-                       : at(key->offset,
-                            "une clé ou « ] » attendu au lieu de " + quoted(key->text));
-        }
-        const Expected<Token, ImportError> v = value(*key);
-        if (!v) {
-            return v.error();
         }
         constexpr std::array<std::string_view, 5> used{"source", "target", "capacity", "cap",
                                                        "weight"};
         std::size_t k = 0;
-        while (k < used.size() && used[k] != key->text) {
+        while (k < used.size() && used[k] != key.text) {
             ++k;
         }
         if (k < used.size()) {
-            if (std::optional<ImportError> error = once(*key, seen[k])) {
+            if (std::optional<ImportError> error = once(key, seen[k])) {
                 return error;
             }
         }
         if (k < 2) {
-            const Expected<std::int64_t, ImportError> end = integer(*key, *v);
+            const Expected<std::int64_t, ImportError> end = integer(key, value);
             if (!end) {
                 return end.error();
             }
             (k == 0 ? pending.source : pending.target) = *end;
         } else if (k < used.size()) {
-            const Expected<double, ImportError> capacity = number(*key, *v);
+            const Expected<double, ImportError> capacity = number(key, value);
             if (!capacity) {
                 return capacity.error();
             }
             if (*capacity < 0.0) {
-                return at(v->offset, "capacité négative : " + quoted(v->text));
+                return at(value.offset, "capacité négative : " + quoted(value.text));
             }
             pending.capacity[k - 2] = *capacity;
-        } else if (v->kind == TokenKind::open) {
-            if (std::optional<ImportError> error = skip_list(v->offset)) {
+        } else if (value.kind == TokenKind::open) {
+            if (std::optional<ImportError> error = skip_list(value.offset, key.text)) {
                 return error;
             }
         }
