@@ -35,8 +35,8 @@ struct ImportedVertex {
 // vertices, by their index in `vertices`. Every pair appears once: the
 // readers add up the capacities of parallel edges (separate cables between
 // the same two places) and skip self-loops, so a builder takes the list as
-// it is. For an undirected network the pair is unordered and kept in the
-// orientation of its first appearance.
+// it is. For an undirected network the pair is unordered, kept in the
+// orientation the reader met first (igraph's, for GraphML).
 struct ImportedEdge {
     int tail = 0;
     int head = 0;
