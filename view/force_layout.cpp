@@ -8,10 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "common/igraph_lock.h"
 #include "common/random_source.h"
 #include "graph/graph.h"
 
@@ -202,6 +204,8 @@ void force_layout(const Graph& graph, RandomSource& random,
         return;
     }
 
+    // igraph's state is process-wide: the file readers use it too.
+    const std::lock_guard<std::mutex> hold(igraph_lock());
     // igraph aborts the program on an error unless told otherwise.
     static const bool quiet = [] {
         igraph_set_error_handler(igraph_error_handler_ignore);

@@ -9,6 +9,7 @@ cd "$1"
 declare -A uses=(
     [common]=""
     [grformat]="common"
+    [netformat]="common"
     [graph]="common"
     [embedding]="graph common"
     [flow]="embedding graph common"
@@ -21,7 +22,7 @@ declare -A uses=(
     [generator]=""
 )
 # Folders whose code must build without any window system or GL.
-core="common grformat graph embedding flow builder view shell"
+core="common grformat netformat graph embedding flow builder view shell"
 
 status=0
 for folder in "${!uses[@]}"; do
