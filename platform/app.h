@@ -2,9 +2,10 @@
 
 class QCoreApplication;
 
-// Runs the windowed program, `tarvessa [FILE.gr]`: reads the command line,
-// seeds its random source from the clock, makes the main window, the console
-// panel and the GL context, loads the file given, if any, as Open does, then
+// Runs the windowed program, `tarvessa [--reset-settings] [FILE.gr]`: reads
+// the command line, seeds its random source from the clock, reads the
+// preferences kept from the last run (or, with --reset-settings, forgets
+// them), makes the main window, the console panel and the GL context, loads the file given, if any, as Open does, then
 // handles events and draws until the user quits. Returns the exit status: 0
 // after a normal run (and after --help, which prints the usage); 1 when the
 // window or a usable GL context cannot be made (after an error box, or a
