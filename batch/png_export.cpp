@@ -8,7 +8,6 @@
 #include "render/offscreen_renderer.h"
 #include "render/png_writer.h"
 #include "render/text_overlay.h"
-#include "shell/legend.h"
 #include "view/camera.h"
 #include "view/fit_view.h"
 #include "view/force_layout.h"
@@ -54,7 +53,7 @@ Expected<void> export_png(const BatchOptions& options, const LoadedGraph& state)
     }
     const std::vector<VertexLabel> labels = vertex_labels(scene, settings, camera);
     const std::vector<LegendLine> legend =
-        settings.show_legend ? legend_for(scene, settings) : std::vector<LegendLine>{};
+        settings.show_legend ? legend_lines(scene, settings) : std::vector<LegendLine>{};
     if (!labels.empty() || !legend.empty()) {
         const Expected<std::unique_ptr<TextOverlay>> text = TextOverlay::create();
         if (!text) {

@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "common/random_source.h"
-#include "builder/graph_builder.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "render/gl_setup.h"
@@ -31,7 +30,13 @@ using Clock = std::chrono::steady_clock;
 
 // A graph of n vertices with `edges` random edges of capacity 10, and made-up
 // flows on them.
-BuiltGraph make_flow_graph(int n, int edges, RandomSource& random) {
+// A graph with its flow result.
+struct FlowGraph {
+    Graph graph;
+    FlowResult result;
+};
+
+FlowGraph make_flow_graph(int n, int edges, RandomSource& random) {
     std::list<DirectedEdgesGroup> groups;
     std::vector<std::vector<bool>> used(n, std::vector<bool>(n, false));
     for (int added = 0; added < edges;) {
@@ -61,7 +66,7 @@ BuiltGraph make_flow_graph(int n, int edges, RandomSource& random) {
         }
     }
     result.maxflow = 0.3;
-    return BuiltGraph{std::move(graph), std::move(result)};
+    return FlowGraph{std::move(graph), std::move(result)};
 }
 
 struct Stats {
@@ -88,7 +93,7 @@ int main(int argc, char** argv) {
     }
     OffscreenRenderer* renderer = created->get();
     RandomSource random(7);
-    const BuiltGraph graph = make_flow_graph(100, 400, random);
+    const FlowGraph graph = make_flow_graph(100, 400, random);
     std::vector<Vector3> positions;
     place_vertices(graph.graph, random, positions);
     const SceneInput input{&graph.graph, &graph.result, &positions};

@@ -14,7 +14,6 @@
 #include "shell/main_window_logic.h"
 #include "render/gl_setup.h"
 #include "render/scene.h"
-#include "shell/legend.h"
 #include "view/legend_box.h"
 #include "view/overlay.h"
 
@@ -196,7 +195,7 @@ void GlView::paintGL() {
         render_frame(*scene_, input, settings, logic_.camera());
         const std::vector<VertexLabel> labels = vertex_labels(input, settings, logic_.camera());
         const std::vector<LegendLine> legend =
-            settings.show_legend ? legend_for(input, settings) : std::vector<LegendLine>{};
+            settings.show_legend ? legend_lines(input, settings) : std::vector<LegendLine>{};
         if (!labels.empty() || !legend.empty()) {
             QPainter painter(this);
             paint_overlay(painter, labels, legend, devicePixelRatioF());

@@ -4,17 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
+#include "builder/graph_builder.h"
 #include "common/console_log.h"
-#include "grformat/gram_graph.h"
 #include "shell/load_messages.h"
-#include "view/placement.h"
 
 namespace {
 
@@ -60,97 +57,24 @@ Descriptor open_regular_file(const std::string& path) {
     return file;
 }
 
-enum class ReadStatus { complete, failed, too_large };
-
-// Reads everything `fd` gives until its end into `text`, CR LF pairs read as
-// LF; stops as soon as the content is longer than max_file_bytes.
-ReadStatus read_text(int fd, std::string& text) {
-    std::string raw;
-    std::vector<char> buffer(std::size_t{1} << 16);
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return ReadStatus::failed;
-        }
-        if (got == 0) {
-            break;
-        }
-        raw.append(buffer.data(), static_cast<std::size_t>(got));
-        if (raw.size() > max_file_bytes) {
-            return ReadStatus::too_large;
-        }
-    }
-    text = text_mode_newlines(raw);
-    return ReadStatus::complete;
-}
-
-// Whether the user asked to stop the load.
-bool cancel_requested(const StageContext& context) {
-    return context.cancel != nullptr && context.cancel->load();
-}
-
-// A load's failure: what it was and the text of its message box, whose
-// caption is always caption_read_error.
-struct LoadFailure {
-    LoadOutcome outcome;
-    std::string message;
-};
-
-// Parses the text, builds the graph (flow, embedding and cut), places it and
-// writes the closing lines; makes it current only once nothing else can fail.
-std::optional<LoadFailure> build_and_place(const std::string& path, const std::string& text,
-                                           const StageContext& context, LoadReporter& reporter,
-                                           LoadedGraph& state) {
-    // The grammar object, and its description, live for this load only.
-    auto grammar = std::make_unique<gram_graph>();
-    const ParseResult parse = parse_graph_text(text, *grammar);
-    if (!parse.full) {
-        return LoadFailure{LoadOutcome::invalid_text, invalid_text_message(parse.failure)};
-    }
-    context.log.log_timer(timer_label_file_read);
-    if (cancel_requested(context)) {
-        return LoadFailure{LoadOutcome::cancelled, ""};
-    }
-    BuiltGraph built = build_graph(grammar->description, context);
-    grammar.reset();
-    if (cancel_requested(context)) {
-        return LoadFailure{LoadOutcome::cancelled, ""};
-    }
-    std::vector<Vector3> positions;
-    place_vertices(built.graph, context.random, positions);
-    context.log.log_timer(timer_label_placement);
-    reporter.set_title(loaded_window_title(path));
-    context.log.append_line("**");
-    context.log.append_line(loaded_success_line(path));
-    context.log.append_line("**");
-    state.current = std::move(built);
-    state.display_positions = std::move(positions);
-    return std::nullopt;
-}
-
-// Reads the opened input and builds its graph, turning every error on the way
-// into a failure with its message.
-std::optional<LoadFailure> read_and_build(const std::string& path, int fd,
-                                          const StageContext& context, LoadReporter& reporter,
-                                          LoadedGraph& state) {
+// Runs the stages on the opened input, then writes the title and the closing
+// lines and makes the graph current; turns every error on the way into a
+// failure with its message.
+std::optional<LoadFailure> run_stages(const std::string& path, int fd, const StageContext& context,
+                                      LoadReporter& reporter, LoadedGraph& state) {
     try {
-        std::string text;
-        const ReadStatus read = read_text(fd, text);
-        switch (read) {
-            case ReadStatus::failed:
-                return LoadFailure{LoadOutcome::read_failed, read_failure_text()};
-            case ReadStatus::too_large:
-                return LoadFailure{LoadOutcome::refused, file_too_large_text(max_file_bytes)};
-            case ReadStatus::complete:
-                break;
+        // .gr is the only format read today.
+        Expected<LoadProduct, LoadFailure> product = run_load_pipeline(fd, parse_gr, context);
+        if (!product) {
+            return product.error();
         }
-        if (cancel_requested(context)) {
-            return LoadFailure{LoadOutcome::cancelled, ""};
-        }
-        return build_and_place(path, text, context, reporter, state);
+        reporter.set_title(loaded_window_title(path));
+        context.log.append_line("**");
+        context.log.append_line(loaded_success_line(path));
+        context.log.append_line("**");
+        state.current = std::move(product->computed);
+        state.display_positions = std::move(product->positions);
+        return std::nullopt;
     } catch (const EUnknownOption& error) {
         return LoadFailure{LoadOutcome::unknown_option, unknown_option_text(error)};
     } catch (const EGraphRefused& refusal) {
@@ -164,22 +88,6 @@ std::optional<LoadFailure> read_and_build(const std::string& path, int fd,
     }
 }
 
-}  // namespace
-
-std::string text_mode_newlines(std::string_view raw) {
-    std::string text;
-    text.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') {
-            continue;
-        }
-        text += raw[i];
-    }
-    return text;
-}
-
-namespace {
-
 // The load once the input is open: the previous graph goes, the text is read
 // and built, and a failure gets its box.
 LoadOutcome load_opened(int fd, const std::string& name, const StageContext& context,
@@ -187,9 +95,10 @@ LoadOutcome load_opened(int fd, const std::string& name, const StageContext& con
     // From here on no graph is current until the new one is ready.
     state.current.reset();
     reporter.file_opened();
-    const std::optional<LoadFailure> failure = read_and_build(name, fd, context, reporter, state);
+    const std::optional<LoadFailure> failure = run_stages(name, fd, context, reporter, state);
     if (failure) {
-        if (failure->outcome == LoadOutcome::cancelled || cancel_requested(context)) {
+        const bool cancelled = context.cancel != nullptr && context.cancel->load();
+        if (failure->outcome == LoadOutcome::cancelled || cancelled) {
             return LoadOutcome::cancelled;
         }
         reporter.show_error(caption_read_error, failure->message);

@@ -11,8 +11,6 @@ struct ParseFailure;
 // message boxes and their texts. All UTF-8.
 
 inline constexpr const char* load_separator_line = "================================";
-inline constexpr const char* timer_label_file_read = "Fichier .gr lu avec succès";
-inline constexpr const char* timer_label_placement = "Places aléatoires générées";
 
 inline constexpr const char* caption_open_error = "Erreur d'ouverture";
 inline constexpr const char* caption_read_error = "Erreur de lecture du fichier";

@@ -8,10 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "common/igraph_lock.h"
 #include "common/random_source.h"
 #include "graph/graph.h"
 
@@ -221,6 +223,8 @@ bool force_layout(const Graph& graph, RandomSource& random, std::vector<Vector3>
         return true;
     }
 
+    // igraph's state is process-wide: the file readers use it too.
+    const std::lock_guard<std::mutex> hold(igraph_lock());
     // igraph aborts the program on an error unless told otherwise, and asks
     // its interruption handler between iterations.
     static const bool quiet = [] {

@@ -61,12 +61,11 @@ std::string gap_text(double gap) {
 
 // What the certificate tells of the cut: λ*, the best cut and whether it is
 // proved optimal, or the warning that λ* was not computed.
-void add_certificate_lines(const CutCertificate& certificate, std::string_view bound_status_name,
-                           std::vector<LegendLine>& lines) {
+void add_certificate_lines(const CutCertificate& certificate, std::vector<LegendLine>& lines) {
     if (!certificate.bound_reached) {
         std::ostringstream warning;
-        warning << "λ* non calculé (statut lp_solve : " << certificate.lp_status << ", "
-                << bound_status_name << ")";
+        warning << "λ* non calculé (statut lp_solve : " << certificate.solve.code << ", "
+                << certificate.solve.name() << ")";
         lines.push_back({warning.str(), std::nullopt, true});
         return;
     }
@@ -91,9 +90,7 @@ void add_certificate_lines(const CutCertificate& certificate, std::string_view b
 
 }  // namespace
 
-std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings,
-                                     std::string_view status_name,
-                                     std::string_view bound_status_name) {
+std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings) {
     std::vector<LegendLine> lines;
     if (!input.drawable() || input.graph->vertex_count() == 0) {
         return lines;
@@ -134,7 +131,7 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
     }
     lines.push_back({mincut.str(), std::nullopt});
     if (input.certificate != nullptr) {
-        add_certificate_lines(*input.certificate, bound_status_name, lines);
+        add_certificate_lines(*input.certificate, lines);
     } else if (input.certificate_pending) {
         lines.push_back({"λ* : calcul en cours...", std::nullopt});
     }
@@ -146,8 +143,8 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
     lines.push_back({counts.str(), std::nullopt});
     if (!result.reached_optimum) {
         std::ostringstream warning;
-        warning << "Calcul non abouti (statut lp_solve : " << result.lp_status << ", "
-                << status_name << ")";
+        warning << "Calcul non abouti (statut lp_solve : " << result.solve.code << ", "
+                << result.solve.name() << ")";
         lines.push_back({warning.str(), std::nullopt, true});
     }
     return lines;

@@ -38,17 +38,13 @@ struct LegendLine {
 //   (or "meilleure coupe : aucune coupe") and, for a found cut, "coupe
 //   optimale prouvée" or "écart ≤ ×g" (g rounded up to three significant
 //   digits; "écart non borné" under a bound of 0); when λ* was not reached,
-//   the warning "λ* non calculé (statut lp_solve : code, name)" with
-//   `bound_status_name` instead; "λ* : calcul en cours..." while it is
-//   pending;
-//   "n sommets, m arcs" (m arêtes for an undirected graph);
-//   and, when the flow program did not reach its optimum, the warning
-//   "Calcul non abouti (statut lp_solve : code, name)" with `status_name`.
+//   the warning "λ* non calculé (statut lp_solve : code, name)" instead; "λ* : calcul en cours..."
+//   while it is pending; "n sommets, m arcs" (m arêtes for an undirected graph); and, when the flow
+//   program did not reach its optimum, the warning "Calcul non abouti (statut lp_solve : code,
+//   name)".
 // Numbers are written as the console writes them. Empty (no box at all)
 // when there is no drawable graph or the graph has no vertices.
-std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings,
-                                     std::string_view status_name,
-                                     std::string_view bound_status_name = "");
+std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings);
 
 // A vertex's label: its text and where it goes on the screen, in pixels from
 // the drawing area's top-left corner: `x` is its left edge, `y` its vertical

@@ -1,6 +1,6 @@
 // libFuzzer harness of the load road without a window: the bytes of a file
-// go through the text-mode read, the parse, the build (flow program,
-// embedding, cut) and the placement, exactly as a load does, and every
+// go through the text-mode read, the parse, the build and the load's stages
+// (flow program, embedding, cut, placement) exactly as a load runs them, and every
 // failure the program reports to the user is accepted as an answer. Anything
 // else — a crash, undefined behaviour, a leak, an exception the load would
 // only show as "could not be built", or a result that breaks the invariants
@@ -11,8 +11,6 @@
 // runs, builds with QUILLMERE_FUZZ_MAX_VERTICES=120); descriptions the
 // builder refuses before allocating anything (too many vertices, bad
 // numbers) still go through it.
-
-#include <lpsolve/lp_lib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -31,9 +29,8 @@
 #include "builder/graph_builder.h"
 #include "grformat/gram_graph.h"
 #include "common/console_log.h"
-#include "shell/load_graph.h"
+#include "shell/pipeline.h"
 #include "shell/load_messages.h"
-#include "view/placement.h"
 
 namespace {
 
@@ -156,7 +153,7 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
         check(matrix.size() == static_cast<std::size_t>(n), "one flow row per vertex");
     }
     check(std::isfinite(result.maxflow), "maxflow is finite");
-    const bool solved = result.lp_status == OPTIMAL || result.lp_status == PRESOLVED;
+    const bool solved = result.solve.is_optimum();
     bool all_zero = true;
     for (const auto& matrix : result.flow) {
         check(matrix.size() == static_cast<std::size_t>(n), "flow matrices have n rows");
@@ -262,11 +259,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (n > max_fuzzed_vertices && n <= max_vertex_count) {
             return 0;
         }
-        const BuiltGraph built = build_graph(grammar->description, context);
+        const BuiltGraph built = build_graph(grammar->description);
         check(n <= max_vertex_count, "a graph above the maximum is refused");
-        std::vector<Vector3> placed;
-        place_vertices(built.graph, random, placed);
-        check_graph(built.graph, built.result, n, placed);
+        FlowResult result = flow_stage(built.graph, context);
+        result.cut = cut_stage(built.graph, embed_stage(built.graph, context), context);
+        check_graph(built.graph, result, n, place_stage(built.graph, context));
     } catch (const EUnknownOption& error) {
         check(!error.option.empty(), "a rejected key is not empty");
         check_message(unknown_option_text(error));

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "builder/graph_builder.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/test_stage.h"
 
