@@ -729,7 +729,17 @@ TEST_F(MainWindowLogicTest, FailedLoadsAndTheTitle) {
         platform_.boxes.clear();
         const std::string path = row.text.empty() ? scratch_.path(row.name).string()
                                                   : write(row.name, row.text);
+        const std::string console = platform_.sink.text();
         open(path);
+        // The console of the graph that stays stays too; either way it ends
+        // with the failure.
+        EXPECT_EQ(platform_.sink.text().starts_with(console), row.graph_stays);
+        EXPECT_TRUE(platform_.sink.text().ends_with(
+            row.graph_stays ? "** Erreur d'ouverture : " + path + " : fichier introuvable\n"
+                            : "** Erreur de lecture du fichier .gr : Fichier .gr invalide — ligne "
+                              "1, colonne 7 : « ; », « , » ou « [ » attendu au lieu de la fin du "
+                              "texte\n"))
+            << platform_.sink.text();
         ASSERT_EQ(platform_.boxes.size(), 1u);
         EXPECT_EQ(platform_.boxes[0].caption, row.caption);
         EXPECT_TRUE(platform_.boxes[0].error);
