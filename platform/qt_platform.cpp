@@ -133,15 +133,12 @@ void QtPlatform::open_file_dialog(QFileDialog* dialog, FileDialogKind kind,
         if (result == QDialog::Accepted && !chosen.isEmpty()) {
             path = QFileInfo(chosen.first()).absoluteFilePath().toStdString();
         }
-        logic_.on_dialog_folder(kind, dialog->directory().absolutePath().toStdString());
+        // The chosen file's folder (a path typed in full leaves the dialog's
+        // own folder where it was), else where the dialog was left.
+        logic_.on_dialog_folder(kind, path ? QFileInfo(chosen.first()).absolutePath().toStdString()
+                                           : dialog->directory().absolutePath().toStdString());
         dialog->deleteLater();
         file_dialog_ = nullptr;
-        // The file name's completion list can still be up after Return
-        // accepted the dialog; left alone it would keep the keyboard and the
-        // mouse.
-        while (QWidget* popup = QApplication::activePopupWidget()) {
-            popup->close();
-        }
         give_back_focus();
         // Answer once the dialog is gone from the screen.
         QTimer::singleShot(0, this, [answer, path] { answer(path); });
@@ -192,6 +189,11 @@ void QtPlatform::start_save_dialog(SaveKind kind, const std::string& suggested) 
 }
 
 void QtPlatform::give_back_focus() {
+    // The file name's completion list can still be up after Return accepted
+    // a file dialog; left alone it would keep the keyboard and the mouse.
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+    }
     // A window manager hands the focus back to the main window when one of
     // its dialogs closes; without one, nothing would have it.
     window_.activateWindow();

@@ -1,19 +1,33 @@
 #include "platform/qt_preferences.h"
 
+#include <QFile>
 #include <QString>
 #include <QVariant>
 
-QtPreferenceStore::QtPreferenceStore()
-    : settings_(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillmere"),
-                QStringLiteral("tarvessa")) {
-    // What a damaged file gave is not to be trusted, nor kept.
-    if (settings_.status() != QSettings::NoError) {
-        settings_.clear();
+namespace {
+
+std::unique_ptr<QSettings> open_settings() {
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                       QStringLiteral("Quillmere"), QStringLiteral("tarvessa"));
+}
+
+}  // namespace
+
+QtPreferenceStore::QtPreferenceStore() : settings_(open_settings()) {
+    // What a damaged file gave is not to be trusted, nor kept: it goes, and
+    // the store starts empty. (The file is read at the first question.)
+    settings_->allKeys();
+    if (settings_->status() == QSettings::FormatError) {
+        QFile::remove(settings_->fileName());
+        settings_ = open_settings();
+    }
+    if (settings_->status() != QSettings::NoError) {
+        settings_->clear();
     }
 }
 
 std::optional<std::string> QtPreferenceStore::value(const std::string& key) const {
-    const QVariant value = settings_.value(QString::fromStdString(key));
+    const QVariant value = settings_->value(QString::fromStdString(key));
     // A value written as a list (by hand, with a comma) is no value of ours.
     if (!value.isValid() || value.typeId() != QMetaType::QString) {
         return std::nullopt;
@@ -22,9 +36,9 @@ std::optional<std::string> QtPreferenceStore::value(const std::string& key) cons
 }
 
 void QtPreferenceStore::set_value(const std::string& key, const std::string& value) {
-    settings_.setValue(QString::fromStdString(key), QString::fromStdString(value));
+    settings_->setValue(QString::fromStdString(key), QString::fromStdString(value));
 }
 
 void QtPreferenceStore::clear() {
-    settings_.clear();
+    settings_->clear();
 }

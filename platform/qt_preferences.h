@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSettings>
+#include <memory>
 
 #include "shell/preferences.h"
 
@@ -18,5 +19,5 @@ class QtPreferenceStore final : public PreferenceStore {
     void clear() override;
 
   private:
-    QSettings settings_;
+    std::unique_ptr<QSettings> settings_;
 };

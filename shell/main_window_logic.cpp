@@ -194,7 +194,12 @@ bool MainWindowLogic::on_command(Command command) {
     } else if (!run_action(command)) {
         return false;
     }
-    platform_.request_frame();
+    // The force layout changes the picture when it ends, not when it starts
+    // or stops: a frame of a large graph would only hold up the window's
+    // thread meanwhile.
+    if (command != Command::force_layout) {
+        platform_.request_frame();
+    }
     return true;
 }
 

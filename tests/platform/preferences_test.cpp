@@ -62,5 +62,8 @@ TEST(QtPreferences, SurviveARestartAndADamagedOrUnreadableFileGivesTheDefaults) 
         EXPECT_EQ(store.value("view/arrows"),
                   folder ? std::nullopt : std::optional<std::string>("false"));
         EXPECT_EQ(store.value("view/labels"), std::nullopt);
+        if (!folder) {
+            EXPECT_EQ(read_file(file), "[view]\narrows=false\n");
+        }
     }
 }
