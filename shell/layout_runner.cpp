@@ -26,17 +26,17 @@ void LayoutRunner::start(const Graph& graph, const RandomSource& random, Done do
         RandomSource draws = random;
         std::vector<Vector3> positions;
         const bool laid_out = force_layout(graph, draws, positions, &cancel_);
-        platform_.post([this, generation, laid_out, done, draws,
-                        positions = std::move(positions)]() mutable {
-            // A layout stopped before it ended was joined then.
-            if (generation != generation_) {
-                return;
-            }
-            end();
-            if (laid_out) {
-                done(std::move(positions), draws);
-            }
-        });
+        platform_.post(
+            [this, generation, laid_out, done, draws, positions = std::move(positions)]() mutable {
+                // A layout stopped before it ended was joined then.
+                if (generation != generation_) {
+                    return;
+                }
+                end();
+                if (laid_out) {
+                    done(std::move(positions), draws);
+                }
+            });
     });
 }
 

@@ -49,7 +49,8 @@ TEST(QtPreferences, SurviveARestartAndADamagedOrUnreadableFileGivesTheDefaults) 
         if (folder) {
             fs::create_directory(file);
         } else {
-            config.write("Quillmere/tarvessa.ini", "\x01\x89PNG[[[\n=\n\xff\xfe[view\nlabels=false\n");
+            config.write("Quillmere/tarvessa.ini",
+                         "\x01\x89PNG[[[\n=\n\xff\xfe[view\nlabels=false\n");
         }
         {
             QtPreferenceStore store;
