@@ -88,8 +88,7 @@ void paint_overlay(QPainter& painter, const std::vector<VertexLabel>& labels,
 // The empty view's lines, centred across `area`: the hint in bold at the
 // middle, the others (the recent files) under it in grey, each cut in its
 // middle when wider than the view.
-void paint_empty_view(QPainter& painter, const std::vector<std::string>& lines,
-                      const QRect& area) {
+void paint_empty_view(QPainter& painter, const std::vector<std::string>& lines, const QRect& area) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     QFont font = painter.font();
     font.setPixelSize(overlay_text_pixels + 3);
@@ -101,8 +100,7 @@ void paint_empty_view(QPainter& painter, const std::vector<std::string>& lines,
         painter.setPen(i == 0 ? QColor(30, 30, 30) : QColor(90, 90, 90));
         const QString text = QFontMetrics(font).elidedText(QString::fromStdString(lines[i]),
                                                            Qt::ElideMiddle, area.width() - 20);
-        painter.drawText(QRect(area.left(), top, area.width(), line_height), Qt::AlignCenter,
-                         text);
+        painter.drawText(QRect(area.left(), top, area.width(), line_height), Qt::AlignCenter, text);
     }
 }
 

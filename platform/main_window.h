@@ -23,9 +23,9 @@ class QMenu;
 Command keypad_command(const QKeyEvent& event);
 
 // The main window: the menu bar built from the command tables with their
-// shortcuts (and the recent files' submenu), the GL view filling the rest, and the translation of the
-// window's events (keys, focus, close, a graph file dropped on it) into calls
-// to the logic.
+// shortcuts (and the recent files' submenu), the GL view filling the rest,
+// and the translation of the window's events (keys, focus, close, a graph
+// file dropped on it) into calls to the logic.
 class MainWindow : public QMainWindow {
   public:
     explicit MainWindow(MainWindowLogic& logic);

@@ -3,14 +3,14 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QDir>
 #include <QFileDialog>
-#include <QImage>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QScreen>
 #include <QTimer>
 #include <optional>
 
@@ -28,8 +28,7 @@ QString to_qt(const std::string& text) {
 }  // namespace
 
 QtPlatform::QtPlatform(RandomSource random, LoadFunction load, PreferenceStore* preferences)
-    : logic_(*this, random, std::move(load), monotonic_milliseconds, preferences),
-      window_(logic_) {
+    : logic_(*this, random, std::move(load), monotonic_milliseconds, preferences), window_(logic_) {
     console_.set_shortcut_handler(
         [this](const QKeyEvent& event) { return window_.run_keypad_shortcut(event); });
     const GraphDropHandler drop{
@@ -181,8 +180,7 @@ void QtPlatform::start_save_dialog(SaveKind kind, const std::string& suggested) 
     // A full path also sets the directory; a bare name stays in the current
     // one.
     dialog->selectFile(to_qt(suggested));
-    open_file_dialog(dialog,
-                     results ? FileDialogKind::save_results : FileDialogKind::save_console,
+    open_file_dialog(dialog, results ? FileDialogKind::save_results : FileDialogKind::save_console,
                      [this, kind](const std::optional<std::string>& path) {
                          logic_.on_save_dialog_answer(kind, path);
                      });

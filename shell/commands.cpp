@@ -77,8 +77,7 @@ constexpr std::array accelerator_table{
 constexpr std::array view_toggle_table{
     Toggle<ViewSettings>{Command::toggle_flow, &ViewSettings::show_flow},
     Toggle<ViewSettings>{Command::show_labels, &ViewSettings::show_labels, nullptr, "view/labels"},
-    Toggle<ViewSettings>{Command::label_all, &ViewSettings::label_all, nullptr,
-                         "view/all_labels"},
+    Toggle<ViewSettings>{Command::label_all, &ViewSettings::label_all, nullptr, "view/all_labels"},
     Toggle<ViewSettings>{Command::show_legend, &ViewSettings::show_legend, nullptr, "view/legend"},
     Toggle<ViewSettings>{Command::show_cut, &ViewSettings::show_cut},
     Toggle<ViewSettings>{Command::show_arrows, &ViewSettings::show_arrows, nullptr, "view/arrows"},

@@ -18,9 +18,8 @@ struct LoadRunner::Job : LoadReporter {
         : verbose(listings),
           by_force(layout),
           started_ms(clock()),
-          result{.path = path,
-                 .log = std::make_unique<ConsoleLog>(relay, clock),
-                 .random = random} {}
+          result{
+              .path = path, .log = std::make_unique<ConsoleLog>(relay, clock), .random = random} {}
 
     void show_error(const std::string& caption, const std::string& text) override {
         errors.emplace_back(caption, text);
@@ -151,7 +150,7 @@ void LoadRunner::on_progress_tick() {
         return;
     }
     progress_shown_ = true;
-    const std::string stage = cancel_                ? std::string("Annulation...")
+    const std::string stage = cancel_            ? std::string("Annulation...")
                               : job_->laying_out ? std::string(force_layout_stage_text)
                                                  : progress_stage_text(relay_.last_timer_label());
     platform_.show_progress(caption_loading, stage, progress_elapsed_text(elapsed));

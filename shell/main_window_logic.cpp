@@ -6,8 +6,8 @@
 
 #include "shell/atomic_file.h"
 #include "shell/json_report.h"
-#include "view/fit_view.h"
 #include "shell/load_messages.h"
+#include "view/fit_view.h"
 #include "view/placement.h"
 
 namespace fs = std::filesystem;

@@ -35,8 +35,7 @@ double distance(const Point& a, const Point& b) {
 thread_local const std::atomic<bool>* layout_cancel = nullptr;
 
 igraph_error_t interrupt_when_cancelled(void*) {
-    return layout_cancel != nullptr && layout_cancel->load() ? IGRAPH_INTERRUPTED
-                                                             : IGRAPH_SUCCESS;
+    return layout_cancel != nullptr && layout_cancel->load() ? IGRAPH_INTERRUPTED : IGRAPH_SUCCESS;
 }
 
 // Points igraph's interruption handler at a flag for one layout.

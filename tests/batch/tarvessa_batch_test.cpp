@@ -132,8 +132,9 @@ TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
     RunResult run = batch(scratch, "missing.gr");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "** Erreur d'ouverture : missing.gr : fichier introuvable\n");
-    EXPECT_EQ(run.err,
-              "Erreur d'ouverture\nImpossible d'ouvrir le .gr « missing.gr » : fichier introuvable.\n");
+    EXPECT_EQ(
+        run.err,
+        "Erreur d'ouverture\nImpossible d'ouvrir le .gr « missing.gr » : fichier introuvable.\n");
 
     // Every other refusal has its line in the bad-input corpus.
     scratch.write("huge.gr", "0 -> 99999999;");
@@ -169,7 +170,8 @@ TEST(TarvessaBatch, EveryRefusalHasItsStatusStreamAndMessage) {
              usage_tail},
         {"--png a.png --camera=side ok.gr", 2,
          "tarvessa-batch : l'option --camera attend fit ou start, pas « side »" + usage_tail},
-        {"--layout force ok.gr", 2, "tarvessa-batch : l'option --layout va avec --png" + usage_tail},
+        {"--layout force ok.gr", 2,
+         "tarvessa-batch : l'option --layout va avec --png" + usage_tail},
         {"--json --quiet missing.gr", 1,
          "Erreur d'ouverture\nImpossible d'ouvrir le .gr « missing.gr » : fichier introuvable.\n"},
         {"--json --quiet bad.gr", 1,

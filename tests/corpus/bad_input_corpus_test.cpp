@@ -307,8 +307,8 @@ TEST(BadInputCorpus, OnlyRegularFilesAreOpened) {
         const RunResult run = batch(scratch, path);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << name;
         EXPECT_EQ(run.status, 1) << name;
-        EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr « " + path + " » : " +
-                               reason + ".\n")
+        EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr « " + path +
+                               " » : " + reason + ".\n")
             << name;
     }
     // A link to a regular file is that file.

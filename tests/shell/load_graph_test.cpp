@@ -164,7 +164,8 @@ TEST_F(LoadGraphTest, FileThatCannotBeOpenedKeepsThePreviousGraphAndItsConsole) 
         EXPECT_EQ(state_.graph(), previous_);
         EXPECT_EQ(state_.display_positions, previous_positions_);
         EXPECT_TRUE(reporter_.titles.empty());
-        EXPECT_EQ(stage_.text(), console + "** Erreur d'ouverture : " + path + " : " + reason + "\n");
+        EXPECT_EQ(stage_.text(),
+                  console + "** Erreur d'ouverture : " + path + " : " + reason + "\n");
     }
 }
 

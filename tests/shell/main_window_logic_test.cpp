@@ -5,8 +5,8 @@
 #include <sys/resource.h>
 
 #include <atomic>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -597,9 +597,9 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     // its title reaches the window and its lines the window's console.
     EXPECT_TRUE(platform_.boxes.empty());
     // The title names the file from the start of the load.
-    EXPECT_EQ(platform_.titles, (std::vector<std::string>{"Quillmere - [" + path +
-                                                              "] (chargement...)",
-                                                          "Quillmere - [" + path + "]"}));
+    EXPECT_EQ(platform_.titles,
+              (std::vector<std::string>{"Quillmere - [" + path + "] (chargement...)",
+                                        "Quillmere - [" + path + "]"}));
     EXPECT_NE(platform_.sink.text().find("a été chargé avec succès."), std::string::npos);
     EXPECT_EQ(logic_.last_path(), path);
 
@@ -748,10 +748,9 @@ TEST_F(MainWindowLogicTest, FailedLoadsAndTheTitle) {
         // The title names the new file during the load, then the graph on
         // show again, or none.
         EXPECT_EQ(platform_.titles,
-                  (std::vector<std::string>{"Quillmere - [" + path + "] (chargement...)",
-                                            row.graph_stays
-                                                ? "Quillmere - [" + examples + "ring.gr]"
-                                                : "Quillmere"}));
+                  (std::vector<std::string>{
+                      "Quillmere - [" + path + "] (chargement...)",
+                      row.graph_stays ? "Quillmere - [" + examples + "ring.gr]" : "Quillmere"}));
         // Recharger tries the file chosen last, not the one on show.
         EXPECT_EQ(logic_.last_path(), path);
         EXPECT_TRUE(logic_.command_enabled(Command::reload));
@@ -863,8 +862,8 @@ TEST_F(MainWindowLogicTest, PreferencesComeBackAtTheNextStart) {
     const struct {
         const char* key;
         const char* value;
-    } nonsense[] = {{"view/labels", "peut-être"}, {"view/legend", ""},
-                    {"load/layout", "spirale"},    {"windows/main", "10 20 800"},
+    } nonsense[] = {{"view/labels", "peut-être"},     {"view/legend", ""},
+                    {"load/layout", "spirale"},       {"windows/main", "10 20 800"},
                     {"windows/console", "0 0 50 50"}, {"windows/main", "1 2 300 300 5"}};
     for (const auto& row : nonsense) {
         MemoryPreferenceStore bad;
@@ -910,8 +909,9 @@ TEST_F(MainWindowLogicTest, ForceLayoutRunsOffTheWindowsThreadAndStops) {
         EXPECT_TRUE(platform_.busy);
         now_ms_ += 500;
         logic_.on_progress_tick();
-        EXPECT_EQ(platform_.progress, "Disposition par forces | Calcul de la disposition par "
-                                      "forces... | Temps écoulé : 0,5 s");
+        EXPECT_EQ(platform_.progress,
+                  "Disposition par forces | Calcul de la disposition par "
+                  "forces... | Temps écoulé : 0,5 s");
         stop(logic_);
         finish_load();
         EXPECT_EQ(logic_.loaded().display_positions, before);
@@ -952,8 +952,8 @@ TEST_F(MainWindowLogicTest, RecentFilesAndTheEmptyView) {
     EXPECT_EQ(logic_.loaded().graph()->vertex_count(), 8);
     open(write("bad.gr", "0 -> 1"));
     EXPECT_EQ(logic_.empty_view_lines(),
-              (std::vector<std::string>{empty_view_hint, "", "Fichiers récents :",
-                                        examples + "ring.gr", bottleneck}));
+              (std::vector<std::string>{empty_view_hint, "",
+                                        "Fichiers récents :", examples + "ring.gr", bottleneck}));
 }
 
 // Saved while the certificate is still being computed, the results say so
@@ -996,6 +996,7 @@ TEST_F(MainWindowLogicTest, ExportedPictureReplacesAFileOnlyOnceWrittenWhole) {
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(read_file(keep), "earlier picture");
     EXPECT_EQ(scratch_.entries(), std::vector<std::string>{"keep.png"});
-    EXPECT_EQ(platform_.boxes,
-              (std::vector<Box>{{"Erreur d'écriture", "Impossible d'écrire l'image\n" + keep, true}}));
+    EXPECT_EQ(
+        platform_.boxes,
+        (std::vector<Box>{{"Erreur d'écriture", "Impossible d'écrire l'image\n" + keep, true}}));
 }
