@@ -19,33 +19,28 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
             line += item.is_separator()
                         ? std::string(" | -")
                         : " | " + std::to_string(static_cast<int>(item.command)) + " " + item.text +
-                              (!item.checkable         ? ""
-                               : item.radio_group != 0 ? " (o)"
-                                                       : " [x]") +
+                              (!item.checkable ? "" : item.radio_group != 0 ? " (o)" : " [x]") +
                               (item.submenu ? " >" : "");
         }
         seen.push_back(line);
     }
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{
-                  "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40111 &Recharger\tF5 | "
-                  "40119 Fichiers récen&ts > | - | 40112 &Enregistrer les résultats...\tCtrl+S | "
-                  "40113 Enregistrer la "
-                  "&console... | - | 40006 &Quitter\tCtrl+Q",
-                  "&Options | 40007 Projection &3D\tCtrl+3 | 40008 Projection &2D\tCtrl+2 | "
-                  "- | 40014 &Redistribuer les sommets\tCtrl+R | - | 40017 Montrer/Cacher "
-                  "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x]",
-                  "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
-                  "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
-                  "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
-                  "&balayage (o) | 40116 &Meilleure coupe (o) | 40105 "
-                  "&Flèches des arcs\tCtrl+H [x] | - | 40106 Recadrer la &vue\tDébut | 40107 "
-                  "Recadrer à chaque c&hargement\tCtrl+U [x] | - | 40108 &Disposition par "
-                  "forces\tCtrl+B | 40117 Disposition au chargement : &aléatoire (o) | "
-                  "40118 Disposition au chargement : par f&orces (o) | - | 40109 &Exporter "
-                  "l'image...\tCtrl+E",
-                  "&Aide | 40110 &Raccourcis | 40004 À &propos",
-              }));
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40111 &Recharger\tF5 | "
+                        "40119 Fichiers récen&ts > | - | 40112 &Enregistrer les résultats...\tCtrl+S | 40113 Enregistrer la "
+                        "&console... | - | 40006 &Quitter\tCtrl+Q",
+                        "&Options | 40007 Projection &3D\tCtrl+3 | 40008 Projection &2D\tCtrl+2 | "
+                        "- | 40014 &Redistribuer les sommets\tCtrl+R | - | 40017 Montrer/Cacher "
+                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x]",
+                        "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
+                        "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
+                        "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
+         "&balayage (o) | 40116 &Meilleure coupe (o) | 40105 "
+                        "&Flèches des arcs\tCtrl+H [x] | - | 40106 Recadrer la &vue\tDébut | 40107 "
+                        "Recadrer à chaque c&hargement\tCtrl+U [x] | - | 40108 &Disposition par "
+                        "forces\tCtrl+B | 40117 Disposition au chargement : &aléatoire (o) | "
+                        "40118 Disposition au chargement : par f&orces (o) | - | 40109 &Exporter l'image...\tCtrl+E",
+                        "&Aide | 40110 &Raccourcis | 40004 À &propos",
+                    }));
 }
 
 TEST(CommandTables, ShortcutsAndTheirTexts) {
