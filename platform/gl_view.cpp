@@ -85,6 +85,25 @@ void paint_overlay(QPainter& painter, const std::vector<VertexLabel>& labels,
     paint_legend(painter, legend);
 }
 
+// The empty view's lines, centred across `area`: the hint in bold at the
+// middle, the others (the recent files) under it in grey, each cut in its
+// middle when wider than the view.
+void paint_empty_view(QPainter& painter, const std::vector<std::string>& lines, const QRect& area) {
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font = painter.font();
+    font.setPixelSize(overlay_text_pixels + 3);
+    const int line_height = QFontMetrics(font).height() + 4;
+    int top = area.center().y() - line_height / 2;
+    for (std::size_t i = 0; i < lines.size(); ++i, top += line_height) {
+        font.setBold(i == 0);
+        painter.setFont(font);
+        painter.setPen(i == 0 ? QColor(30, 30, 30) : QColor(90, 90, 90));
+        const QString text = QFontMetrics(font).elidedText(QString::fromStdString(lines[i]),
+                                                           Qt::ElideMiddle, area.width() - 20);
+        painter.drawText(QRect(area.left(), top, area.width(), line_height), Qt::AlignCenter, text);
+    }
+}
+
 }  // namespace
 
 QSurfaceFormat view_surface_format() {
@@ -178,6 +197,10 @@ void GlView::paintGL() {
         if (!labels.empty() || !legend.empty()) {
             QPainter painter(this);
             paint_overlay(painter, labels, legend, devicePixelRatioF());
+        }
+        if (const std::vector<std::string> hint = logic_.empty_view_lines(); !hint.empty()) {
+            QPainter painter(this);
+            paint_empty_view(painter, hint, rect());
         }
     }
     ++frames_;
