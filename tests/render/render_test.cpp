@@ -448,7 +448,8 @@ TEST_F(Render, SceneLeavesTheMatrixAndClipStateAsFound) {
     glLoadIdentity();
     ViewSettings settings;
     settings.show_flow = true;
-    renderer_->scene().draw_scene(g.input(), settings);
+    settings.client_width = settings.client_height = 64;
+    renderer_->scene().draw_scene(g.input(), settings, Camera{});
     GLdouble matrix[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, matrix);
     for (int k = 0; k < 16; ++k) {
