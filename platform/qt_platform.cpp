@@ -197,6 +197,10 @@ void QtPlatform::export_picture(const std::string& proposed_name) {
     }
 }
 
+TextMetrics QtPlatform::overlay_text_metrics() {
+    return window_.view()->overlay_text_metrics();
+}
+
 void QtPlatform::show_shortcuts(const std::string& text) {
     if (shortcuts_box_ == nullptr) {
         shortcuts_box_ = new QMessageBox(QMessageBox::Information, QStringLiteral("Raccourcis"),

@@ -64,6 +64,7 @@ class QtPlatform final : public QObject, public WindowPlatform {
     void set_busy(bool busy) override;
     void export_picture(const std::string& proposed_name) override;
     void show_shortcuts(const std::string& text) override;
+    TextMetrics overlay_text_metrics() override;
     void request_frame() override;
     void post(std::function<void()> task) override;
     void set_progress_ticks(bool on) override;

@@ -10,3 +10,9 @@
 // status when the flow program did not reach its optimum. The window and
 // tarvessa-batch's pictures both take it from here.
 std::vector<LegendLine> legend_for(const SceneInput& input, const ViewSettings& settings);
+
+// The lines the legend of `input` will have once its certificate is in, for
+// the fitted view to keep clear of: legend_for's, with room for the three
+// lines of a certificate while there is none yet (the window certifies every
+// graph it loads, so its legend grows by them after the fit).
+std::vector<LegendLine> legend_room_for(const SceneInput& input, const ViewSettings& settings);

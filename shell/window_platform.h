@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "view/overlay.h"
+
 class ConsoleSink;
 enum class Command;
 
@@ -77,6 +79,10 @@ class WindowPlatform {
     virtual void export_picture(const std::string& proposed_name) { (void)proposed_name; }
     // Shows the list of keys and shortcuts and returns at once.
     virtual void show_shortcuts(const std::string& text) { (void)text; }
+    // How the font of the labels and the legend measures text, so that the
+    // fitted view keeps out of the legend's box; without a measure (no
+    // font), the fit keeps no room for it.
+    virtual TextMetrics overlay_text_metrics() { return {}; }
 
     // Asks for a frame to be drawn soon; nothing draws until something asks.
     virtual void request_frame() = 0;
