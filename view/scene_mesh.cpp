@@ -87,7 +87,10 @@ std::uint64_t fingerprint(const SceneInput& input, const ViewSettings& settings)
            (cut ? 4u : 0u) | (best ? 8u : 0u) | (settings.show_arrows ? 16u : 0u) |
            (graph.directed() ? 32u : 0u));
     f.word(static_cast<std::uint64_t>(graph.vertex_count()));
-    f.floats(&input.display_positions->front().x, 3 * input.display_positions->size());
+    for (const Vector3& p : *input.display_positions) {
+        const float xyz[3] = {p.x, p.y, p.z};
+        f.floats(xyz, 3);
+    }
     f.floats(graph.sizes().data(), graph.sizes().size());
     f.number(result->maxflow);
     for_each_stored_edge(graph, [&](int u, int v, double capacity) {
