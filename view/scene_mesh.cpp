@@ -23,7 +23,8 @@ constexpr double flow_thickness = 0.04;
 constexpr double idle_edge_radius = 1.5 * flow_thickness;
 // Least radius of an edge that crosses the cut, when the cut is shown.
 constexpr double crossing_edge_radius = 0.25;
-// An arch's torus is cut 30 times around its ring and around its tube.
+// An arch's torus is cut 30 times around its whole ring (of which it draws
+// the upper half) and up to 30 times around its tube.
 constexpr int arch_segments = 30;
 
 // ---- What the records are made from, as one number.
@@ -361,32 +362,36 @@ void arch_point(const SceneMesh::Arch& arch, double phi, double out[3]) {
     }
 }
 
-void add_torus(FrameMesh& frame, const SceneMesh::Arch& arch) {
+// The upper half of an arch's torus, `around` times cut around its tube:
+// half the ring in arch_segments / 2 steps from the source to the sink.
+void add_torus(FrameMesh& frame, const SceneMesh::Arch& arch, int around) {
     MeshBatch& batch = frame.arches;
     const auto base = static_cast<std::uint32_t>(batch.vertices.size());
-    const double step = 2.0 * pi / arch_segments;
-    for (int j = 0; j <= arch_segments; ++j) {
-        const double phi = (j % arch_segments) * step;
-        for (int k = 0; k < arch_segments; ++k) {
-            const double theta = (k + 0.5) * step;
+    constexpr int along = arch_segments / 2;
+    const double side[3] = {arch.axis[1] * arch.up[2] - arch.axis[2] * arch.up[1],
+                            arch.axis[2] * arch.up[0] - arch.axis[0] * arch.up[2],
+                            arch.axis[0] * arch.up[1] - arch.axis[1] * arch.up[0]};
+    for (int j = 0; j <= along; ++j) {
+        const double phi = pi * j / along;
+        for (int k = 0; k < around; ++k) {
+            const double theta = (k + 0.5) * 2.0 * pi / around;
             const double rho = arch.ring + arch.tube * std::cos(theta);
-            const double local[3] = {rho * std::cos(phi), rho * std::sin(phi),
-                                     arch.tube * std::sin(theta)};
+            const double x = -rho * std::cos(phi), y = rho * std::sin(phi);
+            const double z = arch.tube * std::sin(theta);
             double p[3];
             for (int c = 0; c < 3; ++c) {
-                p[c] = arch.centre[c] + arch.frame[0][c] * local[0] + arch.frame[1][c] * local[1] +
-                       arch.frame[2][c] * local[2];
+                p[c] = arch.centre[c] + x * arch.axis[c] + y * arch.up[c] + z * side[c];
             }
             put(batch, p, arch.normal, arch.colour);
         }
     }
     ArchPiece piece;
     piece.first_index = batch.indices.size();
-    const auto at = [base](int j, int k) {
-        return base + static_cast<std::uint32_t>(j * arch_segments + k % arch_segments);
+    const auto at = [base, around](int j, int k) {
+        return base + static_cast<std::uint32_t>(j * around + k % around);
     };
-    for (int j = 0; j < arch_segments; ++j) {
-        for (int k = 0; k < arch_segments; ++k) {
+    for (int j = 0; j < along; ++j) {
+        for (int k = 0; k < around; ++k) {
             batch.indices.insert(batch.indices.end(), {at(j, k), at(j + 1, k), at(j, k + 1),
                                                        at(j, k + 1), at(j + 1, k), at(j + 1, k + 1)});
         }
@@ -564,18 +569,15 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
             arch.plane[k] = -down[k];
         }
         arch.plane[3] = down[0] * arch.centre[0] + down[1] * arch.centre[1] + down[2] * arch.centre[2];
-        // The torus's ring plane (its xy plane) turned into the vertical plane
-        // that holds the segment: 90° about u, then back by the elevation
-        // about w.
+        // One normal for the whole arch, so that it reads as a band of its
+        // colour: the one that lit it when it was drawn as a torus turned
+        // into the segment's vertical plane (90° about u, then back by the
+        // elevation about w) after an edge's cylinder, the torus's own y.
         const double elevation = std::asin(o->uz) / degrees;
-        const double axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-        for (int k = 0; k < 3; ++k) {
-            double turned[3];
-            turn(across, -elevation, axes[k], turned);
-            turn(u, 90.0, turned, arch.frame[k]);
-        }
-        // One normal for the whole arch: it reads as a band of its colour.
-        std::copy(arch.frame[1], arch.frame[1] + 3, arch.normal);
+        const double y[3] = {0.0, 1.0, 0.0};
+        double turned[3];
+        turn(across, -elevation, y, turned);
+        turn(u, 90.0, turned, arch.normal);
         arches_.push_back(arch);
     }
 }
@@ -671,13 +673,16 @@ void SceneMesh::assemble(const ViewSettings& settings, const Camera& camera,
             all_in_front = all_in_front && view.in_front(p.depth);
             nearest = std::min(nearest, p.depth);
         }
-        if (all_in_front && 2.0 * arch.tube * view.pixels_per_unit(nearest) < min_edge_pixels) {
+        const double pixels = all_in_front ? arch.tube * view.pixels_per_unit(nearest) : HUGE_VAL;
+        if (2.0 * pixels < min_edge_pixels) {
             for (int k = 0; k < samples; ++k) {
                 put_unlit(frame.lines, points[k], arch.colour);
                 put_unlit(frame.lines, points[k + 1], arch.colour);
             }
         } else {
-            add_torus(frame, arch);
+            // Around the tube as finely as a cylinder of its size on the screen, up
+            // to the 30 cuts of a near one.
+            add_torus(frame, arch, pixels < 3.0 ? 6 : pixels < 10.0 ? 12 : arch_segments);
         }
     }
 }

@@ -120,7 +120,6 @@ class SceneMesh {
         double centre[3];     // the segment's middle
         double axis[3];       // unit, from the source to the sink
         double up[3];         // unit, perpendicular to it in the vertical plane
-        double frame[3][3];   // images of the torus's own x, y and z axes
         double ring, tube;    // the ring's radius (half the segment) and the tube's
         double normal[3];     // one normal for the whole arch
         double plane[4];      // keeps the upper half: plane · (p, 1) ≥ 0
