@@ -13,8 +13,8 @@
 //           which a machine shared with other work does not inflate);
 //   read:   reading the pixels back and writing the texts into them, what a
 //           picture adds;
-// the growth of the resident size over the first frame of each graph (the
-// geometry made for it), and the picture's part of `tarvessa-batch --png` on
+// the growth of the resident size over the first frame of each graph and the
+// memory of the geometry the scene keeps (its shapes and its last frame), and the picture's part of `tarvessa-batch --png` on
 // the largest graph: a new headless context, the fit, one frame, the texts and
 // the PNG file.
 //
@@ -42,6 +42,7 @@
 #include "render/gl_setup.h"
 #include "render/offscreen_renderer.h"
 #include "render/png_writer.h"
+#include "render/scene.h"
 #include "render/text_overlay.h"
 #include "shell/legend.h"
 #include "view/camera.h"
@@ -193,8 +194,11 @@ int main(int argc, char** argv) {
                 (*text)->draw_legend(image, legend);
                 const double read = since(read_start);
                 if (frame == -3) {
-                    std::printf("  show-flow %-3s first frame %7.2f ms, resident +%ld KiB\n",
-                                flow ? "on" : "off", drawn, resident_kib() - before);
+                    std::printf(
+                        "  show-flow %-3s first frame %7.2f ms, resident +%ld KiB, geometry %zu "
+                        "KiB\n",
+                        flow ? "on" : "off", drawn, resident_kib() - before,
+                        renderer->scene().geometry_bytes() / 1024);
                 }
                 if (frame >= 0) {
                     frame_ms.push_back(drawn);

@@ -21,6 +21,12 @@ std::size_t SceneRenderer::geometry_bytes() const {
 
 namespace {
 
+// Beyond this many pixels of lines in a frame (a few thousand edges across
+// the picture), the lines and points are drawn without multisampling: on a
+// software rasteriser it doubles their time, which is then most of the
+// frame's, and a tangle that dense reads no better for it.
+constexpr double multisampled_line_pixels = 600000.0;
+
 void set_specular(GLfloat shininess) {
     constexpr GLfloat white[] = {1.0f, 1.0f, 1.0f, 1.0f};
     glMaterialfv(GL_FRONT, GL_SPECULAR, white);
@@ -66,7 +72,8 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
     meshes_->mesh.assemble(settings, camera, frame);
 
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_POINT_BIT | GL_LINE_BIT | GL_TRANSFORM_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_POINT_BIT | GL_LINE_BIT | GL_TRANSFORM_BIT |
+                 GL_POLYGON_BIT);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
@@ -75,10 +82,17 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
     glColorMaterial(GL_FRONT, GL_EMISSION);
     glEnable(GL_COLOR_MATERIAL);
 
+    // Spheres and tubes are seen from outside: their far sides need no
+    // drawing.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
     set_specular(20.0f);
     draw_triangles(frame.spheres);
     set_specular(50.0f);
     draw_triangles(frame.tubes);
+    // An arch is cut open by its plane: both of its sides show.
+    glDisable(GL_CULL_FACE);
     set_specular(70.0f);
     for (const ArchPiece& piece : frame.arch_pieces) {
         glClipPlane(GL_CLIP_PLANE0, piece.plane);
@@ -94,8 +108,13 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
     // Lines are antialiased by the multisampling, where there is some; line
     // smoothing without blending only widens them (and is slow to draw).
     glDisable(GL_LINE_SMOOTH);
-    glLineWidth(min_edge_pixels);
-    draw_unlit(frame.lines, GL_LINES);
+    if (frame.line_pixels > multisampled_line_pixels) {
+        glDisable(GL_MULTISAMPLE);
+    }
+    for (std::size_t k = 0; k < frame.lines.size(); ++k) {
+        glLineWidth(static_cast<GLfloat>(k + 1));
+        draw_unlit(frame.lines[k], GL_LINES);
+    }
     glPointSize(min_vertex_pixels);
     draw_unlit(frame.points, GL_POINTS);
 

@@ -165,12 +165,13 @@ UnitMesh make_unit_sphere(int slices, int stacks) {
     const auto at = [slices](int j, int i) { return static_cast<std::uint32_t>(j * (slices + 1) + i); };
     for (int j = 0; j < stacks; ++j) {
         for (int i = 0; i < slices; ++i) {
+            // Counter-clockwise seen from outside.
             if (j > 0) {
-                mesh.indices.insert(mesh.indices.end(), {at(j, i), at(j + 1, i), at(j, i + 1)});
+                mesh.indices.insert(mesh.indices.end(), {at(j, i), at(j, i + 1), at(j + 1, i)});
             }
             if (j < stacks - 1) {
                 mesh.indices.insert(mesh.indices.end(),
-                                    {at(j, i + 1), at(j + 1, i), at(j + 1, i + 1)});
+                                    {at(j, i + 1), at(j + 1, i + 1), at(j + 1, i)});
             }
         }
     }
@@ -414,10 +415,18 @@ Tessellation sphere_tessellation(double radius_pixels) {
 }
 
 Tessellation cylinder_tessellation(double radius_pixels) {
-    if (!(2.0 * radius_pixels >= min_edge_pixels)) {
-        return {0, 0};
+    const double across = 2.0 * radius_pixels;
+    if (across >= 3.5) {
+        return {radius_pixels < 3.0 ? 6 : 10, 1, 0};
     }
-    return {radius_pixels < 3.0 ? 6 : 10, 1};
+    return {0, 0, across >= 2.5 ? 3 : across >= 1.5 ? 2 : static_cast<int>(min_edge_pixels)};
+}
+
+Tessellation cone_tessellation(double radius_pixels) {
+    if (!(2.0 * radius_pixels >= 1.0)) {
+        return {0, 0, 0};
+    }
+    return {radius_pixels < 3.0 ? 6 : 10, 1, 0};
 }
 
 void FrameMesh::clear() {
@@ -425,12 +434,19 @@ void FrameMesh::clear() {
     tubes.clear();
     arches.clear();
     arch_pieces.clear();
-    lines.clear();
+    for (MeshBatch& batch : lines) {
+        batch.clear();
+    }
     points.clear();
+    line_pixels = 0.0;
 }
 
 std::size_t FrameMesh::bytes() const {
-    return spheres.bytes() + tubes.bytes() + arches.bytes() + lines.bytes() + points.bytes() +
+    std::size_t line_bytes = 0;
+    for (const MeshBatch& batch : lines) {
+        line_bytes += batch.bytes();
+    }
+    return spheres.bytes() + tubes.bytes() + arches.bytes() + line_bytes + points.bytes() +
            arch_pieces.capacity() * sizeof(ArchPiece);
 }
 
@@ -589,6 +605,8 @@ void SceneMesh::assemble(const ViewSettings& settings, const Camera& camera,
     if (!view.valid()) {
         return;
     }
+    // No line drawn on the screen is longer.
+    const double screen_diagonal = std::hypot(view.width(), view.height());
     std::vector<Projected> projected;
     projected.reserve(spheres_.size());
     for (const Sphere& s : spheres_) {
@@ -645,14 +663,17 @@ void SceneMesh::assemble(const ViewSettings& settings, const Camera& camera,
             for (int k = 0; k < 3; ++k) {
                 end[k] = tube.start[k] + tube.length * tube.axis[k];
             }
-            put_unlit(frame.lines, tube.start, tube.colour);
-            put_unlit(frame.lines, end, tube.colour);
+            MeshBatch& lines = frame.lines[static_cast<std::size_t>(t.line_width - 1)];
+            put_unlit(lines, tube.start, tube.colour);
+            put_unlit(lines, end, tube.colour);
+            frame.line_pixels += std::min(std::hypot(a.x - b.x, a.y - b.y), screen_diagonal) *
+                                 t.line_width;
         } else {
             add_tube_side(frame.tubes, tube, t.slices, 0.0, tube.length, tube.radius, tube.radius);
         }
         if (tube.cone) {
             const Tessellation c =
-                pixels > 0.0 ? cylinder_tessellation(tube.cone_radius * pixels) : Tessellation{10, 1};
+                pixels > 0.0 ? cone_tessellation(tube.cone_radius * pixels) : Tessellation{10, 1, 0};
             if (c.slices > 0) {
                 add_tube_side(frame.tubes, tube, c.slices, tube.cone_base,
                               tube.cone_base + tube.cone_height, tube.cone_radius, 0.0);
@@ -676,8 +697,10 @@ void SceneMesh::assemble(const ViewSettings& settings, const Camera& camera,
         const double pixels = all_in_front ? arch.tube * view.pixels_per_unit(nearest) : HUGE_VAL;
         if (2.0 * pixels < min_edge_pixels) {
             for (int k = 0; k < samples; ++k) {
-                put_unlit(frame.lines, points[k], arch.colour);
-                put_unlit(frame.lines, points[k + 1], arch.colour);
+                put_unlit(frame.lines[0], points[k], arch.colour);
+                put_unlit(frame.lines[0], points[k + 1], arch.colour);
+                const Projected from = view.project(points[k]), to = view.project(points[k + 1]);
+                frame.line_pixels += std::min(std::hypot(from.x - to.x, from.y - to.y), screen_diagonal);
             }
         } else {
             // Around the tube as finely as a cylinder of its size on the screen, up

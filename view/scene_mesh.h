@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -52,8 +53,13 @@ struct FrameMesh {
     MeshBatch tubes;    // lit triangles of the edges' cylinders and cones
     MeshBatch arches;   // lit triangles of the commodities' arches
     std::vector<ArchPiece> arch_pieces;
-    MeshBatch lines;   // unlit lines one pixel wide: edges and arches thinner than that
+    // Unlit lines 1, 2 and 3 pixels wide: edges that thin, and arches
+    // thinner than a pixel.
+    std::array<MeshBatch, 3> lines;
     MeshBatch points;  // unlit points min_vertex_pixels wide: vertices smaller than that
+    // The lines' area on the screen, in pixels (their length times their
+    // width, overlaps counted again).
+    double line_pixels = 0.0;
 
     void clear();
     std::size_t bytes() const;
@@ -66,14 +72,18 @@ inline constexpr float min_edge_pixels = 1.0f;
 // How finely a sphere or a cylinder is cut, by its radius on the screen in
 // pixels: spheres below min_vertex_pixels across are points, then 8 × 6,
 // 12 × 10 and, from 12 pixels, the 15 × 15 of GLU's usual sphere; cylinders
-// and cones below half a pixel are lines (cones nothing), then 6 slices and,
-// from 3 pixels, 10. One stack: the colour is uniform along a cylinder.
+// up to 3.5 pixels across are lines as wide as they are (1 to 3 pixels, at
+// least min_edge_pixels), then prisms of 6 slices and, from 3 pixels of
+// radius, 10. One stack: the colour is uniform along a cylinder. Cones are
+// left out below a pixel across, and cut like the cylinders above it.
 struct Tessellation {
-    int slices = 0;  // 0: a point or a line
+    int slices = 0;      // 0: a point or a line, or nothing
     int stacks = 0;
+    int line_width = 0;  // of a line, in pixels
 };
 Tessellation sphere_tessellation(double radius_pixels);
 Tessellation cylinder_tessellation(double radius_pixels);
+Tessellation cone_tessellation(double radius_pixels);
 
 // The scene's records and the frames made from them.
 class SceneMesh {

@@ -44,28 +44,33 @@ struct Pair {
 
 TEST(SceneMesh, DetailFollowsTheSizeOnTheScreen) {
     // Radius 1 (vertices) and 0.06 (the edge), 606 pixels per unit at
-    // distance 1: at 25 the spheres' radius is 24 pixels and the edge's 1.5,
-    // at 5 000 a tenth of a pixel and less. A sphere of s slices and t stacks
-    // has 2s (t − 1) triangles, a cylinder 2s.
+    // distance 1: at 25 the spheres' radius is 24 pixels and the edge's 1.5
+    // (a line 3 pixels wide), at 5 000 a tenth of a pixel and less; at 5 the
+    // spheres are off the screen, the edge 7 pixels wide across it. A sphere
+    // of s slices and t stacks has 2s (t − 1) triangles, a cylinder 2s.
     struct Row {
         double distance;
         std::size_t sphere_triangles;  // of the two spheres
         std::size_t points, lines, tube_triangles;
     };
-    for (const Row& row : {Row{25, 2 * 2 * 15 * 14, 0, 0, 2 * 6}, Row{80, 2 * 2 * 12 * 9, 0, 1, 0},
-                           Row{300, 2 * 2 * 8 * 5, 0, 1, 0}, Row{5000, 0, 2, 1, 0}}) {
+    for (const Row& row : {Row{5, 0, 0, 0, 2 * 10}, Row{25, 2 * 2 * 15 * 14, 0, 1, 0},
+                           Row{80, 2 * 2 * 12 * 9, 0, 1, 0}, Row{300, 2 * 2 * 8 * 5, 0, 1, 0},
+                           Row{5000, 0, 2, 1, 0}}) {
         SCOPED_TRACE(row.distance);
         Pair pair(row.distance);
         const FrameMesh f = pair.frame();
         EXPECT_EQ(f.spheres.indices.size() / 3, row.sphere_triangles);
         EXPECT_EQ(f.points.vertices.size(), row.points);
-        EXPECT_EQ(f.lines.vertices.size(), 2 * row.lines);
+        EXPECT_EQ(f.lines[0].vertices.size() + f.lines[1].vertices.size() +
+                      f.lines[2].vertices.size(),
+                  2 * row.lines);
         EXPECT_EQ(f.tubes.indices.size() / 3, row.tube_triangles);
     }
     EXPECT_EQ(sphere_tessellation(1.4).slices, 0);
     EXPECT_EQ(sphere_tessellation(1.5).slices, 8);
     EXPECT_EQ(sphere_tessellation(30).slices, 15);
-    EXPECT_EQ(cylinder_tessellation(0.4).slices, 0);
+    EXPECT_EQ(cylinder_tessellation(0.1).line_width, 1);
+    EXPECT_EQ(cylinder_tessellation(1.4).line_width, 3);
     EXPECT_EQ(cylinder_tessellation(5).slices, 10);
 
     // Behind the camera, or off the screen: nothing.
@@ -73,7 +78,7 @@ TEST(SceneMesh, DetailFollowsTheSizeOnTheScreen) {
     away.camera.view_direction = Vector3(1, 0, 0);
     const FrameMesh none = away.frame();
     EXPECT_TRUE(none.spheres.vertices.empty() && none.points.vertices.empty() &&
-                none.lines.vertices.empty() && none.tubes.vertices.empty());
+                none.lines[0].vertices.empty() && none.tubes.vertices.empty());
 }
 
 TEST(SceneMesh, MadeAgainOnlyWhenWhatItShowsChanges) {
