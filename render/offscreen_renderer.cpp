@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -39,8 +40,8 @@ using RenderbufferStorage = void (*)(GLenum, GLenum, GLsizei, GLsizei);
 using FramebufferRenderbuffer = void (*)(GLenum, GLenum, GLenum, GLuint);
 using CheckFramebufferStatus = GLenum (*)(GLenum);
 using RenderbufferStorageMultisample = void (*)(GLenum, GLsizei, GLenum, GLsizei, GLsizei);
-using BlitFramebuffer = void (*)(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint,
-                                 GLbitfield, GLenum);
+using BlitFramebuffer = void (*)(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLbitfield,
+                                 GLenum);
 
 bool has_word(const char* list, const char* word) {
     if (list == nullptr) {
@@ -220,16 +221,15 @@ struct OffscreenRenderer::Context {
         return true;
     }
 
-    // Resolves the multisampled picture, colour and depth, into the
-    // framebuffer read back.
-    void resolve() {
+    // Resolves the multisampled picture's `buffers` (colour, depth) into
+    // the framebuffer read back.
+    void resolve(GLbitfield buffers) {
         if (multisampled == 0) {
             return;
         }
         bind_framebuffer(read_framebuffer, multisampled);
         bind_framebuffer(draw_framebuffer, framebuffer);
-        blit_framebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        blit_framebuffer(0, 0, width, height, 0, 0, width, height, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+        blit_framebuffer(0, 0, width, height, 0, 0, width, height, buffers, GL_NEAREST);
         bind_framebuffer(read_framebuffer, framebuffer);
         bind_framebuffer(draw_framebuffer, multisampled);
     }
@@ -361,7 +361,7 @@ RgbaImage OffscreenRenderer::read_pixels() const {
     if (image.pixels.empty()) {
         return image;
     }
-    context_->resolve();
+    context_->resolve(GL_COLOR_BUFFER_BIT);
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
@@ -375,6 +375,24 @@ RgbaImage OffscreenRenderer::read_pixels() const {
         std::memcpy(b, row.data(), row_bytes);
     }
     return image;
+}
+
+std::vector<float> OffscreenRenderer::read_depth() const {
+    std::vector<float> depth(static_cast<std::size_t>(context_->width) *
+                             static_cast<std::size_t>(context_->height));
+    if (depth.empty()) {
+        return depth;
+    }
+    context_->resolve(GL_DEPTH_BUFFER_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, context_->width, context_->height, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 depth.data());
+    const auto row = static_cast<std::ptrdiff_t>(context_->width);
+    for (std::ptrdiff_t top = 0, bottom = context_->height - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(depth.begin() + top * row, depth.begin() + (top + 1) * row,
+                         depth.begin() + bottom * row);
+    }
+    return depth;
 }
 
 std::optional<RgbaImage> OffscreenRenderer::render(const SceneInput& input, ViewSettings settings,

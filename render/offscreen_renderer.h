@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/expected.h"
 #include "view/camera.h"
@@ -43,10 +44,12 @@ class OffscreenRenderer {
     // Makes the context current and binds a width × height framebuffer, for
     // callers that draw themselves. False when the size cannot be rendered.
     bool bind_framebuffer(int width, int height);
-    // Reads back the bound framebuffer (resolving its samples first); the
-    // read target then holds the resolved picture, colour and depth, and
+    // Reads back the bound framebuffer (resolving its samples first);
     // drawing goes on into the framebuffer bound.
     RgbaImage read_pixels() const;
+    // Its depth buffer likewise (each pixel's from one of its samples), 0 to
+    // 1, rows from the top.
+    std::vector<float> read_depth() const;
     // Largest width and height that the context can render.
     int max_size() const;
 

@@ -21,8 +21,9 @@ std::vector<LegendLine> legend_room_for(const SceneInput& input, const ViewSetti
     without.certificate_pending = false;
     std::vector<LegendLine> lines = legend_for(without, settings);
     if (!lines.empty()) {
-        for (const char* text : {"λ* = 0.00000000", "meilleure coupe = 0.00000000 (S : 0000 sommets)",
-                                 "coupe optimale prouvée"}) {
+        for (const char* text :
+             {"λ* = 0.00000000", "meilleure coupe = 0.00000000 (S : 0000 sommets)",
+              "coupe optimale prouvée"}) {
             lines.push_back({text, std::nullopt});
         }
     }

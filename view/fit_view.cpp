@@ -53,8 +53,10 @@ FitWindows fit_windows(const ViewSettings& settings, const PixelRect& legend) {
     if (legend.width <= 0 || legend.height <= 0) {
         return windows;
     }
-    const double top = 1.0 - 2.0 * (legend.top + legend.height + legend_gap) / settings.client_height;
-    const double left = 1.0 - 2.0 * (legend.left + legend.width + legend_gap) / settings.client_width;
+    const double top =
+        1.0 - 2.0 * (legend.top + legend.height + legend_gap) / settings.client_height;
+    const double left =
+        1.0 - 2.0 * (legend.left + legend.width + legend_gap) / settings.client_width;
     if (top + whole.bottom > 0.2) {
         windows.below_legend = whole;
         windows.below_legend->top = std::min(whole.top, top);

@@ -51,8 +51,8 @@ LegendBox layout_legend(const std::vector<LegendLine>& lines, const TextMetrics&
     const int left = margin + padding;
     int top = margin + padding;
     for (const LegendLine& line : lines) {
-        LegendRow& r = box.rows.emplace_back(
-            LegendRow{line.text, line.warning ? warning_red : black, left + indent(line), top, {}, {}});
+        LegendRow& r = box.rows.emplace_back(LegendRow{
+            line.text, line.warning ? warning_red : black, left + indent(line), top, {}, {}});
         if (line.swatch) {
             r.swatch =
                 LegendSwatch{{left, top + (height - swatch) / 2, swatch, swatch}, *line.swatch};

@@ -80,7 +80,8 @@ double flow_radius_cap(const SceneInput& input, const ViewSettings& settings) {
 }
 
 double commodity_radius(const SceneInput& input, int w, double cap) {
-    const double routed = commodity_demand[static_cast<std::size_t>(w)] * (input.result->maxflow * 0.04);
+    const double routed =
+        commodity_demand[static_cast<std::size_t>(w)] * (input.result->maxflow * 0.04);
     return std::min(routed, cap);
 }
 

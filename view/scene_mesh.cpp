@@ -84,9 +84,8 @@ std::uint64_t fingerprint(const SceneInput& input, const ViewSettings& settings)
     const bool best = cut && best_cut_shown(input, settings);
     f.word(1);
     f.number(settings.position_scale);
-    f.word((settings.show_flow ? 1u : 0u) | (settings.colour_by_load ? 2u : 0u) |
-           (cut ? 4u : 0u) | (best ? 8u : 0u) | (settings.show_arrows ? 16u : 0u) |
-           (graph.directed() ? 32u : 0u));
+    f.word((settings.show_flow ? 1u : 0u) | (settings.colour_by_load ? 2u : 0u) | (cut ? 4u : 0u) |
+           (best ? 8u : 0u) | (settings.show_arrows ? 16u : 0u) | (graph.directed() ? 32u : 0u));
     f.word(static_cast<std::uint64_t>(graph.vertex_count()));
     for (const Vector3& p : *input.display_positions) {
         const float xyz[3] = {p.x, p.y, p.z};
@@ -162,7 +161,9 @@ UnitMesh make_unit_sphere(int slices, int stacks) {
             mesh.normals.push_back({ring * std::sin(theta), ring * std::cos(theta), std::cos(phi)});
         }
     }
-    const auto at = [slices](int j, int i) { return static_cast<std::uint32_t>(j * (slices + 1) + i); };
+    const auto at = [slices](int j, int i) {
+        return static_cast<std::uint32_t>(j * (slices + 1) + i);
+    };
     for (int j = 0; j < stacks; ++j) {
         for (int i = 0; i < slices; ++i) {
             // Counter-clockwise seen from outside.
@@ -281,11 +282,10 @@ class FrameView {
 // ---- Writing vertices.
 
 void put(MeshBatch& batch, const double p[3], const double n[3], const Rgb& c) {
-    batch.vertices.push_back({{static_cast<float>(p[0]), static_cast<float>(p[1]),
-                               static_cast<float>(p[2])},
-                              {static_cast<float>(n[0]), static_cast<float>(n[1]),
-                               static_cast<float>(n[2])},
-                              {c.r, c.g, c.b}});
+    batch.vertices.push_back(
+        {{static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])},
+         {static_cast<float>(n[0]), static_cast<float>(n[1]), static_cast<float>(n[2])},
+         {c.r, c.g, c.b}});
 }
 
 void put_unlit(MeshBatch& batch, const double p[3], const Rgb& c) {
@@ -393,8 +393,9 @@ void add_torus(FrameMesh& frame, const SceneMesh::Arch& arch, int around) {
     };
     for (int j = 0; j < along; ++j) {
         for (int k = 0; k < around; ++k) {
-            batch.indices.insert(batch.indices.end(), {at(j, k), at(j + 1, k), at(j, k + 1),
-                                                       at(j, k + 1), at(j + 1, k), at(j + 1, k + 1)});
+            batch.indices.insert(batch.indices.end(),
+                                 {at(j, k), at(j + 1, k), at(j, k + 1), at(j, k + 1), at(j + 1, k),
+                                  at(j + 1, k + 1)});
         }
     }
     piece.index_count = batch.indices.size() - piece.first_index;
@@ -498,7 +499,8 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
 
     for_each_stored_edge(graph, [&](int i, int j, double capacity) {
         const Vector3& a = at[static_cast<std::size_t>(i)];
-        const std::optional<SegmentOrientation> o = orient_segment(a, at[static_cast<std::size_t>(j)]);
+        const std::optional<SegmentOrientation> o =
+            orient_segment(a, at[static_cast<std::size_t>(j)]);
         if (!o) {
             return;
         }
@@ -517,11 +519,14 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
         turn(w, o->tilt_degrees, y, tube.across[1]);
         tube.length = o->length;
 
-        const double f0 = edge_flow(result, 0, i, j), f1 = edge_flow(result, 1, i, j),
-                     f2 = edge_flow(result, 2, i, j);
+        // The flows matter only when shown.
+        const bool flows = settings.show_flow;
+        const double f0 = flows ? edge_flow(result, 0, i, j) : 0.0;
+        const double f1 = flows ? edge_flow(result, 1, i, j) : 0.0;
+        const double f2 = flows ? edge_flow(result, 2, i, j) : 0.0;
         const double total = f0 + f1 + f2;
         // The negated test also sends a NaN total to the idle look.
-        if (!settings.show_flow || !(total >= 1e-8)) {
+        if (!flows || !(total >= 1e-8)) {
             tube.radius = idle_edge_radius;
             tube.colour = idle_edge_colour;
         } else {
@@ -535,14 +540,14 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
                 tube.colour = clamped(f0, f1, f2);
             }
         }
-        if (settings.show_cut && on_cut_side(input, settings, i) != on_cut_side(input, settings, j)) {
+        if (settings.show_cut &&
+            on_cut_side(input, settings, i) != on_cut_side(input, settings, j)) {
             tube.colour = cut_colour;
             tube.radius = std::max(tube.radius, crossing_edge_radius);
         }
         if (settings.show_arrows && graph.directed()) {
-            const std::optional<ArrowCone> cone =
-                arrow_cone(o->length, tube.radius, vertex_radius(input, i, cap),
-                           vertex_radius(input, j, cap));
+            const std::optional<ArrowCone> cone = arrow_cone(
+                o->length, tube.radius, vertex_radius(input, i, cap), vertex_radius(input, j, cap));
             if (cone) {
                 tube.cone = true;
                 tube.cone_base = cone->base;
@@ -584,7 +589,8 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
             arch.up[k] = -down[k];
             arch.plane[k] = -down[k];
         }
-        arch.plane[3] = down[0] * arch.centre[0] + down[1] * arch.centre[1] + down[2] * arch.centre[2];
+        arch.plane[3] =
+            down[0] * arch.centre[0] + down[1] * arch.centre[1] + down[2] * arch.centre[2];
         // One normal for the whole arch, so that it reads as a band of its
         // colour: the one that lit it when it was drawn as a torus turned
         // into the segment's vertical plane (90° about u, then back by the
@@ -650,7 +656,8 @@ void SceneMesh::assemble(const ViewSettings& settings, const Camera& camera,
         double pixels = 0.0;
         if (front_a && front_b) {
             pixels = view.pixels_per_unit(std::min(a.depth, b.depth));
-            const double r = std::max(tube.radius, tube.cone ? tube.cone_radius : 0.0) * pixels + 2.0;
+            const double r =
+                std::max(tube.radius, tube.cone ? tube.cone_radius : 0.0) * pixels + 2.0;
             if ((a.x < -r && b.x < -r) || (a.y < -r && b.y < -r) ||
                 (a.x > view.width() + r && b.x > view.width() + r) ||
                 (a.y > view.height() + r && b.y > view.height() + r)) {
@@ -666,14 +673,14 @@ void SceneMesh::assemble(const ViewSettings& settings, const Camera& camera,
             MeshBatch& lines = frame.lines[static_cast<std::size_t>(t.line_width - 1)];
             put_unlit(lines, tube.start, tube.colour);
             put_unlit(lines, end, tube.colour);
-            frame.line_pixels += std::min(std::hypot(a.x - b.x, a.y - b.y), screen_diagonal) *
-                                 t.line_width;
+            frame.line_pixels +=
+                std::min(std::hypot(a.x - b.x, a.y - b.y), screen_diagonal) * t.line_width;
         } else {
             add_tube_side(frame.tubes, tube, t.slices, 0.0, tube.length, tube.radius, tube.radius);
         }
         if (tube.cone) {
-            const Tessellation c =
-                pixels > 0.0 ? cone_tessellation(tube.cone_radius * pixels) : Tessellation{10, 1, 0};
+            const Tessellation c = pixels > 0.0 ? cone_tessellation(tube.cone_radius * pixels)
+                                                : Tessellation{10, 1, 0};
             if (c.slices > 0) {
                 add_tube_side(frame.tubes, tube, c.slices, tube.cone_base,
                               tube.cone_base + tube.cone_height, tube.cone_radius, 0.0);
@@ -700,7 +707,8 @@ void SceneMesh::assemble(const ViewSettings& settings, const Camera& camera,
                 put_unlit(frame.lines[0], points[k], arch.colour);
                 put_unlit(frame.lines[0], points[k + 1], arch.colour);
                 const Projected from = view.project(points[k]), to = view.project(points[k + 1]);
-                frame.line_pixels += std::min(std::hypot(from.x - to.x, from.y - to.y), screen_diagonal);
+                frame.line_pixels +=
+                    std::min(std::hypot(from.x - to.x, from.y - to.y), screen_diagonal);
             }
         } else {
             // Around the tube as finely as a cylinder of its size on the screen, up

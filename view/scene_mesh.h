@@ -77,7 +77,7 @@ inline constexpr float min_edge_pixels = 1.0f;
 // radius, 10. One stack: the colour is uniform along a cylinder. Cones are
 // left out below a pixel across, and cut like the cylinders above it.
 struct Tessellation {
-    int slices = 0;      // 0: a point or a line, or nothing
+    int slices = 0;  // 0: a point or a line, or nothing
     int stacks = 0;
     int line_width = 0;  // of a line, in pixels
 };
@@ -115,7 +115,7 @@ class SceneMesh {
     struct Tube {
         int tail, head;  // vertices, for their projection
         double start[3];
-        double axis[3];     // unit, from start to end
+        double axis[3];       // unit, from start to end
         double across[2][3];  // unit, the cylinder's own x and y axes
         double length;
         double radius;
@@ -127,12 +127,12 @@ class SceneMesh {
     };
     // Half a torus standing on the segment from the source to the sink.
     struct Arch {
-        double centre[3];     // the segment's middle
-        double axis[3];       // unit, from the source to the sink
-        double up[3];         // unit, perpendicular to it in the vertical plane
-        double ring, tube;    // the ring's radius (half the segment) and the tube's
-        double normal[3];     // one normal for the whole arch
-        double plane[4];      // keeps the upper half: plane · (p, 1) ≥ 0
+        double centre[3];   // the segment's middle
+        double axis[3];     // unit, from the source to the sink
+        double up[3];       // unit, perpendicular to it in the vertical plane
+        double ring, tube;  // the ring's radius (half the segment) and the tube's
+        double normal[3];   // one normal for the whole arch
+        double plane[4];    // keeps the upper half: plane · (p, 1) ≥ 0
         Rgb colour;
     };
     const std::vector<Sphere>& spheres() const { return spheres_; }

@@ -168,7 +168,8 @@ TEST(FitView, KeepsEveryVertexOutOfTheLegendsBox) {
             for (const Vector3& p : flat) {
                 const auto at = project_to_viewport(p, settings, camera);
                 ASSERT_TRUE(at.has_value());
-                EXPECT_TRUE(at->x > legend.left + legend.width || at->y > legend.top + legend.height)
+                EXPECT_TRUE(at->x > legend.left + legend.width ||
+                            at->y > legend.top + legend.height)
                     << at->x << ", " << at->y;
                 EXPECT_TRUE(at->x >= 0 && at->x <= 640 && at->y >= 0 && at->y <= 480);
             }

@@ -23,7 +23,8 @@ TEST(LegendBox, RowsUnderEachOtherWithTheSquaresBeforeTheTexts) {
     EXPECT_EQ(box.border_sides()[3], (PixelRect{70, 10, 1, 67}));
 
     // The load ramp's row: 48 columns from pale to dark, its text after them.
-    const LegendBox ramp = layout_legend({{"ab", source_colour}, {"charge", std::nullopt, false, true}}, metrics);
+    const LegendBox ramp =
+        layout_legend({{"ab", source_colour}, {"charge", std::nullopt, false, true}}, metrics);
     ASSERT_EQ(ramp.rows[1].ramp.size(), 48u);
     EXPECT_EQ(ramp.rows[1].ramp.front().square, (PixelRect{18, 38, 1, 11}));
     EXPECT_GT(ramp.rows[1].ramp.front().colour.g, ramp.rows[1].ramp.back().colour.g);

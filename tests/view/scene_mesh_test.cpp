@@ -17,8 +17,8 @@ namespace {
 // camera from `distance` away.
 struct Pair {
     explicit Pair(double distance)
-        : positions{{0, 0, 500}, {0, 1, 500}, {0, 2, 500}, {0, 3, 500}, {0, 4, 500},
-                    {0, 5, 500}, {0, -10, 0}, {0, 10, 0}},
+        : positions{{0, 0, 500}, {0, 1, 500}, {0, 2, 500}, {0, 3, 500},
+                    {0, 4, 500}, {0, 5, 500}, {0, -10, 0}, {0, 10, 0}},
           graph(make_placed_graph(positions, {{6, 7}}, 1.0f)),
           result(zero_flow_result(8)) {
         camera.position = Vector3(static_cast<float>(distance), 0, 0);
@@ -61,9 +61,9 @@ TEST(SceneMesh, DetailFollowsTheSizeOnTheScreen) {
         const FrameMesh f = pair.frame();
         EXPECT_EQ(f.spheres.indices.size() / 3, row.sphere_triangles);
         EXPECT_EQ(f.points.vertices.size(), row.points);
-        EXPECT_EQ(f.lines[0].vertices.size() + f.lines[1].vertices.size() +
-                      f.lines[2].vertices.size(),
-                  2 * row.lines);
+        EXPECT_EQ(
+            f.lines[0].vertices.size() + f.lines[1].vertices.size() + f.lines[2].vertices.size(),
+            2 * row.lines);
         EXPECT_EQ(f.tubes.indices.size() / 3, row.tube_triangles);
     }
     EXPECT_EQ(sphere_tessellation(1.4).slices, 0);
@@ -102,7 +102,10 @@ TEST(SceneMesh, MadeAgainOnlyWhenWhatItShowsChanges) {
         {"the maxflow", [](Pair& p) { p.result.maxflow = 0.5; }},
         // Another graph loaded in the same place, its vertices where the
         // last one had them.
-        {"the edges", [](Pair& p) { p.graph = make_placed_graph(p.positions, {{6, 5}}, 1.0f); }},
+        {"the edges",
+         [](Pair& p) {
+             p.graph = make_placed_graph(p.positions, {{6, 5}}, 1.0f);
+         }},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.name);
@@ -118,7 +121,7 @@ TEST(SceneMesh, MadeAgainOnlyWhenWhatItShowsChanges) {
 TEST(SceneMesh, FlowSizesAreCappedByTheDrawing) {
     // A 30 × 40 drawing (diagonal 50): the cap is 2, at least the largest
     // plain sphere (size 1 here, 3 below).
-    const std::vector<Vector3> at = {{0, 0, 0}, {30, 40, 0}, {0, 40, 0}, {30, 0, 0},
+    const std::vector<Vector3> at = {{0, 0, 0},   {30, 40, 0}, {0, 40, 0}, {30, 0, 0},
                                      {10, 10, 0}, {20, 30, 0}, {15, 15, 0}};
     Graph graph = make_placed_graph(at, {{0, 1}}, 1.0f);
     FlowResult result = zero_flow_result(7, 1.0);
