@@ -122,16 +122,20 @@ std::uint64_t fingerprint(const SceneInput& input, const ViewSettings& settings)
 
 // ---- Arithmetic on three doubles.
 
-void turn(const double axis[3], double angle_degrees, const double v[3], double out[3]) {
-    // Rodrigues: v cos a + (k × v) sin a + k (k · v)(1 − cos a), k the unit axis.
-    const double a = angle_degrees * degrees;
-    const double c = std::cos(a), s = std::sin(a);
+// `v` turned about the unit `axis` by the angle of cosine c and sine s
+// (Rodrigues: v c + (k × v) s + k (k · v)(1 − c)).
+void turn(const double axis[3], double c, double s, const double v[3], double out[3]) {
     const double kv = axis[0] * v[0] + axis[1] * v[1] + axis[2] * v[2];
     const double cross[3] = {axis[1] * v[2] - axis[2] * v[1], axis[2] * v[0] - axis[0] * v[2],
                              axis[0] * v[1] - axis[1] * v[0]};
     for (int k = 0; k < 3; ++k) {
         out[k] = v[k] * c + cross[k] * s + axis[k] * kv * (1.0 - c);
     }
+}
+
+void turn(const double axis[3], double angle_degrees, const double v[3], double out[3]) {
+    const double a = angle_degrees * degrees;
+    turn(axis, std::cos(a), std::sin(a), v, out);
 }
 
 Rgb clamped(double r, double g, double b) {
@@ -485,6 +489,7 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
     }
 
     spheres_.reserve(static_cast<std::size_t>(n));
+    tubes_.reserve(static_cast<std::size_t>(graph.arcs().arc_count()));
     for (int i = 0; i < n; ++i) {
         Rgb colour = vertex_colour;
         if (settings.show_cut && on_cut_side(input, settings, i)) {
@@ -515,8 +520,11 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
         tube.axis[2] = o->uz;
         const double w[3] = {o->wx, o->wy, o->wz};
         const double x[3] = {1.0, 0.0, 0.0}, y[3] = {0.0, 1.0, 0.0};
-        turn(w, o->tilt_degrees, x, tube.across[0]);
-        turn(w, o->tilt_degrees, y, tube.across[1]);
+        // The tilt, from +z to the segment, is acos(uz): its sine is never
+        // negative.
+        const double sine = std::sqrt(std::max(0.0, 1.0 - o->uz * o->uz));
+        turn(w, o->uz, sine, x, tube.across[0]);
+        turn(w, o->uz, sine, y, tube.across[1]);
         tube.length = o->length;
 
         // The flows matter only when shown.
