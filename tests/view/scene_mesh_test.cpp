@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/graph_fixtures.h"
+#include "view/overlay.h"
 #include "view/scene_geometry.h"
 
 namespace {
@@ -152,4 +153,16 @@ TEST(SceneColours, ArchPaletteAndLoadRamp) {
     EXPECT_EQ(load_colour(-3).g, idle.g);
     EXPECT_EQ(load_colour(7).g, full.g);
     EXPECT_EQ(load_colour(std::nan("")).g, idle.g);
+}
+
+TEST(SceneMesh, LoadColouringTakesTheBusierDirectionOverTheCapacity) {
+    Pair pair(100);
+    pair.graph = make_placed_graph(pair.positions, {{6, 7, 4.0f}}, 1.0f);
+    pair.result.flow[0][6][7] = 1.0;
+    pair.result.flow[2][7][6] = 3.0;
+    pair.settings.show_flow = pair.settings.colour_by_load = true;
+    pair.mesh.update(pair.input(), pair.settings);
+    ASSERT_EQ(pair.mesh.tubes().size(), 1u);
+    EXPECT_EQ(pair.mesh.tubes()[0].colour.g, load_colour(0.75).g);
+    EXPECT_TRUE(legend_lines(pair.input(), pair.settings, "").at(5).load_ramp);
 }
