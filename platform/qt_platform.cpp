@@ -243,6 +243,10 @@ std::optional<WindowPlace> QtPlatform::window_place(PlacedWindow which) {
     return WindowPlace{rect.x(), rect.y(), rect.width(), rect.height()};
 }
 
+TextMetrics QtPlatform::overlay_text_metrics() {
+    return window_.view()->overlay_text_metrics();
+}
+
 void QtPlatform::show_shortcuts(const std::string& text) {
     if (shortcuts_box_ == nullptr) {
         shortcuts_box_ = new QMessageBox(QMessageBox::Information, QStringLiteral("Raccourcis"),

@@ -70,6 +70,7 @@ class QtPlatform final : public QObject, public WindowPlatform {
     void set_recent_files(const std::vector<std::string>& paths) override;
     std::optional<WindowPlace> window_place(PlacedWindow window) override;
     void show_shortcuts(const std::string& text) override;
+    TextMetrics overlay_text_metrics() override;
     void request_frame() override;
     void post(std::function<void()> task) override;
     void set_progress_ticks(bool on) override;

@@ -102,7 +102,7 @@ void MainWindowLogic::on_key_down(WindowKey key) {
             apply_mouse_capture();
             break;
         case WindowKey::home:
-            fit_view(loaded_.scene(), settings_, camera_);
+            fit(/*choose_direction=*/false);
             break;
         case WindowKey::other:
             break;
@@ -254,6 +254,11 @@ bool MainWindowLogic::run_action(Command command) {
             break;
         case Command::projection_2d:
             reset_view_2d(camera_, settings_);
+            // With "fit on load" the view from above holds the graph, as a
+            // load shows it; without it, the fixed camera at height 40.
+            if (settings_.fit_on_load) {
+                fit(/*choose_direction=*/false);
+            }
             apply_mouse_capture();
             break;
         case Command::redistribute:
@@ -262,7 +267,7 @@ bool MainWindowLogic::run_action(Command command) {
             }
             break;
         case Command::fit_view:
-            fit_view(loaded_.scene(), settings_, camera_);
+            fit(/*choose_direction=*/false);
             break;
         case Command::force_layout:
             force_layout_command();
@@ -293,7 +298,7 @@ void MainWindowLogic::force_layout_command() {
                   [this](std::vector<Vector3> positions, const RandomSource& random) {
                       random_ = random;
                       loaded_.display_positions = std::move(positions);
-                      fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
+                      fit(/*choose_direction=*/true);
                       platform_.request_frame();
                   });
 }
@@ -468,7 +473,7 @@ void MainWindowLogic::finish_load(FinishedLoad done) {
             shown_log_ = std::move(done.log);
             loaded_path_ = done.path;
             if (settings_.fit_on_load) {
-                fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
+                fit(/*choose_direction=*/true);
             }
             certifier_.start(loaded_.current->graph, loaded_.current->result.cut, random_,
                              [this](const CutCertificate& certificate, double seconds) {
@@ -581,6 +586,18 @@ bool MainWindowLogic::command_enabled(Command command) const {
         default:
             return true;
     }
+}
+
+void MainWindowLogic::fit(bool choose_direction) {
+    const SceneInput input = scene_input();
+    PixelRect legend;
+    if (settings_.show_legend) {
+        const TextMetrics metrics = platform_.overlay_text_metrics();
+        if (metrics.text_width) {
+            legend = layout_legend(legend_room_for(input, settings_), metrics).panel;
+        }
+    }
+    fit_view(input, settings_, camera_, choose_direction, legend);
 }
 
 SceneInput MainWindowLogic::scene_input() const {

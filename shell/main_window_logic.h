@@ -230,6 +230,9 @@ class MainWindowLogic {
     void open_command();
     void save_command(SaveKind kind);
     void export_command();
+    // Fits the view to the graph on show, out of the legend's box (sized
+    // for the certificate's lines still to come).
+    void fit(bool choose_direction);
 
     void start_file_dialog(const std::function<void()>& show);
     void end_file_dialog();

@@ -7,6 +7,8 @@
 
 #include "shell/preferences.h"
 
+#include "view/overlay.h"
+
 class ConsoleSink;
 enum class Command;
 
@@ -97,6 +99,10 @@ class WindowPlatform {
     }
     // Shows the list of keys and shortcuts and returns at once.
     virtual void show_shortcuts(const std::string& text) { (void)text; }
+    // How the font of the labels and the legend measures text, so that the
+    // fitted view keeps out of the legend's box; without a measure (no
+    // font), the fit keeps no room for it.
+    virtual TextMetrics overlay_text_metrics() { return {}; }
 
     // Asks for a frame to be drawn soon; nothing draws until something asks.
     virtual void request_frame() = 0;

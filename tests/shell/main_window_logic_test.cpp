@@ -356,6 +356,10 @@ TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {
     ASSERT_NE(logic_.loaded().graph(), nullptr);
     const Camera fitted = logic_.camera();
     EXPECT_NE(fitted.position, Camera{}.position);
+    // The 2D command fits the graph too, unless fitting is off (below).
+    logic_.on_command(Command::projection_2d);
+    EXPECT_NE(logic_.camera().position.z, 40.0f);
+    logic_.on_command(Command::projection_3d);
 
     // With fitting off a load keeps the camera; Home fits it.
     logic_.on_command(Command::fit_on_load);
@@ -364,6 +368,9 @@ TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {
     EXPECT_EQ(logic_.camera().position, Camera{}.position);
     logic_.on_key_down(WindowKey::home);
     EXPECT_NE(logic_.camera().position, Camera{}.position);
+    logic_.on_command(Command::projection_2d);
+    EXPECT_EQ(logic_.camera().position.z, 40.0f);
+    logic_.on_command(Command::projection_3d);
 
     // The force layout keeps the graph's vertex count and fits again.
     const std::vector<Vector3> before = logic_.loaded().display_positions;

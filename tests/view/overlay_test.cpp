@@ -184,3 +184,20 @@ TEST(Labels, LongNamesAreCutAtACharacterBoundary) {
     // "é" is two bytes: a cut inside it backs up before it.
     EXPECT_EQ(shortened("abcé", 4), "abc…");
 }
+
+TEST(Labels, OverlappingLabelsGiveWayToTerminalsThenToHigherDegrees) {
+    // Vertex 7 has two edges, 8 one, 9 none; terminal 0 none.
+    const Graph graph = make_graph(10, {{7, 8}, {7, 9}}, false);
+    const FlowResult result = zero_flow_result(10);
+    const std::vector<Vector3> positions(10);
+    const TextMetrics metrics{15, [](const std::string& text) { return 7 * int(text.size()); }};
+    // Terminal 0 overlaps 9 and 7, 8 overlaps 7 only, 6 stands alone.
+    const std::vector<VertexLabel> labels = {
+        {9, "9", 100, 100}, {8, "8 : huit", 140, 110}, {7, "7 : sept", 104, 104},
+        {0, "0", 96, 96}, {6, "6", 300, 300}};
+    std::vector<int> kept;
+    for (const VertexLabel& label : legible_labels(labels, {&graph, &result, &positions}, metrics)) {
+        kept.push_back(label.vertex);
+    }
+    EXPECT_EQ(kept, (std::vector<int>{0, 8, 6}));
+}
