@@ -67,7 +67,10 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
         return batch_load_refused;
     }
     if (options->certifies()) {
-        certify_built_cut(*state.current, context);
+        ComputedGraph& computed = *state.current;
+        TimedCertificate timed = certify_stage(computed.graph, computed.result.cut, context);
+        computed.certificate = std::move(timed.certificate);
+        computed.certificate_seconds = timed.seconds;
     }
     if (options->json) {
         // Bytes that are not UTF-8 cannot reach the report (the language
@@ -92,12 +95,12 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     bool optimal = state.result()->reached_optimum;
     if (!optimal) {
         std::cerr << "tarvessa-batch : calcul non abouti (statut lp_solve : "
-                  << solver_status_text(*state.result()) << ")\n";
+                  << state.result()->solve.name() << ")\n";
     }
     const std::optional<CutCertificate>& certificate = state.current->certificate;
     if (certificate && !certificate->bound_reached) {
         std::cerr << "tarvessa-batch : borne λ* non calculée (statut lp_solve : "
-                  << solver_status_text(*certificate) << ")\n";
+                  << certificate->solve.name() << ")\n";
         optimal = false;
     }
     if (!picture_written) {

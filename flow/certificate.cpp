@@ -77,7 +77,7 @@ CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
 
     const ArcLists pairs = pair_network(arcs);
     const PairFlowBound bound = solve_pair_flow_bound(pairs, context);
-    certificate.lp_status = bound.lp_status;
+    certificate.solve = bound.solve;
     certificate.bound_reached = bound.reached_optimum;
     certificate.gap = infinity;
     if (!bound.reached_optimum) {

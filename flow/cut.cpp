@@ -6,10 +6,9 @@
 #include <numeric>
 #include <vector>
 
-#include "graph/arc_lists.h"
-#include "graph/graph.h"
 #include "embedding/embedding.h"
 #include "flow/exact_sum.h"
+#include "graph/arc_lists.h"
 #include "graph/commodities.h"
 
 namespace {
@@ -128,8 +127,7 @@ std::vector<int> sweep_order(const ArcLists& arcs, const Embedding& embedding) {
     return order_by_coordinate(embedding, arcs.vertex_count(), k);
 }
 
-CutResult extract_cut(const ArcLists& arcs, const StageContext& context) {
-    const Embedding embedding = compute_embedding(arcs, context);
+CutResult extract_cut(const ArcLists& arcs, const Embedding& embedding) {
     CutResult cut;
     cut.coordinate = choose_coordinate(arcs, embedding);
     if (cut.coordinate < 0) {
@@ -145,8 +143,4 @@ CutResult extract_cut(const ArcLists& arcs, const StageContext& context) {
     cut.found = true;
     measure_cut(arcs, cut);
     return cut;
-}
-
-CutResult extract_cut(const Graph& graph, const StageContext& context) {
-    return extract_cut(graph.arcs(), context);
 }

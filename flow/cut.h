@@ -3,20 +3,16 @@
 #include <limits>
 #include <vector>
 
-#include "common/stage_context.h"
 #include "graph/cut_result.h"
 
 class ArcLists;
-class Graph;
 struct Embedding;
 
-// Embeds the graph (compute_embedding, which logs its own lines), picks the
-// coordinate with the smallest ratio of capacity to separated demand and
-// sweeps it for the best prefix cut. When no coordinate or no prefix
-// separates any demand, the cut is empty and `found` false. `arcs` are the
-// graph's (Graph::arcs()).
-CutResult extract_cut(const ArcLists& arcs, const StageContext& context);
-CutResult extract_cut(const Graph& graph, const StageContext& context);
+// Picks the coordinate of `embedding` (compute_embedding's, of the network
+// `arcs`) with the smallest ratio of capacity to separated demand and sweeps
+// it for the best prefix cut. When no coordinate or no prefix separates any
+// demand, the cut is empty and `found` false.
+CutResult extract_cut(const ArcLists& arcs, const Embedding& embedding);
 
 // The order that extract_cut sweeps: the vertices by increasing coordinate
 // k*, the coordinate of the embedding whose ratio of arc stretch to terminal

@@ -5,6 +5,7 @@
 
 #include "graph/commodities.h"
 #include "graph/cut_result.h"
+#include "graph/solve_status.h"
 
 // What the concurrent-flow computation found for one graph of n vertices. It
 // sits beside its graph wherever the graph is kept; nothing in it refers back.
@@ -14,16 +15,12 @@ struct FlowResult {
     // The optimal concurrent-flow fraction λ; 0 when no optimum was found.
     double maxflow = 0.0;
 
-    // lp_solve's status code from solve(), or one of these:
-    //  - lp_not_solved: no program was solved (fewer than two vertices);
-    //  - lp_check_failed: lp_solve reported an optimum that does not satisfy
-    //    the program in double precision;
-    //  - lp_cancelled: the load was cancelled before the solve ended.
-    // A solve stopped at its processor-time limit has lp_solve's TIMEOUT.
-    static constexpr int lp_not_solved = -100;
-    static constexpr int lp_check_failed = -101;
-    static constexpr int lp_cancelled = -102;
-    int lp_status = lp_not_solved;
+    // How the solve ended: the engine's status and code, or not_solved (no
+    // program: fewer than two vertices), check_failed (the engine's optimum
+    // does not satisfy the program in double precision), cancelled (the load
+    // was cancelled before the solve ended), or timeout (the solve used up its
+    // processor time).
+    SolveEnd solve;
     // Whether maxflow and the flows are the program's checked optimum, or
     // there was no program to solve (fewer than two vertices). False for any
     // other status: maxflow and the flows are then 0.

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "builder/graph_builder.h"
 #include "common/console_log.h"
 #include "common/stage_context.h"
+#include "shell/pipeline.h"
 
 void Certifier::start(const Graph& graph, const CutResult& sweep, const RandomSource& random,
                       Done done) {
@@ -16,16 +16,16 @@ void Certifier::start(const Graph& graph, const CutResult& sweep, const RandomSo
         ConsoleLog log(sink);
         RandomSource draws = random;
         StageContext context{log, draws, false, &cancel_};
-        std::pair<CutCertificate, double> timed = timed_certificate(graph, sweep, context);
-        post_(
-            [this, generation, done, certificate = std::move(timed.first), seconds = timed.second] {
-                // A certificate stopped before it ended was joined then.
-                if (generation != generation_) {
-                    return;
-                }
-                thread_.join();
-                done(certificate, seconds);
-            });
+        TimedCertificate timed = certify_stage(graph, sweep, context);
+        post_([this, generation, done, certificate = std::move(timed.certificate),
+               seconds = timed.seconds] {
+            // A certificate stopped before it ended was joined then.
+            if (generation != generation_) {
+                return;
+            }
+            thread_.join();
+            done(certificate, seconds);
+        });
     });
 }
 

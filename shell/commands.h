@@ -41,6 +41,11 @@ enum class Command {
     // Which cut "Montrer la coupe" shows: the sweep's, or the certified best.
     cut_sweep = 40115,
     cut_best = 40116,
+    // How every load places its vertices: at random, or by the force layout.
+    layout_random_on_load = 40117,
+    layout_force_on_load = 40118,
+    // The submenu of the files loaded last.
+    recent_files = 40119,
 };
 
 // One entry of a drop-down menu: a command, or a separator line when
@@ -54,6 +59,9 @@ struct MenuItem {
     // Non-zero for a choice: the checkable items of one group show radio
     // marks, exactly one of them checked.
     int radio_group = 0;
+    // Whether the item opens a submenu that the window fills itself (the
+    // recent files) rather than running its command.
+    bool submenu = false;
 
     bool is_separator() const { return command == Command::none; }
 };
@@ -105,6 +113,9 @@ struct Toggle {
     bool Flags::*flag;
     // Tells the window system the new value, for a flag that it must follow.
     void (WindowPlatform::*apply)(bool) = nullptr;
+    // The key under which the flag is kept between runs, or null for a flag
+    // that every start resets.
+    const char* preference = nullptr;
 };
 
 // The toggles of the view's settings and those of the window's own flags:
@@ -123,6 +134,24 @@ struct CutChoice {
 };
 
 std::span<const CutChoice> cut_choices();
+
+// A radio item of a choice kept between runs: choosing it sets the choice
+// `key` to `value`, and it is checked while the choice has that value. The
+// first item of a key gives the choice's value at first start (and when the
+// kept one makes no sense). A new choice is its rows here, beside its radio
+// items in the menu's table; the window keeps it with the preferences.
+struct ChoiceItem {
+    Command command;
+    const char* key;
+    const char* value;
+};
+
+std::span<const ChoiceItem> choice_items();
+
+// The choice of how loads place their vertices, and its value for the force
+// layout.
+inline constexpr const char* load_layout_key = "load/layout";
+inline constexpr const char* load_layout_force = "force";
 
 // The row of `table` for `command`, or null.
 template <typename Row>

@@ -1,10 +1,8 @@
 #include "shell/json_report.h"
 
 #include <cmath>
-#include <string_view>
 #include <utility>
 
-#include "flow/flow_lp.h"
 #include "graph/commodities.h"
 
 using nlohmann::json;
@@ -13,33 +11,6 @@ namespace {
 
 json vector_json(const Vector3& v) {
     return json::array({v.x, v.y, v.z});
-}
-
-// The solver's status in French words, by its name; the name itself for a
-// status without a description here.
-std::string status_in_words(const std::string& name) {
-    static const std::pair<const char*, const char*> words[] = {
-        {"OPTIMAL", "solution optimale"},
-        {"PRESOLVED", "résolu par le prétraitement"},
-        {"SUBOPTIMAL", "solution sous-optimale : la résolution s'est arrêtée avant l'optimum"},
-        {"INFEASIBLE", "programme sans solution"},
-        {"UNBOUNDED", "programme non borné"},
-        {"DEGENERATE", "programme dégénéré"},
-        {"NUMFAILURE", "échec numérique de la résolution"},
-        {"ACCURACYERROR", "précision insuffisante de la résolution"},
-        {"NOMEMORY", "mémoire insuffisante pour la résolution"},
-        {"USERABORT", "résolution interrompue"},
-        {"TIMEOUT", "temps de résolution dépassé"},
-        {"NOT_SOLVED", "pas de programme linéaire (moins de deux sommets)"},
-        {"CHECK_FAILED", "la solution trouvée ne passe pas la vérification"},
-        {"CANCELLED", "calcul annulé"},
-    };
-    for (const auto& [key, text] : words) {
-        if (name == key) {
-            return text;
-        }
-    }
-    return name;
 }
 
 json edges_json(const Graph& graph) {
@@ -85,15 +56,15 @@ json flows_json(const FlowResult& result) {
 
 json timings_json(const ConsoleLog& log) {
     json timings = json::object();
-    for (const TimingKey& key : timing_keys) {
-        timings[key.key] = 0.0;
+    for (const StageTimer& timer : stage_timers) {
+        timings[timer.key] = 0.0;
     }
     double total = 0.0;
     for (const auto& [label, seconds] : log.timings()) {
         total += seconds;
-        for (const TimingKey& key : timing_keys) {
-            if (label == key.label) {
-                timings[key.key] = timings[key.key].get<double>() + seconds;
+        for (const StageTimer& timer : stage_timers) {
+            if (label == timer.label) {
+                timings[timer.key] = timings[timer.key].get<double>() + seconds;
             }
         }
     }
@@ -124,9 +95,9 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
     report["commodities"] = commodities_json(n);
 
     report["maxflow"] = result.maxflow;
-    report["lp_status"] = solver_status_text(result);
-    report["lp_status_code"] = result.lp_status;
-    report["lp_status_text"] = status_in_words(solver_status_text(result));
+    report["lp_status"] = std::string(result.solve.name());
+    report["lp_status_code"] = result.solve.code;
+    report["lp_status_text"] = std::string(solve_status_words(result.solve.status));
     report["reached_optimum"] = result.reached_optimum;
 
     report["mincut"] = cut.found ? json(cut.ratio) : json(nullptr);
@@ -142,14 +113,6 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
         report["timings"]["certificate_s"] = state.current->certificate_seconds;
     }
     return report;
-}
-
-std::string solver_status_text(const FlowResult& result) {
-    return lp_status_text(result.lp_status);
-}
-
-std::string solver_status_text(const CutCertificate& certificate) {
-    return lp_status_text(certificate.lp_status);
 }
 
 namespace {

@@ -27,8 +27,9 @@ inline constexpr int report_schema_version = 2;
 //   cut), cut_coordinate (the embedding coordinate swept, null when none);
 //   flows (per commodity, [u, v, value] for every value of at least
 //   flow_report_threshold in magnitude, row by row);
-//   timings (seconds per stage under fixed ASCII keys; see timing_keys);
-//   and, once the cut was certified (certify_built_cut), certificate (see
+//   timings (seconds per stage under the keys of stage_timers, and total_s,
+//   the sum of every timer line of the load; a stage that did not run reads
+//   0); and, once the cut was certified (certify_stage), certificate (see
 //   certificate_report) with its time as timings.certificate_s, which
 //   total_s leaves out.
 // Precondition: a graph is current. `log` is the console of that load, whose
@@ -37,25 +38,6 @@ nlohmann::json graph_report(const LoadedGraph& state, const ConsoleLog& log);
 
 // Flow values below this, in magnitude, are left out of the report's flows.
 inline constexpr double flow_report_threshold = 1e-9;
-
-// The report's timing keys and the console's timer labels they stand for;
-// "total_s" sums every timer line of the load. A stage that did not run
-// (no flow program below two vertices) reads 0.
-struct TimingKey {
-    const char* key;
-    const char* label;
-};
-inline constexpr TimingKey timing_keys[] = {
-    {"parse_s", "Fichier .gr lu avec succès"}, {"lp_build_s", "Problème LP formulé"},
-    {"lp_solve_s", "Problème LP résolu"},      {"embedding_s", "Plongement trouvé"},
-    {"cut_s", "MinCut trouvée"},               {"placement_s", "Places aléatoires générées"},
-};
-
-// The solver's status in words, as the report's "lp_status" gives it
-// ("OPTIMAL", "SUBOPTIMAL", "NOT_SOLVED", …).
-std::string solver_status_text(const FlowResult& result);
-// The same for the program of the certificate's bound λ*.
-std::string solver_status_text(const CutCertificate& certificate);
 
 // The report's "certificate" object: lower_bound (λ*, null when its program
 // did not reach a checked optimum), best_cut {members (ascending), ratio

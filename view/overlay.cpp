@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <iomanip>
 #include <sstream>
+#include <unordered_map>
 
 #include "common/utf8.h"
 #include "graph/commodities.h"
@@ -16,15 +17,11 @@
 
 namespace {
 
-// Stored edges: every arc of a directed graph, every edge once otherwise.
+// Stored edges: every arc of a directed graph, every edge once otherwise
+// (the arc lists hold both directions of an undirected edge).
 long edge_count(const Graph& graph) {
-    long count = 0;
-    for (int u = 0; u < graph.vertex_count(); ++u) {
-        for (NeighbourIterator it(graph, u); !it.finished(); it.next()) {
-            ++count;
-        }
-    }
-    return count;
+    const long arcs = graph.arcs().arc_count();
+    return graph.directed() ? arcs : arcs / 2;
 }
 
 // The terminals of one kind (sources or sinks) that are vertices, as
@@ -61,12 +58,11 @@ std::string gap_text(double gap) {
 
 // What the certificate tells of the cut: λ*, the best cut and whether it is
 // proved optimal, or the warning that λ* was not computed.
-void add_certificate_lines(const CutCertificate& certificate, std::string_view bound_status_name,
-                           std::vector<LegendLine>& lines) {
+void add_certificate_lines(const CutCertificate& certificate, std::vector<LegendLine>& lines) {
     if (!certificate.bound_reached) {
         std::ostringstream warning;
-        warning << "λ* non calculé (statut lp_solve : " << certificate.lp_status << ", "
-                << bound_status_name << ")";
+        warning << "λ* non calculé (statut lp_solve : " << certificate.solve.code << ", "
+                << certificate.solve.name() << ")";
         lines.push_back({warning.str(), std::nullopt, true});
         return;
     }
@@ -91,9 +87,7 @@ void add_certificate_lines(const CutCertificate& certificate, std::string_view b
 
 }  // namespace
 
-std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings,
-                                     std::string_view status_name,
-                                     std::string_view bound_status_name) {
+std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings) {
     std::vector<LegendLine> lines;
     if (!input.drawable() || input.graph->vertex_count() == 0) {
         return lines;
@@ -122,6 +116,10 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
                          cut_colour});
     }
 
+    if (settings.show_flow && settings.colour_by_load) {
+        lines.push_back({"Charge des arêtes (flot / capacité) : 0 → 1", std::nullopt, false, true});
+    }
+
     std::ostringstream maxflow;
     maxflow << "maxflow = " << result.maxflow;
     lines.push_back({maxflow.str(), std::nullopt});
@@ -134,7 +132,7 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
     }
     lines.push_back({mincut.str(), std::nullopt});
     if (input.certificate != nullptr) {
-        add_certificate_lines(*input.certificate, bound_status_name, lines);
+        add_certificate_lines(*input.certificate, lines);
     } else if (input.certificate_pending) {
         lines.push_back({"λ* : calcul en cours...", std::nullopt});
     }
@@ -146,8 +144,8 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
     lines.push_back({counts.str(), std::nullopt});
     if (!result.reached_optimum) {
         std::ostringstream warning;
-        warning << "Calcul non abouti (statut lp_solve : " << result.lp_status << ", "
-                << status_name << ")";
+        warning << "Calcul non abouti (statut lp_solve : " << result.solve.code << ", "
+                << result.solve.name() << ")";
         lines.push_back({warning.str(), std::nullopt, true});
     }
     return lines;
@@ -178,6 +176,7 @@ std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettin
     // How far off the screen a label's anchor may lie and still show part
     // of its text.
     constexpr double slack = 200.0;
+    const double cap = flow_radius_cap(input, settings);
     for (int i = 0; i < shown; ++i) {
         const Vector3 p =
             (*input.display_positions)[static_cast<std::size_t>(i)] * settings.position_scale;
@@ -186,7 +185,7 @@ std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettin
             at->y > height + slack) {
             continue;
         }
-        const double radius = std::fabs(vertex_radius(input, i));
+        const double radius = std::fabs(vertex_radius(input, i, cap));
         double offset = radius * pixels_per_unit(at->depth, settings, camera);
         if (!std::isfinite(offset)) {
             continue;
@@ -204,4 +203,94 @@ std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettin
         labels.push_back({i, std::move(text), at->x + offset + 3.0, at->y});
     }
     return labels;
+}
+
+std::vector<VertexLabel> legible_labels(std::vector<VertexLabel> labels, const SceneInput& input,
+                                        const TextMetrics& metrics) {
+    if (labels.empty() || !input.drawable() || !metrics.text_width) {
+        return labels;
+    }
+    const Graph& graph = *input.graph;
+    const ArcLists& arcs = graph.arcs();
+    const auto degree = [&](int v) {
+        if (v < 0 || v >= arcs.vertex_count()) {
+            return 0;
+        }
+        const int out = arcs.out_end(v) - arcs.out_begin(v);
+        // An undirected edge is an arc each way: its out-arcs count it once.
+        return graph.directed() ? out + static_cast<int>(arcs.in_arcs(v).size()) : out;
+    };
+    const auto ahead = [&](const VertexLabel& a, const VertexLabel& b) {
+        const bool ta = a.vertex < 2 * commodity_count, tb = b.vertex < 2 * commodity_count;
+        if (ta != tb) {
+            return ta;
+        }
+        const int da = ta ? 0 : degree(a.vertex), db = tb ? 0 : degree(b.vertex);
+        return da != db ? da > db : a.vertex < b.vertex;
+    };
+    std::stable_sort(labels.begin(), labels.end(), ahead);
+
+    // The kept boxes, filed by the cells of a coarse grid that they touch.
+    struct Box {
+        double left, top, right, bottom;
+    };
+    constexpr double cell = 64.0;
+    std::unordered_map<long long, std::vector<Box>> grid;
+    const auto key = [](long long cx, long long cy) { return cx * 1000003LL + cy; };
+    const double height = metrics.line_height + 2.0;
+    std::vector<VertexLabel> kept;
+    for (VertexLabel& label : labels) {
+        const Box box{label.x - 1.0, label.y - height / 2.0,
+                      label.x + metrics.text_width(label.text) + 1.0, label.y + height / 2.0};
+        if (!std::isfinite(box.left) || !std::isfinite(box.top)) {
+            continue;
+        }
+        const auto first_x = static_cast<long long>(std::floor(box.left / cell));
+        const auto last_x = static_cast<long long>(std::floor(box.right / cell));
+        const auto first_y = static_cast<long long>(std::floor(box.top / cell));
+        const auto last_y = static_cast<long long>(std::floor(box.bottom / cell));
+        bool overlaps = false;
+        for (long long cx = first_x; cx <= last_x && !overlaps; ++cx) {
+            for (long long cy = first_y; cy <= last_y && !overlaps; ++cy) {
+                const auto found = grid.find(key(cx, cy));
+                if (found == grid.end()) {
+                    continue;
+                }
+                for (const Box& other : found->second) {
+                    if (box.left < other.right && other.left < box.right &&
+                        box.top < other.bottom && other.top < box.bottom) {
+                        overlaps = true;
+                        break;
+                    }
+                }
+            }
+        }
+        if (overlaps) {
+            continue;
+        }
+        for (long long cx = first_x; cx <= last_x; ++cx) {
+            for (long long cy = first_y; cy <= last_y; ++cy) {
+                grid[key(cx, cy)].push_back(box);
+            }
+        }
+        kept.push_back(std::move(label));
+    }
+    return kept;
+}
+
+std::vector<LegendLine> legend_room_for(const SceneInput& input, const ViewSettings& settings) {
+    if (input.certificate != nullptr) {
+        return legend_lines(input, settings);
+    }
+    SceneInput without = input;
+    without.certificate_pending = false;
+    std::vector<LegendLine> lines = legend_lines(without, settings);
+    if (!lines.empty()) {
+        for (const char* text :
+             {"λ* = 0.00000000", "meilleure coupe = 0.00000000 (S : 0000 sommets)",
+              "coupe optimale prouvée"}) {
+            lines.push_back({text, std::nullopt});
+        }
+    }
+    return lines;
 }

@@ -52,9 +52,42 @@ double edge_flow(const FlowResult* result, int w, int u, int v) {
     return matrix[row][column];
 }
 
-double vertex_radius(const SceneInput& input, int i) {
+double flow_radius_cap(const SceneInput& input, const ViewSettings& settings) {
+    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (const Vector3& position : *input.display_positions) {
+        const Vector3 p = position * settings.position_scale;
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+            continue;
+        }
+        const double c[3] = {p.x, p.y, p.z};
+        for (int k = 0; k < 3; ++k) {
+            low[k] = std::min(low[k], c[k]);
+            high[k] = std::max(high[k], c[k]);
+        }
+    }
+    double cap = 0.0;
+    if (low[0] <= high[0]) {
+        cap = 0.04 * std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]);
+    }
+    const std::vector<float>& sizes = input.graph->sizes();
+    for (std::size_t i = 2 * commodity_count; i < sizes.size(); ++i) {
+        if (std::isfinite(sizes[i])) {
+            cap = std::max(cap, std::fabs(static_cast<double>(sizes[i])));
+        }
+    }
+    return cap > 0.0 && std::isfinite(cap) ? cap : HUGE_VAL;
+}
+
+double commodity_radius(const SceneInput& input, int w, double cap) {
+    const double routed =
+        commodity_demand[static_cast<std::size_t>(w)] * (input.result->maxflow * 0.04);
+    return std::min(routed, cap);
+}
+
+double vertex_radius(const SceneInput& input, int i, double cap) {
     if (i < 2 * commodity_count) {
-        return commodity_demand[static_cast<std::size_t>(i / 2)] * (input.result->maxflow * 0.04);
+        return commodity_radius(input, i / 2, cap);
     }
     return input.graph->sizes()[static_cast<std::size_t>(i)];
 }

@@ -28,10 +28,24 @@ std::optional<SegmentOrientation> orient_segment(const Vector3& a, const Vector3
 // that pair (no result, or matrices of another size).
 double edge_flow(const FlowResult* result, int w, int u, int v);
 
-// Radius of vertex i's sphere: for the terminals 0 … 5 the routed amount of
-// their commodity (its demand × maxflow) × 0.04, for the others their size.
+// The largest radius the flow gives a shape: commodity w's arch and its
+// terminals' spheres (see commodity_radius), and the edges that show-flow
+// thickens. It grows with the drawing, 4 % of its size (the diagonal of the
+// box around the display positions times `position_scale`), and is never
+// less than the largest sphere of a vertex that is no terminal; with neither
+// (a drawing without extent) there is no cap: infinity. Without the cap a
+// large flow makes arches and spheres that hide the whole graph.
+// Precondition: the input is drawable.
+double flow_radius_cap(const SceneInput& input, const ViewSettings& settings);
+
+// Radius of commodity w's arch tube and of its terminals' spheres: its routed
+// amount (its demand × maxflow) × 0.04, at most `cap`.
+double commodity_radius(const SceneInput& input, int w, double cap);
+
+// Radius of vertex i's sphere: for the terminals 0 … 5 their commodity's
+// radius (commodity_radius, at most `cap`), for the others their size.
 // Precondition: the input is drawable and i in range.
-double vertex_radius(const SceneInput& input, int i);
+double vertex_radius(const SceneInput& input, int i, double cap);
 
 // Whether the best cut of the certificate is the one shown: asked for in
 // `settings` and a certificate whose bound was reached is at hand.

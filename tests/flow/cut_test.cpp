@@ -117,7 +117,7 @@ TEST(SweepCut, AgreesWithTheFromScratchSweepOnTheEmbeddingsOrder) {
     for (const Case& c : cases) {
         TestStage stage;
         const ArcLists arcs(c.graph);
-        const std::vector<int> order = sweep_order(arcs, compute_embedding(arcs, stage.context()));
+        const std::vector<int> order = sweep_order(arcs, compute_embedding(arcs, stage.random));
         ASSERT_EQ(static_cast<int>(order.size()), c.graph.vertex_count()) << c.name;
         const CutSweep fast = sweep_cut(arcs, order);
         const OracleSweep reference = from_scratch_sweep(c.graph, order);
@@ -186,7 +186,8 @@ TEST(ExtractCut, RatioMatchesTheMembersOnRandomGraphs) {
     for (int trial = 0; trial < 24; ++trial) {
         const int n = 3 + trial % 15;  // includes graphs with absent commodities
         const Graph g = random_graph(n, 4 * n, trial % 2 == 0, 900 + trial);
-        const CutResult cut = extract_cut(g, stage.context());
+        const ArcLists& arcs = g.arcs();
+        const CutResult cut = extract_cut(arcs, compute_embedding(arcs, stage.random));
         if (!cut.found) {
             EXPECT_TRUE(cut.vertices.empty());
             continue;
@@ -209,7 +210,9 @@ TEST(ExtractCut, RatioMatchesTheMembersOnRandomGraphs) {
 TEST(ExtractCut, NoCoordinateMeansNoCut) {
     // Two vertices give no random subset at all, hence no coordinate.
     TestStage stage;
-    const CutResult cut = extract_cut(make_graph(2, {{0, 1, 5.0f}}, false), stage.context());
+    const Graph g = make_graph(2, {{0, 1, 5.0f}}, false);
+    const ArcLists& arcs = g.arcs();
+    const CutResult cut = extract_cut(arcs, compute_embedding(arcs, stage.random));
     EXPECT_FALSE(cut.found);
     EXPECT_TRUE(cut.vertices.empty());
 }

@@ -125,9 +125,9 @@ double glpk_concurrent_flow(const Graph& g) {
 // is GLPK's to 1e-6 relative, and that its flows are feasible.
 void expect_agrees_with_glpk(const Graph& g) {
     TestStage stage;
-    const FlowResult result = solve_flow_lp(g, stage.context());
+    const FlowResult result = solve_flow_lp(g.arcs(), stage.context());
     const double expected = glpk_concurrent_flow(g);
-    EXPECT_TRUE(result.reached_optimum) << lp_status_text(result.lp_status);
+    EXPECT_TRUE(result.reached_optimum) << result.solve.name();
     EXPECT_NEAR(result.maxflow, expected, 1e-6 * std::max(1e-300, std::abs(expected)));
     EXPECT_TRUE(is_feasible_flow(g, result, 1e-6 * std::max(1.0, expected)));
 }

@@ -1,6 +1,6 @@
 // libFuzzer harness of the load road without a window: the bytes of a file
-// go through the text-mode read, the parse, the build (flow program,
-// embedding, cut) and the placement, exactly as a load does, and every
+// go through the text-mode read, the parse, the build and the load's stages
+// (flow program, embedding, cut, placement) exactly as a load runs them, and every
 // failure the program reports to the user is accepted as an answer. Anything
 // else — a crash, undefined behaviour, a leak, an exception the load would
 // only show as "could not be built", or a result that breaks the invariants
@@ -11,8 +11,6 @@
 // runs, builds with QUILLMERE_FUZZ_MAX_VERTICES=120); descriptions the
 // builder refuses before allocating anything (too many vertices, bad
 // numbers) still go through it.
-
-#include <lpsolve/lp_lib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -25,15 +23,15 @@
 #include <utility>
 #include <vector>
 
+#include "common/utf8.h"
 #include "common/random_source.h"
 #include "graph/commodities.h"
 #include "graph/flow_result.h"
 #include "builder/graph_builder.h"
 #include "grformat/gram_graph.h"
 #include "common/console_log.h"
-#include "shell/load_graph.h"
+#include "shell/pipeline.h"
 #include "shell/load_messages.h"
-#include "view/placement.h"
 
 namespace {
 
@@ -63,42 +61,12 @@ void check(bool condition, const char* what) {
     }
 }
 
-// A user-visible text must be valid UTF-8 (the window shows it as such).
-bool is_utf8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        if (c < 0x80) {
-            extra = 0;
-        } else if ((c & 0xE0) == 0xC0 && c >= 0xC2) {
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-        } else if ((c & 0xF8) == 0xF0 && c <= 0xF4) {
-            extra = 3;
-        } else {
-            return false;
-        }
-        if (i + extra >= text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += extra + 1;
-    }
-    return true;
-}
-
 // Every message quotes at most a bounded piece of the file.
 constexpr std::size_t max_message_bytes = 1000;
 
 void check_message(const std::string& text) {
     check(text.rfind(read_error_heading, 0) == 0, "an error text starts with the heading");
-    check(is_utf8(text), "an error text is UTF-8");
+    check(is_message_utf8(text), "an error text is UTF-8");
     check(text.size() <= max_message_bytes, "an error text is short");
 }
 
@@ -117,7 +85,7 @@ void check_parse_failure(const std::string& text, const ParseResult& parse) {
     const std::string message = invalid_text_message(failure);
     check(message.rfind(std::string(text_invalid_file) + "\nligne ", 0) == 0,
           "an invalid text's message names the line");
-    check(is_utf8(message), "an invalid text's message is UTF-8");
+    check(is_message_utf8(message), "an invalid text's message is UTF-8");
     check(message.size() <= max_message_bytes, "an invalid text's message is short");
 }
 
@@ -156,7 +124,7 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
         check(matrix.size() == static_cast<std::size_t>(n), "one flow row per vertex");
     }
     check(std::isfinite(result.maxflow), "maxflow is finite");
-    const bool solved = result.lp_status == OPTIMAL || result.lp_status == PRESOLVED;
+    const bool solved = result.solve.is_optimum();
     bool all_zero = true;
     for (const auto& matrix : result.flow) {
         check(matrix.size() == static_cast<std::size_t>(n), "flow matrices have n rows");
@@ -262,11 +230,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (n > max_fuzzed_vertices && n <= max_vertex_count) {
             return 0;
         }
-        const BuiltGraph built = build_graph(grammar->description, context);
+        const BuiltGraph built = build_graph(grammar->description);
         check(n <= max_vertex_count, "a graph above the maximum is refused");
-        std::vector<Vector3> placed;
-        place_vertices(built.graph, random, placed);
-        check_graph(built.graph, built.result, n, placed);
+        FlowResult result = flow_stage(built.graph, context);
+        result.cut = cut_stage(built.graph, embed_stage(built.graph, context), context);
+        check_graph(built.graph, result, n, place_stage(built.graph, context));
     } catch (const EUnknownOption& error) {
         check(!error.option.empty(), "a rejected key is not empty");
         check_message(unknown_option_text(error));

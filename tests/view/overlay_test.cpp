@@ -24,7 +24,7 @@ struct Bottleneck {
           result(zero_flow_result(6, 0.2)),
           positions(6, Vector3(1, 1, 1)) {
         result.cut = {{0, 2, 3, 4, 5}, 0.2, true};
-        result.lp_status = 0;
+        result.solve = {SolveStatus::optimal, 0};
         result.reached_optimum = true;
     }
     SceneInput input() const { return {&graph, &result, &positions}; }
@@ -47,7 +47,7 @@ std::vector<std::string> texts(const std::vector<LegendLine>& lines) {
 TEST(Legend, ListsCommoditiesTerminalsResultsAndCounts) {
     Bottleneck b;
     ViewSettings settings;
-    const std::vector<LegendLine> lines = legend_lines(b.input(), settings, "OPTIMAL");
+    const std::vector<LegendLine> lines = legend_lines(b.input(), settings);
     EXPECT_EQ(texts(lines),
               (std::vector<std::string>{
                   "Commodité 0 : 0 → 1, demande 250", "Commodité 1 : 2 → 3, demande 200",
@@ -63,8 +63,8 @@ TEST(Legend, ListsCommoditiesTerminalsResultsAndCounts) {
     // warning with lp_solve's status.
     settings.show_cut = true;
     b.result.reached_optimum = false;
-    b.result.lp_status = 25;
-    const std::vector<LegendLine> marked = legend_lines(b.input(), settings, "ACCURACYERROR");
+    b.result.solve = {SolveStatus::accuracy_error, 25};
+    const std::vector<LegendLine> marked = legend_lines(b.input(), settings);
     EXPECT_EQ(marked[5].text, "Côté S de la coupe");
     EXPECT_EQ(marked[5].swatch->g, cut_colour.g);
     EXPECT_EQ(texts(marked).back(), "! Calcul non abouti (statut lp_solve : 25, ACCURACYERROR)");
@@ -80,30 +80,31 @@ TEST(Legend, CertificateLinesAndTheCutShown) {
         std::vector<std::string> lines;  // after "mincut = …"
         const char* side;                // the cut's swatch line
     };
+    const SolveEnd optimal{SolveStatus::optimal, 0};
+    const SolveEnd cancelled = SolveEnd::own(SolveStatus::cancelled);
     const Row rows[] = {
-        {{true, 0, 0.1, {{1}, 0.1, BestCut::Method::vertex}, true, 1.0},
+        {{true, optimal, 0.1, {{1}, 0.1, BestCut::Method::vertex}, true, 1.0},
          {"λ* = 0.1", "meilleure coupe = 0.1 (S : 1 sommet)", "coupe optimale prouvée"},
          "Côté S de la meilleure coupe"},
         // The gap is rounded up: 1.00000011 is written 1.01, never 1.
-        {{true, 0, 0.1, {{1, 4}, 0.1000001, BestCut::Method::ball}, false, 1.0000001},
+        {{true, optimal, 0.1, {{1, 4}, 0.1000001, BestCut::Method::ball}, false, 1.0000001},
          {"λ* = 0.1", "meilleure coupe = 0.1 (S : 2 sommets)", "écart ≤ ×1.01"},
          "Côté S de la meilleure coupe"},
-        {{true, 0, 0.0, {{1}, 0.5, BestCut::Method::vertex}, false, INFINITY},
+        {{true, optimal, 0.0, {{1}, 0.5, BestCut::Method::vertex}, false, INFINITY},
          {"λ* = 0", "meilleure coupe = 0.5 (S : 1 sommet)", "écart non borné"},
          "Côté S de la meilleure coupe"},
-        {{true, 0, 0.1, {{}, INFINITY, BestCut::Method::sweep}, false, INFINITY},
+        {{true, optimal, 0.1, {{}, INFINITY, BestCut::Method::sweep}, false, INFINITY},
          {"λ* = 0.1", "meilleure coupe : aucune coupe"},
          "Côté S de la meilleure coupe"},
         // Without a bound the sweep's cut stays the one shown.
-        {{false, -102, 0.0, {{0, 2, 3, 4, 5}, 0.2, BestCut::Method::sweep}, false, INFINITY},
+        {{false, cancelled, 0.0, {{0, 2, 3, 4, 5}, 0.2, BestCut::Method::sweep}, false, INFINITY},
          {"! λ* non calculé (statut lp_solve : -102, CANCELLED)"},
          "Côté S de la coupe"},
     };
     for (const Row& row : rows) {
         SceneInput input = b.input();
         input.certificate = &row.certificate;
-        const std::vector<std::string> lines =
-            texts(legend_lines(input, settings, "OPTIMAL", "CANCELLED"));
+        const std::vector<std::string> lines = texts(legend_lines(input, settings));
         const auto mincut = std::find(lines.begin(), lines.end(), "mincut = 0.2 (S : 5 sommets)");
         ASSERT_NE(mincut, lines.end());
         EXPECT_EQ(std::vector<std::string>(mincut + 1, lines.end() - 1), row.lines)
@@ -116,7 +117,7 @@ TEST(Legend, CertificateLinesAndTheCutShown) {
     }
     SceneInput pending = b.input();
     pending.certificate_pending = true;
-    EXPECT_EQ(texts(legend_lines(pending, settings, "OPTIMAL"))[8], "λ* : calcul en cours...");
+    EXPECT_EQ(texts(legend_lines(pending, settings))[8], "λ* : calcul en cours...");
 }
 
 TEST(Legend, SmallAndEmptyGraphs) {
@@ -124,7 +125,7 @@ TEST(Legend, SmallAndEmptyGraphs) {
     const FlowResult result = zero_flow_result(2, 4);
     const std::vector<Vector3> positions(2);
     const std::vector<std::string> lines =
-        texts(legend_lines({&two, &result, &positions}, ViewSettings{}, "OPTIMAL"));
+        texts(legend_lines({&two, &result, &positions}, ViewSettings{}));
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[1], "Commodité 1 : 2 → 3, absente");
     EXPECT_EQ(lines[3], "Sources : 0");
@@ -133,11 +134,11 @@ TEST(Legend, SmallAndEmptyGraphs) {
     EXPECT_EQ(lines[7], "2 sommets, 1 arête");
 
     // No graph, or one without vertices: no box at all.
-    EXPECT_TRUE(legend_lines(SceneInput{}, ViewSettings{}, "").empty());
+    EXPECT_TRUE(legend_lines(SceneInput{}, ViewSettings{}).empty());
     const Graph none = make_graph(0, {}, false);
     const FlowResult empty = zero_flow_result(0);
     const std::vector<Vector3> nowhere;
-    EXPECT_TRUE(legend_lines({&none, &empty, &nowhere}, ViewSettings{}, "").empty());
+    EXPECT_TRUE(legend_lines({&none, &empty, &nowhere}, ViewSettings{}).empty());
 }
 
 TEST(Labels, NumberAndNameBesideTheSphere) {
@@ -182,4 +183,21 @@ TEST(Labels, LongNamesAreCutAtACharacterBoundary) {
     EXPECT_EQ(shortened(std::string(50, 'a'), 40), std::string(40, 'a') + "…");
     // "é" is two bytes: a cut inside it backs up before it.
     EXPECT_EQ(shortened("abcé", 4), "abc…");
+}
+
+TEST(Labels, OverlappingLabelsGiveWayToTerminalsThenToHigherDegrees) {
+    // Vertex 7 has two edges, 8 one, 9 none; terminal 0 none.
+    const Graph graph = make_graph(10, {{7, 8}, {7, 9}}, false);
+    const FlowResult result = zero_flow_result(10);
+    const std::vector<Vector3> positions(10);
+    const TextMetrics metrics{15, [](const std::string& text) { return 7 * int(text.size()); }};
+    // Terminal 0 overlaps 9 and 7, 8 overlaps 7 only, 6 stands alone.
+    const std::vector<VertexLabel> labels = {
+        {9, "9", 100, 100}, {8, "8 : huit", 140, 110}, {7, "7 : sept", 104, 104},
+        {0, "0", 96, 96}, {6, "6", 300, 300}};
+    std::vector<int> kept;
+    for (const VertexLabel& label : legible_labels(labels, {&graph, &result, &positions}, metrics)) {
+        kept.push_back(label.vertex);
+    }
+    EXPECT_EQ(kept, (std::vector<int>{0, 8, 6}));
 }
