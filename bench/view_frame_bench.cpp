@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "common/random_source.h"
+#include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "render/gl_setup.h"
@@ -34,6 +36,7 @@ using Clock = std::chrono::steady_clock;
 struct FlowGraph {
     Graph graph;
     FlowResult result;
+    DemandSet demands;
 };
 
 FlowGraph make_flow_graph(int n, int edges, RandomSource& random) {
@@ -56,17 +59,17 @@ FlowGraph make_flow_graph(int n, int edges, RandomSource& random) {
     }
     Graph graph(n, groups, false, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
     FlowResult result;
-    for (auto& matrix : result.flow) {
-        matrix.assign(n, std::vector<double>(n, 0.0));
-    }
+    result.flow.assign(commodity_count,
+                       std::vector<double>(static_cast<std::size_t>(graph.arcs().arc_count()), 0.0));
     for (const auto& group : groups) {
         const int u = group.sources[0], v = group.targets[0];
         for (int w = 0; w < commodity_count; ++w) {
-            result.flow[w][u][v] = random.next() % 20;
+            result.flow[w][graph.arcs().find(u, v)] = random.next() % 20;
         }
     }
     result.maxflow = 0.3;
-    return FlowGraph{std::move(graph), std::move(result)};
+    DemandSet demands = DemandSet::default_set(n);
+    return FlowGraph{std::move(graph), std::move(result), std::move(demands)};
 }
 
 struct Stats {
@@ -96,7 +99,8 @@ int main(int argc, char** argv) {
     const FlowGraph graph = make_flow_graph(100, 400, random);
     std::vector<Vector3> positions;
     place_vertices(graph.graph, random, positions);
-    const SceneInput input{&graph.graph, &graph.result, &positions};
+    const SceneInput input{&graph.graph, &graph.result, &positions, nullptr, nullptr, false,
+                           &graph.demands};
     ViewSettings settings;
     settings.show_flow = true;
     settings.client_width = width;

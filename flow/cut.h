@@ -6,20 +6,22 @@
 #include "graph/cut_result.h"
 
 class ArcLists;
+class DemandSet;
 struct Embedding;
 
 // Picks the coordinate of `embedding` (compute_embedding's, of the network
-// `arcs`) with the smallest ratio of capacity to separated demand and sweeps
-// it for the best prefix cut. When no coordinate or no prefix separates any
-// demand, the cut is empty and `found` false.
-CutResult extract_cut(const ArcLists& arcs, const Embedding& embedding);
+// `arcs`) with the smallest ratio of capacity to the demand of `demands` it
+// separates and sweeps it for the best prefix cut. When no coordinate or no
+// prefix separates any demand, the cut is empty and `found` false.
+CutResult extract_cut(const ArcLists& arcs, const DemandSet& demands, const Embedding& embedding);
 
 // The order that extract_cut sweeps: the vertices by increasing coordinate
 // k*, the coordinate of the embedding whose ratio of arc stretch to terminal
 // separation is smallest (ties keep the lowest index), equal coordinates in
 // increasing vertex order. Empty when no coordinate separates the terminals
 // of any present commodity.
-std::vector<int> sweep_order(const ArcLists& arcs, const Embedding& embedding);
+std::vector<int> sweep_order(const ArcLists& arcs, const DemandSet& demands,
+                             const Embedding& embedding);
 
 // Best prefix of a vertex order: the prefix length p (−1 when none) whose set
 // S of the first p vertices has the smallest ratio of cut capacity (every
@@ -36,4 +38,4 @@ struct CutSweep {
     int prefix_length = -1;
     double ratio = std::numeric_limits<double>::infinity();
 };
-CutSweep sweep_cut(const ArcLists& arcs, const std::vector<int>& order);
+CutSweep sweep_cut(const ArcLists& arcs, const DemandSet& demands, const std::vector<int>& order);

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <numbers>
 
-#include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "view/scene_colours.h"
@@ -74,27 +74,17 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
     const int n = graph.vertex_count();
 
     set_specular(20.0f);
-    set_emission(vertex_emission);
     for (int i = 0; i < n; ++i) {
-        if (settings.show_cut) {
-            // The cut's side S outranks the terminals' colours.
-            if (on_cut_side(input, settings, i)) {
-                set_emission(cut_emission);
-            } else if (i < 2 * commodity_count) {
-                set_emission(i % 2 == 0 ? source_emission : sink_emission);
-            } else {
-                set_emission(vertex_emission);
-            }
-            draw_vertex(input, settings, i);
-            continue;
-        }
-        if (i < 2 * commodity_count) {
-            set_emission(i % 2 == 0 ? source_emission : sink_emission);
-        }
-        draw_vertex(input, settings, i);
-        if (i == 2 * commodity_count - 1) {
+        // The cut's side S, when shown, outranks the terminals' colours.
+        const TerminalRole role = terminal_role(input, i);
+        if (settings.show_cut && on_cut_side(input, settings, i)) {
+            set_emission(cut_emission);
+        } else if (role != TerminalRole::none) {
+            set_emission(role == TerminalRole::source ? source_emission : sink_emission);
+        } else {
             set_emission(vertex_emission);
         }
+        draw_vertex(input, settings, i);
     }
 
     // Each edge and each arch sets its own emission.
@@ -106,11 +96,14 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
     }
 
     set_specular(70.0f);
+    const DemandSet& demands = *input.demands;
     const double routed_per_demand = input.result->maxflow * flow_thickness;
-    for (int w = 0; w < commodity_count; ++w) {
-        if (commodity_present(w, n)) {
-            draw_flow_arc(input, settings, commodity_source(w), commodity_sink(w),
-                          routed_per_demand * commodity_demand[static_cast<std::size_t>(w)]);
+    const std::vector<int>& featured = demands.featured();
+    for (std::size_t j = 0; j < featured.size(); ++j) {
+        const Commodity& c = demands.commodity(featured[j]);
+        if (c.present) {
+            set_emission(emission(commodity_colour[j]));
+            draw_flow_arc(input, settings, c.source, c.sink, routed_per_demand * c.demand);
         }
     }
 }
@@ -137,12 +130,19 @@ void SceneRenderer::draw_edge(const SceneInput& input, const ViewSettings& setti
     glTranslatef(a.x, a.y, a.z);
     glRotated(o->tilt_degrees, o->wx, o->wy, o->wz);
 
-    const double f0 = edge_flow(input.result, 0, i, j);
-    const double f1 = edge_flow(input.result, 1, i, j);
-    const double f2 = edge_flow(input.result, 2, i, j);
-    double total = f0 + f1 + f2;
-    Emission colour =
-        emission({static_cast<float>(f0), static_cast<float>(f1), static_cast<float>(f2)});
+    double total = 0.0;
+    Emission colour{};
+    if (flow_by_commodity(input)) {
+        const double f0 = edge_flow(input, 0, i, j);
+        const double f1 = edge_flow(input, 1, i, j);
+        const double f2 = edge_flow(input, 2, i, j);
+        total = f0 + f1 + f2;
+        colour = emission({static_cast<float>(f0), static_cast<float>(f1), static_cast<float>(f2)});
+    } else {
+        const EdgeLoad load = edge_load(input, i, j);
+        total = load.flow;
+        colour = emission(load_colour(load.load));
+    }
     // The negated test also sends a NaN total to the idle look.
     if (!settings.show_flow || !(total >= 1e-8)) {
         total = 1.5;
@@ -175,8 +175,6 @@ void SceneRenderer::draw_flow_arc(const SceneInput& input, const ViewSettings& s
     if (!o) {
         return;
     }
-    set_emission(emission(commodity_colour[static_cast<std::size_t>(
-        std::clamp(source / 2, 0, commodity_count - 1))]));
     const Vector3 middle = (a + b) / 2.0;
     glPushMatrix();
     glTranslatef(middle.x, middle.y, middle.z);

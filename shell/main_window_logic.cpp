@@ -300,7 +300,8 @@ void MainWindowLogic::finish_load(FinishedLoad done) {
             if (settings_.fit_on_load) {
                 fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
             }
-            certifier_.start(loaded_.current->graph, loaded_.current->result.cut, random_,
+            certifier_.start(loaded_.current->graph, loaded_.current->demands,
+                             loaded_.current->result.cut, random_,
                              [this](const CutCertificate& certificate, double seconds) {
                                  if (loaded_.current) {
                                      loaded_.current->certificate = certificate;

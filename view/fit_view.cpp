@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "view/projection.h"
@@ -72,17 +72,18 @@ std::vector<Sphere> scene_spheres(const SceneInput& input, const ViewSettings& s
     // span: samples every 15° along each half ring, as spheres of the
     // tube's radius, stand for them.
     const double routed_per_demand = input.result->maxflow * 0.04;
-    for (int w = 0; w < commodity_count; ++w) {
-        if (!commodity_present(w, n)) {
+    const DemandSet& demands = *input.demands;
+    for (const int featured : demands.featured()) {
+        const Commodity& c = demands.commodity(featured);
+        if (!c.present) {
             continue;
         }
-        const Vector3 a =
-            (*input.display_positions)[static_cast<std::size_t>(commodity_source(w))] *
-            settings.position_scale;
-        const Vector3 b = (*input.display_positions)[static_cast<std::size_t>(commodity_sink(w))] *
+        const Vector3 a = (*input.display_positions)[static_cast<std::size_t>(c.source)] *
+                          settings.position_scale;
+        const Vector3 b = (*input.display_positions)[static_cast<std::size_t>(c.sink)] *
                           settings.position_scale;
         const std::optional<SegmentOrientation> o = orient_segment(a, b);
-        double tube = std::fabs(routed_per_demand * commodity_demand[static_cast<std::size_t>(w)]);
+        double tube = std::fabs(routed_per_demand * c.demand);
         if (!o || !std::isfinite(tube)) {
             continue;
         }

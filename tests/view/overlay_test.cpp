@@ -21,17 +21,20 @@ struct Bottleneck {
         : graph(make_placed_graph(std::vector<Vector3>(6, Vector3(1, 1, 1)),
                                   {{0, 2}, {0, 3}, {2, 4}, {3, 4}, {4, 5}, {2, 3}, {5, 1}}, 2.0f,
                                   true)),
-          result(zero_flow_result(6, 0.2)),
+          result(zero_flow_result(0.2)),
           positions(6, Vector3(1, 1, 1)) {
         result.cut = {{0, 2, 3, 4, 5}, 0.2, true};
         result.solve = {SolveStatus::optimal, 0};
         result.reached_optimum = true;
     }
-    SceneInput input() const { return {&graph, &result, &positions}; }
+    SceneInput input() const {
+        return {&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    }
 
     Graph graph;
     FlowResult result;
     std::vector<Vector3> positions;
+    DemandSet demands = DemandSet::default_set(6);
 };
 
 std::vector<std::string> texts(const std::vector<LegendLine>& lines) {
@@ -122,10 +125,11 @@ TEST(Legend, CertificateLinesAndTheCutShown) {
 
 TEST(Legend, SmallAndEmptyGraphs) {
     const Graph two = make_graph(2, {{0, 1}}, false);
-    const FlowResult result = zero_flow_result(2, 4);
+    const FlowResult result = zero_flow_result(4);
     const std::vector<Vector3> positions(2);
-    const std::vector<std::string> lines =
-        texts(legend_lines({&two, &result, &positions}, ViewSettings{}));
+    const DemandSet demands = DemandSet::default_set(2);
+    const std::vector<std::string> lines = texts(legend_lines(
+        {&two, &result, &positions, nullptr, nullptr, false, &demands}, ViewSettings{}));
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[1], "Commodité 1 : 2 → 3, absente");
     EXPECT_EQ(lines[3], "Sources : 0");
@@ -136,9 +140,12 @@ TEST(Legend, SmallAndEmptyGraphs) {
     // No graph, or one without vertices: no box at all.
     EXPECT_TRUE(legend_lines(SceneInput{}, ViewSettings{}).empty());
     const Graph none = make_graph(0, {}, false);
-    const FlowResult empty = zero_flow_result(0);
+    const FlowResult empty = zero_flow_result();
     const std::vector<Vector3> nowhere;
-    EXPECT_TRUE(legend_lines({&none, &empty, &nowhere}, ViewSettings{}).empty());
+    const DemandSet no_demands = DemandSet::default_set(0);
+    EXPECT_TRUE(
+        legend_lines({&none, &empty, &nowhere, nullptr, nullptr, false, &no_demands}, ViewSettings{})
+            .empty());
 }
 
 TEST(Labels, NumberAndNameBesideTheSphere) {
@@ -146,11 +153,12 @@ TEST(Labels, NumberAndNameBesideTheSphere) {
     std::vector<Vector3> positions(7, Vector3(0, 0, 30));
     positions[6] = Vector3(0, 0, 0);
     const Graph graph = make_placed_graph(positions, {}, 2.0f);
-    const FlowResult result = zero_flow_result(7);
+    const FlowResult result = zero_flow_result();
     const std::vector<std::string> names = {"", "", "", "", "", "", "Six"};
     ViewSettings settings;
     settings.client_width = settings.client_height = 500;
-    const SceneInput input{&graph, &result, &positions, &names};
+    const DemandSet demands = DemandSet::default_set(7);
+    const SceneInput input{&graph, &result, &positions, &names, nullptr, false, &demands};
     const std::vector<VertexLabel> labels = vertex_labels(input, settings, Camera{});
     const auto six = std::find_if(labels.begin(), labels.end(),
                                   [](const VertexLabel& l) { return l.vertex == 6; });
@@ -168,11 +176,12 @@ TEST(Labels, NumberAndNameBesideTheSphere) {
 TEST(Labels, AboveTheLimitOnlyTheTerminalsUnlessAllAreAsked) {
     const int n = label_limit + 1;
     const Graph graph = make_graph(n, {}, false);
-    const FlowResult result = zero_flow_result(n);
+    const FlowResult result = zero_flow_result();
     std::vector<Vector3> positions(static_cast<std::size_t>(n), Vector3(0, 0, 0));
     ViewSettings settings;
     settings.client_width = settings.client_height = 300;
-    const SceneInput input{&graph, &result, &positions};
+    const DemandSet demands = DemandSet::default_set(n);
+    const SceneInput input{&graph, &result, &positions, nullptr, nullptr, false, &demands};
     EXPECT_EQ(vertex_labels(input, settings, Camera{}).size(), 6u);
     settings.label_all = true;
     EXPECT_EQ(vertex_labels(input, settings, Camera{}).size(), static_cast<std::size_t>(n));

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/demand_choice.h"
+#include "common/expected.h"
+#include "graph/demand_set.h"
+#include "grformat/demand_text.h"
+
+// The largest graph whose all-pairs demands a load accepts, by its vertex
+// count: the program then has one flow per vertex and arc and n(n − 1) (or
+// n(n − 1)/2) demand rows. Measured with lp_solve (release build, two-core
+// machine, processor time of the solve; bench/demand_bench --all-pairs):
+// see the figures in README.md ("Demands"). The limit keeps the slowest
+// measured program within about 30 s.
+inline constexpr int max_all_pairs_vertices = 60;
+
+// Why the chosen demands cannot be those of a graph.
+struct DemandRefusal {
+    enum class Reason {
+        // A line of the demand file is bad, or names a vertex the graph
+        // does not have: `error` says where and why.
+        bad_file,
+        // All pairs on a graph of `vertex_count` vertices, more than
+        // max_all_pairs_vertices.
+        too_many_vertices,
+    };
+    Reason reason = Reason::bad_file;
+    DemandError error;
+    int vertex_count = 0;
+};
+
+// The demand set of a graph of n vertices, directed or not, whose vertices
+// have the names `names` (BuiltGraph's), from the user's `choice` (null for
+// the default set).
+//
+// A demand file's text is read (parse_demand_text) and each field resolved:
+// a vertex number must be below n, a name must be the "name" of exactly one
+// vertex, and a line's source and target must be two vertices. Lines of the
+// same ordered pair add up (DemandSet).
+Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, int n,
+                                                    bool directed,
+                                                    const std::vector<std::string>& names);
