@@ -1,6 +1,7 @@
 #include "builder/demand_builder.h"
 
 #include <charconv>
+#include <cmath>
 #include <unordered_map>
 #include <utility>
 
@@ -88,5 +89,9 @@ Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, 
         }
         commodities.push_back({*source, *target, line.demand, true});
     }
-    return DemandSet(DemandKind::file, "fichier " + choice->path, n, std::move(commodities));
+    DemandSet demands(DemandKind::file, "fichier " + choice->path, n, std::move(commodities));
+    if (!std::isfinite(demands.total_demand())) {
+        return fail(bad_line({}, "la demande totale dépasse le plus grand nombre représentable"));
+    }
+    return demands;
 }

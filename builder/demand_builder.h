@@ -38,7 +38,7 @@ struct DemandRefusal {
 // A demand file's text is read (parse_demand_text) and each field resolved:
 // a vertex number must be below n, a name must be the "name" of exactly one
 // vertex, and a line's source and target must be two vertices. Lines of the
-// same ordered pair add up (DemandSet).
+// same ordered pair add up (DemandSet); their total must stay finite.
 Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, int n,
                                                     bool directed,
                                                     const std::vector<std::string>& names);

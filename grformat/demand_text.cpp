@@ -154,7 +154,7 @@ DemandError error_at(int line, int column, std::string reason) {
 // One line's commodity (none for an empty or comment line), or why it is bad.
 Expected<std::optional<DemandLine>, DemandError> read_line(std::string_view line, int number) {
     if (line.size() > max_demand_line_bytes) {
-        return fail(error_at(number, column_of(line, max_demand_line_bytes) + 1,
+        return fail(error_at(number, column_of(line, max_demand_line_bytes),
                              "ligne de plus de " + std::to_string(max_demand_line_bytes) +
                                  " octets"));
     }
