@@ -142,6 +142,19 @@ void QtPlatform::start_open_dialog() {
     });
 }
 
+void QtPlatform::start_demands_dialog() {
+    if (file_dialog_ != nullptr) {
+        return;
+    }
+    auto* dialog = new QFileDialog(&window_, QStringLiteral("Ouvrir des demandes"),
+                                   dialog_directory_, QStringLiteral("Demandes (*.dem *.txt)"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    open_file_dialog(dialog, [this](const std::optional<std::string>& path) {
+        logic_.on_demands_dialog_answer(path);
+    });
+}
+
 void QtPlatform::start_save_dialog(SaveKind kind, const std::string& suggested) {
     if (file_dialog_ != nullptr) {
         return;

@@ -9,6 +9,7 @@ constexpr MenuItem separator{};
 
 constexpr std::array file_items{
     MenuItem{Command::open, "&Ouvrir un graphe...\tCtrl+O"},
+    MenuItem{Command::open_demands, "Ouvrir des &demandes...\tCtrl+D"},
     MenuItem{Command::reload, "&Recharger\tF5"},
     separator,
     MenuItem{Command::save_results, "&Enregistrer les résultats...\tCtrl+S"},
@@ -26,6 +27,10 @@ constexpr std::array options_items{
     MenuItem{Command::toggle_flow, "Montrer/Cacher le maxflow\tCtrl+F", true},
     separator,
     MenuItem{Command::verbose, "Verbose\tCtrl+V", true},
+    separator,
+    MenuItem{Command::demands_all_pairs, "Demandes : toutes les &paires", true, 2},
+    MenuItem{Command::demands_default, "Demandes : trois commodités par &défaut", true, 2},
+    MenuItem{Command::demands_file, "Demandes : &fichier", true, 2},
 };
 
 constexpr std::array display_items{
@@ -68,7 +73,7 @@ constexpr std::array accelerator_table{
     Accelerator{'H', false, Command::show_arrows},  Accelerator{'U', false, Command::fit_on_load},
     Accelerator{'B', false, Command::force_layout}, Accelerator{'E', false, Command::export_image},
     Accelerator{0, false, Command::reload, 5},      Accelerator{'S', false, Command::save_results},
-    Accelerator{'Q', false, Command::quit},
+    Accelerator{'Q', false, Command::quit},         Accelerator{'D', false, Command::open_demands},
 };
 
 constexpr std::array view_toggle_table{
@@ -90,6 +95,12 @@ constexpr std::array window_toggle_table{
 constexpr std::array cut_choice_table{
     CutChoice{Command::cut_sweep, &ViewSettings::show_best_cut, false},
     CutChoice{Command::cut_best, &ViewSettings::show_best_cut, true},
+};
+
+constexpr std::array demand_choice_table{
+    DemandChoiceItem{Command::demands_all_pairs, DemandChoice::Kind::all_pairs},
+    DemandChoiceItem{Command::demands_default, DemandChoice::Kind::default_set},
+    DemandChoiceItem{Command::demands_file, DemandChoice::Kind::file},
 };
 
 // A menu text without its mnemonic marks ("&&" stays one "&").
@@ -124,6 +135,10 @@ std::span<const Toggle<WindowFlags>> window_toggles() {
 
 std::span<const CutChoice> cut_choices() {
     return cut_choice_table;
+}
+
+std::span<const DemandChoiceItem> demand_choices() {
+    return demand_choice_table;
 }
 
 std::string shortcuts_text() {

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "common/demand_choice.h"
 #include "shell/window_platform.h"
 #include "view/view_settings.h"
 
@@ -41,6 +42,12 @@ enum class Command {
     // Which cut "Montrer la coupe" shows: the sweep's, or the certified best.
     cut_sweep = 40115,
     cut_best = 40116,
+    // Chooses a demand file and applies it to the graph on show.
+    open_demands = 40117,
+    // Which demands the loads take: every pair, the default three, a file.
+    demands_all_pairs = 40118,
+    demands_default = 40119,
+    demands_file = 40120,
 };
 
 // One entry of a drop-down menu: a command, or a separator line when
@@ -123,6 +130,16 @@ struct CutChoice {
 };
 
 std::span<const CutChoice> cut_choices();
+
+// A radio item that chooses the demands of the loads: it is checked while
+// the demands in force are of its kind. The file's item opens the demand
+// dialog, as Ouvrir des demandes does.
+struct DemandChoiceItem {
+    Command command;
+    DemandChoice::Kind kind;
+};
+
+std::span<const DemandChoiceItem> demand_choices();
 
 // The row of `table` for `command`, or null.
 template <typename Row>

@@ -12,9 +12,10 @@
 // runs, and what it reported, for the window's thread to take over when it
 // ends.
 struct LoadRunner::Job : LoadReporter {
-    Job(const std::string& path, const RandomSource& random, bool listings, ConsoleSink& relay,
-        const ConsoleLog::Clock& clock)
+    Job(const std::string& path, const RandomSource& random, bool listings,
+        const DemandChoice& chosen, ConsoleSink& relay, const ConsoleLog::Clock& clock)
         : verbose(listings),
+          demands(chosen),
           started_ms(clock()),
           result{.path = path,
                  .log = std::make_unique<ConsoleLog>(relay, clock),
@@ -31,6 +32,7 @@ struct LoadRunner::Job : LoadReporter {
     }
 
     const bool verbose;
+    const DemandChoice demands;
     const std::int64_t started_ms;
     std::function<void()> on_file_opened;
     // Written by the worker, read once it has ended.
@@ -77,13 +79,14 @@ LoadRunner::~LoadRunner() {
     }
 }
 
-bool LoadRunner::start(const std::string& path, const RandomSource& random, bool verbose) {
+bool LoadRunner::start(const std::string& path, const RandomSource& random, bool verbose,
+                       const DemandChoice& demands) {
     if (running()) {
         return false;
     }
     cancel_ = false;
     progress_shown_ = false;
-    auto job = std::make_unique<Job>(path, random, verbose, relay_, clock_);
+    auto job = std::make_unique<Job>(path, random, verbose, demands, relay_, clock_);
     Job* running = job.get();
     running->on_file_opened = [this, running] {
         platform_.post([this, running] {
@@ -101,6 +104,7 @@ bool LoadRunner::start(const std::string& path, const RandomSource& random, bool
         StageContext context{*result.log, result.random, running->verbose, &cancel_};
         // The console panel cannot show the listings of a large graph.
         context.listing_limit = console_listing_limit;
+        context.demands = &running->demands;
         try {
             result.outcome = load_(result.path, context, *running, result.state);
         } catch (...) {

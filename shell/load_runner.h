@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "common/console_log.h"
+#include "common/demand_choice.h"
 #include "common/random_source.h"
 #include "shell/console_relay.h"
 #include "shell/load_graph.h"
@@ -87,10 +88,11 @@ class LoadRunner {
     LoadRunner(const LoadRunner&) = delete;
     LoadRunner& operator=(const LoadRunner&) = delete;
 
-    // Starts loading `path` with a copy of `random`, listing capacities,
-    // flows and coordinates when `verbose`. Does nothing and returns false
-    // while a load runs.
-    bool start(const std::string& path, const RandomSource& random, bool verbose);
+    // Starts loading `path` with a copy of `random` and of `demands`,
+    // listing capacities, flows and coordinates when `verbose`. Does nothing
+    // and returns false while a load runs.
+    bool start(const std::string& path, const RandomSource& random, bool verbose,
+               const DemandChoice& demands = {});
     bool running() const { return job_ != nullptr; }
     // Asks the running load to stop; it then ends as a cancelled load.
     void cancel();

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <utility>
 
+#include "builder/demand_builder.h"
 #include "shell/atomic_file.h"
 #include "shell/json_report.h"
+#include "shell/load_messages.h"
 #include "view/fit_view.h"
 #include "view/force_layout.h"
 #include "view/placement.h"
@@ -119,6 +121,18 @@ bool MainWindowLogic::on_command(Command command) {
         for (const Command item : {Command::show_cut, Command::cut_sweep, Command::cut_best}) {
             platform_.set_menu_check(item, command_checked(item));
         }
+    } else if (const DemandChoiceItem* item = find_command(demand_choices(), command)) {
+        if (item->kind == DemandChoice::Kind::file) {
+            // The file's item chooses a file, unless one is in force.
+            if (demands_.kind != DemandChoice::Kind::file) {
+                open_demands_command();
+            }
+            update_demand_checks();
+        } else if (item->kind != demands_.kind) {
+            choose_demands(DemandChoice{item->kind, "", ""});
+        } else {
+            update_demand_checks();
+        }
     } else if (!run_action(command)) {
         return false;
     }
@@ -138,6 +152,9 @@ bool MainWindowLogic::run_action(Command command) {
     switch (command) {
         case Command::open:
             open_command();
+            break;
+        case Command::open_demands:
+            open_demands_command();
             break;
         case Command::reload:
             if (!last_path_.empty()) {
@@ -193,6 +210,52 @@ void MainWindowLogic::open_command() {
     // One dialog at a time, and none while a load runs.
     if (can_load()) {
         start_file_dialog([this] { platform_.start_open_dialog(); });
+    }
+}
+
+void MainWindowLogic::open_demands_command() {
+    if (can_load()) {
+        start_file_dialog([this] { platform_.start_demands_dialog(); });
+    }
+}
+
+void MainWindowLogic::on_demands_dialog_answer(const std::optional<std::string>& path) {
+    end_file_dialog();
+    if (!path) {
+        update_demand_checks();
+        return;
+    }
+    Expected<DemandChoice, DemandFileFailure> read = read_demand_file(*path);
+    if (!read) {
+        update_demand_checks();
+        platform_.show_error(read.error().caption, read.error().failure.message);
+        return;
+    }
+    // A file that names a vertex the graph on show lacks is refused before
+    // that graph goes.
+    if (const ComputedGraph* shown = loaded_.current ? &*loaded_.current : nullptr) {
+        const Expected<DemandSet, DemandRefusal> fits = build_demand_set(
+            &*read, shown->graph.vertex_count(), shown->graph.directed(), shown->names);
+        if (!fits) {
+            update_demand_checks();
+            platform_.show_error(caption_read_error, demand_refusal_text(fits.error(), *path));
+            return;
+        }
+    }
+    choose_demands(std::move(*read));
+}
+
+void MainWindowLogic::choose_demands(DemandChoice choice) {
+    demands_ = std::move(choice);
+    update_demand_checks();
+    if (loaded_.graph() != nullptr && !loaded_path_.empty()) {
+        load_file(loaded_path_);
+    }
+}
+
+void MainWindowLogic::update_demand_checks() {
+    for (const DemandChoiceItem& item : demand_choices()) {
+        platform_.set_menu_check(item.command, command_checked(item.command));
     }
 }
 
@@ -276,7 +339,7 @@ bool MainWindowLogic::load_file(const std::string& path) {
     // The graph on show goes with this load, so its certificate is not
     // needed any more.
     certifier_.stop();
-    runner_.start(path, random_, flags_.verbose);
+    runner_.start(path, random_, flags_.verbose, demands_);
     update_enabled();
     return true;
 }
@@ -327,7 +390,8 @@ void MainWindowLogic::finish_load(FinishedLoad done) {
 }
 
 void MainWindowLogic::update_enabled() {
-    for (const Command command : {Command::open, Command::reload, Command::save_results}) {
+    for (const Command command :
+         {Command::open, Command::open_demands, Command::reload, Command::save_results}) {
         platform_.set_menu_enabled(command, command_enabled(command));
     }
 }
@@ -388,12 +452,16 @@ bool MainWindowLogic::command_checked(Command command) const {
     if (const CutChoice* choice = find_command(cut_choices(), command)) {
         return settings_.*choice->flag == choice->value;
     }
+    if (const DemandChoiceItem* item = find_command(demand_choices(), command)) {
+        return demands_.kind == item->kind;
+    }
     return false;
 }
 
 bool MainWindowLogic::command_enabled(Command command) const {
     switch (command) {
         case Command::open:
+        case Command::open_demands:
             return !loading();
         case Command::reload:
             return !loading() && !last_path_.empty();

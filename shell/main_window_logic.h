@@ -74,6 +74,11 @@ class MainWindowLogic {
     // cancelled. Restores mouse look as it was before the dialog, then loads
     // the file, if any.
     void on_open_dialog_answer(const std::optional<std::string>& path);
+    // The demand dialog's answer, likewise: the file is read and checked
+    // (read_demand_file, and against the graph on show: a bad one gets its
+    // error box and changes nothing), becomes the demands in force, and the
+    // graph on show is loaded again with them.
+    void on_demands_dialog_answer(const std::optional<std::string>& path);
     // A save dialog's answer: the chosen full path, or none when it was
     // cancelled. Restores mouse look, then writes the file; a failure shows
     // an error box.
@@ -127,10 +132,11 @@ class MainWindowLogic {
 
     // Whether the menu shows `command` checked: the toggles of the Options and
     // Affichage menus (the console's included) follow their flags, the cut
-    // choices the cut shown; other commands are never checked.
+    // choices the cut shown, the demand choices the demands in force; other
+    // commands are never checked.
     bool command_checked(Command command) const;
-    // Whether `command` is available now: Open, Recharger and the saves wait
-    // for a running load; Recharger needs a file chosen before, saving the
+    // Whether `command` is available now: Open, Ouvrir des demandes,
+    // Recharger and the saves wait for a running load; Recharger needs a file chosen before, saving the
     // results a graph on show.
     bool command_enabled(Command command) const;
 
@@ -149,6 +155,9 @@ class MainWindowLogic {
     const LoadedGraph& loaded() const { return loaded_; }
     // The file the last load was started with ("" before the first).
     const std::string& last_path() const { return last_path_; }
+    // The demands the loads take, until the user chooses others: the
+    // default set at start.
+    const DemandChoice& demands() const { return demands_; }
     // The console as the window's thread writes to it, outside loads.
     ConsoleLog& log() { return log_; }
 
@@ -160,6 +169,11 @@ class MainWindowLogic {
     // the window system the new value.
     void flip(Command command, bool& flag, void (WindowPlatform::*apply)(bool));
     void open_command();
+    void open_demands_command();
+    // Makes `choice` the demands in force, shows it in the menu, and loads
+    // the graph on show again with it.
+    void choose_demands(DemandChoice choice);
+    void update_demand_checks();
     void save_command(SaveKind kind);
     void export_command();
 
@@ -191,6 +205,7 @@ class MainWindowLogic {
     // the saved results give.
     std::unique_ptr<ConsoleLog> shown_log_;
     std::string last_path_;
+    DemandChoice demands_;
 
     // Last, so that they stop first: a load writes through the relay, and the
     // certificate reads the graph on show.

@@ -24,12 +24,15 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
         seen.push_back(line);
     }
     EXPECT_EQ(seen, (std::vector<std::string>{
-                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40111 &Recharger\tF5 | - "
+                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40117 Ouvrir des "
+                        "&demandes...\tCtrl+D | 40111 &Recharger\tF5 | - "
                         "| 40112 &Enregistrer les résultats...\tCtrl+S | 40113 Enregistrer la "
                         "&console... | - | 40006 &Quitter\tCtrl+Q",
                         "&Options | 40007 Projection &3D\tCtrl+3 | 40008 Projection &2D\tCtrl+2 | "
                         "- | 40014 &Redistribuer les sommets\tCtrl+R | - | 40017 Montrer/Cacher "
-                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x]",
+                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x] | - | 40118 "
+                        "Demandes : toutes les &paires (o) | 40119 Demandes : trois commodités "
+                        "par &défaut (o) | 40120 Demandes : &fichier (o)",
                         "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
                         "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
                         "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
@@ -48,6 +51,7 @@ TEST(CommandTables, ShortcutsAndTheirTexts) {
     }
     const std::map<Command, std::string> expected{
         {Command::open, "Ctrl+O"},
+        {Command::open_demands, "Ctrl+D"},
         {Command::toggle_flow, "Ctrl+F"},
         {Command::projection_2d, "Ctrl+2 (pavé numérique)"},
         {Command::projection_3d, "Ctrl+3 (pavé numérique)"},
@@ -103,6 +107,9 @@ TEST(CommandTables, CheckableItemsAreExactlyTheTogglesAndChoices) {
         rows.insert(toggle.command);
     }
     for (const CutChoice& choice : cut_choices()) {
+        rows.insert(choice.command);
+    }
+    for (const DemandChoiceItem& choice : demand_choices()) {
         rows.insert(choice.command);
     }
     std::set<Command> checkable;

@@ -52,6 +52,7 @@ class FakePlatform : public WindowPlatform {
         enabled_commands[command] = enabled;
     }
     void start_open_dialog() override { ++open_dialogs; }
+    void start_demands_dialog() override { ++demands_dialogs; }
     void start_save_dialog(SaveKind kind, const std::string& suggested) override {
         save_dialogs.emplace_back(kind, suggested);
     }
@@ -103,6 +104,7 @@ class FakePlatform : public WindowPlatform {
     std::map<Command, bool> checks;
     std::map<Command, bool> enabled_commands;
     int open_dialogs = 0;
+    int demands_dialogs = 0;
     std::vector<std::pair<SaveKind, std::string>> save_dialogs;
     int about_boxes = 0;
     std::vector<int> quits;
@@ -217,8 +219,10 @@ TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
     // At start the menu greys out what needs a file or a graph.
     EXPECT_EQ(
         platform_.enabled_commands,
-        (std::map<Command, bool>{
-            {Command::open, true}, {Command::reload, false}, {Command::save_results, false}}));
+        (std::map<Command, bool>{{Command::open, true},
+                                 {Command::open_demands, true},
+                                 {Command::reload, false},
+                                 {Command::save_results, false}}));
 }
 
 TEST_F(MainWindowLogicTest, TogglesFlipTheirFlagAndCheckMark) {
@@ -583,8 +587,10 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     EXPECT_TRUE(logic_.settings().mouse_look);
     EXPECT_TRUE(platform_.cursor_hidden);
     EXPECT_EQ(platform_.enabled_commands,
-              (std::map<Command, bool>{
-                  {Command::open, true}, {Command::reload, true}, {Command::save_results, true}}));
+              (std::map<Command, bool>{{Command::open, true},
+                                       {Command::open_demands, true},
+                                       {Command::reload, true},
+                                       {Command::save_results, true}}));
 }
 
 TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
@@ -764,4 +770,47 @@ TEST_F(MainWindowLogicTest, SavesTheResultsAndTheConsole) {
               (std::vector<Box>{{"Erreur d'enregistrement",
                                  "Impossible d'écrire le fichier \"" + nowhere + "\".", true}}));
     EXPECT_EQ(scratch_.entries().size(), 2u);
+}
+
+// Ouvrir des demandes applies a file to the graph on show; the radio items
+// switch to all pairs and back to the default, each time loading the graph
+// again; a bad file changes nothing but shows its box; the set in force
+// stays for the next loads.
+TEST_F(MainWindowLogicTest, DemandMenuRecomputesTheGraphOnShowWithTheSetChosen) {
+    open(examples + "grid.gr");
+    EXPECT_TRUE(logic_.command_checked(Command::demands_default));
+    ASSERT_TRUE(logic_.on_command(Command::open_demands));
+    EXPECT_EQ(platform_.demands_dialogs, 1);
+    logic_.on_demands_dialog_answer(examples + "grid.dem");
+    finish_load();
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
+    EXPECT_EQ(logic_.loaded().current->demands.kind(), DemandKind::file);
+    EXPECT_EQ(logic_.loaded().current->demands.size(), 5);
+    EXPECT_TRUE(platform_.checks[Command::demands_file]);
+    EXPECT_FALSE(platform_.checks[Command::demands_default]);
+    EXPECT_NE(platform_.console_text().find("** Demandes : 5 commodités"), std::string::npos);
+    // The file's item with a file in force opens no dialog.
+    ASSERT_TRUE(logic_.on_command(Command::demands_file));
+    EXPECT_EQ(platform_.demands_dialogs, 1);
+
+    const std::string bad = write("bad.dem", "S00 S99 5\n");
+    ASSERT_TRUE(logic_.on_command(Command::open_demands));
+    logic_.on_demands_dialog_answer(bad);
+    EXPECT_FALSE(logic_.loading());
+    ASSERT_FALSE(platform_.boxes.empty());
+    EXPECT_EQ(platform_.boxes.back().text.rfind("Fichier de demandes invalide\n", 0), 0u);
+    EXPECT_EQ(logic_.demands().kind, DemandChoice::Kind::file);
+
+    ASSERT_TRUE(logic_.on_command(Command::demands_all_pairs));
+    finish_load();
+    EXPECT_EQ(logic_.loaded().current->demands.kind(), DemandKind::all_pairs);
+    EXPECT_TRUE(platform_.checks[Command::demands_all_pairs]);
+    EXPECT_FALSE(platform_.checks[Command::demands_file]);
+    // F5 keeps the set in force.
+    logic_.on_command(Command::reload);
+    finish_load();
+    EXPECT_EQ(logic_.loaded().current->demands.kind(), DemandKind::all_pairs);
+    ASSERT_TRUE(logic_.on_command(Command::demands_default));
+    finish_load();
+    EXPECT_TRUE(logic_.loaded().current->demands.is_default());
 }
