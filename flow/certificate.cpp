@@ -45,7 +45,14 @@ std::vector<int> ball_order(const ArcLists& pairs, const std::vector<double>& le
 // The ratio of the single vertex {v}: the capacity of its arcs over the
 // demand of the present commodities it is a terminal of; +∞ when it is none's.
 double vertex_ratio(const ArcLists& arcs, const DemandSet& demands, int v) {
-    const double demand = separated_demand(demands, [v](int u) { return u == v; });
+    // Every present commodity at v, and only those, has one end in {v}:
+    // separated_demand's sum, in set order.
+    double demand = 0.0;
+    for (const int c : demands.commodities_at(v)) {
+        if (demands.commodity(c).present) {
+            demand += demands.commodity(c).demand;
+        }
+    }
     if (demand == 0.0) {
         return std::numeric_limits<double>::infinity();
     }
