@@ -9,8 +9,9 @@
 //                      edges (solved directly: above max_all_pairs_vertices)
 //     demand_bench --all-pairs [--limit S] n ...
 //       the processor time of the all-pairs program's solve alone on random
-//       graphs of 4n edges (directed and undirected) and complete directed
-//       graphs of n vertices, stopped after S seconds (default 120): what
+//       graphs of 4n edges and complete graphs of n vertices (capacities
+//       1 … 100, all 10, or spread over six decades), directed and
+//       undirected, stopped after S seconds (default 120): what
 //       max_all_pairs_vertices is measured with
 //
 // A backbone is a random tree joining every vertex and random further links,
@@ -189,10 +190,18 @@ int main(int argc, char** argv) {
                                                            777u + static_cast<unsigned>(n))),
                                 limit);
             }
-            solve_all_pairs("complete-d-" + size,
-                            graph_of(complete_graph_text(n, true, Capacities::random,
-                                                         778u + static_cast<unsigned>(n))),
-                            limit);
+            for (const bool directed : {true, false}) {
+                for (const Capacities c : {Capacities::random, Capacities::equal, Capacities::wide}) {
+                    const char* kind = c == Capacities::random  ? "1-100"
+                                       : c == Capacities::equal ? "equal"
+                                                                : "spread";
+                    solve_all_pairs("complete-" + std::string(directed ? "d-" : "u-") + kind +
+                                        "-" + size,
+                                    graph_of(complete_graph_text(n, directed, c,
+                                                                 778u + static_cast<unsigned>(n))),
+                                    limit);
+                }
+            }
         }
         return 0;
     }

@@ -123,6 +123,33 @@ TEST(Legend, CertificateLinesAndTheCutShown) {
     EXPECT_EQ(texts(legend_lines(pending, settings))[8], "λ* : calcul en cours...");
 }
 
+// Demands other than the default: the set named, the first six of the
+// twelve largest listed, the others summed, sources and sinks summarised,
+// and with the flow shown, the load ramp; the scene draws what it lists.
+TEST(Legend, SummarisesAManyCommoditySet) {
+    Bottleneck b;
+    b.demands = DemandSet::all_pairs(6, true);
+    ViewSettings settings;
+    settings.show_flow = true;
+    const std::vector<LegendLine> lines = legend_lines(b.input(), settings);
+    const std::vector<std::string> written = texts(lines);
+    ASSERT_GE(written.size(), 14u);
+    EXPECT_EQ(std::vector<std::string>(written.begin(), written.begin() + 14),
+              (std::vector<std::string>{
+                  "Demandes : toutes les paires", "Commodité 0 : 0 → 1, demande 1",
+                  "Commodité 1 : 0 → 2, demande 1", "Commodité 2 : 0 → 3, demande 1",
+                  "Commodité 3 : 0 → 4, demande 1", "Commodité 4 : 0 → 5, demande 1",
+                  "Commodité 5 : 1 → 0, demande 1", "… et 24 autres (demande totale 24)",
+                  "Arches des 12 plus fortes demandes seulement",
+                  "Sources : 0, 1, 2, 3, 4, 5", "Puits : 0, 1, 2, 3, 4, 5",
+                  "Charge 0 % (flot / capacité)", "Charge 50 %", "Charge 100 %"}));
+    EXPECT_EQ(lines[6].swatch->b, commodity_colour[5].b);
+    EXPECT_FALSE(flow_by_commodity(b.input()));
+    // Vertex 5 is the sink of featured commodities only (0 → 5 and 1 → 5).
+    EXPECT_EQ(terminal_role(b.input(), 5), TerminalRole::sink);
+    EXPECT_DOUBLE_EQ(vertex_radius(b.input(), 5), 2 * 0.2 * 0.04);
+}
+
 TEST(Legend, SmallAndEmptyGraphs) {
     const Graph two = make_graph(2, {{0, 1}}, false);
     const FlowResult result = zero_flow_result(4);
