@@ -53,11 +53,20 @@ Expected<int, DemandRefusal> resolve(const std::string& field, DemandPlace place
     return found->second;
 }
 
+// The set, unless its program is too large.
+Expected<DemandSet, DemandRefusal> within_size(DemandSet demands, const Graph& graph) {
+    const long long columns = static_cast<long long>(demands.source_count()) * graph.arcs().arc_count();
+    if (columns > max_flow_columns) {
+        return fail(DemandRefusal{DemandRefusal::Reason::program_too_large, {}, 0, columns});
+    }
+    return demands;
+}
+
 }  // namespace
 
-Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, int n,
-                                                    bool directed,
+Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, const Graph& graph,
                                                     const std::vector<std::string>& names) {
+    const int n = graph.vertex_count();
     if (choice == nullptr || choice->kind == DemandChoice::Kind::default_set) {
         return DemandSet::default_set(n);
     }
@@ -65,7 +74,7 @@ Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, 
         if (n > max_all_pairs_vertices) {
             return fail(DemandRefusal{DemandRefusal::Reason::too_many_vertices, {}, n});
         }
-        return DemandSet::all_pairs(n, directed);
+        return within_size(DemandSet::all_pairs(n, graph.directed()), graph);
     }
     Expected<std::vector<DemandLine>, DemandError> lines = parse_demand_text(choice->text);
     if (!lines) {
@@ -93,5 +102,5 @@ Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, 
     if (!std::isfinite(demands.total_demand())) {
         return fail(bad_line({}, "la demande totale dépasse le plus grand nombre représentable"));
     }
-    return demands;
+    return within_size(std::move(demands), graph);
 }

@@ -6,6 +6,7 @@
 #include "common/demand_choice.h"
 #include "common/expected.h"
 #include "graph/demand_set.h"
+#include "graph/graph.h"
 #include "grformat/demand_text.h"
 
 // The largest graph whose all-pairs demands a load accepts, by its vertex
@@ -16,6 +17,14 @@
 // measured program within about 30 s.
 inline constexpr int max_all_pairs_vertices = 60;
 
+// The most flow columns (distinct sources × arcs) a demand set's program may
+// have. The program takes some 700 bytes per column with lp_solve (the
+// 161-vertex backbone of bench/demand_bench: 107 000 columns, 72 MiB), so
+// this keeps a load within about 700 MiB; a demand file of 100 000 lines on
+// a large graph could otherwise ask for tens of millions of columns and
+// tens of gigabytes before the solve even starts.
+inline constexpr long long max_flow_columns = 1000000;
+
 // Why the chosen demands cannot be those of a graph.
 struct DemandRefusal {
     enum class Reason {
@@ -25,20 +34,23 @@ struct DemandRefusal {
         // All pairs on a graph of `vertex_count` vertices, more than
         // max_all_pairs_vertices.
         too_many_vertices,
+        // A program of `columns` flow columns, more than max_flow_columns.
+        program_too_large,
     };
     Reason reason = Reason::bad_file;
     DemandError error;
     int vertex_count = 0;
+    long long columns = 0;
 };
 
-// The demand set of a graph of n vertices, directed or not, whose vertices
-// have the names `names` (BuiltGraph's), from the user's `choice` (null for
-// the default set).
+// The demand set of `graph`, whose vertices have the names `names`
+// (BuiltGraph's), from the user's `choice` (null for the default set).
 //
 // A demand file's text is read (parse_demand_text) and each field resolved:
 // a vertex number must be below n, a name must be the "name" of exactly one
 // vertex, and a line's source and target must be two vertices. Lines of the
-// same ordered pair add up (DemandSet); their total must stay finite.
-Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, int n,
-                                                    bool directed,
+// same ordered pair add up (DemandSet); their total must stay finite. A set
+// whose program would have more than max_flow_columns flow columns is
+// refused.
+Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, const Graph& graph,
                                                     const std::vector<std::string>& names);

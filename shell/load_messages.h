@@ -67,5 +67,6 @@ std::string demand_file_read_failure_text(const std::string& path);
 // Why the chosen demands cannot be a graph's: "Fichier de demandes invalide"
 // and «« <path> », ligne L, colonne C : <reason>» (without the line and
 // column for what concerns the whole file); or "Demandes refusées" and the
-// vertex count with the all-pairs maximum.
+// vertex count with the all-pairs maximum, or the program's flow columns
+// with their maximum.
 std::string demand_refusal_text(const DemandRefusal& refusal, const std::string& path);

@@ -234,8 +234,8 @@ void MainWindowLogic::on_demands_dialog_answer(const std::optional<std::string>&
     // A file that names a vertex the graph on show lacks is refused before
     // that graph goes.
     if (const ComputedGraph* shown = loaded_.current ? &*loaded_.current : nullptr) {
-        const Expected<DemandSet, DemandRefusal> fits = build_demand_set(
-            &*read, shown->graph.vertex_count(), shown->graph.directed(), shown->names);
+        const Expected<DemandSet, DemandRefusal> fits =
+            build_demand_set(&*read, shown->graph, shown->names);
         if (!fits) {
             update_demand_checks();
             platform_.show_error(caption_read_error, demand_refusal_text(fits.error(), *path));

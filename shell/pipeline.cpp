@@ -167,8 +167,7 @@ Expected<GraphDescription, LoadFailure> parse_gr(const std::string& text) {
 Expected<DemandSet, LoadFailure> demands_stage(const BuiltGraph& built,
                                                const StageContext& context) {
     Expected<DemandSet, DemandRefusal> demands =
-        build_demand_set(context.demands, built.graph.vertex_count(), built.graph.directed(),
-                         built.names);
+        build_demand_set(context.demands, built.graph, built.names);
     if (!demands) {
         return fail(LoadFailure{LoadOutcome::invalid_demands,
                                 demand_refusal_text(demands.error(), context.demands->path)});

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/graph_fixtures.h"
 #include "tests/support/scratch_dir.h"
 
 namespace {
@@ -14,7 +15,7 @@ const std::vector<std::string> names = {"Paris", "Lyon", "Lille", "Nice", "Nice"
 
 Expected<DemandSet, DemandRefusal> demands_of(std::string text, int n = 6) {
     const DemandChoice choice{DemandChoice::Kind::file, "trafic.dem", std::move(text)};
-    return build_demand_set(&choice, n, true, names);
+    return build_demand_set(&choice, make_graph(n, {}, true), names);
 }
 
 // The text of a table row: \n, \t and \xHH stand for a line end, a tab and
@@ -104,10 +105,27 @@ TEST(DemandFile, NamesAndNumbersResolveAndRepeatedPairsAddUp) {
 TEST(AllPairs, AboveTheLimitTheGraphIsRefused) {
     const DemandChoice all_pairs{DemandChoice::Kind::all_pairs, "", ""};
     const std::vector<std::string> unnamed(max_all_pairs_vertices + 1);
-    EXPECT_TRUE(build_demand_set(&all_pairs, max_all_pairs_vertices, false, unnamed));
+    EXPECT_TRUE(build_demand_set(&all_pairs, make_graph(max_all_pairs_vertices, {}, false), unnamed));
     const Expected<DemandSet, DemandRefusal> refused =
-        build_demand_set(&all_pairs, max_all_pairs_vertices + 1, false, unnamed);
+        build_demand_set(&all_pairs, make_graph(max_all_pairs_vertices + 1, {}, false), unnamed);
     ASSERT_FALSE(refused);
     EXPECT_EQ(refused.error().reason, DemandRefusal::Reason::too_many_vertices);
     EXPECT_EQ(refused.error().vertex_count, max_all_pairs_vertices + 1);
+}
+
+TEST(DemandFile, AProgramBeyondTheColumnLimitIsRefused) {
+    // 14 280 arcs: 70 sources fit, 71 do not.
+    const Graph complete = complete_graph(120, true, 1.0f);
+    std::string text;
+    for (int source = 0; source < 71; ++source) {
+        text += std::to_string(source) + " 119 1\n";
+    }
+    const std::vector<std::string> unnamed(120);
+    const DemandChoice file{DemandChoice::Kind::file, "f.dem", text};
+    const Expected<DemandSet, DemandRefusal> refused = build_demand_set(&file, complete, unnamed);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().reason, DemandRefusal::Reason::program_too_large);
+    EXPECT_EQ(refused.error().columns, 71LL * 14280);
+    const DemandChoice fewer{DemandChoice::Kind::file, "f.dem", text.substr(text.find('\n') + 1)};
+    EXPECT_TRUE(build_demand_set(&fewer, complete, unnamed));
 }

@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::vector<std::string> names = {"a", "b", "Évry", "", "d", "d", "6", "x_y"};
     const DemandChoice choice{DemandChoice::Kind::file, "fuzz.dem",
                               std::string(reinterpret_cast<const char*>(data), size)};
-    const Expected<DemandSet, DemandRefusal> demands = build_demand_set(&choice, n, true, names);
+    static const Graph graph(n, {}, true, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
+    const Expected<DemandSet, DemandRefusal> demands = build_demand_set(&choice, graph, names);
     if (!demands) {
         const DemandError& error = demands.error().error;
         check(!error.reason.empty() && is_utf8(error.reason), "a reason empty or not UTF-8");
