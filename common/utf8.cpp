@@ -49,3 +49,15 @@ std::size_t message_character_length(std::string_view text, std::size_t at) {
                ? character.length
                : 1;
 }
+
+bool is_message_utf8(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t length = message_character_length(text, at);
+        if (length == 1 && static_cast<unsigned char>(text[at]) >= 0x80) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}

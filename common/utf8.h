@@ -39,6 +39,11 @@ Utf8Char decode_utf8(std::string_view text, std::size_t at);
 // included); 1 for any other byte, which counts as a character of its own.
 std::size_t message_character_length(std::string_view text, std::size_t at);
 
+// Whether every byte of `text` is ASCII or part of a character that
+// message_character_length counts whole: the sequences a text shown to the
+// user may hold.
+bool is_message_utf8(std::string_view text);
+
 // Whether `byte` continues a character (10xxxxxx) rather than starting one;
 // counting the bytes that do not is counting the characters of valid UTF-8.
 constexpr bool is_utf8_continuation(char byte) {

@@ -39,3 +39,11 @@ TEST(Utf8, DecodesOneCharacterAndTellsHowItStands) {
     }
     EXPECT_EQ(decode_utf8("a\xC3\xA9", 1).point, U'é');  // read from inside a text
 }
+
+TEST(Utf8, MessageTextsHoldOnlySequencesCountedWhole) {
+    EXPECT_TRUE(is_message_utf8("caf\xC3\xA9 \xE2\x82\xAC"));
+    EXPECT_TRUE(is_message_utf8("\xED\xA0\x80"));  // a surrogate still counts whole
+    EXPECT_FALSE(is_message_utf8("ab\xC3"));
+    EXPECT_FALSE(is_message_utf8("\xC0\x80"));
+    EXPECT_FALSE(is_message_utf8("\x80"));
+}

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/utf8.h"
 #include "common/random_source.h"
 #include "graph/commodities.h"
 #include "graph/demand_set.h"
@@ -61,42 +62,12 @@ void check(bool condition, const char* what) {
     }
 }
 
-// A user-visible text must be valid UTF-8 (the window shows it as such).
-bool is_utf8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        if (c < 0x80) {
-            extra = 0;
-        } else if ((c & 0xE0) == 0xC0 && c >= 0xC2) {
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-        } else if ((c & 0xF8) == 0xF0 && c <= 0xF4) {
-            extra = 3;
-        } else {
-            return false;
-        }
-        if (i + extra >= text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += extra + 1;
-    }
-    return true;
-}
-
 // Every message quotes at most a bounded piece of the file.
 constexpr std::size_t max_message_bytes = 1000;
 
 void check_message(const std::string& text) {
     check(text.rfind(read_error_heading, 0) == 0, "an error text starts with the heading");
-    check(is_utf8(text), "an error text is UTF-8");
+    check(is_message_utf8(text), "an error text is UTF-8");
     check(text.size() <= max_message_bytes, "an error text is short");
 }
 
@@ -115,7 +86,7 @@ void check_parse_failure(const std::string& text, const ParseResult& parse) {
     const std::string message = invalid_text_message(failure);
     check(message.rfind(std::string(text_invalid_file) + "\nligne ", 0) == 0,
           "an invalid text's message names the line");
-    check(is_utf8(message), "an invalid text's message is UTF-8");
+    check(is_message_utf8(message), "an invalid text's message is UTF-8");
     check(message.size() <= max_message_bytes, "an invalid text's message is short");
 }
 

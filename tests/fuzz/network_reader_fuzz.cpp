@@ -16,6 +16,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/utf8.h"
 #include "netformat/network_readers.h"
 
 namespace {
@@ -34,41 +35,13 @@ void check(bool condition, const char* what) {
     }
 }
 
-// Lead bytes and continuations only (what the window needs to show a text).
-bool is_utf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-        } else if (c >= 0x80) {
-            return false;
-        }
-        if (extra > text.size() - i - 1) {
-            return false;
-        }
-        for (std::size_t k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += extra + 1;
-    }
-    return true;
-}
-
 void check_network(const ImportedNetwork& network, NetworkFormat format) {
     check(network.format == format, "the network names another format");
     const int n = static_cast<int>(network.vertices.size());
     check(n <= import_max_vertices, "more vertices than the limit");
     check(network.arc_count() <= import_max_arcs, "more arcs than the limit");
     for (const ImportedVertex& v : network.vertices) {
-        check(is_utf8(v.name), "a name that is not UTF-8");
+        check(is_message_utf8(v.name), "a name that is not UTF-8");
         check(!v.position || (std::isfinite(v.position->x) && std::isfinite(v.position->y) &&
                               std::isfinite(v.position->z)),
               "a position that is not finite");
@@ -91,7 +64,7 @@ void check_network(const ImportedNetwork& network, NetworkFormat format) {
         check(pairs.insert({d.source, d.target}).second, "an ordered pair with two demands");
     }
     for (const std::string& note : network.notes) {
-        check(!note.empty() && is_utf8(note), "a note empty or not UTF-8");
+        check(!note.empty() && is_message_utf8(note), "a note empty or not UTF-8");
     }
 }
 
@@ -105,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             check_network(*read, format);
         } else {
             const ImportError& error = read.error();
-            check(!error.what.empty() && is_utf8(error.text()), "a message empty or not UTF-8");
+            check(!error.what.empty() && is_message_utf8(error.text()), "a message empty or not UTF-8");
             check(error.line >= 0 && error.column >= 0 && (error.column == 0 || error.line > 0),
                   "a message placed nowhere");
         }
