@@ -11,11 +11,22 @@
 
 // The largest graph whose all-pairs demands a load accepts, by its vertex
 // count: the program then has one flow per vertex and arc and n(n − 1) (or
-// n(n − 1)/2) demand rows. Measured with lp_solve (release build, two-core
-// machine, processor time of the solve; bench/demand_bench --all-pairs):
-// see the figures in README.md ("Demands"). The limit keeps the slowest
-// measured program within about 30 s.
-inline constexpr int max_all_pairs_vertices = 60;
+// n(n − 1)/2) demand rows. Processor time of the solve with lp_solve,
+// release build, two-core machine (bench/demand_bench --all-pairs):
+//   n = 28: complete directed, capacities all 10: 19.7 s (1 … 100: 14.9 s,
+//     spread over six decades: 15.3 s); complete undirected: 3.1 to 14.3 s;
+//     random, 4n edges: under 1 s;
+//   n = 29: complete directed, all 10: 36.2 s; complete undirected, spread:
+//     42.8 s;
+//   n = 30: complete directed, all 10: 37.2 s (1 … 100: 21.9 s); complete
+//     undirected, spread: 40.1 s;
+//   complete directed, 1 … 100: n = 32 33.3 s, n = 34 83.5 s, n = 36 120 s;
+//   random, 4n undirected edges: n = 40 2.2 s, n = 50 6.8 s, n = 60 12.5 s,
+//     n = 100 (400 edges) see README.md.
+// The limit keeps the slowest measured program (the complete graphs) within
+// about 30 s. Measured with lp_solve alone: to be measured again with any
+// faster engine.
+inline constexpr int max_all_pairs_vertices = 28;
 
 // The most flow columns (distinct sources × arcs) a demand set's program may
 // have. The program takes some 700 bytes per column with lp_solve (the
