@@ -102,7 +102,7 @@ void SceneRenderer::draw_scene(const SceneInput& input, const ViewSettings& sett
     for (std::size_t j = 0; j < featured.size(); ++j) {
         const Commodity& c = demands.commodity(featured[j]);
         if (c.present) {
-            set_emission(emission(commodity_colour[j]));
+            set_emission(emission(arch_colour(static_cast<int>(j))));
             draw_flow_arc(input, settings, c.source, c.sink, routed_per_demand * c.demand);
         }
     }

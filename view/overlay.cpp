@@ -82,7 +82,7 @@ void add_commodity_lines(const DemandSet& demands, std::vector<LegendLine>& line
         } else {
             text << ", absente";
         }
-        lines.push_back({text.str(), commodity_colour[listed]});
+        lines.push_back({text.str(), arch_colour(static_cast<int>(listed))});
     }
     const auto others = static_cast<std::size_t>(demands.size()) - listed;
     if (others > 0) {

@@ -4,14 +4,15 @@
 #include <cmath>
 
 Rgb load_colour(double load) {
-    // Five stops at 0, 1/4, 1/2, 3/4 and 1, joined linearly.
+    // Viridis at 1, 0.75, 0.5, 0.25 and 0, evenly spaced over the load.
     static constexpr std::array<Rgb, 5> stops = {
-        Rgb{0.27f, 0.0f, 0.33f}, Rgb{0.23f, 0.32f, 0.55f}, Rgb{0.13f, 0.57f, 0.55f},
-        Rgb{0.37f, 0.79f, 0.38f}, Rgb{0.99f, 0.91f, 0.14f}};
-    const double at = std::isnan(load) ? 0.0 : std::clamp(load, 0.0, 1.0) * 4.0;
-    const std::size_t below = std::min<std::size_t>(static_cast<std::size_t>(at), 3);
-    const auto t = static_cast<float>(at - static_cast<double>(below));
-    const Rgb& a = stops[below];
-    const Rgb& b = stops[below + 1];
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+        Rgb{0.993f, 0.906f, 0.144f}, Rgb{0.369f, 0.788f, 0.384f}, Rgb{0.128f, 0.567f, 0.551f},
+        Rgb{0.231f, 0.322f, 0.546f}, Rgb{0.267f, 0.005f, 0.329f}};
+    const double t = std::isnan(load) ? 0.0 : std::clamp(load, 0.0, 1.0);
+    const double at = t * static_cast<double>(stops.size() - 1);
+    const std::size_t low = std::min(static_cast<std::size_t>(at), stops.size() - 2);
+    const auto f = static_cast<float>(at - static_cast<double>(low));
+    const Rgb& a = stops[low];
+    const Rgb& b = stops[low + 1];
+    return {a.r + (b.r - a.r) * f, a.g + (b.g - a.g) * f, a.b + (b.b - a.b) * f};
 }

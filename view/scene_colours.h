@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 
+#include "graph/commodities.h"
+
 // A colour with channels from 0 to 1.
 struct Rgb {
     float r = 0.0f;
@@ -18,20 +20,26 @@ inline constexpr Rgb vertex_colour{0.7f, 0.7f, 0.7f};
 inline constexpr Rgb idle_edge_colour{0.1f, 0.1f, 0.1f};
 inline constexpr Rgb source_colour{0.7f, 0.0f, 0.0f};
 inline constexpr Rgb sink_colour{0.0f, 0.7f, 0.0f};
-// The arches' colours, one per featured commodity in set order: red, green
-// and blue first (the default set's three commodities), then colours that
-// stay apart from them, from the terminals', from the cut's orange and from
-// the greys.
-inline constexpr std::array<Rgb, 12> commodity_colour = {
-    Rgb{0.7f, 0.0f, 0.0f},   Rgb{0.0f, 0.7f, 0.0f},   Rgb{0.0f, 0.0f, 0.7f},
-    Rgb{0.7f, 0.0f, 0.7f},   Rgb{0.0f, 0.65f, 0.65f}, Rgb{0.75f, 0.75f, 0.0f},
-    Rgb{0.4f, 0.1f, 0.75f},  Rgb{0.0f, 0.35f, 0.2f},  Rgb{0.55f, 0.3f, 0.45f},
-    Rgb{0.1f, 0.2f, 0.45f},  Rgb{0.45f, 0.5f, 0.0f},  Rgb{0.95f, 0.55f, 0.75f}};
+// The arches' palette, one colour per arch (the featured commodities in set
+// order), taken in turn beyond twelve: red, green and blue first (the default
+// set's three commodities), then hues that keep away from each other and
+// from the cut's orange.
+inline constexpr std::array<Rgb, 12> arch_palette = {
+    Rgb{0.7f, 0.0f, 0.0f},   Rgb{0.0f, 0.7f, 0.0f},  Rgb{0.0f, 0.0f, 0.7f},
+    Rgb{0.7f, 0.0f, 0.7f},   Rgb{0.0f, 0.6f, 0.7f},  Rgb{0.6f, 0.6f, 0.0f},
+    Rgb{0.35f, 0.0f, 0.7f},  Rgb{0.0f, 0.7f, 0.35f}, Rgb{0.0f, 0.35f, 0.7f},
+    Rgb{0.7f, 0.0f, 0.35f},  Rgb{0.35f, 0.7f, 0.0f}, Rgb{0.4f, 0.4f, 0.7f}};
+constexpr Rgb arch_colour(int w) {
+    return arch_palette[static_cast<std::size_t>(w < 0 ? 0 : w) % arch_palette.size()];
+}
+// Commodity w's arch: red, green, blue.
+inline constexpr std::array<Rgb, commodity_count> commodity_colour = {
+    arch_colour(0), arch_colour(1), arch_colour(2)};
 
-// The colour of an edge's load (its flow over its capacity, clamped to 0 …
-// 1) when the flows do not show by commodity: a sequential ramp from dark
-// violet through blue and green to yellow, which passes near neither the
-// cut's orange nor the greys.
+// An edge's colour by its load (flow / capacity) when the flows do not show
+// by commodity, on a sequential ramp: pale yellow through green and blue to
+// dark violet (the viridis scale run backwards), the busier the darker. Loads
+// outside [0, 1] take the nearer end; a load that is no number the pale end.
 Rgb load_colour(double load);
 // The cut's side S and the edges that cross the cut, when the cut is shown:
 // orange, which neither a terminal, nor an arch, nor a flow colour (a mix of

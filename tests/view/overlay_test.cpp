@@ -143,7 +143,7 @@ TEST(Legend, SummarisesAManyCommoditySet) {
                   "Arches des 12 plus fortes demandes seulement",
                   "Sources : 0, 1, 2, 3, 4, 5", "Puits : 0, 1, 2, 3, 4, 5",
                   "Charge 0 % (flot / capacité)", "Charge 50 %", "Charge 100 %"}));
-    EXPECT_EQ(lines[6].swatch->b, commodity_colour[5].b);
+    EXPECT_EQ(lines[6].swatch->b, arch_colour(5).b);
     EXPECT_FALSE(flow_by_commodity(b.input()));
     // Vertex 5 is the sink of featured commodities only (0 → 5 and 1 → 5).
     EXPECT_EQ(terminal_role(b.input(), 5), TerminalRole::sink);
