@@ -82,7 +82,8 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     }
     if (options->certifies()) {
         ComputedGraph& computed = *state.current;
-        TimedCertificate timed = certify_stage(computed.graph, computed.demands, computed.result.cut, context);
+        TimedCertificate timed =
+            certify_stage(computed.graph, computed.demands, computed.result.cut, context);
         computed.certificate = std::move(timed.certificate);
         computed.certificate_seconds = timed.seconds;
     }

@@ -100,8 +100,8 @@ double median(std::vector<double> values) {
 }
 
 // One case: the median of `repeat` whole loads with their certificate.
-void run_load(const std::string& name, const fs::path& dir, const Network& network,
-              int repeat, const char* target) {
+void run_load(const std::string& name, const fs::path& dir, const Network& network, int repeat,
+              const char* target) {
     const fs::path graph = dir / (name + ".gr");
     std::ofstream(graph) << network.graph;
     ChildOptions options;
@@ -128,10 +128,11 @@ void run_load(const std::string& name, const fs::path& dir, const Network& netwo
         }
         stages = line.str();
     }
-    std::printf("%-14s load+certificate %.2f s (processor %.2f s), certificate %.2f s, peak %ld MiB"
-                "   [target %s]\n    %s\n",
-                name.c_str(), median(wall), median(cpu), median(certificate), peak / 1024, target,
-                stages.c_str());
+    std::printf(
+        "%-14s load+certificate %.2f s (processor %.2f s), certificate %.2f s, peak %ld MiB"
+        "   [target %s]\n    %s\n",
+        name.c_str(), median(wall), median(cpu), median(certificate), peak / 1024, target,
+        stages.c_str());
 }
 
 // The processor time of the all-pairs program's solve on `graph`, or −1 when
@@ -191,15 +192,16 @@ int main(int argc, char** argv) {
                                 limit);
             }
             for (const bool directed : {true, false}) {
-                for (const Capacities c : {Capacities::random, Capacities::equal, Capacities::wide}) {
+                for (const Capacities c :
+                     {Capacities::random, Capacities::equal, Capacities::wide}) {
                     const char* kind = c == Capacities::random  ? "1-100"
                                        : c == Capacities::equal ? "equal"
                                                                 : "spread";
-                    solve_all_pairs("complete-" + std::string(directed ? "d-" : "u-") + kind +
-                                        "-" + size,
-                                    graph_of(complete_graph_text(n, directed, c,
-                                                                 778u + static_cast<unsigned>(n))),
-                                    limit);
+                    solve_all_pairs(
+                        "complete-" + std::string(directed ? "d-" : "u-") + kind + "-" + size,
+                        graph_of(
+                            complete_graph_text(n, directed, c, 778u + static_cast<unsigned>(n))),
+                        limit);
                 }
             }
         }

@@ -60,8 +60,9 @@ FlowGraph make_flow_graph(int n, int arcs, RandomSource& random) {
     }
     Graph graph(n, groups, true, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
     FlowResult result;
-    result.flow.assign(commodity_count,
-                       std::vector<double>(static_cast<std::size_t>(graph.arcs().arc_count()), 0.0));
+    result.flow.assign(
+        commodity_count,
+        std::vector<double>(static_cast<std::size_t>(graph.arcs().arc_count()), 0.0));
     for (const auto& group : groups) {
         for (int w = 0; w < commodity_count; ++w) {
             result.flow[w][graph.arcs().find(group.sources[0], group.targets[0])] =
@@ -116,8 +117,8 @@ int main(int argc, char** argv) {
     const FlowGraph graph = make_flow_graph(100, 400, random);
     std::vector<Vector3> positions;
     place_vertices(graph.graph, random, positions);
-    const SceneInput input{&graph.graph, &graph.result, &positions, nullptr, nullptr, false,
-                           &graph.demands};
+    const SceneInput input{&graph.graph, &graph.result, &positions,    nullptr,
+                           nullptr,      false,         &graph.demands};
     if (!renderer->bind_framebuffer(width, height)) {
         std::fprintf(stderr, "cannot render %d x %d\n", width, height);
         return 1;

@@ -59,8 +59,9 @@ FlowGraph make_flow_graph(int n, int edges, RandomSource& random) {
     }
     Graph graph(n, groups, false, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
     FlowResult result;
-    result.flow.assign(commodity_count,
-                       std::vector<double>(static_cast<std::size_t>(graph.arcs().arc_count()), 0.0));
+    result.flow.assign(
+        commodity_count,
+        std::vector<double>(static_cast<std::size_t>(graph.arcs().arc_count()), 0.0));
     for (const auto& group : groups) {
         const int u = group.sources[0], v = group.targets[0];
         for (int w = 0; w < commodity_count; ++w) {
@@ -99,8 +100,8 @@ int main(int argc, char** argv) {
     const FlowGraph graph = make_flow_graph(100, 400, random);
     std::vector<Vector3> positions;
     place_vertices(graph.graph, random, positions);
-    const SceneInput input{&graph.graph, &graph.result, &positions, nullptr, nullptr, false,
-                           &graph.demands};
+    const SceneInput input{&graph.graph, &graph.result, &positions,    nullptr,
+                           nullptr,      false,         &graph.demands};
     ViewSettings settings;
     settings.show_flow = true;
     settings.client_width = width;

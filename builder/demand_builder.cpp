@@ -55,7 +55,8 @@ Expected<int, DemandRefusal> resolve(const std::string& field, DemandPlace place
 
 // The set, unless its program is too large.
 Expected<DemandSet, DemandRefusal> within_size(DemandSet demands, const Graph& graph) {
-    const long long columns = static_cast<long long>(demands.source_count()) * graph.arcs().arc_count();
+    const long long columns =
+        static_cast<long long>(demands.source_count()) * graph.arcs().arc_count();
     if (columns > max_flow_columns) {
         return fail(DemandRefusal{DemandRefusal::Reason::program_too_large, {}, 0, columns});
     }
@@ -84,11 +85,13 @@ Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, 
     std::vector<Commodity> commodities;
     commodities.reserve(lines->size());
     for (const DemandLine& line : *lines) {
-        const Expected<int, DemandRefusal> source = resolve(line.source, line.source_place, n, by_name);
+        const Expected<int, DemandRefusal> source =
+            resolve(line.source, line.source_place, n, by_name);
         if (!source) {
             return fail(source.error());
         }
-        const Expected<int, DemandRefusal> target = resolve(line.target, line.target_place, n, by_name);
+        const Expected<int, DemandRefusal> target =
+            resolve(line.target, line.target_place, n, by_name);
         if (!target) {
             return fail(target.error());
         }

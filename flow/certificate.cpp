@@ -5,14 +5,14 @@
 #include <numeric>
 #include <utility>
 
-#include "graph/arc_lists.h"
-#include "graph/graph.h"
 #include "embedding/shortest_paths.h"
 #include "flow/cut.h"
 #include "flow/exact_sum.h"
 #include "flow/flow_lp.h"
 #include "flow/flow_model.h"
+#include "graph/arc_lists.h"
 #include "graph/demand_set.h"
+#include "graph/graph.h"
 
 const char* best_cut_method_name(BestCut::Method method) {
     switch (method) {

@@ -159,9 +159,9 @@ bool final_end(const SolveEnd& end) {
 // check_failed for an optimum that fails its check, and fills `solution`
 // with a checked optimum.
 // `formulated`, when set, is called once the program is handed to lp_solve.
-SolveEnd solve_at_scale(const FlowProgram& program, const ArcLists& arcs,
-                        const DemandSet& demands, SolveWatch& watch, FlowSolution& solution,
-                        std::vector<double>& lengths, const std::function<void()>& formulated) {
+SolveEnd solve_at_scale(const FlowProgram& program, const ArcLists& arcs, const DemandSet& demands,
+                        SolveWatch& watch, FlowSolution& solution, std::vector<double>& lengths,
+                        const std::function<void()>& formulated) {
     Expected<LpModel> loaded = load_flow_program(program);
     if (formulated) {
         formulated();

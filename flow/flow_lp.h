@@ -30,8 +30,7 @@ class DemandSet;
 // thread's clock (CLOCK_THREAD_CPUTIME_ID), so that other work on the
 // machine does not shorten it.
 FlowResult solve_flow_lp(const ArcLists& arcs, const DemandSet& demands,
-                         const StageContext& context,
-                         const std::function<void()>& formulated = {});
+                         const StageContext& context, const std::function<void()>& formulated = {});
 
 // How lp_solve's status code `code` ends a solve: its status (unknown for a
 // code lp_solve does not document), with the code kept.

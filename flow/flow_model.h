@@ -103,10 +103,10 @@ ArcLists pair_network(const ArcLists& arcs);
 
 // Whether `solution` satisfies the program of `arcs` and `demands`
 // (unscaled) in double precision: no flow below 0, every capacity row,
-// conservation and each commodity's demand at λ, each to within `tolerance` relative to the size of its terms
-// (the sum of their magnitudes and of the right-hand side, plus `scale`, the
-// program's typical magnitude, so that rows of zeros allow rounding noise).
-// `shared_pairs` as for formulate_flow_program.
+// conservation and each commodity's demand at λ, each to within `tolerance` relative to the size of
+// its terms (the sum of their magnitudes and of the right-hand side, plus `scale`, the program's
+// typical magnitude, so that rows of zeros allow rounding noise). `shared_pairs` as for
+// formulate_flow_program.
 bool satisfies_flow_program(const ArcLists& arcs, const DemandSet& demands,
                             const FlowSolution& solution, double scale, double tolerance,
                             bool shared_pairs = false);

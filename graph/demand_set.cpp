@@ -29,7 +29,8 @@ std::vector<Commodity> merged(std::vector<Commodity> commodities) {
     std::vector<Commodity> kept;
     kept.reserve(commodities.size());
     for (const Commodity& c : commodities) {
-        const long long key = (static_cast<long long>(c.source) << 32) | static_cast<unsigned>(c.sink);
+        const long long key =
+            (static_cast<long long>(c.source) << 32) | static_cast<unsigned>(c.sink);
         const auto [at, inserted] = first.try_emplace(key, kept.size());
         if (inserted) {
             kept.push_back(c);
@@ -99,7 +100,8 @@ DemandSet::DemandSet(DemandKind kind, std::string origin, int vertex_count,
     group_by(source_count(), by_source, by_source_, source_start_);
     group_by(n, by_vertex, at_vertex_, vertex_start_);
     for (int v = 0; v < n; ++v) {
-        if (vertex_start_[static_cast<std::size_t>(v) + 1] > vertex_start_[static_cast<std::size_t>(v)]) {
+        if (vertex_start_[static_cast<std::size_t>(v) + 1] >
+            vertex_start_[static_cast<std::size_t>(v)]) {
             terminals_.push_back(v);
         }
     }

@@ -34,6 +34,8 @@ struct FlowResult {
 
     // The flow of source i along arc a; 0 without flows.
     double arc_flow(int i, int a) const {
-        return static_cast<std::size_t>(i) < flow.size() ? flow[static_cast<std::size_t>(i)][static_cast<std::size_t>(a)] : 0.0;
+        return static_cast<std::size_t>(i) < flow.size()
+                   ? flow[static_cast<std::size_t>(i)][static_cast<std::size_t>(a)]
+                   : 0.0;
     }
 };

@@ -154,17 +154,18 @@ DemandError error_at(int line, int column, std::string reason) {
 // One line's commodity (none for an empty or comment line), or why it is bad.
 Expected<std::optional<DemandLine>, DemandError> read_line(std::string_view line, int number) {
     if (line.size() > max_demand_line_bytes) {
-        return fail(error_at(number, column_of(line, max_demand_line_bytes),
-                             "ligne de plus de " + std::to_string(max_demand_line_bytes) +
-                                 " octets"));
+        return fail(
+            error_at(number, column_of(line, max_demand_line_bytes),
+                     "ligne de plus de " + std::to_string(max_demand_line_bytes) + " octets"));
     }
     for (std::size_t at = 0; at < line.size();) {
         const Utf8Char c = decode_utf8(line, at);
         if (c.status != Utf8Status::valid) {
             char byte[8];
             std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(line[at]));
-            return fail(error_at(number, column_of(line, at),
-                                 std::string("octet ") + byte + " : le fichier n'est pas en UTF-8"));
+            return fail(
+                error_at(number, column_of(line, at),
+                         std::string("octet ") + byte + " : le fichier n'est pas en UTF-8"));
         }
         at += c.length;
     }
@@ -202,9 +203,12 @@ Expected<std::optional<DemandLine>, DemandError> read_line(std::string_view line
                              "champ en trop « " + bounded_for_message(fields[3].text) + " »" +
                                  std::string(line_shape)));
     }
-    DemandLine parsed{std::string(fields[0].text), {number, fields[0].column},
-                      std::string(fields[1].text), {number, fields[1].column},
-                      0.0,                         {number, fields[2].column}};
+    DemandLine parsed{std::string(fields[0].text),
+                      {number, fields[0].column},
+                      std::string(fields[1].text),
+                      {number, fields[1].column},
+                      0.0,
+                      {number, fields[2].column}};
     if (const std::optional<std::string> reason = read_demand(fields[2].text, parsed.demand)) {
         return fail(error_at(number, fields[2].column, *reason));
     }

@@ -11,7 +11,8 @@ void Certifier::start(const Graph& graph, const DemandSet& demands, const CutRes
     stop();
     const std::uint64_t generation = ++generation_;
     cancel_ = false;
-    thread_ = std::thread([this, generation, &graph, &demands, &sweep, random, done = std::move(done)] {
+    thread_ = std::thread([this, generation, &graph, &demands, &sweep, random,
+                           done = std::move(done)] {
         NullSink sink;
         ConsoleLog log(sink);
         RandomSource draws = random;

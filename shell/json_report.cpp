@@ -30,10 +30,8 @@ json edges_json(const Graph& graph) {
 json commodities_json(const DemandSet& demands) {
     json commodities = json::array();
     for (const Commodity& c : demands.commodities()) {
-        commodities.push_back({{"source", c.source},
-                               {"sink", c.sink},
-                               {"demand", c.demand},
-                               {"present", c.present}});
+        commodities.push_back(
+            {{"source", c.source}, {"sink", c.sink}, {"demand", c.demand}, {"present", c.present}});
     }
     return commodities;
 }
@@ -62,8 +60,8 @@ json flows_json(const ArcLists& arcs, const DemandSet& demands, const FlowResult
         return flows;
     }
     for (int i = 0; i < demands.source_count(); ++i) {
-        flows.push_back(json::array({demands.sources()[static_cast<std::size_t>(i)],
-                                     arc_flows_json(arcs, result, i)}));
+        flows.push_back(json::array(
+            {demands.sources()[static_cast<std::size_t>(i)], arc_flows_json(arcs, result, i)}));
     }
     return flows;
 }

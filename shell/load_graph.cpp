@@ -154,9 +154,8 @@ Expected<DemandChoice, DemandFileFailure> read_demand_file(const std::string& pa
     const Expected<std::vector<DemandLine>, DemandError> lines = parse_demand_text(*text);
     if (!lines) {
         return failed(LoadOutcome::invalid_demands,
-                      demand_refusal_text(DemandRefusal{DemandRefusal::Reason::bad_file,
-                                                        lines.error(), 0},
-                                          path),
+                      demand_refusal_text(
+                          DemandRefusal{DemandRefusal::Reason::bad_file, lines.error(), 0}, path),
                       caption_read_error);
     }
     return DemandChoice{DemandChoice::Kind::file, path, std::move(*text)};

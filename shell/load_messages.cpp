@@ -275,7 +275,8 @@ std::string demand_file_read_failure_text(const std::string& path) {
 
 std::string demand_refusal_text(const DemandRefusal& refusal, const std::string& path) {
     if (refusal.reason == DemandRefusal::Reason::program_too_large) {
-        return "Demandes refusées\nle programme linéaire aurait " + std::to_string(refusal.columns) +
+        return "Demandes refusées\nle programme linéaire aurait " +
+               std::to_string(refusal.columns) +
                " colonnes de flot (sources distinctes × arcs), au plus " +
                std::to_string(max_flow_columns) + ".";
     }

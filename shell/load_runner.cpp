@@ -17,9 +17,8 @@ struct LoadRunner::Job : LoadReporter {
         : verbose(listings),
           demands(chosen),
           started_ms(clock()),
-          result{.path = path,
-                 .log = std::make_unique<ConsoleLog>(relay, clock),
-                 .random = random} {}
+          result{
+              .path = path, .log = std::make_unique<ConsoleLog>(relay, clock), .random = random} {}
 
     void show_error(const std::string& caption, const std::string& text) override {
         errors.emplace_back(caption, text);

@@ -136,8 +136,8 @@ class MainWindowLogic {
     // commands are never checked.
     bool command_checked(Command command) const;
     // Whether `command` is available now: Open, Ouvrir des demandes,
-    // Recharger and the saves wait for a running load; Recharger needs a file chosen before, saving the
-    // results a graph on show.
+    // Recharger and the saves wait for a running load; Recharger needs a file chosen before, saving
+    // the results a graph on show.
     bool command_enabled(Command command) const;
 
     // What a frame draws.

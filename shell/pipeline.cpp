@@ -70,7 +70,8 @@ void write_commodity_flow_listing(const ArcLists& arcs, const DemandSet& demands
 // source vertex, a line per tail vertex with arcs and an empty line after
 // each source.
 void write_source_flow_listing(const ArcLists& arcs, const FlowResult& result, ConsoleLog& log) {
-    log.append_line("** Flots par source (x_{u,v}^s : flot issu de la source s sur l'arc u → v) **");
+    log.append_line(
+        "** Flots par source (x_{u,v}^s : flot issu de la source s sur l'arc u → v) **");
     for (std::size_t i = 0; i < result.sources.size(); ++i) {
         const int source = result.sources[i];
         std::ostringstream listing;
@@ -240,8 +241,8 @@ std::vector<Vector3> place_stage(const Graph& graph, const StageContext& context
     return positions;
 }
 
-TimedCertificate certify_stage(const Graph& graph, const DemandSet& demands,
-                               const CutResult& sweep, const StageContext& context) {
+TimedCertificate certify_stage(const Graph& graph, const DemandSet& demands, const CutResult& sweep,
+                               const StageContext& context) {
     const auto started = std::chrono::steady_clock::now();
     CutCertificate certificate = certify_cut(graph, demands, sweep, context);
     return {std::move(certificate),
@@ -295,7 +296,7 @@ Expected<LoadProduct, LoadFailure> run_load_pipeline(int fd, ParseStage parse,
         return cancelled();
     }
     std::vector<Vector3> positions = place_stage(built.graph, context);
-    return LoadProduct{{std::move(built.graph), std::move(result), std::move(built.names),
-                        std::move(*demands)},
-                       std::move(positions)};
+    return LoadProduct{
+        {std::move(built.graph), std::move(result), std::move(built.names), std::move(*demands)},
+        std::move(positions)};
 }

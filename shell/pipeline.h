@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "builder/graph_builder.h"
 #include "common/expected.h"
 #include "common/stage_context.h"
 #include "common/vector3.h"
-#include "builder/graph_builder.h"
 #include "embedding/embedding.h"
 #include "graph/cut_certificate.h"
 #include "graph/demand_set.h"
@@ -60,15 +60,15 @@ inline constexpr std::size_t max_file_bytes = std::size_t{16} << 20;
 
 enum class LoadOutcome {
     loaded,
-    cannot_open,     // the previous graph is kept
-    read_failed,     // the file opened but could not be read to its end
-    invalid_text,    // not matched to its very end
-    unknown_option,  // an option key its scope does not accept
-    refused,         // a file too large, or a description that cannot become a graph here
-    build_failed,    // memory ran out, or another error, while building
-    invalid_demands, // the demands chosen cannot be the graph's (a bad demand file, a
-                     // vertex it names that the graph lacks, all pairs on too large a graph)
-    cancelled,       // the context's cancel flag stopped it; nothing is reported
+    cannot_open,      // the previous graph is kept
+    read_failed,      // the file opened but could not be read to its end
+    invalid_text,     // not matched to its very end
+    unknown_option,   // an option key its scope does not accept
+    refused,          // a file too large, or a description that cannot become a graph here
+    build_failed,     // memory ran out, or another error, while building
+    invalid_demands,  // the demands chosen cannot be the graph's (a bad demand file, a
+                      // vertex it names that the graph lacks, all pairs on too large a graph)
+    cancelled,        // the context's cancel flag stopped it; nothing is reported
 };
 
 // Why a load stopped, and the text of its message box (empty when cancelled).
@@ -99,7 +99,8 @@ Expected<GraphDescription, LoadFailure> parse_gr(const std::string& text);
 // demande totale D". Fails as invalid_demands with the message that names
 // the demand file, the line and the column (or the vertex count and the
 // maximum for all pairs).
-Expected<DemandSet, LoadFailure> demands_stage(const BuiltGraph& built, const StageContext& context);
+Expected<DemandSet, LoadFailure> demands_stage(const BuiltGraph& built,
+                                               const StageContext& context);
 
 // flow: with `verbose` the capacity listing, then an empty line; the flow
 // program formulated and solved (solve_flow_lp), each with its timer; then
@@ -129,8 +130,8 @@ struct TimedCertificate {
     CutCertificate certificate;
     double seconds = 0.0;
 };
-TimedCertificate certify_stage(const Graph& graph, const DemandSet& demands,
-                               const CutResult& sweep, const StageContext& context);
+TimedCertificate certify_stage(const Graph& graph, const DemandSet& demands, const CutResult& sweep,
+                               const StageContext& context);
 
 // A loaded graph and what the load computed on it.
 struct ComputedGraph {

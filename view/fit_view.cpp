@@ -80,8 +80,8 @@ std::vector<Sphere> scene_spheres(const SceneInput& input, const ViewSettings& s
         }
         const Vector3 a = (*input.display_positions)[static_cast<std::size_t>(c.source)] *
                           settings.position_scale;
-        const Vector3 b = (*input.display_positions)[static_cast<std::size_t>(c.sink)] *
-                          settings.position_scale;
+        const Vector3 b =
+            (*input.display_positions)[static_cast<std::size_t>(c.sink)] * settings.position_scale;
         const std::optional<SegmentOrientation> o = orient_segment(a, b);
         double tube = std::fabs(routed_per_demand * c.demand);
         if (!o || !std::isfinite(tube)) {

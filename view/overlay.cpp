@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "common/utf8.h"
-#include "graph/demand_set.h"
 #include "graph/cut_certificate.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "view/projection.h"

@@ -25,10 +25,9 @@ inline constexpr Rgb sink_colour{0.0f, 0.7f, 0.0f};
 // set's three commodities), then hues that keep away from each other and
 // from the cut's orange.
 inline constexpr std::array<Rgb, 12> arch_palette = {
-    Rgb{0.7f, 0.0f, 0.0f},   Rgb{0.0f, 0.7f, 0.0f},  Rgb{0.0f, 0.0f, 0.7f},
-    Rgb{0.7f, 0.0f, 0.7f},   Rgb{0.0f, 0.6f, 0.7f},  Rgb{0.6f, 0.6f, 0.0f},
-    Rgb{0.35f, 0.0f, 0.7f},  Rgb{0.0f, 0.7f, 0.35f}, Rgb{0.0f, 0.35f, 0.7f},
-    Rgb{0.7f, 0.0f, 0.35f},  Rgb{0.35f, 0.7f, 0.0f}, Rgb{0.4f, 0.4f, 0.7f}};
+    Rgb{0.7f, 0.0f, 0.0f},  Rgb{0.0f, 0.7f, 0.0f},  Rgb{0.0f, 0.0f, 0.7f},  Rgb{0.7f, 0.0f, 0.7f},
+    Rgb{0.0f, 0.6f, 0.7f},  Rgb{0.6f, 0.6f, 0.0f},  Rgb{0.35f, 0.0f, 0.7f}, Rgb{0.0f, 0.7f, 0.35f},
+    Rgb{0.0f, 0.35f, 0.7f}, Rgb{0.7f, 0.0f, 0.35f}, Rgb{0.35f, 0.7f, 0.0f}, Rgb{0.4f, 0.4f, 0.7f}};
 constexpr Rgb arch_colour(int w) {
     return arch_palette[static_cast<std::size_t>(w < 0 ? 0 : w) % arch_palette.size()];
 }

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <numbers>
 
-#include "graph/demand_set.h"
 #include "graph/cut_certificate.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 

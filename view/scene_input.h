@@ -12,10 +12,10 @@ struct FlowResult;
 
 // What one frame draws: the graph on show with its demand set and its flow
 // result, or none, and the display position of each of its vertices. The
-// graph, the demands and the result are all set or all null. The vertex names (the node option "name", empty
-// for a vertex without one) are optional: without them labels show numbers
-// only. So is the certificate of the cut: without it the legend says nothing
-// of the cut's quality and only the sweep's cut can be shown.
+// graph, the demands and the result are all set or all null. The vertex names (the node option
+// "name", empty for a vertex without one) are optional: without them labels show numbers only. So
+// is the certificate of the cut: without it the legend says nothing of the cut's quality and only
+// the sweep's cut can be shown.
 struct SceneInput {
     const Graph* graph = nullptr;
     const FlowResult* result = nullptr;

@@ -37,7 +37,8 @@ std::string unescaped(const std::string& text) {
 
 std::string trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(' ');
-    return first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+    return first == std::string::npos ? ""
+                                      : text.substr(first, text.find_last_not_of(' ') + 1 - first);
 }
 
 }  // namespace
@@ -90,8 +91,8 @@ TEST(DemandFile, LinesAndFilesBeyondTheLimitsAreRefused) {
 }
 
 TEST(DemandFile, NamesAndNumbersResolveAndRepeatedPairsAddUp) {
-    const Expected<DemandSet, DemandRefusal> demands =
-        demands_of("\xEF\xBB\xBF# trafic\r\n\r\nParis Lyon 2.5\n3\t0 1e1 # note\n0 1 0.5\n5 Lille 3");
+    const Expected<DemandSet, DemandRefusal> demands = demands_of(
+        "\xEF\xBB\xBF# trafic\r\n\r\nParis Lyon 2.5\n3\t0 1e1 # note\n0 1 0.5\n5 Lille 3");
     ASSERT_TRUE(demands);
     ASSERT_EQ(demands->size(), 3);
     EXPECT_EQ(demands->commodity(0).demand, 3.0);
@@ -105,7 +106,8 @@ TEST(DemandFile, NamesAndNumbersResolveAndRepeatedPairsAddUp) {
 TEST(AllPairs, AboveTheLimitTheGraphIsRefused) {
     const DemandChoice all_pairs{DemandChoice::Kind::all_pairs, "", ""};
     const std::vector<std::string> unnamed(max_all_pairs_vertices + 1);
-    EXPECT_TRUE(build_demand_set(&all_pairs, make_graph(max_all_pairs_vertices, {}, false), unnamed));
+    EXPECT_TRUE(
+        build_demand_set(&all_pairs, make_graph(max_all_pairs_vertices, {}, false), unnamed));
     const Expected<DemandSet, DemandRefusal> refused =
         build_demand_set(&all_pairs, make_graph(max_all_pairs_vertices + 1, {}, false), unnamed);
     ASSERT_FALSE(refused);

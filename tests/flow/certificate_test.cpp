@@ -104,7 +104,6 @@ TEST(PairFlowBound, LiesBetweenMaxflowAndTheOptimum) {
     }
 }
 
-
 // On small random graphs, directed and undirected, with the default
 // commodities (the first 30 rows) and with random demand sets of 1 to 40
 // commodities (the next 30): the best cut never does worse than the sweep's,
@@ -117,8 +116,9 @@ TEST(CertifyCut, BestCutReachesTheOptimumOnSmallRandomGraphs) {
         SCOPED_TRACE(trial);
         const int n = 6 + trial % 9;
         const Graph graph = random_graph(n, 2 * n + trial % 3, trial % 2 == 0, 2900 + trial % 30);
-        const DemandSet demands = trial < 30 ? DemandSet::default_set(n)
-                                             : random_demands(n, 1 + (trial * 7) % 40, 4400 + trial);
+        const DemandSet demands = trial < 30
+                                      ? DemandSet::default_set(n)
+                                      : random_demands(n, 1 + (trial * 7) % 40, 4400 + trial);
         TestStage stage;
         const ArcLists& arcs = graph.arcs();
         const CutResult sweep = extract_cut(arcs, demands, compute_embedding(arcs, stage.random));

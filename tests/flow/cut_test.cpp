@@ -10,13 +10,13 @@
 #include <set>
 #include <vector>
 
-#include "graph/arc_lists.h"
 #include "embedding/embedding.h"
 #include "flow/exact_sum.h"
+#include "graph/arc_lists.h"
 #include "graph/demand_set.h"
 #include "tests/support/flow_certificate.h"
-#include "tests/support/oracles.h"
 #include "tests/support/graph_fixtures.h"
+#include "tests/support/oracles.h"
 #include "tests/support/test_stage.h"
 
 namespace {
@@ -103,8 +103,8 @@ TEST(SweepCut, AgreesExactlyWithTheFromScratchSweep) {
         std::vector<int> order(n);
         std::iota(order.begin(), order.end(), 0);
         std::shuffle(order.begin(), order.end(), rng);
-        const DemandSet demands =
-            trial % 2 == 1 ? random_demands(n, 1 + trial % 60, 900 + trial) : DemandSet::default_set(n);
+        const DemandSet demands = trial % 2 == 1 ? random_demands(n, 1 + trial % 60, 900 + trial)
+                                                 : DemandSet::default_set(n);
         const CutSweep fast = sweep_cut(ArcLists(g), demands, order);
         const OracleSweep reference = from_scratch_sweep(g, demands, order);
         EXPECT_EQ(fast.prefix_length, reference.prefix_length) << "trial " << trial;

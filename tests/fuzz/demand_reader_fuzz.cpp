@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Expected<DemandSet, DemandRefusal> demands = build_demand_set(&choice, graph, names);
     if (!demands) {
         const DemandError& error = demands.error().error;
-        check(!error.reason.empty() && is_message_utf8(error.reason), "a reason empty or not UTF-8");
+        check(!error.reason.empty() && is_message_utf8(error.reason),
+              "a reason empty or not UTF-8");
         check(error.reason.size() < 1000, "a reason that quotes too much");
         check(error.place.line >= 0 && error.place.column >= 0 &&
                   (error.place.line == 0) == (error.place.column == 0),

@@ -23,16 +23,16 @@
 #include <utility>
 #include <vector>
 
-#include "common/utf8.h"
+#include "builder/graph_builder.h"
+#include "common/console_log.h"
 #include "common/random_source.h"
+#include "common/utf8.h"
 #include "graph/commodities.h"
 #include "graph/demand_set.h"
 #include "graph/flow_result.h"
-#include "builder/graph_builder.h"
 #include "grformat/gram_graph.h"
-#include "common/console_log.h"
-#include "shell/pipeline.h"
 #include "shell/load_messages.h"
+#include "shell/pipeline.h"
 
 namespace {
 
@@ -226,8 +226,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(n <= max_vertex_count, "a graph above the maximum is refused");
         const DemandSet demands = DemandSet::default_set(built.graph.vertex_count());
         FlowResult result = flow_stage(built.graph, demands, context);
-        result.cut =
-            cut_stage(built.graph, demands, embed_stage(built.graph, context), context);
+        result.cut = cut_stage(built.graph, demands, embed_stage(built.graph, context), context);
         check_graph(built.graph, result, n, place_stage(built.graph, context));
     } catch (const EUnknownOption& error) {
         check(!error.option.empty(), "a rejected key is not empty");

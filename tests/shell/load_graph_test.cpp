@@ -311,11 +311,13 @@ TEST_F(LoadGraphTest, DemandFilesAreOpenedSafelyAndCheckedBeforeTheLoad) {
         LoadOutcome outcome;
         std::string text;
     } cases[] = {
-        {pipe, LoadOutcome::cannot_open, "Impossible d'ouvrir le fichier de demandes « " + pipe + " »."},
+        {pipe, LoadOutcome::cannot_open,
+         "Impossible d'ouvrir le fichier de demandes « " + pipe + " »."},
         {scratch_.path("").string(), LoadOutcome::cannot_open,
          "Impossible d'ouvrir le fichier de demandes « " + scratch_.path("").string() + " »."},
         {huge, LoadOutcome::refused,
-         "Le fichier de demandes « " + huge + " » fait plus de 16777216 octets, la taille maximale."},
+         "Le fichier de demandes « " + huge +
+             " » fait plus de 16777216 octets, la taille maximale."},
         {bad, LoadOutcome::invalid_demands,
          "Fichier de demandes invalide\n« " + bad +
              " », ligne 2, colonne 5 : demande « zéro » : ce n'est pas un nombre décimal positif"},

@@ -217,12 +217,11 @@ TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
     EXPECT_FALSE(logic_.on_command(Command::none));
     EXPECT_TRUE(platform_.quits.empty());
     // At start the menu greys out what needs a file or a graph.
-    EXPECT_EQ(
-        platform_.enabled_commands,
-        (std::map<Command, bool>{{Command::open, true},
-                                 {Command::open_demands, true},
-                                 {Command::reload, false},
-                                 {Command::save_results, false}}));
+    EXPECT_EQ(platform_.enabled_commands,
+              (std::map<Command, bool>{{Command::open, true},
+                                       {Command::open_demands, true},
+                                       {Command::reload, false},
+                                       {Command::save_results, false}}));
 }
 
 TEST_F(MainWindowLogicTest, TogglesFlipTheirFlagAndCheckMark) {
@@ -586,11 +585,10 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     EXPECT_TRUE(platform_.progress.empty());
     EXPECT_TRUE(logic_.settings().mouse_look);
     EXPECT_TRUE(platform_.cursor_hidden);
-    EXPECT_EQ(platform_.enabled_commands,
-              (std::map<Command, bool>{{Command::open, true},
-                                       {Command::open_demands, true},
-                                       {Command::reload, true},
-                                       {Command::save_results, true}}));
+    EXPECT_EQ(platform_.enabled_commands, (std::map<Command, bool>{{Command::open, true},
+                                                                   {Command::open_demands, true},
+                                                                   {Command::reload, true},
+                                                                   {Command::save_results, true}}));
 }
 
 TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {

@@ -21,16 +21,16 @@
     std::vector<double> total(arcs.size(), 0.0);
     for (std::size_t i = 0; i < result.flow.size(); ++i) {
         if (result.flow[i].size() != arcs.size()) {
-            return ::testing::AssertionFailure() << "source " << i << " has "
-                                                 << result.flow[i].size() << " arc flows";
+            return ::testing::AssertionFailure()
+                   << "source " << i << " has " << result.flow[i].size() << " arc flows";
         }
         // Net inflow of this source's flow into each vertex.
         std::vector<double> net(static_cast<std::size_t>(n), 0.0);
         for (std::size_t a = 0; a < arcs.size(); ++a) {
             const double x = result.flow[i][a];
             if (x < -tolerance) {
-                return ::testing::AssertionFailure() << "x(" << arcs[a].tail << "," << arcs[a].head
-                                                     << ")^" << i << " = " << x;
+                return ::testing::AssertionFailure()
+                       << "x(" << arcs[a].tail << "," << arcs[a].head << ")^" << i << " = " << x;
             }
             total[a] += x;
             net[arcs[a].head] += x;
@@ -49,9 +49,8 @@
         }
         for (int v = 0; v < n; ++v) {
             if (!terminal[v] && std::abs(net[v]) > tolerance) {
-                return ::testing::AssertionFailure()
-                       << "source " << result.sources[i] << " not conserved at " << v << ": "
-                       << net[v];
+                return ::testing::AssertionFailure() << "source " << result.sources[i]
+                                                     << " not conserved at " << v << ": " << net[v];
             }
         }
     }
@@ -60,9 +59,9 @@
     for (std::size_t a = 0; a < arcs.size(); ++a) {
         const double capacity = graph.cell(arcs[a].tail, arcs[a].head).capacity;
         if (total[a] > capacity + tolerance) {
-            return ::testing::AssertionFailure() << "capacity of (" << arcs[a].tail << ","
-                                                 << arcs[a].head << ") exceeded: " << total[a]
-                                                 << " > " << capacity;
+            return ::testing::AssertionFailure()
+                   << "capacity of (" << arcs[a].tail << "," << arcs[a].head
+                   << ") exceeded: " << total[a] << " > " << capacity;
         }
     }
     return ::testing::AssertionSuccess();
@@ -70,8 +69,7 @@
 
 ::testing::AssertionResult is_feasible_flow(const Graph& graph, const FlowResult& result,
                                             double tolerance) {
-    return is_feasible_flow(graph, DemandSet::default_set(graph.vertex_count()), result,
-                            tolerance);
+    return is_feasible_flow(graph, DemandSet::default_set(graph.vertex_count()), result, tolerance);
 }
 
 double recomputed_cut_ratio(const Graph& graph, const DemandSet& demands,
@@ -110,8 +108,9 @@ ReportedFlow reported_flow(const nlohmann::json& report) {
         // The default set lists its flows by commodity, each the only one of
         // its source; another set by source.
         const nlohmann::json& listed =
-            is_default ? report.at("flows").at(demands.commodities_of_source(static_cast<int>(i))[0])
-                       : report.at("flows").at(i).at(1);
+            is_default
+                ? report.at("flows").at(demands.commodities_of_source(static_cast<int>(i))[0])
+                : report.at("flows").at(i).at(1);
         for (const auto& f : listed) {
             const int a = graph.arcs().find(f.at(0).get<int>(), f.at(1).get<int>());
             result.flow[i].at(static_cast<std::size_t>(a)) = f.at(2).get<double>();

@@ -2,7 +2,6 @@
 
 #include <limits>
 
-
 std::vector<std::vector<double>> floyd_warshall_distances(const Graph& graph) {
     const int n = graph.vertex_count();
     std::vector<std::vector<double>> dist(n, std::vector<double>(n, 100000.0));
@@ -79,7 +78,8 @@ CutMeasure measure_cut(const Graph& graph, const std::vector<bool>& side) {
     return measure_cut(graph, DemandSet::default_set(graph.vertex_count()), side);
 }
 
-CutMeasure measure_cut(const Graph& graph, const DemandSet& demands, const std::vector<bool>& side) {
+CutMeasure measure_cut(const Graph& graph, const DemandSet& demands,
+                       const std::vector<bool>& side) {
     const int n = graph.vertex_count();
     CutMeasure measure;
     for (int a = 0; a < n; ++a) {

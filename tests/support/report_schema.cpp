@@ -40,8 +40,7 @@ void expect_report_schema(const json& report) {
     const bool certified = report.contains("certificate");
     std::set<std::string> keys{"schema_version", "vertices", "directed", "names", "sizes",
                                "positions", "edges", "demand_set", "commodities", "maxflow",
-                               "lp_status",
-                               "lp_status_code", "lp_status_text", "reached_optimum",
+                               "lp_status", "lp_status_code", "lp_status_text", "reached_optimum",
                                "mincut", "cut", "cut_crossing_capacity",
                                "cut_separated_demand", "cut_coordinate", "flows",
                                "timings"};

@@ -140,9 +140,9 @@ TEST(Legend, SummarisesAManyCommoditySet) {
                   "Commodité 1 : 0 → 2, demande 1", "Commodité 2 : 0 → 3, demande 1",
                   "Commodité 3 : 0 → 4, demande 1", "Commodité 4 : 0 → 5, demande 1",
                   "Commodité 5 : 1 → 0, demande 1", "… et 24 autres (demande totale 24)",
-                  "Arches des 12 plus fortes demandes seulement",
-                  "Sources : 0, 1, 2, 3, 4, 5", "Puits : 0, 1, 2, 3, 4, 5",
-                  "Charge 0 % (flot / capacité)", "Charge 50 %", "Charge 100 %"}));
+                  "Arches des 12 plus fortes demandes seulement", "Sources : 0, 1, 2, 3, 4, 5",
+                  "Puits : 0, 1, 2, 3, 4, 5", "Charge 0 % (flot / capacité)", "Charge 50 %",
+                  "Charge 100 %"}));
     EXPECT_EQ(lines[6].swatch->b, arch_colour(5).b);
     EXPECT_FALSE(flow_by_commodity(b.input()));
     // Vertex 5 is the sink of featured commodities only (0 → 5 and 1 → 5).
@@ -170,9 +170,9 @@ TEST(Legend, SmallAndEmptyGraphs) {
     const FlowResult empty = zero_flow_result();
     const std::vector<Vector3> nowhere;
     const DemandSet no_demands = DemandSet::default_set(0);
-    EXPECT_TRUE(
-        legend_lines({&none, &empty, &nowhere, nullptr, nullptr, false, &no_demands}, ViewSettings{})
-            .empty());
+    EXPECT_TRUE(legend_lines({&none, &empty, &nowhere, nullptr, nullptr, false, &no_demands},
+                             ViewSettings{})
+                    .empty());
 }
 
 TEST(Labels, NumberAndNameBesideTheSphere) {
