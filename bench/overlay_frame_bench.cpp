@@ -164,41 +164,7 @@ int main(int argc, char** argv) {
                 total_ms.push_back(since(start));
             }
         }
-        // Where the GL time goes: each pass of the scene alone, finished.
-        std::vector<double> vertex_ms, edge_ms, arch_ms;
-        SceneRenderer& drawer = renderer->scene();
-        for (int frame = 0; frame < std::max(1, frames / 4); ++frame) {
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            apply_projection(settings, camera);
-            apply_viewing_transform(camera);
-            setup_light();
-            glFinish();
-            auto start = Clock::now();
-            for (int i = 0; i < graph.graph.vertex_count(); ++i) {
-                drawer.draw_vertex(input, settings, i);
-            }
-            glFinish();
-            vertex_ms.push_back(since(start));
-            start = Clock::now();
-            for (int i = 0; i < graph.graph.vertex_count(); ++i) {
-                for (NeighbourIterator it(graph.graph, i); !it.finished(); it.next()) {
-                    drawer.draw_edge(input, settings, i, it.current());
-                }
-            }
-            glFinish();
-            edge_ms.push_back(since(start));
-            start = Clock::now();
-            for (int w = 0; w < commodity_count; ++w) {
-                drawer.draw_flow_arc(input, settings, commodity_source(w), commodity_sink(w),
-                                     graph.result.maxflow * 0.04 * commodity_demand[w]);
-            }
-            glFinish();
-            arch_ms.push_back(since(start));
-        }
         for (const auto& [name, ms] : {std::pair{"GL drawing", draw_ms},
-                                       {"  of it spheres", vertex_ms},
-                                       {"  edges and cones", edge_ms},
-                                       {"  arches", arch_ms},
                                        {"read back", read_ms},
                                        {"labels and legend", text_ms},
                                        {"whole frame", total_ms}}) {

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 
 #include <map>
 
@@ -44,6 +45,14 @@ void MainWindow::build_menu() {
         for (const MenuItem& item : menu.items) {
             if (item.is_separator()) {
                 drop_down->addSeparator();
+                continue;
+            }
+            if (item.submenu) {
+                QMenu* submenu = drop_down->addMenu(QString::fromUtf8(item.text));
+                if (item.command == Command::recent_files) {
+                    recent_menu_ = submenu;
+                }
+                actions_[item.command] = submenu->menuAction();
                 continue;
             }
             // The text after the tab shows as the shortcut, as written.
@@ -112,6 +121,28 @@ bool MainWindow::run_keypad_shortcut(const QKeyEvent& event) {
     }
     logic_.on_command(command);
     return true;
+}
+
+void MainWindow::set_recent_files(const std::vector<std::string>& paths,
+                                  const std::function<void(std::size_t)>& choose) {
+    if (recent_menu_ == nullptr) {
+        return;
+    }
+    // The item chosen may still be emitting its signal: deleted later.
+    for (QAction* old : recent_menu_->actions()) {
+        recent_menu_->removeAction(old);
+        old->deleteLater();
+    }
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        // "&1 /dossier/graphe.gr": the digit as mnemonic; an "&" of the path
+        // shows as itself.
+        QString text = QString::fromUtf8(paths[i].c_str());
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = recent_menu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
+        // Once the menu has closed.
+        connect(item, &QAction::triggered, this,
+                [this, choose, i] { QTimer::singleShot(0, this, [choose, i] { choose(i); }); });
+    }
 }
 
 QAction* MainWindow::action(Command command) const {

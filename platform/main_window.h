@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QMainWindow>
+#include <cstddef>
+#include <functional>
 #include <map>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "platform/file_drop.h"
 #include "shell/commands.h"
@@ -11,6 +15,7 @@ class GlView;
 class MainWindowLogic;
 class QAction;
 class QKeyEvent;
+class QMenu;
 
 // The command of the Ctrl + keypad digit shortcut that `event` presses, or
 // none. The same digit of the main row, or the keypad's key without Num Lock
@@ -18,9 +23,9 @@ class QKeyEvent;
 Command keypad_command(const QKeyEvent& event);
 
 // The main window: the menu bar built from the command tables with their
-// shortcuts, the GL view filling the rest, and the translation of the
-// window's events (keys, focus, close, a graph file dropped on it) into calls
-// to the logic.
+// shortcuts (and the recent files' submenu), the GL view filling the rest,
+// and the translation of the window's events (keys, focus, close, a graph
+// file dropped on it) into calls to the logic.
 class MainWindow : public QMainWindow {
   public:
     explicit MainWindow(MainWindowLogic& logic);
@@ -41,6 +46,12 @@ class MainWindow : public QMainWindow {
 
     void set_drop_handler(GraphDropHandler handler) { drop_ = std::move(handler); }
 
+    // Fills Fichier → Fichiers récents with one item per path, numbered from
+    // 1; choosing one calls `choose` with its index.
+    void set_recent_files(const std::vector<std::string>& paths,
+                          const std::function<void(std::size_t)>& choose);
+    QMenu* recent_menu() const { return recent_menu_; }
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -56,6 +67,7 @@ class MainWindow : public QMainWindow {
     MainWindowLogic& logic_;
     GlView* view_;
     std::map<Command, QAction*> actions_;
+    QMenu* recent_menu_ = nullptr;
     std::set<int> held_keys_;
     GraphDropHandler drop_;
 };

@@ -217,9 +217,12 @@ void TextOverlay::draw_labels(RgbaImage& image, const std::vector<VertexLabel>& 
     }
 }
 
+TextMetrics TextOverlay::metrics() {
+    return {font_->height, [this](const std::string& text) { return text_width(text); }};
+}
+
 void TextOverlay::draw_legend(RgbaImage& image, const std::vector<LegendLine>& lines) {
-    const LegendBox box = layout_legend(
-        lines, {font_->height, [this](const std::string& text) { return text_width(text); }});
+    const LegendBox box = layout_legend(lines, metrics());
     if (box.rows.empty()) {
         return;
     }
@@ -230,6 +233,9 @@ void TextOverlay::draw_legend(RgbaImage& image, const std::vector<LegendLine>& l
     for (const LegendRow& row : box.rows) {
         if (row.swatch) {
             fill_rect(image, row.swatch->square, to_colour(row.swatch->colour), 255);
+        }
+        for (const LegendSwatch& column : row.ramp) {
+            fill_rect(image, column.square, to_colour(column.colour), 255);
         }
         draw_text(*font_, image, row.text, row.text_left, row.text_top, to_colour(row.colour));
     }

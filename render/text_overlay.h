@@ -35,6 +35,8 @@ class TextOverlay {
     int text_width(const std::string& text);
     // Height of one line of text in pixels.
     int line_height() const;
+    // Both, as the layouts take them.
+    TextMetrics metrics();
 
     // The loaded font with its rendered glyphs (defined with the drawing).
     struct Font;

@@ -11,6 +11,7 @@ constexpr std::array file_items{
     MenuItem{Command::open, "&Ouvrir un graphe...\tCtrl+O"},
     MenuItem{Command::open_demands, "Ouvrir des &demandes...\tCtrl+D"},
     MenuItem{Command::reload, "&Recharger\tF5"},
+    MenuItem{Command::recent_files, "Fichiers récen&ts", false, 0, true},
     separator,
     MenuItem{Command::save_results, "&Enregistrer les résultats...\tCtrl+S"},
     MenuItem{Command::save_console, "Enregistrer la &console..."},
@@ -28,9 +29,9 @@ constexpr std::array options_items{
     separator,
     MenuItem{Command::verbose, "Verbose\tCtrl+V", true},
     separator,
-    MenuItem{Command::demands_all_pairs, "Demandes : toutes les &paires", true, 2},
-    MenuItem{Command::demands_default, "Demandes : trois commodités par &défaut", true, 2},
-    MenuItem{Command::demands_file, "Demandes : &fichier", true, 2},
+    MenuItem{Command::demands_all_pairs, "Demandes : toutes les &paires", true, 3},
+    MenuItem{Command::demands_default, "Demandes : trois commodités par &défaut", true, 3},
+    MenuItem{Command::demands_file, "Demandes : &fichier", true, 3},
 };
 
 constexpr std::array display_items{
@@ -48,6 +49,8 @@ constexpr std::array display_items{
     MenuItem{Command::fit_on_load, "Recadrer à chaque c&hargement\tCtrl+U", true},
     separator,
     MenuItem{Command::force_layout, "&Disposition par forces\tCtrl+B"},
+    MenuItem{Command::layout_random_on_load, "Disposition au chargement : &aléatoire", true, 2},
+    MenuItem{Command::layout_force_on_load, "Disposition au chargement : par f&orces", true, 2},
     separator,
     MenuItem{Command::export_image, "&Exporter l'image...\tCtrl+E"},
 };
@@ -78,12 +81,13 @@ constexpr std::array accelerator_table{
 
 constexpr std::array view_toggle_table{
     Toggle<ViewSettings>{Command::toggle_flow, &ViewSettings::show_flow},
-    Toggle<ViewSettings>{Command::show_labels, &ViewSettings::show_labels},
-    Toggle<ViewSettings>{Command::label_all, &ViewSettings::label_all},
-    Toggle<ViewSettings>{Command::show_legend, &ViewSettings::show_legend},
+    Toggle<ViewSettings>{Command::show_labels, &ViewSettings::show_labels, nullptr, "view/labels"},
+    Toggle<ViewSettings>{Command::label_all, &ViewSettings::label_all, nullptr, "view/all_labels"},
+    Toggle<ViewSettings>{Command::show_legend, &ViewSettings::show_legend, nullptr, "view/legend"},
     Toggle<ViewSettings>{Command::show_cut, &ViewSettings::show_cut},
-    Toggle<ViewSettings>{Command::show_arrows, &ViewSettings::show_arrows},
-    Toggle<ViewSettings>{Command::fit_on_load, &ViewSettings::fit_on_load},
+    Toggle<ViewSettings>{Command::show_arrows, &ViewSettings::show_arrows, nullptr, "view/arrows"},
+    Toggle<ViewSettings>{Command::fit_on_load, &ViewSettings::fit_on_load, nullptr,
+                         "view/fit_on_load"},
 };
 
 constexpr std::array window_toggle_table{
@@ -97,10 +101,12 @@ constexpr std::array cut_choice_table{
     CutChoice{Command::cut_best, &ViewSettings::show_best_cut, true},
 };
 
-constexpr std::array demand_choice_table{
-    DemandChoiceItem{Command::demands_all_pairs, DemandChoice::Kind::all_pairs},
-    DemandChoiceItem{Command::demands_default, DemandChoice::Kind::default_set},
-    DemandChoiceItem{Command::demands_file, DemandChoice::Kind::file},
+constexpr std::array choice_item_table{
+    ChoiceItem{Command::layout_random_on_load, load_layout_key, "random"},
+    ChoiceItem{Command::layout_force_on_load, load_layout_key, load_layout_force},
+    ChoiceItem{Command::demands_default, load_demands_key, load_demands_default},
+    ChoiceItem{Command::demands_all_pairs, load_demands_key, load_demands_all_pairs},
+    ChoiceItem{Command::demands_file, load_demands_key, load_demands_file, false},
 };
 
 // A menu text without its mnemonic marks ("&&" stays one "&").
@@ -137,8 +143,8 @@ std::span<const CutChoice> cut_choices() {
     return cut_choice_table;
 }
 
-std::span<const DemandChoiceItem> demand_choices() {
-    return demand_choice_table;
+std::span<const ChoiceItem> choice_items() {
+    return choice_item_table;
 }
 
 std::string shortcuts_text() {
@@ -167,7 +173,7 @@ std::string shortcuts_text() {
         "F2 : regard à la souris\n"
         "Molette : avancer / reculer (3D), monter / descendre (2D)\n"
         "Bouton gauche maintenu : regarder autour (3D), déplacer la vue (2D)\n"
-        "Échap : quitter\n";
+        "Échap : arrêter le chargement ou la disposition en cours, sinon quitter\n";
     return text;
 }
 

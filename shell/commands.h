@@ -4,7 +4,6 @@
 #include <span>
 #include <string>
 
-#include "common/demand_choice.h"
 #include "shell/window_platform.h"
 #include "view/view_settings.h"
 
@@ -42,12 +41,17 @@ enum class Command {
     // Which cut "Montrer la coupe" shows: the sweep's, or the certified best.
     cut_sweep = 40115,
     cut_best = 40116,
+    // How every load places its vertices: at random, or by the force layout.
+    layout_random_on_load = 40117,
+    layout_force_on_load = 40118,
+    // The submenu of the files loaded last.
+    recent_files = 40119,
     // Chooses a demand file and applies it to the graph on show.
-    open_demands = 40117,
+    open_demands = 40120,
     // Which demands the loads take: every pair, the default three, a file.
-    demands_all_pairs = 40118,
-    demands_default = 40119,
-    demands_file = 40120,
+    demands_all_pairs = 40121,
+    demands_default = 40122,
+    demands_file = 40123,
 };
 
 // One entry of a drop-down menu: a command, or a separator line when
@@ -61,6 +65,9 @@ struct MenuItem {
     // Non-zero for a choice: the checkable items of one group show radio
     // marks, exactly one of them checked.
     int radio_group = 0;
+    // Whether the item opens a submenu that the window fills itself (the
+    // recent files) rather than running its command.
+    bool submenu = false;
 
     bool is_separator() const { return command == Command::none; }
 };
@@ -112,6 +119,9 @@ struct Toggle {
     bool Flags::*flag;
     // Tells the window system the new value, for a flag that it must follow.
     void (WindowPlatform::*apply)(bool) = nullptr;
+    // The key under which the flag is kept between runs, or null for a flag
+    // that every start resets.
+    const char* preference = nullptr;
 };
 
 // The toggles of the view's settings and those of the window's own flags:
@@ -131,15 +141,34 @@ struct CutChoice {
 
 std::span<const CutChoice> cut_choices();
 
-// A radio item that chooses the demands of the loads: it is checked while
-// the demands in force are of its kind. The file's item opens the demand
-// dialog, as Ouvrir des demandes does.
-struct DemandChoiceItem {
+// A radio item of a choice kept between runs: choosing it sets the choice
+// `key` to `value`, and it is checked while the choice has that value. The
+// first item of a key gives the choice's value at first start (and when the
+// kept one makes no sense). A new choice is its rows here, beside its radio
+// items in the menu's table; the window keeps it with the preferences. An
+// item that is not `kept` is a value of the run alone: choosing it leaves
+// the kept value as it was, and it is never read back.
+struct ChoiceItem {
     Command command;
-    DemandChoice::Kind kind;
+    const char* key;
+    const char* value;
+    bool kept = true;
 };
 
-std::span<const DemandChoiceItem> demand_choices();
+std::span<const ChoiceItem> choice_items();
+
+// The choice of how loads place their vertices, and its value for the force
+// layout.
+inline constexpr const char* load_layout_key = "load/layout";
+inline constexpr const char* load_layout_force = "force";
+
+// The choice of the demands the loads take: the default three, all pairs,
+// or a demand file. The file is chosen, and read, by its dialog in each run:
+// its value is not kept.
+inline constexpr const char* load_demands_key = "load/demands";
+inline constexpr const char* load_demands_default = "default";
+inline constexpr const char* load_demands_all_pairs = "all-pairs";
+inline constexpr const char* load_demands_file = "file";
 
 // The row of `table` for `command`, or null.
 template <typename Row>

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -43,16 +45,25 @@ class Descriptor {
 // block (a named pipe without a writer would otherwise wait for ever), the
 // descriptor is refused unless it is a regular file, and only then does it
 // block again as an ordinary file. A directory, a pipe or a device is thus a
-// file that cannot be opened.
-Descriptor open_regular_file(const std::string& path) {
+// file that cannot be opened. When it cannot, `reason` says why.
+Descriptor open_regular_file(const std::string& path, std::string& reason) {
     Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file) {
+        reason = open_failure_reason(errno);
         return file;
     }
     struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        reason = open_failure_reason(errno);
+        return Descriptor(-1);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode) ? reason_directory : reason_not_regular_file;
+        return Descriptor(-1);
+    }
     const int flags = ::fcntl(file.get(), F_GETFL);
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-        ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        reason = open_failure_reason(errno);
         return Descriptor(-1);
     }
     return file;
@@ -102,6 +113,8 @@ LoadOutcome load_opened(int fd, const std::string& name, const StageContext& con
         if (failure->outcome == LoadOutcome::cancelled || cancelled) {
             return LoadOutcome::cancelled;
         }
+        // The console ends with the failure, as it does with a cancel.
+        context.log.append_line(read_failure_line(failure->message));
         reporter.show_error(caption_read_error, failure->message);
         return failure->outcome;
     }
@@ -119,12 +132,16 @@ void start_load(const StageContext& context) {
 
 LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state) {
-    start_load(context);
-    const Descriptor file = open_regular_file(path);
+    std::string reason;
+    const Descriptor file = open_regular_file(path, reason);
     if (!file) {
-        reporter.show_error(caption_open_error, text_cannot_open);
+        // The graph on show stays, and with it its console, which gains the
+        // failure's line.
+        context.log.append_line(cannot_open_line(path, reason));
+        reporter.show_error(caption_open_error, cannot_open_text(path, reason));
         return LoadOutcome::cannot_open;
     }
+    start_load(context);
     return load_opened(file.get(), path, context, reporter, state);
 }
 
@@ -138,7 +155,8 @@ Expected<DemandChoice, DemandFileFailure> read_demand_file(const std::string& pa
     const auto failed = [](LoadOutcome outcome, std::string text, const char* caption) {
         return fail(DemandFileFailure{{outcome, std::move(text)}, caption});
     };
-    const Descriptor file = open_regular_file(path);
+    std::string reason;
+    const Descriptor file = open_regular_file(path, reason);
     if (!file) {
         return failed(LoadOutcome::cannot_open, demand_file_cannot_open_text(path),
                       caption_open_error);

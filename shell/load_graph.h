@@ -49,15 +49,17 @@ struct LoadedGraph {
 
 // Loads the .gr file at `path` (UTF-8) and makes it the current graph.
 //
-// Clears the console, writes two separator lines and starts the timer. When
-// the file cannot be opened (it is missing, unreadable, or not a regular
-// file: the check is made on the opened file, and opening never blocks),
-// reports it and keeps the previous graph. A file of more than
-// max_file_bytes is refused.
-// Otherwise the previous graph is released at once; the stages of the load
+// When the file cannot be opened (it is missing, unreadable, or not a
+// regular file: the check is made on the opened file, and opening never
+// blocks), reports it naming the file and the reason, appends that line to
+// the console as it stands and keeps the previous graph. Otherwise clears
+// the console, writes two separator lines and starts the timer. A file of
+// more than max_file_bytes is refused.
+// Then the previous graph is released at once; the stages of the load
 // run (run_load_pipeline, with the .gr parse), then the title and the
 // success lines. Any failure after the file is open is reported through
-// `reporter` and leaves no current graph; `display_positions` changes only
+// `reporter`, ends the console with one line (read_failure_line) and leaves
+// no current graph; `display_positions` changes only
 // on success. Once the context's cancel
 // flag is set, the load stops after the stage it is in (a stage that fails
 // then counts as stopped too): no current graph, and nothing reported, which

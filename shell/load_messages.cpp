@@ -1,6 +1,9 @@
 #include "shell/load_messages.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <sstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -9,6 +12,51 @@
 #include "common/message_text.h"
 #include "grformat/gram_graph.h"
 #include "grformat/graph_description.h"
+
+std::string open_failure_reason(int error_number) {
+    switch (error_number) {
+        case ENOENT:
+        case ENOTDIR:
+            return "fichier introuvable";
+        case EACCES:
+        case EPERM:
+            return "permission refusée";
+        case ELOOP:
+            return "trop de liens symboliques";
+        case ENAMETOOLONG:
+            return "nom de fichier trop long";
+        case EMFILE:
+        case ENFILE:
+            return "trop de fichiers ouverts";
+        case EIO:
+            return "erreur d'entrée-sortie";
+        default:
+            return "erreur du système n° " + std::to_string(error_number);
+    }
+}
+
+std::string cannot_open_text(const std::string& path, const std::string& reason) {
+    return "Impossible d'ouvrir le .gr « " + path + " » : " + reason + ".";
+}
+
+std::string cannot_open_line(const std::string& path, const std::string& reason) {
+    return "** " + std::string(caption_open_error) + " : " + path + " : " + reason;
+}
+
+std::string read_failure_line(const std::string& message) {
+    std::string_view rest = message;
+    const std::string_view heading = read_error_heading;
+    if (rest.starts_with(heading)) {
+        rest.remove_prefix(heading.size());
+    }
+    std::string line = "** Erreur de lecture du fichier .gr : ";
+    for (std::size_t start = 0; start <= rest.size();) {
+        const std::size_t end = std::min(rest.find('\n', start), rest.size());
+        line += (start > 0 ? " — " : "") + std::string(rest.substr(start, end - start));
+        start = end + 1;
+    }
+    return line;
+}
 
 std::string loaded_window_title(const std::string& path) {
     return "Quillmere - [" + path + "]";

@@ -16,11 +16,29 @@ inline constexpr const char* load_separator_line = "============================
 inline constexpr const char* caption_open_error = "Erreur d'ouverture";
 inline constexpr const char* caption_read_error = "Erreur de lecture du fichier";
 
-inline constexpr const char* text_cannot_open = "Impossible d'ouvrir le .gr";
 inline constexpr const char* text_invalid_file = "Fichier .gr invalide";
 
 // First line of every read error; the reason follows on the second line.
 inline constexpr const char* read_error_heading = "** Erreur de lecture du fichier .gr:\n";
+
+// Why a file could not be opened, in French: from the error number of the
+// open ("fichier introuvable", "permission refusée", ...), or
+// reason_directory / reason_not_regular_file for a file that opened as
+// something else.
+std::string open_failure_reason(int error_number);
+inline constexpr const char* reason_directory = "c'est un dossier";
+inline constexpr const char* reason_not_regular_file =
+    "ce n'est pas un fichier ordinaire (tube, périphérique ou socket)";
+
+// The box of a file that cannot be opened: "Impossible d'ouvrir le .gr
+// « <path> » : <reason>."
+std::string cannot_open_text(const std::string& path, const std::string& reason);
+// Its console line: "** Erreur d'ouverture : <path> : <reason>".
+std::string cannot_open_line(const std::string& path, const std::string& reason);
+// The console line that ends a load that failed after the file was open,
+// from the text of its box: "** Erreur de lecture du fichier .gr : " and
+// the reason, its lines joined by " — ".
+std::string read_failure_line(const std::string& message);
 
 // "Quillmere - [<path>]".
 std::string loaded_window_title(const std::string& path);

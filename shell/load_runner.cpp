@@ -7,14 +7,16 @@
 #endif
 
 #include "shell/load_messages.h"
+#include "view/force_layout.h"
 
 // One load on the worker thread: everything it reads and writes while it
 // runs, and what it reported, for the window's thread to take over when it
 // ends.
 struct LoadRunner::Job : LoadReporter {
-    Job(const std::string& path, const RandomSource& random, bool listings,
+    Job(const std::string& path, const RandomSource& random, bool listings, bool layout,
         const DemandChoice& chosen, ConsoleSink& relay, const ConsoleLog::Clock& clock)
         : verbose(listings),
+          by_force(layout),
           demands(chosen),
           started_ms(clock()),
           result{
@@ -31,7 +33,10 @@ struct LoadRunner::Job : LoadReporter {
     }
 
     const bool verbose;
+    const bool by_force;
     const DemandChoice demands;
+    // Set once the load is done and the force layout runs.
+    std::atomic<bool> laying_out{false};
     const std::int64_t started_ms;
     std::function<void()> on_file_opened;
     // Written by the worker, read once it has ended.
@@ -79,13 +84,13 @@ LoadRunner::~LoadRunner() {
 }
 
 bool LoadRunner::start(const std::string& path, const RandomSource& random, bool verbose,
-                       const DemandChoice& demands) {
+                       bool by_force, const DemandChoice& demands) {
     if (running()) {
         return false;
     }
     cancel_ = false;
     progress_shown_ = false;
-    auto job = std::make_unique<Job>(path, random, verbose, demands, relay_, clock_);
+    auto job = std::make_unique<Job>(path, random, verbose, by_force, demands, relay_, clock_);
     Job* running = job.get();
     running->on_file_opened = [this, running] {
         platform_.post([this, running] {
@@ -106,6 +111,18 @@ bool LoadRunner::start(const std::string& path, const RandomSource& random, bool
         context.demands = &running->demands;
         try {
             result.outcome = load_(result.path, context, *running, result.state);
+            if (result.outcome == LoadOutcome::loaded && running->by_force) {
+                running->laying_out = true;
+                LoadedGraph& state = result.state;
+                if (force_layout(state.current->graph, result.random, state.display_positions,
+                                 &cancel_)) {
+                    result.log->log_timer(timer_label_force_layout);
+                } else {
+                    result.outcome = LoadOutcome::cancelled;
+                    state.current.reset();
+                    result.title.reset();
+                }
+            }
         } catch (...) {
             // The load command handles its own errors; this is for a stand-in
             // that does not.
@@ -136,9 +153,10 @@ void LoadRunner::on_progress_tick() {
         return;
     }
     progress_shown_ = true;
-    const std::string stage =
-        cancel_ ? std::string("Annulation...") : progress_stage_text(relay_.last_timer_label());
-    platform_.show_progress(stage, progress_elapsed_text(elapsed));
+    const std::string stage = cancel_            ? std::string("Annulation...")
+                              : job_->laying_out ? std::string(force_layout_stage_text)
+                                                 : progress_stage_text(relay_.last_timer_label());
+    platform_.show_progress(caption_loading, stage, progress_elapsed_text(elapsed));
 }
 
 void LoadRunner::finish(Job* job) {

@@ -28,6 +28,16 @@ std::string load_cancelled_text(const std::string& path);
 // megabytes that the window would otherwise hold until it ends.
 void return_freed_memory();
 
+// The progress box's caption during a load.
+inline constexpr const char* caption_loading = "Chargement";
+// The progress box's caption and line while the force layout runs, by
+// itself or after a load.
+inline constexpr const char* caption_force_layout = "Disposition par forces";
+inline constexpr const char* force_layout_stage_text = "Calcul de la disposition par forces...";
+// The timer line of the force layout that places a load's vertices when the
+// loads are set to it.
+inline constexpr const char* timer_label_force_layout = "Disposition par forces calculée";
+
 // How long a load runs before its progress box shows.
 inline constexpr std::int64_t progress_delay_ms = 500;
 // The progress box's stage line: the last stage done, or the read before the
@@ -89,10 +99,13 @@ class LoadRunner {
     LoadRunner& operator=(const LoadRunner&) = delete;
 
     // Starts loading `path` with a copy of `random` and of `demands`,
-    // listing capacities, flows and coordinates when `verbose`. Does nothing
-    // and returns false while a load runs.
+    // listing capacities, flows and coordinates when `verbose`. With
+    // `by_force` the loaded graph's vertices are then placed by the force
+    // layout (its timer line after the load's last), on the same thread and
+    // under the same cancel. Does nothing and returns false while a load
+    // runs.
     bool start(const std::string& path, const RandomSource& random, bool verbose,
-               const DemandChoice& demands = {});
+               bool by_force = false, const DemandChoice& demands = {});
     bool running() const { return job_ != nullptr; }
     // Asks the running load to stop; it then ends as a cancelled load.
     void cancel();

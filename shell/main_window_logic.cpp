@@ -1,6 +1,7 @@
 #include "shell/main_window_logic.h"
 
 #include <filesystem>
+#include <string_view>
 #include <utility>
 
 #include "builder/demand_builder.h"
@@ -8,7 +9,6 @@
 #include "shell/json_report.h"
 #include "shell/load_messages.h"
 #include "view/fit_view.h"
-#include "view/force_layout.h"
 #include "view/placement.h"
 
 namespace fs = std::filesystem;
@@ -17,18 +17,61 @@ std::string save_error_text(const std::string& path) {
     return "Impossible d'écrire le fichier \"" + path + "\".";
 }
 
+std::string picture_error_text(const std::string& path) {
+    return "Impossible d'écrire l'image\n" + path;
+}
+
+std::string loading_window_title(const std::string& path) {
+    return loaded_window_title(path) + " (chargement...)";
+}
+
+std::string recent_missing_text(const std::string& path) {
+    return "Le fichier « " + path + " » n'existe plus ; il est retiré des fichiers récents.";
+}
+
 MainWindowLogic::MainWindowLogic(WindowPlatform& platform, RandomSource random, LoadFunction load,
-                                 ConsoleLog::Clock clock)
+                                 ConsoleLog::Clock clock, PreferenceStore* store)
     : platform_(platform),
       clock_(std::move(clock)),
       relay_(platform.console_sink(),
              [&platform](std::function<void()> task) { platform.post(std::move(task)); }),
       log_(relay_, clock_),
       random_(random),
+      own_store_(store == nullptr ? std::make_unique<MemoryPreferenceStore>() : nullptr),
+      preferences_(store == nullptr ? *own_store_ : *store),
       runner_(
           platform, relay_, std::move(load), clock_,
           {[this] { file_opened(); }, [this](FinishedLoad done) { finish_load(std::move(done)); }}),
-      certifier_([&platform](std::function<void()> task) { platform.post(std::move(task)); }) {}
+      layout_(platform, clock_),
+      certifier_([&platform](std::function<void()> task) { platform.post(std::move(task)); }) {
+    read_preferences();
+}
+
+void MainWindowLogic::read_preferences() {
+    for (const auto& toggle : view_toggles()) {
+        if (toggle.preference != nullptr) {
+            settings_.*toggle.flag = preferences_.flag(toggle.preference, settings_.*toggle.flag);
+        }
+    }
+    for (const auto& toggle : window_toggles()) {
+        if (toggle.preference != nullptr) {
+            flags_.*toggle.flag = preferences_.flag(toggle.preference, flags_.*toggle.flag);
+        }
+    }
+    std::map<std::string, std::vector<std::string>> values;
+    for (const ChoiceItem& item : choice_items()) {
+        if (item.kept) {
+            values[item.key].push_back(item.value);
+        }
+    }
+    for (const auto& [key, allowed] : values) {
+        choices_[key] = preferences_.choice(key, allowed, allowed.front());
+    }
+    if (choice(load_demands_key) == load_demands_all_pairs) {
+        demands_.kind = DemandChoice::Kind::all_pairs;
+    }
+    recent_files_ = preferences_.recent_files();
+}
 
 MainWindowLogic::~MainWindowLogic() = default;
 
@@ -38,6 +81,7 @@ void MainWindowLogic::start() {
     }
     last_cursor_pos_ = platform_.cursor_position();
     update_enabled();
+    platform_.set_recent_files(recent_files_);
 }
 
 void MainWindowLogic::on_size(int width, int height) {
@@ -53,14 +97,18 @@ void MainWindowLogic::on_focus_lost() {
 void MainWindowLogic::on_key_down(WindowKey key) {
     switch (key) {
         case WindowKey::escape:
-            platform_.quit(0);
+            if (loading() || laying_out()) {
+                cancel_running();
+            } else {
+                quit();
+            }
             break;
         case WindowKey::f2:
             settings_.mouse_look = !settings_.mouse_look;
             apply_mouse_capture();
             break;
         case WindowKey::home:
-            fit_view(loaded_.scene(), settings_, camera_);
+            fit(/*choose_direction=*/false);
             break;
         case WindowKey::other:
             break;
@@ -91,53 +139,100 @@ void MainWindowLogic::on_mouse_move(ScreenPoint point) {
 void MainWindowLogic::export_command() {
     std::string name = "image.png";
     if (loaded_.graph() != nullptr && !loaded_path_.empty()) {
-        const std::string stem = std::filesystem::path(loaded_path_).stem().string();
+        const std::string stem = fs::path(loaded_path_).stem().string();
         if (!stem.empty()) {
             name = stem + ".png";
         }
     }
+    const std::string folder = dialog_folder(FileDialogKind::export_image);
     // The dialog needs the cursor, as the open dialog does.
     const bool looking = settings_.mouse_look;
     settings_.mouse_look = false;
     apply_mouse_capture();
     dragging_ = false;
-    platform_.export_picture(name);
+    const std::optional<std::string> path =
+        platform_.choose_export_file(folder.empty() ? name : (fs::path(folder) / name).string());
     settings_.mouse_look = looking;
     apply_mouse_capture();
+    if (!path) {
+        return;
+    }
+    // Written whole beside the file, then renamed over it: a failure (a full
+    // disk) leaves the file that was there, and nothing else.
+    const std::string picture = platform_.view_png();
+    if (picture.empty() || !write_file_atomically(*path, picture)) {
+        platform_.show_error(caption_picture_error, picture_error_text(*path));
+    }
 }
 
 void MainWindowLogic::on_close() {
+    quit();
+}
+
+void MainWindowLogic::quit() {
+    for (const PlacedWindow window : {PlacedWindow::main, PlacedWindow::console}) {
+        if (const std::optional<WindowPlace> place = platform_.window_place(window)) {
+            preferences_.set_window_place(window, *place);
+        }
+    }
     platform_.quit(0);
 }
 
 bool MainWindowLogic::on_command(Command command) {
     if (const auto* toggle = find_command(view_toggles(), command)) {
         flip(command, settings_.*toggle->flag, toggle->apply);
+        if (toggle->preference != nullptr) {
+            preferences_.set_flag(toggle->preference, settings_.*toggle->flag);
+        }
     } else if (const auto* toggle = find_command(window_toggles(), command)) {
         flip(command, flags_.*toggle->flag, toggle->apply);
+        if (toggle->preference != nullptr) {
+            preferences_.set_flag(toggle->preference, flags_.*toggle->flag);
+        }
+    } else if (const ChoiceItem* item = find_command(choice_items(), command)) {
+        if (std::string_view(item->key) == load_demands_key) {
+            demand_command(*item);
+        } else {
+            choose(*item);
+        }
     } else if (const CutChoice* choice = find_command(cut_choices(), command)) {
         settings_.*choice->flag = choice->value;
         settings_.show_cut = true;
         for (const Command item : {Command::show_cut, Command::cut_sweep, Command::cut_best}) {
             platform_.set_menu_check(item, command_checked(item));
         }
-    } else if (const DemandChoiceItem* item = find_command(demand_choices(), command)) {
-        if (item->kind == DemandChoice::Kind::file) {
-            // The file's item chooses a file, unless one is in force.
-            if (demands_.kind != DemandChoice::Kind::file) {
-                open_demands_command();
-            }
-            update_demand_checks();
-        } else if (item->kind != demands_.kind) {
-            choose_demands(DemandChoice{item->kind, "", ""});
-        } else {
-            update_demand_checks();
-        }
     } else if (!run_action(command)) {
         return false;
     }
-    platform_.request_frame();
+    // The force layout changes the picture when it ends, not when it starts
+    // or stops: a frame of a large graph would only hold up the window's
+    // thread meanwhile.
+    if (command != Command::force_layout) {
+        platform_.request_frame();
+    }
     return true;
+}
+
+void MainWindowLogic::choose(const ChoiceItem& item) {
+    choices_[item.key] = item.value;
+    if (item.kept) {
+        preferences_.set_choice(item.key, item.value);
+    }
+    update_choice_checks(item.key);
+}
+
+void MainWindowLogic::update_choice_checks(const char* key) {
+    for (const ChoiceItem& other : choice_items()) {
+        if (std::string_view(other.key) == key) {
+            platform_.set_menu_check(other.command, command_checked(other.command));
+        }
+    }
+}
+
+const std::string& MainWindowLogic::choice(const std::string& key) const {
+    static const std::string none;
+    const auto found = choices_.find(key);
+    return found == choices_.end() ? none : found->second;
 }
 
 void MainWindowLogic::flip(Command command, bool& flag, void (WindowPlatform::*apply)(bool)) {
@@ -171,13 +266,18 @@ bool MainWindowLogic::run_action(Command command) {
             platform_.show_about();
             break;
         case Command::quit:
-            platform_.quit(0);
+            quit();
             break;
         case Command::projection_3d:
             reset_view_3d(settings_);
             break;
         case Command::projection_2d:
             reset_view_2d(camera_, settings_);
+            // With "fit on load" the view from above holds the graph, as a
+            // load shows it; without it, the fixed camera at height 40.
+            if (settings_.fit_on_load) {
+                fit(/*choose_direction=*/false);
+            }
             apply_mouse_capture();
             break;
         case Command::redistribute:
@@ -186,13 +286,10 @@ bool MainWindowLogic::run_action(Command command) {
             }
             break;
         case Command::fit_view:
-            fit_view(loaded_.scene(), settings_, camera_);
+            fit(/*choose_direction=*/false);
             break;
         case Command::force_layout:
-            if (const Graph* graph = loaded_.graph()) {
-                force_layout(*graph, random_, loaded_.display_positions);
-                fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
-            }
+            force_layout_command();
             break;
         case Command::export_image:
             export_command();
@@ -206,28 +303,76 @@ bool MainWindowLogic::run_action(Command command) {
     return true;
 }
 
+void MainWindowLogic::force_layout_command() {
+    // A second Ctrl+B stops the layout that runs.
+    if (laying_out()) {
+        layout_.cancel();
+        return;
+    }
+    const Graph* graph = loaded_.graph();
+    if (graph == nullptr || loading()) {
+        return;
+    }
+    layout_.start(*graph, random_,
+                  [this](std::vector<Vector3> positions, const RandomSource& random) {
+                      random_ = random;
+                      loaded_.display_positions = std::move(positions);
+                      fit(/*choose_direction=*/true);
+                      platform_.request_frame();
+                  });
+}
+
+void MainWindowLogic::cancel_running() {
+    runner_.cancel();
+    layout_.cancel();
+}
+
+void MainWindowLogic::on_progress_tick() {
+    runner_.on_progress_tick();
+    layout_.on_progress_tick();
+}
+
 void MainWindowLogic::open_command() {
     // One dialog at a time, and none while a load runs.
     if (can_load()) {
-        start_file_dialog([this] { platform_.start_open_dialog(); });
+        const std::string folder = dialog_folder(FileDialogKind::open);
+        start_file_dialog([&] { platform_.start_open_dialog(folder); });
     }
 }
 
 void MainWindowLogic::open_demands_command() {
     if (can_load()) {
-        start_file_dialog([this] { platform_.start_demands_dialog(); });
+        const std::string folder = dialog_folder(FileDialogKind::demands);
+        start_file_dialog([&] { platform_.start_demands_dialog(folder); });
+    }
+}
+
+void MainWindowLogic::demand_command(const ChoiceItem& item) {
+    if (std::string_view(item.value) == load_demands_file) {
+        // The file's item chooses a file, unless one is in force.
+        if (choice(load_demands_key) != load_demands_file) {
+            open_demands_command();
+        }
+        update_choice_checks(load_demands_key);
+    } else if (choice(load_demands_key) != item.value) {
+        choose_demands(item, DemandChoice{std::string_view(item.value) == load_demands_all_pairs
+                                              ? DemandChoice::Kind::all_pairs
+                                              : DemandChoice::Kind::default_set,
+                                          "", ""});
+    } else {
+        update_choice_checks(load_demands_key);
     }
 }
 
 void MainWindowLogic::on_demands_dialog_answer(const std::optional<std::string>& path) {
     end_file_dialog();
     if (!path) {
-        update_demand_checks();
+        update_choice_checks(load_demands_key);
         return;
     }
     Expected<DemandChoice, DemandFileFailure> read = read_demand_file(*path);
     if (!read) {
-        update_demand_checks();
+        update_choice_checks(load_demands_key);
         platform_.show_error(read.error().caption, read.error().failure.message);
         return;
     }
@@ -237,25 +382,19 @@ void MainWindowLogic::on_demands_dialog_answer(const std::optional<std::string>&
         const Expected<DemandSet, DemandRefusal> fits =
             build_demand_set(&*read, shown->graph, shown->names);
         if (!fits) {
-            update_demand_checks();
+            update_choice_checks(load_demands_key);
             platform_.show_error(caption_read_error, demand_refusal_text(fits.error(), *path));
             return;
         }
     }
-    choose_demands(std::move(*read));
+    choose_demands(*find_command(choice_items(), Command::demands_file), std::move(*read));
 }
 
-void MainWindowLogic::choose_demands(DemandChoice choice) {
+void MainWindowLogic::choose_demands(const ChoiceItem& item, DemandChoice choice) {
     demands_ = std::move(choice);
-    update_demand_checks();
+    choose(item);
     if (loaded_.graph() != nullptr && !loaded_path_.empty()) {
         load_file(loaded_path_);
-    }
-}
-
-void MainWindowLogic::update_demand_checks() {
-    for (const DemandChoiceItem& item : demand_choices()) {
-        platform_.set_menu_check(item.command, command_checked(item.command));
     }
 }
 
@@ -264,12 +403,55 @@ void MainWindowLogic::save_command(SaveKind kind) {
     if (dialog_pending_ || (kind == SaveKind::results && !command_enabled(Command::save_results))) {
         return;
     }
-    const std::string suggested =
-        last_path_.empty() ? std::string("console.txt")
-                           : fs::path(last_path_)
-                                 .replace_extension(kind == SaveKind::results ? ".json" : ".txt")
-                                 .string();
-    start_file_dialog([&] { platform_.start_save_dialog(kind, suggested); });
+    const bool results = kind == SaveKind::results;
+    const std::string folder =
+        dialog_folder(results ? FileDialogKind::save_results : FileDialogKind::save_console);
+    // The graph's name in the folder the dialog was left in, else beside
+    // the graph.
+    fs::path suggested = last_path_.empty() ? fs::path("console.txt") : fs::path(last_path_);
+    suggested.replace_extension(results ? ".json" : ".txt");
+    if (!folder.empty()) {
+        suggested = fs::path(folder) / suggested.filename();
+    }
+    start_file_dialog([&] { platform_.start_save_dialog(kind, suggested.string()); });
+}
+
+std::string MainWindowLogic::dialog_folder(FileDialogKind dialog) const {
+    const std::string folder = preferences_.dialog_folder(dialog);
+    std::error_code error;
+    return !folder.empty() && fs::is_directory(folder, error) ? folder : std::string();
+}
+
+void MainWindowLogic::on_dialog_folder(FileDialogKind dialog, const std::string& folder) {
+    preferences_.set_dialog_folder(dialog, folder);
+}
+
+void MainWindowLogic::open_recent(std::size_t index) {
+    if (index >= recent_files_.size() || !can_load()) {
+        return;
+    }
+    const std::string path = recent_files_[index];
+    std::error_code error;
+    if (fs::exists(path, error)) {
+        load_file(path);
+        return;
+    }
+    recent_files_.erase(recent_files_.begin() + static_cast<std::ptrdiff_t>(index));
+    preferences_.set_recent_files(recent_files_);
+    platform_.set_recent_files(recent_files_);
+    update_enabled();
+    platform_.request_frame();
+    platform_.show_information(caption_recent_missing, recent_missing_text(path));
+}
+
+void MainWindowLogic::remember_recent(const std::string& path) {
+    std::erase(recent_files_, path);
+    recent_files_.insert(recent_files_.begin(), path);
+    if (recent_files_.size() > recent_file_limit) {
+        recent_files_.resize(recent_file_limit);
+    }
+    preferences_.set_recent_files(recent_files_);
+    platform_.set_recent_files(recent_files_);
 }
 
 void MainWindowLogic::start_file_dialog(const std::function<void()>& show) {
@@ -309,9 +491,14 @@ void MainWindowLogic::save(SaveKind kind, const std::string& path) {
         if (loaded_.graph() == nullptr || shown_log_ == nullptr) {
             return;
         }
-        content = graph_report(loaded_, *shown_log_)
-                      .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
-                  "\n";
+        nlohmann::json report = graph_report(loaded_, *shown_log_);
+        // Saved at once, while the certificate is still being computed: the
+        // report says that it is missing and why.
+        if (certifying()) {
+            report["certificate"] = nullptr;
+            report["certificate_pending"] = true;
+        }
+        content = report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     } else {
         // What a running load has written so far, up to this moment.
         relay_.flush();
@@ -336,10 +523,13 @@ bool MainWindowLogic::load_file(const std::string& path) {
         return false;
     }
     last_path_ = path;
-    // The graph on show goes with this load, so its certificate is not
-    // needed any more.
+    // The graph on show goes with this load, so its certificate and its
+    // layout are not needed any more.
     certifier_.stop();
-    runner_.start(path, random_, flags_.verbose, demands_);
+    layout_.stop();
+    runner_.start(path, random_, flags_.verbose, choice(load_layout_key) == load_layout_force,
+                  demands_);
+    platform_.set_title(loading_window_title(path));
     update_enabled();
     return true;
 }
@@ -361,7 +551,7 @@ void MainWindowLogic::finish_load(FinishedLoad done) {
             shown_log_ = std::move(done.log);
             loaded_path_ = done.path;
             if (settings_.fit_on_load) {
-                fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
+                fit(/*choose_direction=*/true);
             }
             certifier_.start(loaded_.current->graph, loaded_.current->demands,
                              loaded_.current->result.cut, random_,
@@ -372,9 +562,12 @@ void MainWindowLogic::finish_load(FinishedLoad done) {
                                  }
                                  platform_.request_frame();
                              });
+            remember_recent(done.path);
             break;
         case LoadOutcome::cannot_open:
             // The graph on show stays, and with it its title.
+            platform_.set_title(loaded_.graph() != nullptr ? loaded_window_title(loaded_path_)
+                                                           : std::string(main_window_title));
             break;
         default:
             loaded_.current.reset();
@@ -391,7 +584,8 @@ void MainWindowLogic::finish_load(FinishedLoad done) {
 
 void MainWindowLogic::update_enabled() {
     for (const Command command :
-         {Command::open, Command::open_demands, Command::reload, Command::save_results}) {
+         {Command::open, Command::open_demands, Command::reload, Command::save_results,
+          Command::force_layout, Command::recent_files}) {
         platform_.set_menu_enabled(command, command_enabled(command));
     }
 }
@@ -452,8 +646,8 @@ bool MainWindowLogic::command_checked(Command command) const {
     if (const CutChoice* choice = find_command(cut_choices(), command)) {
         return settings_.*choice->flag == choice->value;
     }
-    if (const DemandChoiceItem* item = find_command(demand_choices(), command)) {
-        return demands_.kind == item->kind;
+    if (const ChoiceItem* item = find_command(choice_items(), command)) {
+        return choice(item->key) == item->value;
     }
     return false;
 }
@@ -466,14 +660,42 @@ bool MainWindowLogic::command_enabled(Command command) const {
         case Command::reload:
             return !loading() && !last_path_.empty();
         case Command::save_results:
+        case Command::force_layout:
             return !loading() && loaded_.graph() != nullptr;
+        case Command::recent_files:
+            return !loading() && !recent_files_.empty();
         default:
             return true;
     }
+}
+
+void MainWindowLogic::fit(bool choose_direction) {
+    const SceneInput input = scene_input();
+    PixelRect legend;
+    if (settings_.show_legend) {
+        const TextMetrics metrics = platform_.overlay_text_metrics();
+        if (metrics.text_width) {
+            legend = layout_legend(legend_room_for(input, settings_), metrics).panel;
+        }
+    }
+    fit_view(input, settings_, camera_, choose_direction, legend);
 }
 
 SceneInput MainWindowLogic::scene_input() const {
     SceneInput input = loaded_.scene();
     input.certificate_pending = certifying();
     return input;
+}
+
+std::vector<std::string> MainWindowLogic::empty_view_lines() const {
+    if (loaded_.graph() != nullptr || loading()) {
+        return {};
+    }
+    std::vector<std::string> lines{empty_view_hint};
+    if (!recent_files_.empty()) {
+        lines.emplace_back();
+        lines.emplace_back(empty_view_recent_heading);
+        lines.insert(lines.end(), recent_files_.begin(), recent_files_.end());
+    }
+    return lines;
 }

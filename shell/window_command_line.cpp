@@ -8,6 +8,8 @@ Expected<WindowCommandLine> parse_window_command_line(const std::vector<std::str
             options_ended = true;
         } else if (!options_ended && arg == "--help") {
             line.help = true;
+        } else if (!options_ended && arg == "--reset-settings") {
+            line.reset_settings = true;
         } else if (!options_ended && !arg.empty() && arg[0] == '-') {
             return fail("option inconnue : " + arg);
         } else if (arg.empty()) {

@@ -37,9 +37,13 @@ LegendBox layout_legend(const std::vector<LegendLine>& lines, const TextMetrics&
     const bool any_swatch = std::any_of(
         lines.begin(), lines.end(), [](const LegendLine& line) { return line.swatch.has_value(); });
     const int text_indent = any_swatch ? swatch + gap : 0;
+    // The ramp's row puts its text after the ramp.
+    const auto indent = [&](const LegendLine& line) {
+        return line.load_ramp ? legend_ramp_width + gap : text_indent;
+    };
     int width = 0;
     for (const LegendLine& line : lines) {
-        width = std::max(width, text_indent + metrics.text_width(line.text));
+        width = std::max(width, indent(line) + metrics.text_width(line.text));
     }
     box.panel = {margin, margin, width + 2 * padding,
                  static_cast<int>(lines.size()) * row - row_spacing + 2 * padding};
@@ -47,11 +51,17 @@ LegendBox layout_legend(const std::vector<LegendLine>& lines, const TextMetrics&
     const int left = margin + padding;
     int top = margin + padding;
     for (const LegendLine& line : lines) {
-        LegendRow& r = box.rows.emplace_back(
-            LegendRow{line.text, line.warning ? warning_red : black, left + text_indent, top, {}});
+        LegendRow& r = box.rows.emplace_back(LegendRow{
+            line.text, line.warning ? warning_red : black, left + indent(line), top, {}, {}});
         if (line.swatch) {
             r.swatch =
                 LegendSwatch{{left, top + (height - swatch) / 2, swatch, swatch}, *line.swatch};
+        }
+        if (line.load_ramp) {
+            for (int x = 0; x < legend_ramp_width; ++x) {
+                r.ramp.push_back({{left + x, top + (height - swatch) / 2, 1, swatch},
+                                  load_colour((x + 0.5) / legend_ramp_width)});
+            }
         }
         top += row;
     }

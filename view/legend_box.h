@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,13 +18,6 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
-// What the drawer's font measures, in pixels: the height of one line of text
-// and the width of a text (UTF-8) as drawn.
-struct TextMetrics {
-    int line_height = 0;
-    std::function<int(const std::string&)> text_width;
-};
-
 // The square before a legend line, in the colour of what the line names.
 struct LegendSwatch {
     PixelRect square;
@@ -34,14 +26,20 @@ struct LegendSwatch {
 
 // One line of the legend box: its text, drawn in `colour` with the top of
 // its line at (text_left, text_top) (the baseline lies the font's ascent
-// below), and its square when it has one.
+// below), and its square when it has one. The line of the load ramp has,
+// instead of a square, the ramp from load 0 (left) to 1 as columns of one
+// pixel, and its text after them.
 struct LegendRow {
     std::string text;
     Rgb colour;
     int text_left = 0;
     int text_top = 0;
     std::optional<LegendSwatch> swatch;
+    std::vector<LegendSwatch> ramp;
 };
+
+// Width in pixels of the load ramp in its legend row.
+inline constexpr int legend_ramp_width = 48;
 
 // The legend box laid out, ready to draw: a white, nearly opaque panel in the
 // top-left corner with a grey border one pixel wide inside it, one row per

@@ -6,6 +6,7 @@
 #include <iomanip>
 #include <numeric>
 #include <sstream>
+#include <unordered_map>
 
 #include "common/utf8.h"
 #include "graph/cut_certificate.h"
@@ -17,15 +18,11 @@
 
 namespace {
 
-// Stored edges: every arc of a directed graph, every edge once otherwise.
+// Stored edges: every arc of a directed graph, every edge once otherwise
+// (the arc lists hold both directions of an undirected edge).
 long edge_count(const Graph& graph) {
-    long count = 0;
-    for (int u = 0; u < graph.vertex_count(); ++u) {
-        for (NeighbourIterator it(graph, u); !it.finished(); it.next()) {
-            ++count;
-        }
-    }
-    return count;
+    const long arcs = graph.arcs().arc_count();
+    return graph.directed() ? arcs : arcs / 2;
 }
 
 // How many commodities, sources and sinks the legend lists by name.
@@ -172,10 +169,8 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
                                                          : "Côté S de la coupe",
                          cut_colour});
     }
-    if (settings.show_flow && !flow_by_commodity(input)) {
-        lines.push_back({"Charge 0 % (flot / capacité)", load_colour(0.0)});
-        lines.push_back({"Charge 50 %", load_colour(0.5)});
-        lines.push_back({"Charge 100 %", load_colour(1.0)});
+    if (settings.show_flow && colours_by_load(input, settings)) {
+        lines.push_back({"Charge des arêtes (flot / capacité) : 0 → 1", std::nullopt, false, true});
     }
 
     std::ostringstream maxflow;
@@ -250,6 +245,7 @@ std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettin
     // How far off the screen a label's anchor may lie and still show part
     // of its text.
     constexpr double slack = 200.0;
+    const double cap = flow_radius_cap(input, settings);
     for (const int i : shown) {
         const Vector3 p =
             (*input.display_positions)[static_cast<std::size_t>(i)] * settings.position_scale;
@@ -258,7 +254,7 @@ std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettin
             at->y > height + slack) {
             continue;
         }
-        const double radius = std::fabs(vertex_radius(input, i));
+        const double radius = std::fabs(vertex_radius(input, i, cap));
         double offset = radius * pixels_per_unit(at->depth, settings, camera);
         if (!std::isfinite(offset)) {
             continue;
@@ -276,4 +272,105 @@ std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettin
         labels.push_back({i, std::move(text), at->x + offset + 3.0, at->y});
     }
     return labels;
+}
+
+std::vector<VertexLabel> legible_labels(std::vector<VertexLabel> labels, const SceneInput& input,
+                                        const TextMetrics& metrics) {
+    if (labels.empty() || !input.drawable() || !metrics.text_width) {
+        return labels;
+    }
+    const Graph& graph = *input.graph;
+    const ArcLists& arcs = graph.arcs();
+    const auto degree = [&](int v) {
+        if (v < 0 || v >= arcs.vertex_count()) {
+            return 0;
+        }
+        const int out = arcs.out_end(v) - arcs.out_begin(v);
+        // An undirected edge is an arc each way: its out-arcs count it once.
+        return graph.directed() ? out + static_cast<int>(arcs.in_arcs(v).size()) : out;
+    };
+    // The featured commodities' terminals among the labelled vertices.
+    std::vector<char> terminal(static_cast<std::size_t>(graph.vertex_count()), 0);
+    for (const VertexLabel& label : labels) {
+        if (label.vertex >= 0 && label.vertex < graph.vertex_count()) {
+            terminal[static_cast<std::size_t>(label.vertex)] =
+                terminal_role(input, label.vertex) != TerminalRole::none;
+        }
+    }
+    const auto is_terminal = [&](int v) {
+        return v >= 0 && v < graph.vertex_count() && terminal[static_cast<std::size_t>(v)] != 0;
+    };
+    const auto ahead = [&](const VertexLabel& a, const VertexLabel& b) {
+        const bool ta = is_terminal(a.vertex), tb = is_terminal(b.vertex);
+        if (ta != tb) {
+            return ta;
+        }
+        const int da = ta ? 0 : degree(a.vertex), db = tb ? 0 : degree(b.vertex);
+        return da != db ? da > db : a.vertex < b.vertex;
+    };
+    std::stable_sort(labels.begin(), labels.end(), ahead);
+
+    // The kept boxes, filed by the cells of a coarse grid that they touch.
+    struct Box {
+        double left, top, right, bottom;
+    };
+    constexpr double cell = 64.0;
+    std::unordered_map<long long, std::vector<Box>> grid;
+    const auto key = [](long long cx, long long cy) { return cx * 1000003LL + cy; };
+    const double height = metrics.line_height + 2.0;
+    std::vector<VertexLabel> kept;
+    for (VertexLabel& label : labels) {
+        const Box box{label.x - 1.0, label.y - height / 2.0,
+                      label.x + metrics.text_width(label.text) + 1.0, label.y + height / 2.0};
+        if (!std::isfinite(box.left) || !std::isfinite(box.top)) {
+            continue;
+        }
+        const auto first_x = static_cast<long long>(std::floor(box.left / cell));
+        const auto last_x = static_cast<long long>(std::floor(box.right / cell));
+        const auto first_y = static_cast<long long>(std::floor(box.top / cell));
+        const auto last_y = static_cast<long long>(std::floor(box.bottom / cell));
+        bool overlaps = false;
+        for (long long cx = first_x; cx <= last_x && !overlaps; ++cx) {
+            for (long long cy = first_y; cy <= last_y && !overlaps; ++cy) {
+                const auto found = grid.find(key(cx, cy));
+                if (found == grid.end()) {
+                    continue;
+                }
+                for (const Box& other : found->second) {
+                    if (box.left < other.right && other.left < box.right &&
+                        box.top < other.bottom && other.top < box.bottom) {
+                        overlaps = true;
+                        break;
+                    }
+                }
+            }
+        }
+        if (overlaps) {
+            continue;
+        }
+        for (long long cx = first_x; cx <= last_x; ++cx) {
+            for (long long cy = first_y; cy <= last_y; ++cy) {
+                grid[key(cx, cy)].push_back(box);
+            }
+        }
+        kept.push_back(std::move(label));
+    }
+    return kept;
+}
+
+std::vector<LegendLine> legend_room_for(const SceneInput& input, const ViewSettings& settings) {
+    if (input.certificate != nullptr) {
+        return legend_lines(input, settings);
+    }
+    SceneInput without = input;
+    without.certificate_pending = false;
+    std::vector<LegendLine> lines = legend_lines(without, settings);
+    if (!lines.empty()) {
+        for (const char* text :
+             {"λ* = 0.00000000", "meilleure coupe = 0.00000000 (S : 0000 sommets)",
+              "coupe optimale prouvée"}) {
+            lines.push_back({text, std::nullopt});
+        }
+    }
+    return lines;
 }

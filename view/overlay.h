@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,12 +18,21 @@
 // legend, in the window and in the pictures alike.
 inline constexpr int overlay_text_pixels = 13;
 
+// What the drawer's font measures, in pixels: the height of one line of text
+// and the width of a text (UTF-8) as drawn.
+struct TextMetrics {
+    int line_height = 0;
+    std::function<int(const std::string&)> text_width;
+};
+
 // One line of the legend box: a text, the colour of the square shown before
-// it (none for a line without one), and whether it is a warning.
+// it (none for a line without one), whether it is a warning, and whether the
+// load ramp stands before it instead of a square.
 struct LegendLine {
     std::string text;
     std::optional<Rgb> swatch;
     bool warning = false;
+    bool load_ramp = false;
 };
 
 // The legend of the graph on show, top to bottom:
@@ -38,8 +48,9 @@ struct LegendLine {
 //   vertex once, ascending, the first six and then "… et N autres");
 //   with the cut shown, "Côté S de la coupe" in the cut's colour ("Côté S
 //   de la meilleure coupe" when the best cut is the one shown);
-//   with the flow shown by load (flow_by_commodity false), the ramp's
-//   colours at 0, 50 and 100 %;
+//   with show-flow colouring the edges by their load (colours_by_load: a
+//   set that cannot show by commodity, or asked for), the load ramp with
+//   "Charge des arêtes (flot / capacité) : 0 → 1";
 //   "maxflow = …"; "mincut = … (S : k sommets)", or "mincut : aucune coupe"
 //   when none separates any demand;
 //   with a certificate: "λ* = …", "meilleure coupe = … (S : k sommets)"
@@ -53,6 +64,12 @@ struct LegendLine {
 // Numbers are written as the console writes them. Empty (no box at all)
 // when there is no drawable graph or the graph has no vertices.
 std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings);
+
+// The lines the legend of `input` will have once its certificate is in, for
+// the fitted view to keep clear of: legend_lines', with room for the three
+// lines of a certificate while there is none yet (the window certifies every
+// graph it loads, so its legend grows by them after the fit).
+std::vector<LegendLine> legend_room_for(const SceneInput& input, const ViewSettings& settings);
 
 // A vertex's label: its text and where it goes on the screen, in pixels from
 // the drawing area's top-left corner: `x` is its left edge, `y` its vertical
@@ -75,6 +92,14 @@ inline constexpr std::size_t label_name_limit = 40;
 // unless every label is asked for.
 std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettings& settings,
                                        const Camera& camera);
+
+// The labels that can be read, out of `labels` (vertex_labels'): one whose
+// text (as `metrics` measure it, one line high, with a pixel of halo around)
+// would overlap a label kept before it is left out. The terminals come
+// first, then the other vertices by decreasing degree (the lower number
+// first among equals); the labels kept come in that order.
+std::vector<VertexLabel> legible_labels(std::vector<VertexLabel> labels, const SceneInput& input,
+                                        const TextMetrics& metrics);
 
 // `text` cut to at most `limit` bytes at a UTF-8 character boundary, with
 // "…" after it when anything was cut.

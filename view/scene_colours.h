@@ -20,9 +20,8 @@ inline constexpr Rgb vertex_colour{0.7f, 0.7f, 0.7f};
 inline constexpr Rgb idle_edge_colour{0.1f, 0.1f, 0.1f};
 inline constexpr Rgb source_colour{0.7f, 0.0f, 0.0f};
 inline constexpr Rgb sink_colour{0.0f, 0.7f, 0.0f};
-// The arches' palette, one colour per arch (the featured commodities in set
-// order), taken in turn beyond twelve: red, green and blue first (the default
-// set's three commodities), then hues that keep away from each other and
+// The arches' palette, one colour per commodity, taken in turn beyond twelve:
+// red, green and blue first, then hues that keep away from each other and
 // from the cut's orange.
 inline constexpr std::array<Rgb, 12> arch_palette = {
     Rgb{0.7f, 0.0f, 0.0f},  Rgb{0.0f, 0.7f, 0.0f},  Rgb{0.0f, 0.0f, 0.7f},  Rgb{0.7f, 0.0f, 0.7f},
@@ -35,10 +34,10 @@ constexpr Rgb arch_colour(int w) {
 inline constexpr std::array<Rgb, commodity_count> commodity_colour = {
     arch_colour(0), arch_colour(1), arch_colour(2)};
 
-// An edge's colour by its load (flow / capacity) when the flows do not show
-// by commodity, on a sequential ramp: pale yellow through green and blue to
-// dark violet (the viridis scale run backwards), the busier the darker. Loads
-// outside [0, 1] take the nearer end; a load that is no number the pale end.
+// An edge's colour by its load (flow / capacity) on a sequential ramp, pale
+// yellow through green and blue to dark violet (the viridis scale run
+// backwards): the busier, the darker. Loads outside [0, 1] take the nearer
+// end; a load that is no number takes the pale end.
 Rgb load_colour(double load);
 // The cut's side S and the edges that cross the cut, when the cut is shown:
 // orange, which neither a terminal, nor an arch, nor a flow colour (a mix of

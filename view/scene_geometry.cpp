@@ -71,6 +71,10 @@ bool flow_by_commodity(const SceneInput& input) {
     return demands.is_default() || (demands.size() <= 3 && demands.one_commodity_per_source());
 }
 
+bool colours_by_load(const SceneInput& input, const ViewSettings& settings) {
+    return settings.colour_by_load || !flow_by_commodity(input);
+}
+
 TerminalRole terminal_role(const SceneInput& input, int i) {
     TerminalRole role = TerminalRole::none;
     const DemandSet& demands = *input.demands;
@@ -85,7 +89,40 @@ TerminalRole terminal_role(const SceneInput& input, int i) {
     return role;
 }
 
-double vertex_radius(const SceneInput& input, int i) {
+double flow_radius_cap(const SceneInput& input, const ViewSettings& settings) {
+    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (const Vector3& position : *input.display_positions) {
+        const Vector3 p = position * settings.position_scale;
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+            continue;
+        }
+        const double c[3] = {p.x, p.y, p.z};
+        for (int k = 0; k < 3; ++k) {
+            low[k] = std::min(low[k], c[k]);
+            high[k] = std::max(high[k], c[k]);
+        }
+    }
+    double cap = 0.0;
+    if (low[0] <= high[0]) {
+        cap = 0.04 * std::hypot(high[0] - low[0], high[1] - low[1], high[2] - low[2]);
+    }
+    const std::vector<float>& sizes = input.graph->sizes();
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        if (std::isfinite(sizes[i]) &&
+            terminal_role(input, static_cast<int>(i)) == TerminalRole::none) {
+            cap = std::max(cap, std::fabs(static_cast<double>(sizes[i])));
+        }
+    }
+    return cap > 0.0 && std::isfinite(cap) ? cap : HUGE_VAL;
+}
+
+double commodity_radius(const SceneInput& input, int c, double cap) {
+    const double routed = input.demands->commodity(c).demand * (input.result->maxflow * 0.04);
+    return std::min(routed, cap);
+}
+
+double vertex_radius(const SceneInput& input, int i, double cap) {
     const DemandSet& demands = *input.demands;
     double demand = 0.0;
     bool terminal = false;
@@ -97,7 +134,7 @@ double vertex_radius(const SceneInput& input, int i) {
         }
     }
     if (terminal) {
-        return demand * (input.result->maxflow * 0.04);
+        return std::min(demand * (input.result->maxflow * 0.04), cap);
     }
     return input.graph->sizes()[static_cast<std::size_t>(i)];
 }

@@ -131,8 +131,10 @@ TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
     ScratchDir scratch("tarvessa-batch");
     RunResult run = batch(scratch, "missing.gr");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, separators);
-    EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n");
+    EXPECT_EQ(run.out, "** Erreur d'ouverture : missing.gr : fichier introuvable\n");
+    EXPECT_EQ(
+        run.err,
+        "Erreur d'ouverture\nImpossible d'ouvrir le .gr « missing.gr » : fichier introuvable.\n");
 
     // Every other refusal has its line in the bad-input corpus.
     scratch.write("huge.gr", "0 -> 99999999;");
@@ -168,8 +170,10 @@ TEST(TarvessaBatch, EveryRefusalHasItsStatusStreamAndMessage) {
              usage_tail},
         {"--png a.png --camera=side ok.gr", 2,
          "tarvessa-batch : l'option --camera attend fit ou start, pas « side »" + usage_tail},
-        {"--layout force ok.gr", 2, "tarvessa-batch : l'option --layout va avec --png" + usage_tail},
-        {"--json --quiet missing.gr", 1, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n"},
+        {"--layout force ok.gr", 2,
+         "tarvessa-batch : l'option --layout va avec --png" + usage_tail},
+        {"--json --quiet missing.gr", 1,
+         "Erreur d'ouverture\nImpossible d'ouvrir le .gr « missing.gr » : fichier introuvable.\n"},
         {"--json --quiet bad.gr", 1,
          "Erreur de lecture du fichier\nFichier .gr invalide\nligne 1, colonne 7 : « ; », « , » "
          "ou « [ » attendu au lieu de la fin du texte\n"},

@@ -107,19 +107,6 @@ Pixel top_view(const Vector3& p, double height = 40) {
     return project_top_view(p, height, side, side);
 }
 
-// The depth buffer of the bound framebuffer, rows from the top.
-std::vector<float> read_depth(int width, int height) {
-    std::vector<float> depth(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-    const auto row = static_cast<std::ptrdiff_t>(width);
-    for (std::ptrdiff_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-        std::swap_ranges(depth.begin() + top * row, depth.begin() + (top + 1) * row,
-                         depth.begin() + bottom * row);
-    }
-    return depth;
-}
-
 // A graph on show: vertices at `positions` (also their display positions),
 // all of size `size`, edges of capacity 1, and a flow result with the given
 // maxflow and no flow on any edge until a test puts some there. The
@@ -174,7 +161,7 @@ class Render : public ::testing::Test {
         if (!image) {
             return {};
         }
-        Frame frame{std::move(*image), read_depth(width, height)};
+        Frame frame{std::move(*image), renderer_->read_depth()};
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         return frame;
     }
@@ -432,7 +419,7 @@ TEST_F(Render, EmptyClientAreaDrawsNothing) {
         EXPECT_FALSE(apply_projection(settings, camera));
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    const Frame frame{renderer_->read_pixels(), read_depth(40, 40)};
+    const Frame frame{renderer_->read_pixels(), renderer_->read_depth()};
     EXPECT_EQ(count_if(frame, [](const Rgb& c) { return c == Rgb{0, 0, 0}; }), 40 * 40);
     // Sizes the framebuffer cannot have are refused.
     Camera camera;
@@ -452,7 +439,8 @@ TEST_F(Render, SceneLeavesTheMatrixAndClipStateAsFound) {
     glLoadIdentity();
     ViewSettings settings;
     settings.show_flow = true;
-    renderer_->scene().draw_scene(g.input(), settings);
+    settings.client_width = settings.client_height = 64;
+    renderer_->scene().draw_scene(g.input(), settings, Camera{});
     GLdouble matrix[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, matrix);
     for (int k = 0; k < 16; ++k) {

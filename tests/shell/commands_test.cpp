@@ -11,7 +11,7 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
     const auto menus = main_menu();
     // Every menu as its title, then each item as "id text" ("-" for a
     // separator), with "[x]" after an item that carries a check mark, "(o)"
-    // after one with a radio mark.
+    // after one with a radio mark, ">" after a submenu.
     std::vector<std::string> seen;
     for (const Menu& menu : menus) {
         std::string line = menu.title;
@@ -19,27 +19,29 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
             line += item.is_separator()
                         ? std::string(" | -")
                         : " | " + std::to_string(static_cast<int>(item.command)) + " " + item.text +
-                              (!item.checkable ? "" : item.radio_group != 0 ? " (o)" : " [x]");
+                              (!item.checkable ? "" : item.radio_group != 0 ? " (o)" : " [x]") +
+                              (item.submenu ? " >" : "");
         }
         seen.push_back(line);
     }
     EXPECT_EQ(seen, (std::vector<std::string>{
-                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40117 Ouvrir des "
-                        "&demandes...\tCtrl+D | 40111 &Recharger\tF5 | - "
-                        "| 40112 &Enregistrer les résultats...\tCtrl+S | 40113 Enregistrer la "
+                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40120 Ouvrir des "
+                        "&demandes...\tCtrl+D | 40111 &Recharger\tF5 | 40119 Fichiers récen&ts > "
+                        "| - | 40112 &Enregistrer les résultats...\tCtrl+S | 40113 Enregistrer la "
                         "&console... | - | 40006 &Quitter\tCtrl+Q",
                         "&Options | 40007 Projection &3D\tCtrl+3 | 40008 Projection &2D\tCtrl+2 | "
                         "- | 40014 &Redistribuer les sommets\tCtrl+R | - | 40017 Montrer/Cacher "
-                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x] | - | 40118 "
-                        "Demandes : toutes les &paires (o) | 40119 Demandes : trois commodités "
-                        "par &défaut (o) | 40120 Demandes : &fichier (o)",
+                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x] | - | 40121 "
+                        "Demandes : toutes les &paires (o) | 40122 Demandes : trois commodités "
+                        "par &défaut (o) | 40123 Demandes : &fichier (o)",
                         "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
                         "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
                         "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
          "&balayage (o) | 40116 &Meilleure coupe (o) | 40105 "
                         "&Flèches des arcs\tCtrl+H [x] | - | 40106 Recadrer la &vue\tDébut | 40107 "
                         "Recadrer à chaque c&hargement\tCtrl+U [x] | - | 40108 &Disposition par "
-                        "forces\tCtrl+B | - | 40109 &Exporter l'image...\tCtrl+E",
+                        "forces\tCtrl+B | 40117 Disposition au chargement : &aléatoire (o) | "
+                        "40118 Disposition au chargement : par f&orces (o) | - | 40109 &Exporter l'image...\tCtrl+E",
                         "&Aide | 40110 &Raccourcis | 40004 À &propos",
                     }));
 }
@@ -109,8 +111,8 @@ TEST(CommandTables, CheckableItemsAreExactlyTheTogglesAndChoices) {
     for (const CutChoice& choice : cut_choices()) {
         rows.insert(choice.command);
     }
-    for (const DemandChoiceItem& choice : demand_choices()) {
-        rows.insert(choice.command);
+    for (const ChoiceItem& item : choice_items()) {
+        rows.insert(item.command);
     }
     std::set<Command> checkable;
     for (const Menu& menu : main_menu()) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "builder/graph_builder.h"
+#include "shell/load_messages.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/test_stage.h"
 
@@ -141,18 +142,30 @@ TEST_F(LoadGraphTest, ASecondLoadReplacesTheFirst) {
     EXPECT_EQ(stage_.text().find(separators, separators.size()), std::string::npos);
 }
 
-TEST_F(LoadGraphTest, FileThatCannotBeOpenedKeepsThePreviousGraph) {
+// The graph on show stays, and so does its console, which gains one line
+// naming the file and the reason, as the box does.
+TEST_F(LoadGraphTest, FileThatCannotBeOpenedKeepsThePreviousGraphAndItsConsole) {
     load_previous();
-    for (const std::string& path : {scratch_.path("missing.gr").string(), scratch_.dir().string()}) {
+    ASSERT_EQ(mkfifo(scratch_.path("pipe.gr").c_str(), 0600), 0);
+    const std::pair<std::string, std::string> rows[] = {
+        {scratch_.path("missing.gr").string(), "fichier introuvable"},
+        {scratch_.dir().string(), "c'est un dossier"},
+        {scratch_.path("pipe.gr").string(),
+         "ce n'est pas un fichier ordinaire (tube, périphérique ou socket)"},
+    };
+    for (const auto& [path, reason] : rows) {
         reporter_.errors.clear();
+        const std::string console = stage_.text();
         EXPECT_EQ(load(path), LoadOutcome::cannot_open) << path;
         ASSERT_EQ(reporter_.errors.size(), 1u);
         EXPECT_EQ(reporter_.errors[0].caption, "Erreur d'ouverture");
-        EXPECT_EQ(reporter_.errors[0].text, "Impossible d'ouvrir le .gr");
+        EXPECT_EQ(reporter_.errors[0].text,
+                  "Impossible d'ouvrir le .gr « " + path + " » : " + reason + ".");
         EXPECT_EQ(state_.graph(), previous_);
         EXPECT_EQ(state_.display_positions, previous_positions_);
         EXPECT_TRUE(reporter_.titles.empty());
-        EXPECT_EQ(stage_.text(), separators);
+        EXPECT_EQ(stage_.text(),
+                  console + "** Erreur d'ouverture : " + path + " : " + reason + "\n");
     }
 }
 
@@ -206,8 +219,10 @@ TEST_F(LoadGraphTest, FailuresAfterTheFileIsOpenedNameTheirReasonAndLeaveNoGraph
         const bool parsed = c.outcome == refused;
         expect_failure(load(scratch_.write("failing.gr", c.content)), c.outcome,
                        parsed || c.outcome == unknown ? heading + c.text : c.text);
-        // A description that parsed was read; nothing of the build was logged.
-        EXPECT_EQ(stage_.text(), parsed ? separators + read_timer : separators);
+        // A description that parsed was read; nothing of the build was
+        // logged; the console ends with the failure's line.
+        EXPECT_EQ(stage_.text(), (parsed ? separators + read_timer : separators) +
+                                     read_failure_line(reporter_.errors[0].text) + "\n");
     }
 }
 
@@ -230,7 +245,9 @@ TEST_F(LoadGraphTest, ReadErrorAfterOpeningIsNotTakenForAnEmptyFile) {
     load_previous();
     expect_failure(load("/proc/self/mem"), LoadOutcome::read_failed,
                    heading + "Le fichier n'a pas pu être lu jusqu'au bout.");
-    EXPECT_EQ(stage_.text(), separators);
+    EXPECT_EQ(stage_.text(), separators +
+                                 "** Erreur de lecture du fichier .gr : Le fichier n'a pas pu être "
+                                 "lu jusqu'au bout.\n");
 }
 
 namespace {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -51,8 +54,11 @@ class FakePlatform : public WindowPlatform {
     void set_menu_enabled(Command command, bool enabled) override {
         enabled_commands[command] = enabled;
     }
-    void start_open_dialog() override { ++open_dialogs; }
-    void start_demands_dialog() override { ++demands_dialogs; }
+    void start_open_dialog(const std::string& folder) override {
+        ++open_dialogs;
+        open_folder = folder;
+    }
+    void start_demands_dialog(const std::string&) override { ++demands_dialogs; }
     void start_save_dialog(SaveKind kind, const std::string& suggested) override {
         save_dialogs.emplace_back(kind, suggested);
     }
@@ -73,8 +79,17 @@ class FakePlatform : public WindowPlatform {
         posted.push_back(std::move(task));
     }
     void set_progress_ticks(bool on) override { ticking = on; }
-    void show_progress(const std::string& stage, const std::string& elapsed) override {
-        progress = stage + " | " + elapsed;
+    void show_progress(const std::string& caption, const std::string& stage,
+                       const std::string& elapsed) override {
+        progress = caption + " | " + stage + " | " + elapsed;
+    }
+    std::optional<std::string> choose_export_file(const std::string&) override {
+        return export_answer;
+    }
+    std::string view_png() override { return picture; }
+    void set_recent_files(const std::vector<std::string>& paths) override { recent = paths; }
+    std::optional<WindowPlace> window_place(PlacedWindow window) override {
+        return window == PlacedWindow::main ? main_place : std::nullopt;
     }
     void hide_progress() override { progress.clear(); }
     ConsoleSink& console_sink() override { return sink; }
@@ -105,6 +120,11 @@ class FakePlatform : public WindowPlatform {
     std::map<Command, bool> enabled_commands;
     int open_dialogs = 0;
     int demands_dialogs = 0;
+    std::string open_folder;
+    std::optional<std::string> export_answer;
+    std::string picture;
+    std::vector<std::string> recent;
+    std::optional<WindowPlace> main_place;
     std::vector<std::pair<SaveKind, std::string>> save_dialogs;
     int about_boxes = 0;
     std::vector<int> quits;
@@ -155,6 +175,20 @@ struct GatedLoad {
     std::atomic<bool> released{false};
 };
 
+// A complete graph of 60 vertices, whose certificate takes seconds.
+std::string complete_text() {
+    std::string complete;
+    for (int u = 0; u + 1 < 60; ++u) {
+        complete += std::to_string(u) + " <->";
+        for (int v = u + 1; v < 60; ++v) {
+            complete += (v > u + 1 ? ", " : " ") + std::to_string(v);
+        }
+        complete += " [cap = " + std::to_string(1 + u % 7) + "];\n";
+    }
+    complete.pop_back();
+    return complete;
+}
+
 const std::string examples = std::string(QUILLMERE_SOURCE_DIR) + "/examples/";
 const std::string bottleneck = examples + "bottleneck.gr";
 
@@ -167,10 +201,10 @@ class MainWindowLogicTest : public ::testing::Test {
     }
 
     // Runs the window's side until the load, and the certificate it starts,
-    // have ended.
+    // or the force layout have ended.
     void finish_load() {
         const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (logic_.loading() || logic_.certifying()) {
+        while (logic_.loading() || logic_.certifying() || logic_.laying_out()) {
             platform_.run_posted();
             ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the load did not end";
             std::this_thread::sleep_for(1ms);
@@ -221,7 +255,9 @@ TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
               (std::map<Command, bool>{{Command::open, true},
                                        {Command::open_demands, true},
                                        {Command::reload, false},
-                                       {Command::save_results, false}}));
+                                       {Command::save_results, false},
+                                       {Command::force_layout, false},
+                                       {Command::recent_files, false}}));
 }
 
 TEST_F(MainWindowLogicTest, TogglesFlipTheirFlagAndCheckMark) {
@@ -304,16 +340,7 @@ TEST_F(MainWindowLogicTest, EveryLoadCertifiesItsCutAndEitherCutCanBeShown) {
 TEST_F(MainWindowLogicTest, ANewLoadStopsTheCertificateOfThePreviousGraph) {
     // A complete graph, whose certificate takes far longer than the load of
     // the small graph that follows it at once.
-    std::string complete;
-    for (int u = 0; u + 1 < 60; ++u) {
-        complete += std::to_string(u) + " <->";
-        for (int v = u + 1; v < 60; ++v) {
-            complete += (v > u + 1 ? ", " : " ") + std::to_string(v);
-        }
-        complete += " [cap = " + std::to_string(1 + u % 7) + "];\n";
-    }
-    complete.pop_back();
-    ASSERT_TRUE(logic_.load_file(write("complete.gr", complete)));
+    ASSERT_TRUE(logic_.load_file(write("complete.gr", complete_text())));
     while (logic_.loading()) {
         platform_.run_posted();
         std::this_thread::sleep_for(1ms);
@@ -334,6 +361,10 @@ TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {
     ASSERT_NE(logic_.loaded().graph(), nullptr);
     const Camera fitted = logic_.camera();
     EXPECT_NE(fitted.position, Camera{}.position);
+    // The 2D command fits the graph too, unless fitting is off (below).
+    logic_.on_command(Command::projection_2d);
+    EXPECT_NE(logic_.camera().position.z, 40.0f);
+    logic_.on_command(Command::projection_3d);
 
     // With fitting off a load keeps the camera; Home fits it.
     logic_.on_command(Command::fit_on_load);
@@ -342,10 +373,14 @@ TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {
     EXPECT_EQ(logic_.camera().position, Camera{}.position);
     logic_.on_key_down(WindowKey::home);
     EXPECT_NE(logic_.camera().position, Camera{}.position);
+    logic_.on_command(Command::projection_2d);
+    EXPECT_EQ(logic_.camera().position.z, 40.0f);
+    logic_.on_command(Command::projection_3d);
 
     // The force layout keeps the graph's vertex count and fits again.
     const std::vector<Vector3> before = logic_.loaded().display_positions;
     ASSERT_TRUE(logic_.on_command(Command::force_layout));
+    finish_load();
     EXPECT_EQ(logic_.loaded().display_positions.size(), before.size());
     EXPECT_NE(logic_.loaded().display_positions, before);
 }
@@ -569,7 +604,10 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     // The load's own lines and texts are the load command's tests'; here
     // its title reaches the window and its lines the window's console.
     EXPECT_TRUE(platform_.boxes.empty());
-    EXPECT_EQ(platform_.titles, std::vector<std::string>{"Quillmere - [" + path + "]"});
+    // The title names the file from the start of the load.
+    EXPECT_EQ(platform_.titles,
+              (std::vector<std::string>{"Quillmere - [" + path + "] (chargement...)",
+                                        "Quillmere - [" + path + "]"}));
     EXPECT_NE(platform_.sink.text().find("a été chargé avec succès."), std::string::npos);
     EXPECT_EQ(logic_.last_path(), path);
 
@@ -585,10 +623,13 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     EXPECT_TRUE(platform_.progress.empty());
     EXPECT_TRUE(logic_.settings().mouse_look);
     EXPECT_TRUE(platform_.cursor_hidden);
-    EXPECT_EQ(platform_.enabled_commands, (std::map<Command, bool>{{Command::open, true},
-                                                                   {Command::open_demands, true},
-                                                                   {Command::reload, true},
-                                                                   {Command::save_results, true}}));
+    EXPECT_EQ(platform_.enabled_commands,
+              (std::map<Command, bool>{{Command::open, true},
+                                       {Command::open_demands, true},
+                                       {Command::reload, true},
+                                       {Command::save_results, true},
+                                       {Command::force_layout, true},
+                                       {Command::recent_files, true}}));
 }
 
 TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
@@ -615,7 +656,8 @@ TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
     EXPECT_TRUE(platform_.progress.empty());
     now_ms_ += 1;
     logic_.on_progress_tick();
-    EXPECT_EQ(platform_.progress, "Dernière étape : Étape lente | Temps écoulé : 0,5 s");
+    EXPECT_EQ(platform_.progress,
+              "Chargement | Dernière étape : Étape lente | Temps écoulé : 0,5 s");
 
     // Another load is refused while this one runs, whichever way it comes.
     EXPECT_FALSE(logic_.can_load());
@@ -628,15 +670,17 @@ TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
     EXPECT_FALSE(platform_.enabled_commands[Command::open]);
     EXPECT_FALSE(platform_.enabled_commands[Command::reload]);
 
+    // Escape cancels it, rather than ending the program.
     now_ms_ += 700;
-    logic_.cancel_load();
-    EXPECT_EQ(platform_.progress, "Annulation... | Temps écoulé : 1,2 s");
+    logic_.on_key_down(WindowKey::escape);
+    EXPECT_TRUE(platform_.quits.empty());
+    EXPECT_EQ(platform_.progress, "Chargement | Annulation... | Temps écoulé : 1,2 s");
     finish_load();
 
     // The end of a failed load: no graph, the plain title, the console's
     // last line, and the box after everything else.
     EXPECT_EQ(logic_.loaded().graph(), nullptr);
-    EXPECT_EQ(platform_.titles, std::vector<std::string>{"Quillmere"});
+    EXPECT_EQ(platform_.titles.back(), "Quillmere");
     EXPECT_TRUE(platform_.sink.text().ends_with("Étape lente -> 1 s.\n\n** Chargement annulé.\n"))
         << platform_.sink.text();
     EXPECT_EQ(platform_.boxes,
@@ -695,14 +739,28 @@ TEST_F(MainWindowLogicTest, FailedLoadsAndTheTitle) {
         platform_.boxes.clear();
         const std::string path = row.text.empty() ? scratch_.path(row.name).string()
                                                   : write(row.name, row.text);
+        const std::string console = platform_.sink.text();
         open(path);
+        // The console of the graph that stays stays too; either way it ends
+        // with the failure.
+        EXPECT_EQ(platform_.sink.text().starts_with(console), row.graph_stays);
+        EXPECT_TRUE(platform_.sink.text().ends_with(
+            row.graph_stays ? "** Erreur d'ouverture : " + path + " : fichier introuvable\n"
+                            : "** Erreur de lecture du fichier .gr : Fichier .gr invalide — ligne "
+                              "1, colonne 7 : « ; », « , » ou « [ » attendu au lieu de la fin du "
+                              "texte\n"))
+            << platform_.sink.text();
         ASSERT_EQ(platform_.boxes.size(), 1u);
         EXPECT_EQ(platform_.boxes[0].caption, row.caption);
         EXPECT_TRUE(platform_.boxes[0].error);
         EXPECT_FALSE(platform_.busy_during_box);
         EXPECT_EQ(logic_.loaded().graph() != nullptr, row.graph_stays);
-        EXPECT_EQ(platform_.titles, row.graph_stays ? std::vector<std::string>{}
-                                                    : std::vector<std::string>{"Quillmere"});
+        // The title names the new file during the load, then the graph on
+        // show again, or none.
+        EXPECT_EQ(platform_.titles,
+                  (std::vector<std::string>{
+                      "Quillmere - [" + path + "] (chargement...)",
+                      row.graph_stays ? "Quillmere - [" + examples + "ring.gr]" : "Quillmere"}));
         // Recharger tries the file chosen last, not the one on show.
         EXPECT_EQ(logic_.last_path(), path);
         EXPECT_TRUE(logic_.command_enabled(Command::reload));
@@ -811,4 +869,166 @@ TEST_F(MainWindowLogicTest, DemandMenuRecomputesTheGraphOnShowWithTheSetChosen) 
     ASSERT_TRUE(logic_.on_command(Command::demands_default));
     finish_load();
     EXPECT_TRUE(logic_.loaded().current->demands.is_default());
+}
+
+// What the user chose comes back at the next start: the toggles and
+// choices that name a preference, the recent files, each dialog's folder
+// and the main window's place; a value that makes no sense counts as none.
+TEST_F(MainWindowLogicTest, PreferencesComeBackAtTheNextStart) {
+    MemoryPreferenceStore store;
+    {
+        MainWindowLogic first(platform_, RandomSource(1), load_graph_file, monotonic_milliseconds,
+                              &store);
+        for (const Command command : {Command::show_labels, Command::toggle_flow,
+                                      Command::layout_force_on_load, Command::demands_all_pairs}) {
+            first.on_command(command);
+        }
+        ASSERT_TRUE(first.load_file(bottleneck));
+        while (first.loading() || first.certifying()) {
+            platform_.run_posted();
+        }
+        // A demand file is in force for this run only.
+        first.on_command(Command::open_demands);
+        first.on_demands_dialog_answer(write("one.dem", "0 1 5\n"));
+        ASSERT_EQ(first.demands().kind, DemandChoice::Kind::file);
+        while (first.loading() || first.certifying()) {
+            platform_.run_posted();
+        }
+        first.on_dialog_folder(FileDialogKind::save_console, scratch_.dir().string());
+        first.on_dialog_folder(FileDialogKind::open, scratch_.path("gone").string());
+        platform_.main_place = WindowPlace{10, 20, 800, 600};
+        first.on_close();
+    }
+    MainWindowLogic second(platform_, RandomSource(1), load_graph_file, monotonic_milliseconds,
+                           &store);
+    second.start();
+    EXPECT_FALSE(second.settings().show_labels);
+    EXPECT_FALSE(second.settings().show_flow) << "show-flow is not kept";
+    EXPECT_TRUE(second.command_checked(Command::layout_force_on_load));
+    EXPECT_TRUE(second.command_checked(Command::demands_all_pairs));
+    EXPECT_EQ(second.demands().kind, DemandChoice::Kind::all_pairs);
+    EXPECT_EQ(platform_.recent, std::vector<std::string>{bottleneck});
+    EXPECT_EQ(second.kept_window_place(PlacedWindow::main), (WindowPlace{10, 20, 800, 600}));
+    // A folder that is gone leaves the dialog in the current directory; the
+    // save dialog proposes its file in the folder it was left in.
+    second.on_command(Command::open);
+    EXPECT_EQ(platform_.open_folder, "");
+    second.on_open_dialog_answer(std::nullopt);
+    second.on_command(Command::save_console);
+    EXPECT_EQ(platform_.save_dialogs.back().second, scratch_.path("console.txt").string());
+
+    const std::pair<const char*, const char*> nonsense[] = {
+        {"view/labels", "peut-être"},  {"load/layout", "spirale"},   {"load/demands", "file"},
+        {"windows/main", "10 20 800"}, {"windows/main", "0 0 50 50"}};
+    for (const auto& [key, value] : nonsense) {
+        MemoryPreferenceStore bad;
+        bad.set_value(key, value);
+        MainWindowLogic third(platform_, RandomSource(1), load_graph_file, monotonic_milliseconds,
+                              &bad);
+        EXPECT_TRUE(third.settings().show_labels) << key;
+        EXPECT_TRUE(third.command_checked(Command::layout_random_on_load)) << key;
+        EXPECT_TRUE(third.command_checked(Command::demands_default)) << key;
+        EXPECT_EQ(third.kept_window_place(PlacedWindow::main), std::nullopt) << key;
+    }
+}
+
+// With "Disposition au chargement : par forces" every load places the
+// vertices by the force layout after its own stages.
+TEST_F(MainWindowLogicTest, LoadsPlaceByForceWhenChosen) {
+    logic_.on_command(Command::layout_force_on_load);
+    open(bottleneck);
+    EXPECT_NE(platform_.sink.text().find("** TIMER : Disposition par forces calculée -> "),
+              std::string::npos);
+    EXPECT_EQ(platform_.titles.back(), "Quillmere - [" + bottleneck + "]");
+}
+
+// Ctrl+B runs on a thread of its own, as a load does: the progress box after
+// half a second, stopped by a second Ctrl+B or Escape (the positions then
+// stay, and the program goes on), and by a load.
+TEST_F(MainWindowLogicTest, ForceLayoutRunsOffTheWindowsThreadAndStops) {
+    std::string ring;  // 400 vertices: quick to load, long enough to lay out
+    for (int v = 0; v < 400; ++v) {
+        ring += std::to_string(v) + " <-> " + std::to_string((v + 1) % 400) + (v < 399 ? ";\n" : ";");
+    }
+    open(write("ring400.gr", ring));
+    const std::vector<Vector3> before = logic_.loaded().display_positions;
+    for (const auto stop : {+[](MainWindowLogic& l) { l.on_command(Command::force_layout); },
+                            +[](MainWindowLogic& l) { l.on_key_down(WindowKey::escape); }}) {
+        ASSERT_TRUE(logic_.on_command(Command::force_layout));
+        EXPECT_TRUE(logic_.laying_out() && platform_.busy);
+        now_ms_ += 500;
+        logic_.on_progress_tick();
+        EXPECT_EQ(platform_.progress, "Disposition par forces | Calcul de la disposition par "
+                                      "forces... | Temps écoulé : 0,5 s");
+        stop(logic_);
+        finish_load();
+        EXPECT_EQ(logic_.loaded().display_positions, before);
+        EXPECT_TRUE(platform_.progress.empty() && !platform_.busy && platform_.quits.empty());
+    }
+    ASSERT_TRUE(logic_.on_command(Command::force_layout));
+    ASSERT_TRUE(logic_.load_file(examples + "ring.gr"));
+    EXPECT_FALSE(logic_.laying_out());
+}
+
+// The recent files follow the loads; one that is gone leaves the list with
+// a box. The empty view shows the hint above them.
+TEST_F(MainWindowLogicTest, RecentFilesAndTheEmptyView) {
+    EXPECT_EQ(logic_.empty_view_lines(), std::vector<std::string>{empty_view_hint});
+    const std::string gone = write("gone.gr", "0 -> 1;");
+    const std::string ring = examples + "ring.gr";
+    for (const std::string& path : {gone, ring, bottleneck, gone}) {
+        open(path);
+    }
+    EXPECT_EQ(logic_.recent_files(), (std::vector<std::string>{gone, bottleneck, ring}));
+    EXPECT_TRUE(logic_.empty_view_lines().empty()) << "a graph is on show";
+    std::filesystem::remove(gone);
+    logic_.open_recent(0);
+    EXPECT_EQ(platform_.recent, (std::vector<std::string>{bottleneck, ring}));
+    EXPECT_EQ(platform_.boxes.back().text,
+              "Le fichier « " + gone + " » n'existe plus ; il est retiré des fichiers récents.");
+    logic_.open_recent(1);
+    finish_load();
+    open(write("bad.gr", "0 -> 1"));
+    EXPECT_EQ(logic_.empty_view_lines(), (std::vector<std::string>{
+                                             empty_view_hint, "", "Fichiers récents :", ring,
+                                             bottleneck}));
+}
+
+// Saved while the certificate is still being computed, the results say so
+// rather than leave it out silently.
+TEST_F(MainWindowLogicTest, ResultsSavedDuringTheCertificateSayItIsPending) {
+    ASSERT_TRUE(logic_.load_file(write("complete.gr", complete_text())));
+    while (logic_.loading()) {
+        platform_.run_posted();
+    }
+    ASSERT_TRUE(logic_.certifying());
+    logic_.on_command(Command::save_results);
+    logic_.on_save_dialog_answer(SaveKind::results, scratch_.path("pending.json").string());
+    const auto report = nlohmann::json::parse(read_file(scratch_.path("pending.json")));
+    expect_report_schema(report);
+    EXPECT_TRUE(report.contains("certificate_pending"));
+}
+
+// The picture is written whole beside the file, then renamed over it: a
+// write that fails (here on a file size limit, as on a full disk) keeps the
+// file that was there, leaves nothing else, and says so.
+TEST_F(MainWindowLogicTest, ExportedPictureReplacesAFileOnlyOnceWrittenWhole) {
+    open(bottleneck);
+    const std::string keep = write("keep.png", "earlier picture");
+    platform_.export_answer = keep;
+    platform_.picture = std::string(100000, 'p');
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    logic_.on_command(Command::export_image);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(read_file(keep), "earlier picture");
+    EXPECT_EQ(scratch_.entries(), std::vector<std::string>{"keep.png"});
+    EXPECT_EQ(platform_.boxes.back().text, "Impossible d'écrire l'image\n" + keep);
+    // Without the limit it is replaced.
+    logic_.on_command(Command::export_image);
+    EXPECT_EQ(read_file(keep), platform_.picture);
 }

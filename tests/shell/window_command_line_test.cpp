@@ -9,6 +9,7 @@ TEST(WindowCommandLine, AcceptsOneFileAndHelp) {
     struct Row {
         std::vector<std::string> args;
         std::string expected;  // the file, "help", "none", or "error: <message>"
+        bool reset = false;    // --reset-settings
     };
     const Row rows[] = {
         {{}, "none"},
@@ -16,6 +17,8 @@ TEST(WindowCommandLine, AcceptsOneFileAndHelp) {
         {{"--help"}, "help"},
         {{"--", "-odd.gr"}, "-odd.gr"},
         {{"--", "--help"}, "--help"},
+        {{"--reset-settings", "grid.gr"}, "grid.gr", true},
+        {{"--", "--reset-settings"}, "--reset-settings"},
         {{"-x"}, "error: option inconnue : -x"},
         {{"--seed", "1"}, "error: option inconnue : --seed"},
         {{"a.gr", "b.gr"}, "error: un seul fichier à la fois : b.gr"},
@@ -28,5 +31,6 @@ TEST(WindowCommandLine, AcceptsOneFileAndHelp) {
                                 : line->file ? *line->file
                                               : std::string("none");
         EXPECT_EQ(got, row.expected) << (row.args.empty() ? "" : row.args[0]);
+        EXPECT_EQ(line && line->reset_settings, row.reset) << got;
     }
 }

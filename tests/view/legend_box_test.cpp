@@ -22,6 +22,15 @@ TEST(LegendBox, RowsUnderEachOtherWithTheSquaresBeforeTheTexts) {
     EXPECT_GT(box.rows[2].colour.r, 0.5f);  // a warning in red
     EXPECT_EQ(box.border_sides()[3], (PixelRect{70, 10, 1, 67}));
 
+    // The load ramp's row: 48 columns from pale to dark, its text after them.
+    const LegendBox ramp =
+        layout_legend({{"ab", source_colour}, {"charge", std::nullopt, false, true}}, metrics);
+    ASSERT_EQ(ramp.rows[1].ramp.size(), 48u);
+    EXPECT_EQ(ramp.rows[1].ramp.front().square, (PixelRect{18, 38, 1, 11}));
+    EXPECT_GT(ramp.rows[1].ramp.front().colour.g, ramp.rows[1].ramp.back().colour.g);
+    EXPECT_EQ(ramp.rows[1].text_left, 18 + 48 + 6);
+    EXPECT_EQ(ramp.panel.width, 8 + 48 + 6 + 42 + 8);
+
     // Without any square the texts start at the padding.
     EXPECT_EQ(layout_legend({{"ab", std::nullopt}}, metrics).rows[0].text_left, 18);
     EXPECT_TRUE(layout_legend({}, metrics).rows.empty());

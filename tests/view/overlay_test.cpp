@@ -133,21 +133,21 @@ TEST(Legend, SummarisesAManyCommoditySet) {
     settings.show_flow = true;
     const std::vector<LegendLine> lines = legend_lines(b.input(), settings);
     const std::vector<std::string> written = texts(lines);
-    ASSERT_GE(written.size(), 14u);
-    EXPECT_EQ(std::vector<std::string>(written.begin(), written.begin() + 14),
+    ASSERT_GE(written.size(), 12u);
+    EXPECT_EQ(std::vector<std::string>(written.begin(), written.begin() + 12),
               (std::vector<std::string>{
                   "Demandes : toutes les paires", "Commodité 0 : 0 → 1, demande 1",
                   "Commodité 1 : 0 → 2, demande 1", "Commodité 2 : 0 → 3, demande 1",
                   "Commodité 3 : 0 → 4, demande 1", "Commodité 4 : 0 → 5, demande 1",
                   "Commodité 5 : 1 → 0, demande 1", "… et 24 autres (demande totale 24)",
                   "Arches des 12 plus fortes demandes seulement", "Sources : 0, 1, 2, 3, 4, 5",
-                  "Puits : 0, 1, 2, 3, 4, 5", "Charge 0 % (flot / capacité)", "Charge 50 %",
-                  "Charge 100 %"}));
+                  "Puits : 0, 1, 2, 3, 4, 5", "Charge des arêtes (flot / capacité) : 0 → 1"}));
+    EXPECT_TRUE(lines[11].load_ramp);
     EXPECT_EQ(lines[6].swatch->b, arch_colour(5).b);
     EXPECT_FALSE(flow_by_commodity(b.input()));
     // Vertex 5 is the sink of featured commodities only (0 → 5 and 1 → 5).
     EXPECT_EQ(terminal_role(b.input(), 5), TerminalRole::sink);
-    EXPECT_DOUBLE_EQ(vertex_radius(b.input(), 5), 2 * 0.2 * 0.04);
+    EXPECT_DOUBLE_EQ(vertex_radius(b.input(), 5, HUGE_VAL), 2 * 0.2 * 0.04);
 }
 
 TEST(Legend, SmallAndEmptyGraphs) {
@@ -219,4 +219,23 @@ TEST(Labels, LongNamesAreCutAtACharacterBoundary) {
     EXPECT_EQ(shortened(std::string(50, 'a'), 40), std::string(40, 'a') + "…");
     // "é" is two bytes: a cut inside it backs up before it.
     EXPECT_EQ(shortened("abcé", 4), "abc…");
+}
+
+TEST(Labels, OverlappingLabelsGiveWayToTerminalsThenToHigherDegrees) {
+    // Vertex 7 has two edges, 8 one, 9 none; terminal 0 none.
+    const Graph graph = make_graph(10, {{7, 8}, {7, 9}}, false);
+    const FlowResult result = zero_flow_result();
+    const std::vector<Vector3> positions(10);
+    const DemandSet demands = DemandSet::default_set(10);
+    const TextMetrics metrics{15, [](const std::string& text) { return 7 * int(text.size()); }};
+    // Terminal 0 overlaps 9 and 7, 8 overlaps 7 only, 6 stands alone.
+    const std::vector<VertexLabel> labels = {
+        {9, "9", 100, 100}, {8, "8 : huit", 140, 110}, {7, "7 : sept", 104, 104},
+        {0, "0", 96, 96}, {6, "6", 300, 300}};
+    std::vector<int> kept;
+    const SceneInput input{&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    for (const VertexLabel& label : legible_labels(labels, input, metrics)) {
+        kept.push_back(label.vertex);
+    }
+    EXPECT_EQ(kept, (std::vector<int>{0, 8, 6}));
 }
