@@ -158,7 +158,7 @@ Expected<DemandChoice, DemandFileFailure> read_demand_file(const std::string& pa
     std::string reason;
     const Descriptor file = open_regular_file(path, reason);
     if (!file) {
-        return failed(LoadOutcome::cannot_open, demand_file_cannot_open_text(path),
+        return failed(LoadOutcome::cannot_open, demand_file_cannot_open_text(path, reason),
                       caption_open_error);
     }
     Expected<std::string, LoadFailure> text = read_stage(file.get());

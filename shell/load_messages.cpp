@@ -308,8 +308,8 @@ std::string build_failure_text(const std::string& detail) {
     return text;
 }
 
-std::string demand_file_cannot_open_text(const std::string& path) {
-    return "Impossible d'ouvrir le fichier de demandes « " + path + " ».";
+std::string demand_file_cannot_open_text(const std::string& path, const std::string& reason) {
+    return "Impossible d'ouvrir le fichier de demandes « " + path + " » : " + reason + ".";
 }
 
 std::string demand_file_too_large_text(const std::string& path, std::size_t max_bytes) {

@@ -76,9 +76,10 @@ std::string read_failure_text();
 std::string build_failure_text(const std::string& detail);
 
 // The texts of a demand file, whose path each of them quotes: one that
-// cannot be opened (a missing file, a directory, a named pipe), one larger
-// than `max_bytes`, one that could not be read to its end.
-std::string demand_file_cannot_open_text(const std::string& path);
+// cannot be opened (a missing file, a directory, a named pipe), with the
+// reason as a graph file's gives it, one larger than `max_bytes`, one that
+// could not be read to its end.
+std::string demand_file_cannot_open_text(const std::string& path, const std::string& reason);
 std::string demand_file_too_large_text(const std::string& path, std::size_t max_bytes);
 std::string demand_file_read_failure_text(const std::string& path);
 

@@ -329,9 +329,11 @@ TEST_F(LoadGraphTest, DemandFilesAreOpenedSafelyAndCheckedBeforeTheLoad) {
         std::string text;
     } cases[] = {
         {pipe, LoadOutcome::cannot_open,
-         "Impossible d'ouvrir le fichier de demandes « " + pipe + " »."},
+         "Impossible d'ouvrir le fichier de demandes « " + pipe + " » : " +
+             reason_not_regular_file + "."},
         {scratch_.path("").string(), LoadOutcome::cannot_open,
-         "Impossible d'ouvrir le fichier de demandes « " + scratch_.path("").string() + " »."},
+         "Impossible d'ouvrir le fichier de demandes « " + scratch_.path("").string() + " » : " +
+             reason_directory + "."},
         {huge, LoadOutcome::refused,
          "Le fichier de demandes « " + huge +
              " » fait plus de 16777216 octets, la taille maximale."},
