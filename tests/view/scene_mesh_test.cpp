@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -208,8 +207,4 @@ TEST(SceneMesh, ManyCommoditiesArchTheLargestAndColourByLoad) {
     ASSERT_EQ(pair.mesh.tubes().size(), 1u);
     EXPECT_EQ(pair.mesh.tubes()[0].colour.g, load_colour(0.75).g);
     EXPECT_DOUBLE_EQ(pair.mesh.tubes()[0].radius, 4.0 * 0.04);
-    const std::vector<LegendLine> legend = legend_lines(pair.input(), pair.settings);
-    EXPECT_EQ(std::count_if(legend.begin(), legend.end(),
-                            [](const LegendLine& line) { return line.load_ramp; }),
-              1);
 }
