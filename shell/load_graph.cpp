@@ -114,7 +114,8 @@ LoadOutcome load_opened(int fd, const std::string& name, const StageContext& con
             return LoadOutcome::cancelled;
         }
         // The console ends with the failure, as it does with a cancel.
-        context.log.append_line(read_failure_line(failure->message));
+        context.log.append_line(
+            read_failure_line(failure->message, failure->outcome == LoadOutcome::invalid_demands));
         reporter.show_error(caption_read_error, failure->message);
         return failure->outcome;
     }

@@ -43,13 +43,13 @@ std::string cannot_open_line(const std::string& path, const std::string& reason)
     return "** " + std::string(caption_open_error) + " : " + path + " : " + reason;
 }
 
-std::string read_failure_line(const std::string& message) {
+std::string read_failure_line(const std::string& message, bool demands) {
     std::string_view rest = message;
     const std::string_view heading = read_error_heading;
     if (rest.starts_with(heading)) {
         rest.remove_prefix(heading.size());
     }
-    std::string line = "** Erreur de lecture du fichier .gr : ";
+    std::string line = demands ? "** Chargement refusé : " : "** Erreur de lecture du fichier .gr : ";
     for (std::size_t start = 0; start <= rest.size();) {
         const std::size_t end = std::min(rest.find('\n', start), rest.size());
         line += (start > 0 ? " — " : "") + std::string(rest.substr(start, end - start));

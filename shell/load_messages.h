@@ -37,8 +37,9 @@ std::string cannot_open_text(const std::string& path, const std::string& reason)
 std::string cannot_open_line(const std::string& path, const std::string& reason);
 // The console line that ends a load that failed after the file was open,
 // from the text of its box: "** Erreur de lecture du fichier .gr : " and
-// the reason, its lines joined by " — ".
-std::string read_failure_line(const std::string& message);
+// the reason, its lines joined by " — "; "** Chargement refusé : " instead
+// when the graph was refused for the demands it was loaded with.
+std::string read_failure_line(const std::string& message, bool demands = false);
 
 // "Quillmere - [<path>]".
 std::string loaded_window_title(const std::string& path);
