@@ -59,6 +59,20 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     LoadedGraph state;
     StageContext context{log, random, options->verbose};
     context.cpu_limit_seconds = options->time_limit_seconds;
+    // The demands, read and checked before the load: a bad demand file loads
+    // nothing.
+    DemandChoice demands;
+    if (options->demands == "all-pairs") {
+        demands.kind = DemandChoice::Kind::all_pairs;
+    } else if (options->demands != "default") {
+        Expected<DemandChoice, DemandFileFailure> read = read_demand_file(options->demands);
+        if (!read) {
+            reporter.show_error(read.error().caption, read.error().failure.message);
+            return batch_load_refused;
+        }
+        demands = std::move(*read);
+    }
+    context.demands = &demands;
     const LoadOutcome outcome =
         options->reads_standard_input()
             ? load_graph_stream(STDIN_FILENO, options->path, context, reporter, state)
@@ -68,7 +82,8 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     }
     if (options->certifies()) {
         ComputedGraph& computed = *state.current;
-        TimedCertificate timed = certify_stage(computed.graph, computed.result.cut, context);
+        TimedCertificate timed =
+            certify_stage(computed.graph, computed.demands, computed.result.cut, context);
         computed.certificate = std::move(timed.certificate);
         computed.certificate_seconds = timed.seconds;
     }

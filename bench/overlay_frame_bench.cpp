@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "common/random_source.h"
+#include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "render/gl_setup.h"
@@ -41,6 +43,7 @@ using Clock = std::chrono::steady_clock;
 struct FlowGraph {
     Graph graph;
     FlowResult result;
+    DemandSet demands;
 };
 
 FlowGraph make_flow_graph(int n, int arcs, RandomSource& random) {
@@ -57,12 +60,13 @@ FlowGraph make_flow_graph(int n, int arcs, RandomSource& random) {
     }
     Graph graph(n, groups, true, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
     FlowResult result;
-    for (auto& matrix : result.flow) {
-        matrix.assign(n, std::vector<double>(n, 0.0));
-    }
+    result.flow.assign(
+        commodity_count,
+        std::vector<double>(static_cast<std::size_t>(graph.arcs().arc_count()), 0.0));
     for (const auto& group : groups) {
         for (int w = 0; w < commodity_count; ++w) {
-            result.flow[w][group.sources[0]][group.targets[0]] = random.next() % 20;
+            result.flow[w][graph.arcs().find(group.sources[0], group.targets[0])] =
+                random.next() % 20;
         }
     }
     result.maxflow = 0.3;
@@ -73,7 +77,8 @@ FlowGraph make_flow_graph(int n, int arcs, RandomSource& random) {
     for (int v = 0; v < n; v += 2) {
         result.cut.vertices.insert(v);
     }
-    return FlowGraph{std::move(graph), std::move(result)};
+    DemandSet demands = DemandSet::default_set(n);
+    return FlowGraph{std::move(graph), std::move(result), std::move(demands)};
 }
 
 struct Stats {
@@ -112,7 +117,8 @@ int main(int argc, char** argv) {
     const FlowGraph graph = make_flow_graph(100, 400, random);
     std::vector<Vector3> positions;
     place_vertices(graph.graph, random, positions);
-    const SceneInput input{&graph.graph, &graph.result, &positions};
+    const SceneInput input{&graph.graph, &graph.result, &positions,    nullptr,
+                           nullptr,      false,         &graph.demands};
     if (!renderer->bind_framebuffer(width, height)) {
         std::fprintf(stderr, "cannot render %d x %d\n", width, height);
         return 1;

@@ -44,6 +44,7 @@
 #include "flow/cut.h"
 #include "flow/flow_lp.h"
 #include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "shell/load_graph.h"
 #include "tests/support/oracles.h"
 
@@ -101,7 +102,8 @@ double recomputed_ratio(const ArcLists& arcs, const std::set<int>& cut) {
 // embedding first from a source seeded with 1, as this does again.
 std::string oracle_verdict(const Graph& graph, const ArcLists& arcs, const CutResult& cut) {
     RandomSource random(1);
-    const std::vector<int> order = sweep_order(arcs, compute_embedding(arcs, random));
+    const std::vector<int> order =
+        sweep_order(arcs, DemandSet::default_set(arcs.vertex_count()), compute_embedding(arcs, random));
     if (order.empty()) {
         return cut.found ? "oracle=differs" : "oracle=same";
     }

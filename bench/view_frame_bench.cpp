@@ -38,6 +38,8 @@
 #include <vector>
 
 #include "common/random_source.h"
+#include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "render/gl_setup.h"
@@ -56,10 +58,11 @@ using Clock = std::chrono::steady_clock;
 
 // A graph of n vertices with `edges` random undirected edges of capacity 10
 // and made-up flows on them.
-// A graph with its flow result.
+// A graph with its flow result and its demand set.
 struct FlowGraph {
     Graph graph;
     FlowResult result;
+    DemandSet demands;
 };
 
 FlowGraph make_flow_graph(int n, int edges, RandomSource& random) {
@@ -82,19 +85,20 @@ FlowGraph make_flow_graph(int n, int edges, RandomSource& random) {
     }
     Graph graph(n, groups, false, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
     FlowResult result;
-    for (auto& matrix : result.flow) {
-        matrix.assign(n, std::vector<double>(n, 0.0));
-    }
+    result.flow.assign(
+        commodity_count,
+        std::vector<double>(static_cast<std::size_t>(graph.arcs().arc_count()), 0.0));
     for (const auto& group : groups) {
         const int u = group.sources[0], v = group.targets[0];
         for (int w = 0; w < commodity_count; ++w) {
-            result.flow[w][u][v] = random.next() % 20;
+            result.flow[w][graph.arcs().find(u, v)] = random.next() % 20;
         }
     }
     result.maxflow = 0.3;
     result.reached_optimum = true;
     result.solve = SolveEnd{SolveStatus::optimal, 0};
-    return FlowGraph{std::move(graph), std::move(result)};
+    DemandSet demands = DemandSet::default_set(n);
+    return FlowGraph{std::move(graph), std::move(result), std::move(demands)};
 }
 
 struct Stats {
@@ -158,7 +162,8 @@ int main(int argc, char** argv) {
         const FlowGraph graph = make_flow_graph(n, edges_for(n), random);
         std::vector<Vector3> positions;
         place_vertices(graph.graph, random, positions);
-        const SceneInput input{&graph.graph, &graph.result, &positions};
+        const SceneInput input{&graph.graph, &graph.result, &positions,    nullptr,
+                               nullptr,      false,         &graph.demands};
         std::vector<double> picture_ms;
         for (int run = 0; run < 6; ++run) {
             const auto start = Clock::now();
@@ -201,7 +206,8 @@ int main(int argc, char** argv) {
         const FlowGraph graph = make_flow_graph(n, edges_for(n), random);
         std::vector<Vector3> positions;
         place_vertices(graph.graph, random, positions);
-        const SceneInput input{&graph.graph, &graph.result, &positions};
+        const SceneInput input{&graph.graph, &graph.result, &positions,    nullptr,
+                               nullptr,      false,         &graph.demands};
         std::printf("%d vertices, %d edges:\n", n, edges_for(n));
         for (const bool flow : {false, true}) {
             ViewSettings settings;

@@ -12,6 +12,7 @@
 
 #include "flow/flow_model.h"
 #include "graph/arc_lists.h"
+#include "graph/demand_set.h"
 
 SolveEnd lp_solve_end(int code) {
     static constexpr std::pair<int, SolveStatus> statuses[] = {
@@ -114,7 +115,7 @@ void configure_solver(lprec* lp) {
 // `lengths` receives the dual values of the capacity rows, one per arc (a
 // shared pair's on both its arcs), in λ per unit of capacity.
 bool read_solution(lprec* lp, const FlowProgram& program, const ArcLists& arcs,
-                   FlowSolution& solution, std::vector<double>& lengths) {
+                   const DemandSet& demands, FlowSolution& solution, std::vector<double>& lengths) {
     // Presolve may remove columns; the values of the original columns
     // follow the original rows in the primal result.
     const int offset = get_Norig_rows(lp);
@@ -124,8 +125,8 @@ bool read_solution(lprec* lp, const FlowProgram& program, const ArcLists& arcs,
         solution.flow[c - 1] = get_var_primalresult(lp, offset + c) * program.scale;
     }
     solution.lambda = get_var_primalresult(lp, offset + program.columns.lambda()) * program.scale;
-    const bool feasible = satisfies_flow_program(arcs, solution, program.scale, check_tolerance,
-                                                 program.shared_pairs);
+    const bool feasible = satisfies_flow_program(arcs, demands, solution, program.scale,
+                                                 check_tolerance, program.shared_pairs);
     // The capacity rows come first, one per arc or per shared pair (at its
     // arc of lower tail); a pair's length goes to both its arcs.
     lengths.assign(arcs.arc_count(), 0.0);
@@ -143,7 +144,7 @@ bool read_solution(lprec* lp, const FlowProgram& program, const ArcLists& arcs,
             lengths[reverse] = lengths[a];
         }
     }
-    const double bound = length_bound(arcs, lengths, program.shared_pairs);
+    const double bound = length_bound(arcs, demands, lengths, program.shared_pairs);
     return feasible && solution.lambda >= bound * (1.0 - check_tolerance);
 }
 
@@ -158,8 +159,8 @@ bool final_end(const SolveEnd& end) {
 // check_failed for an optimum that fails its check, and fills `solution`
 // with a checked optimum.
 // `formulated`, when set, is called once the program is handed to lp_solve.
-SolveEnd solve_at_scale(const FlowProgram& program, const ArcLists& arcs, SolveWatch& watch,
-                        FlowSolution& solution, std::vector<double>& lengths,
+SolveEnd solve_at_scale(const FlowProgram& program, const ArcLists& arcs, const DemandSet& demands,
+                        SolveWatch& watch, FlowSolution& solution, std::vector<double>& lengths,
                         const std::function<void()>& formulated) {
     Expected<LpModel> loaded = load_flow_program(program);
     if (formulated) {
@@ -180,7 +181,7 @@ SolveEnd solve_at_scale(const FlowProgram& program, const ArcLists& arcs, SolveW
     if (watch.timed_out) {
         return lp_solve_end(TIMEOUT);
     }
-    if (end.is_optimum() && !read_solution(lp, program, arcs, solution, lengths)) {
+    if (end.is_optimum() && !read_solution(lp, program, arcs, demands, solution, lengths)) {
         return SolveEnd::own(SolveStatus::check_failed);
     }
     return end;
@@ -191,15 +192,16 @@ SolveEnd solve_at_scale(const FlowProgram& program, const ArcLists& arcs, SolveW
 // stopped; returns that end, or the first scale's when none succeeds.
 // With `shared_pairs` the program is the bound's (see formulate_flow_program).
 // `formulated` is called once the first scale's program is handed to lp_solve.
-SolveEnd solve_program(const ArcLists& arcs, const StageContext& context, FlowSolution& solution,
-                       std::vector<double>& lengths, bool shared_pairs,
+SolveEnd solve_program(const ArcLists& arcs, const DemandSet& demands, const StageContext& context,
+                       FlowSolution& solution, std::vector<double>& lengths, bool shared_pairs,
                        const std::function<void()>& formulated) {
     SolveWatch watch{context.cancel, context.cpu_limit_seconds, thread_cpu_seconds()};
     std::optional<SolveEnd> first;
     SolveEnd end;
-    for (const double scale : program_scales(arcs)) {
-        end = solve_at_scale(formulate_flow_program(arcs, scale, shared_pairs), arcs, watch,
-                             solution, lengths, first ? std::function<void()>() : formulated);
+    for (const double scale : program_scales(arcs, demands)) {
+        end = solve_at_scale(formulate_flow_program(arcs, demands, scale, shared_pairs), arcs,
+                             demands, watch, solution, lengths,
+                             first ? std::function<void()>() : formulated);
         if (!first) {
             first = end;
         }
@@ -212,16 +214,17 @@ SolveEnd solve_program(const ArcLists& arcs, const StageContext& context, FlowSo
 
 }  // namespace
 
-PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const StageContext& context) {
+PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const DemandSet& demands,
+                                    const StageContext& context) {
     PairFlowBound bound;
-    if (pairs.vertex_count() < 2) {
+    if (demands.present_count() == 0) {
         bound.reached_optimum = true;
         bound.lengths.assign(pairs.arc_count(), 0.0);
         return bound;
     }
     FlowSolution solution;
     std::vector<double> lengths;
-    bound.solve = solve_program(pairs, context, solution, lengths, true, {});
+    bound.solve = solve_program(pairs, demands, context, solution, lengths, true, {});
     if (bound.solve.is_optimum()) {
         bound.reached_optimum = true;
         bound.lambda = solution.lambda;
@@ -230,29 +233,25 @@ PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const StageContext& c
     return bound;
 }
 
-FlowResult solve_flow_lp(const ArcLists& arcs, const StageContext& context,
-                         const std::function<void()>& formulated) {
-    const int n = arcs.vertex_count();
+FlowResult solve_flow_lp(const ArcLists& arcs, const DemandSet& demands,
+                         const StageContext& context, const std::function<void()>& formulated) {
     FlowResult result;
-    for (auto& matrix : result.flow) {
-        matrix.assign(n, std::vector<double>(n, 0.0));
-    }
-    if (n < 2) {
-        // Commodity 0 needs vertices 0 and 1: with fewer there is nothing to
-        // route and no program to solve.
+    result.sources = demands.sources();
+    if (demands.present_count() == 0) {
+        // Nothing to route (the default set needs vertices 0 and 1): no
+        // program to solve.
         result.reached_optimum = true;
         return result;
     }
     FlowSolution solution;
     std::vector<double> lengths;
-    result.solve = solve_program(arcs, context, solution, lengths, false, formulated);
+    result.solve = solve_program(arcs, demands, context, solution, lengths, false, formulated);
     if (result.solve.is_optimum()) {
-        const FlowColumns columns = flow_columns(arcs);
-        for (int w = 0; w < columns.commodities; ++w) {
-            for (int a = 0; a < arcs.arc_count(); ++a) {
-                const Arc& arc = arcs.arcs()[a];
-                result.flow[w][arc.tail][arc.head] = solution.flow[columns.flow(w, a) - 1];
-            }
+        const FlowColumns columns = flow_columns(arcs, demands);
+        result.flow.resize(static_cast<std::size_t>(columns.sources));
+        for (int w = 0; w < columns.sources; ++w) {
+            const auto first = solution.flow.begin() + (columns.flow(w, 0) - 1);
+            result.flow[static_cast<std::size_t>(w)].assign(first, first + columns.arc_count);
         }
         result.maxflow = solution.lambda;
         result.reached_optimum = true;

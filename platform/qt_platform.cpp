@@ -163,6 +163,20 @@ void QtPlatform::start_open_dialog(const std::string& folder) {
     });
 }
 
+void QtPlatform::start_demands_dialog(const std::string& folder) {
+    if (file_dialog_ != nullptr) {
+        return;
+    }
+    auto* dialog = new QFileDialog(&window_, QStringLiteral("Ouvrir des demandes"),
+                                   folder.empty() ? QDir::currentPath() : to_qt(folder),
+                                   QStringLiteral("Demandes (*.dem *.txt)"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    open_file_dialog(
+        dialog, FileDialogKind::demands,
+        [this](const std::optional<std::string>& path) { logic_.on_demands_dialog_answer(path); });
+}
+
 void QtPlatform::start_save_dialog(SaveKind kind, const std::string& suggested) {
     if (file_dialog_ != nullptr) {
         return;

@@ -56,6 +56,7 @@ class QtPlatform final : public QObject, public WindowPlatform {
     void set_menu_check(Command command, bool checked) override;
     void set_menu_enabled(Command command, bool enabled) override;
     void start_open_dialog(const std::string& folder) override;
+    void start_demands_dialog(const std::string& folder) override;
     void start_save_dialog(SaveKind kind, const std::string& suggested) override;
     void show_about() override;
     void quit(int status) override;

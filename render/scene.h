@@ -9,9 +9,10 @@
 
 // Draws the graph: vertices as lit spheres, stored edges as cylinders (with a
 // cone at the head of each arc of a directed graph, when arrows are on) and
-// each commodity as an arch from its source to its sink. With the cut shown,
-// the vertices of its side S take the cut's colour and the edges between S
-// and the rest are drawn in it too, thicker.
+// each featured commodity (DemandSet::featured) as an arch from its source to
+// its sink, in its colour. With the cut shown, the vertices of its side S
+// take the cut's colour and the edges between S and the rest are drawn in it
+// too, thicker.
 //
 // The shapes (SceneMesh) are worked out once per graph and setting and kept;
 // a frame that only moves the camera takes them as they are, picks each

@@ -16,6 +16,8 @@
 #       the network readers: every input through all four languages
 #   scripts/fuzz.sh --network sndlib|graphml|gml|dimacs [SECONDS] [options...]
 #       one network reader alone, its own corpus; on request
+#   scripts/fuzz.sh --demands [SECONDS] [libFuzzer options...]
+#       the demand file's reader, resolved against a graph of eight vertices
 #
 # Further arguments go to libFuzzer (e.g. -jobs=2). A finding stops the run
 # with a non-zero status and leaves the input in build-asan/artifacts/;
@@ -63,6 +65,14 @@ case "${1:-}" in
         corpus=corpus-$language
         network_seeds "$language"
         ;;
+    --demands)
+        shift
+        target=demand_reader_fuzzer
+        corpus=corpus-demands
+        seeds=(tests/fuzz/demand_seeds)
+        dict=
+        timeout=10
+        ;;
 esac
 
 seconds=${1:-60}
@@ -79,7 +89,7 @@ cmake --build "$build" -j "$(nproc)" --target "$target"
 mkdir -p "$build/$corpus" "$build/artifacts"
 # -rss_limit_mb: the same bound as a load of the viewer.
 "$build/tests/fuzz/$target" \
-    -dict="$dict" \
+    ${dict:+-dict="$dict"} \
     -max_total_time="$seconds" \
     -max_len="$max_len" \
     -timeout="$timeout" \

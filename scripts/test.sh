@@ -4,8 +4,8 @@
 # the libraries without Qt or GL (the load road, the flow program, the
 # certificate, the window logic) again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, in the clang build of `cmake --preset sanitize`;
-# then a minute of fuzzing with that same build, half on the load road, half
-# on the network readers.
+# then a minute of fuzzing with that same build, a third each on the load
+# road, the network readers and the demand file's reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,8 +38,10 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 phase "sanitizer tests passed"
 
-# A short fuzzing session of the load road and of the network readers
-# (libFuzzer); longer runs: scripts/fuzz.sh [--networks] SECONDS.
-scripts/fuzz.sh 30
-scripts/fuzz.sh --networks 30
+# A short fuzzing session of the load road, the network readers and the
+# demand file's reader (libFuzzer); longer runs:
+# scripts/fuzz.sh [--networks|--demands] SECONDS.
+scripts/fuzz.sh 20
+scripts/fuzz.sh --networks 20
+scripts/fuzz.sh --demands 20
 phase "fuzzing done"

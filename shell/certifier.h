@@ -8,6 +8,7 @@
 #include "common/random_source.h"
 #include "graph/cut_certificate.h"
 #include "graph/cut_result.h"
+#include "graph/demand_set.h"
 #include "graph/graph.h"
 
 // Certifies the cut of the graph on show on a thread of its own, so that the
@@ -32,10 +33,11 @@ class Certifier {
     Certifier& operator=(const Certifier&) = delete;
 
     // Stops the certificate that runs, if any, then certifies the sweep's cut
-    // `sweep` of `graph`, drawing from a copy of `random`. Both must stay as
-    // they are until `done` has run or stop() has returned. `done` runs on
-    // the window's thread.
-    void start(const Graph& graph, const CutResult& sweep, const RandomSource& random, Done done);
+    // `sweep` of `graph` with `demands`, drawing from a copy of `random`.
+    // The three must stay as they are until `done` has run or stop() has
+    // returned. `done` runs on the window's thread.
+    void start(const Graph& graph, const DemandSet& demands, const CutResult& sweep,
+               const RandomSource& random, Done done);
     // Stops the certificate that runs and waits for its thread; its result
     // is dropped.
     void stop();

@@ -9,6 +9,7 @@ constexpr MenuItem separator{};
 
 constexpr std::array file_items{
     MenuItem{Command::open, "&Ouvrir un graphe...\tCtrl+O"},
+    MenuItem{Command::open_demands, "Ouvrir des &demandes...\tCtrl+D"},
     MenuItem{Command::reload, "&Recharger\tF5"},
     MenuItem{Command::recent_files, "Fichiers récen&ts", false, 0, true},
     separator,
@@ -27,6 +28,10 @@ constexpr std::array options_items{
     MenuItem{Command::toggle_flow, "Montrer/Cacher le maxflow\tCtrl+F", true},
     separator,
     MenuItem{Command::verbose, "Verbose\tCtrl+V", true},
+    separator,
+    MenuItem{Command::demands_all_pairs, "Demandes : toutes les &paires", true, 3},
+    MenuItem{Command::demands_default, "Demandes : trois commodités par &défaut", true, 3},
+    MenuItem{Command::demands_file, "Demandes : &fichier", true, 3},
 };
 
 constexpr std::array display_items{
@@ -71,7 +76,7 @@ constexpr std::array accelerator_table{
     Accelerator{'H', false, Command::show_arrows},  Accelerator{'U', false, Command::fit_on_load},
     Accelerator{'B', false, Command::force_layout}, Accelerator{'E', false, Command::export_image},
     Accelerator{0, false, Command::reload, 5},      Accelerator{'S', false, Command::save_results},
-    Accelerator{'Q', false, Command::quit},
+    Accelerator{'Q', false, Command::quit},         Accelerator{'D', false, Command::open_demands},
 };
 
 constexpr std::array view_toggle_table{
@@ -99,6 +104,9 @@ constexpr std::array cut_choice_table{
 constexpr std::array choice_item_table{
     ChoiceItem{Command::layout_random_on_load, load_layout_key, "random"},
     ChoiceItem{Command::layout_force_on_load, load_layout_key, load_layout_force},
+    ChoiceItem{Command::demands_default, load_demands_key, load_demands_default},
+    ChoiceItem{Command::demands_all_pairs, load_demands_key, load_demands_all_pairs},
+    ChoiceItem{Command::demands_file, load_demands_key, load_demands_file, false},
 };
 
 // A menu text without its mnemonic marks ("&&" stays one "&").

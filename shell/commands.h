@@ -46,6 +46,12 @@ enum class Command {
     layout_force_on_load = 40118,
     // The submenu of the files loaded last.
     recent_files = 40119,
+    // Chooses a demand file and applies it to the graph on show.
+    open_demands = 40120,
+    // Which demands the loads take: every pair, the default three, a file.
+    demands_all_pairs = 40121,
+    demands_default = 40122,
+    demands_file = 40123,
 };
 
 // One entry of a drop-down menu: a command, or a separator line when
@@ -139,11 +145,14 @@ std::span<const CutChoice> cut_choices();
 // `key` to `value`, and it is checked while the choice has that value. The
 // first item of a key gives the choice's value at first start (and when the
 // kept one makes no sense). A new choice is its rows here, beside its radio
-// items in the menu's table; the window keeps it with the preferences.
+// items in the menu's table; the window keeps it with the preferences. An
+// item that is not `kept` is a value of the run alone: choosing it leaves
+// the kept value as it was, and it is never read back.
 struct ChoiceItem {
     Command command;
     const char* key;
     const char* value;
+    bool kept = true;
 };
 
 std::span<const ChoiceItem> choice_items();
@@ -152,6 +161,14 @@ std::span<const ChoiceItem> choice_items();
 // layout.
 inline constexpr const char* load_layout_key = "load/layout";
 inline constexpr const char* load_layout_force = "force";
+
+// The choice of the demands the loads take: the default three, all pairs,
+// or a demand file. The file is chosen, and read, by its dialog in each run:
+// its value is not kept.
+inline constexpr const char* load_demands_key = "load/demands";
+inline constexpr const char* load_demands_default = "default";
+inline constexpr const char* load_demands_all_pairs = "all-pairs";
+inline constexpr const char* load_demands_file = "file";
 
 // The row of `table` for `command`, or null.
 template <typename Row>

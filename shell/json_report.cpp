@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "graph/commodities.h"
+#include "graph/demand_set.h"
 
 using nlohmann::json;
 
@@ -27,29 +27,41 @@ json edges_json(const Graph& graph) {
     return edges;
 }
 
-json commodities_json(int n) {
+json commodities_json(const DemandSet& demands) {
     json commodities = json::array();
-    for (int w = 0; w < commodity_count; ++w) {
-        commodities.push_back({{"source", commodity_source(w)},
-                               {"sink", commodity_sink(w)},
-                               {"demand", commodity_demand[w]},
-                               {"present", commodity_present(w, n)}});
+    for (const Commodity& c : demands.commodities()) {
+        commodities.push_back(
+            {{"source", c.source}, {"sink", c.sink}, {"demand", c.demand}, {"present", c.present}});
     }
     return commodities;
 }
 
-json flows_json(const FlowResult& result) {
-    json flows = json::array();
-    for (const auto& matrix : result.flow) {
-        json entries = json::array();
-        for (std::size_t u = 0; u < matrix.size(); ++u) {
-            for (std::size_t v = 0; v < matrix[u].size(); ++v) {
-                if (std::fabs(matrix[u][v]) >= flow_report_threshold) {
-                    entries.push_back(json::array({u, v, matrix[u][v]}));
-                }
-            }
+// `[u, v, value]` for each arc whose flow of source i is at least
+// flow_report_threshold in magnitude, in arc order (row by row).
+json arc_flows_json(const ArcLists& arcs, const FlowResult& result, int i) {
+    json entries = json::array();
+    for (int a = 0; a < arcs.arc_count(); ++a) {
+        const double value = result.arc_flow(i, a);
+        if (std::fabs(value) >= flow_report_threshold) {
+            entries.push_back(json::array({arcs.arcs()[a].tail, arcs.arcs()[a].head, value}));
         }
-        flows.push_back(std::move(entries));
+    }
+    return entries;
+}
+
+// The default set's flows by commodity (each of its sources carries one),
+// another set's by source.
+json flows_json(const ArcLists& arcs, const DemandSet& demands, const FlowResult& result) {
+    json flows = json::array();
+    if (demands.is_default()) {
+        for (int w = 0; w < demands.size(); ++w) {
+            flows.push_back(arc_flows_json(arcs, result, demands.source_index(w)));
+        }
+        return flows;
+    }
+    for (int i = 0; i < demands.source_count(); ++i) {
+        flows.push_back(json::array(
+            {demands.sources()[static_cast<std::size_t>(i)], arc_flows_json(arcs, result, i)}));
     }
     return flows;
 }
@@ -92,7 +104,9 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
     }
     report["positions"] = std::move(positions);
     report["edges"] = edges_json(graph);
-    report["commodities"] = commodities_json(n);
+    const DemandSet& demands = state.current->demands;
+    report["demand_set"] = demand_kind_name(demands.kind());
+    report["commodities"] = commodities_json(demands);
 
     report["maxflow"] = result.maxflow;
     report["lp_status"] = std::string(result.solve.name());
@@ -106,7 +120,7 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
     report["cut_separated_demand"] = cut.found ? json(cut.separated_demand) : json(nullptr);
     report["cut_coordinate"] = cut.coordinate >= 0 ? json(cut.coordinate) : json(nullptr);
 
-    report["flows"] = flows_json(result);
+    report["flows"] = flows_json(graph.arcs(), demands, result);
     report["timings"] = timings_json(log);
     if (state.current->certificate) {
         report["certificate"] = certificate_report(*state.current->certificate);

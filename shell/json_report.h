@@ -10,7 +10,7 @@
 
 // The version of the report's layout, its "schema_version". A change that
 // removes a key or changes its meaning raises it; new keys do not.
-inline constexpr int report_schema_version = 2;
+inline constexpr int report_schema_version = 3;
 
 // The loaded graph and what was computed on it, as one JSON object (the
 // README gives every key):
@@ -19,14 +19,16 @@ inline constexpr int report_schema_version = 2;
 //   positions (the display positions, [x, y, z]), edges ([u, v, capacity]
 //   for every stored cell, row by row: an undirected edge once, from its
 //   smaller end);
-//   commodities ({source, sink, demand, present} for each of the three);
+//   demand_set (where the demands come from: "default", "file", "all-pairs"),
+//   commodities ({source, sink, demand, present} for each commodity);
 //   maxflow, lp_status (the solver status's name), lp_status_code,
 //   lp_status_text (the status in French words), reached_optimum;
 //   mincut (the cut's ratio, null when no cut was found), cut (its members,
 //   ascending), cut_crossing_capacity, cut_separated_demand (null without a
 //   cut), cut_coordinate (the embedding coordinate swept, null when none);
-//   flows (per commodity, [u, v, value] for every value of at least
-//   flow_report_threshold in magnitude, row by row);
+//   flows ([u, v, value] for every value of at least flow_report_threshold
+//   in magnitude, row by row: one list per commodity for the default set,
+//   one [source, list] per source for another);
 //   timings (seconds per stage under the keys of stage_timers, and total_s,
 //   the sum of every timer line of the load; a stage that did not run reads
 //   0); and, once the cut was certified (certify_stage), certificate (see

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "builder/demand_builder.h"
 #include "builder/graph_builder.h"
 #include "common/console_log.h"
 #include "shell/load_messages.h"
@@ -113,7 +114,8 @@ LoadOutcome load_opened(int fd, const std::string& name, const StageContext& con
             return LoadOutcome::cancelled;
         }
         // The console ends with the failure, as it does with a cancel.
-        context.log.append_line(read_failure_line(failure->message));
+        context.log.append_line(
+            read_failure_line(failure->message, failure->outcome == LoadOutcome::invalid_demands));
         reporter.show_error(caption_read_error, failure->message);
         return failure->outcome;
     }
@@ -148,4 +150,32 @@ LoadOutcome load_graph_stream(int fd, const std::string& name, const StageContex
                               LoadReporter& reporter, LoadedGraph& state) {
     start_load(context);
     return load_opened(fd, name, context, reporter, state);
+}
+
+Expected<DemandChoice, DemandFileFailure> read_demand_file(const std::string& path) {
+    const auto failed = [](LoadOutcome outcome, std::string text, const char* caption) {
+        return fail(DemandFileFailure{{outcome, std::move(text)}, caption});
+    };
+    std::string reason;
+    const Descriptor file = open_regular_file(path, reason);
+    if (!file) {
+        return failed(LoadOutcome::cannot_open, demand_file_cannot_open_text(path, reason),
+                      caption_open_error);
+    }
+    Expected<std::string, LoadFailure> text = read_stage(file.get());
+    if (!text) {
+        return text.error().outcome == LoadOutcome::refused
+                   ? failed(LoadOutcome::refused, demand_file_too_large_text(path, max_file_bytes),
+                            caption_read_error)
+                   : failed(LoadOutcome::read_failed, demand_file_read_failure_text(path),
+                            caption_read_error);
+    }
+    const Expected<std::vector<DemandLine>, DemandError> lines = parse_demand_text(*text);
+    if (!lines) {
+        return failed(LoadOutcome::invalid_demands,
+                      demand_refusal_text(
+                          DemandRefusal{DemandRefusal::Reason::bad_file, lines.error(), 0}, path),
+                      caption_read_error);
+    }
+    return DemandChoice{DemandChoice::Kind::file, path, std::move(*text)};
 }

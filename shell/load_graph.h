@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/demand_choice.h"
 #include "common/stage_context.h"
 #include "common/vector3.h"
 #include "shell/pipeline.h"
@@ -36,8 +37,13 @@ struct LoadedGraph {
     const FlowResult* result() const { return current ? &current->result : nullptr; }
     // What a frame draws: nothing without a current graph.
     SceneInput scene() const {
-        return {graph(), result(), &display_positions, current ? &current->names : nullptr,
-                current && current->certificate ? &*current->certificate : nullptr};
+        return {graph(),
+                result(),
+                &display_positions,
+                current ? &current->names : nullptr,
+                current && current->certificate ? &*current->certificate : nullptr,
+                false,
+                current ? &current->demands : nullptr};
     }
 };
 
@@ -67,3 +73,15 @@ LoadOutcome load_graph_file(const std::string& path, const StageContext& context
 // open, so nothing keeps the previous graph; `fd` stays open.
 LoadOutcome load_graph_stream(int fd, const std::string& name, const StageContext& context,
                               LoadReporter& reporter, LoadedGraph& state);
+
+// The demand file at `path` as the loads take it: opened as a graph file is
+// (regular files only, without blocking), read whole (at most
+// max_file_bytes) and its text checked (parse_demand_text), so that a bad
+// file is refused before any load. Each load then resolves the vertices it
+// names against its own graph. Fails with the outcome (cannot_open, refused,
+// read_failed or invalid_demands), the message and the box's caption.
+struct DemandFileFailure {
+    LoadFailure failure;
+    const char* caption;
+};
+Expected<DemandChoice, DemandFileFailure> read_demand_file(const std::string& path);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "builder/demand_builder.h"
 #include "builder/graph_builder.h"
 #include "common/message_text.h"
 #include "grformat/gram_graph.h"
@@ -42,13 +43,13 @@ std::string cannot_open_line(const std::string& path, const std::string& reason)
     return "** " + std::string(caption_open_error) + " : " + path + " : " + reason;
 }
 
-std::string read_failure_line(const std::string& message) {
+std::string read_failure_line(const std::string& message, bool demands) {
     std::string_view rest = message;
     const std::string_view heading = read_error_heading;
     if (rest.starts_with(heading)) {
         rest.remove_prefix(heading.size());
     }
-    std::string line = "** Erreur de lecture du fichier .gr : ";
+    std::string line = demands ? "** Chargement refusé : " : "** Erreur de lecture du fichier .gr : ";
     for (std::size_t start = 0; start <= rest.size();) {
         const std::size_t end = std::min(rest.find('\n', start), rest.size());
         line += (start > 0 ? " — " : "") + std::string(rest.substr(start, end - start));
@@ -305,4 +306,37 @@ std::string build_failure_text(const std::string& detail) {
         text += "\n" + detail;
     }
     return text;
+}
+
+std::string demand_file_cannot_open_text(const std::string& path, const std::string& reason) {
+    return "Impossible d'ouvrir le fichier de demandes « " + path + " » : " + reason + ".";
+}
+
+std::string demand_file_too_large_text(const std::string& path, std::size_t max_bytes) {
+    return "Le fichier de demandes « " + path + " » fait plus de " + std::to_string(max_bytes) +
+           " octets, la taille maximale.";
+}
+
+std::string demand_file_read_failure_text(const std::string& path) {
+    return "Le fichier de demandes « " + path + " » n'a pas pu être lu jusqu'au bout.";
+}
+
+std::string demand_refusal_text(const DemandRefusal& refusal, const std::string& path) {
+    if (refusal.reason == DemandRefusal::Reason::program_too_large) {
+        return "Demandes refusées\nle programme linéaire aurait " +
+               std::to_string(refusal.columns) +
+               " colonnes de flot (sources distinctes × arcs), au plus " +
+               std::to_string(max_flow_columns) + ".";
+    }
+    if (refusal.reason == DemandRefusal::Reason::too_many_vertices) {
+        return "Demandes refusées\ntoutes les paires : le graphe a " +
+               std::to_string(refusal.vertex_count) + " sommets, au plus " +
+               std::to_string(max_all_pairs_vertices) + " sont admis.";
+    }
+    std::string text = "Fichier de demandes invalide\n« " + path + " »";
+    if (refusal.error.place.line > 0) {
+        text += ", ligne " + std::to_string(refusal.error.place.line) + ", colonne " +
+                std::to_string(refusal.error.place.column);
+    }
+    return text + " : " + refusal.error.reason;
 }

@@ -5,6 +5,7 @@
 
 class EGraphRefused;
 class EUnknownOption;
+struct DemandRefusal;
 struct ParseFailure;
 
 // Every text the load command shows: its console lines, the captions of its
@@ -36,8 +37,9 @@ std::string cannot_open_text(const std::string& path, const std::string& reason)
 std::string cannot_open_line(const std::string& path, const std::string& reason);
 // The console line that ends a load that failed after the file was open,
 // from the text of its box: "** Erreur de lecture du fichier .gr : " and
-// the reason, its lines joined by " — ".
-std::string read_failure_line(const std::string& message);
+// the reason, its lines joined by " — "; "** Chargement refusé : " instead
+// when the graph was refused for the demands it was loaded with.
+std::string read_failure_line(const std::string& message, bool demands = false);
 
 // "Quillmere - [<path>]".
 std::string loaded_window_title(const std::string& path);
@@ -73,3 +75,18 @@ std::string read_failure_text();
 // The heading, then an unexpected error while building, with its detail when
 // there is one.
 std::string build_failure_text(const std::string& detail);
+
+// The texts of a demand file, whose path each of them quotes: one that
+// cannot be opened (a missing file, a directory, a named pipe), with the
+// reason as a graph file's gives it, one larger than `max_bytes`, one that
+// could not be read to its end.
+std::string demand_file_cannot_open_text(const std::string& path, const std::string& reason);
+std::string demand_file_too_large_text(const std::string& path, std::size_t max_bytes);
+std::string demand_file_read_failure_text(const std::string& path);
+
+// Why the chosen demands cannot be a graph's: "Fichier de demandes invalide"
+// and «« <path> », ligne L, colonne C : <reason>» (without the line and
+// column for what concerns the whole file); or "Demandes refusées" and the
+// vertex count with the all-pairs maximum, or the program's flow columns
+// with their maximum.
+std::string demand_refusal_text(const DemandRefusal& refusal, const std::string& path);

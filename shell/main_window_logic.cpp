@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "builder/demand_builder.h"
 #include "shell/atomic_file.h"
 #include "shell/json_report.h"
 #include "shell/load_messages.h"
@@ -59,10 +60,15 @@ void MainWindowLogic::read_preferences() {
     }
     std::map<std::string, std::vector<std::string>> values;
     for (const ChoiceItem& item : choice_items()) {
-        values[item.key].push_back(item.value);
+        if (item.kept) {
+            values[item.key].push_back(item.value);
+        }
     }
     for (const auto& [key, allowed] : values) {
         choices_[key] = preferences_.choice(key, allowed, allowed.front());
+    }
+    if (choice(load_demands_key) == load_demands_all_pairs) {
+        demands_.kind = DemandChoice::Kind::all_pairs;
     }
     recent_files_ = preferences_.recent_files();
 }
@@ -184,7 +190,11 @@ bool MainWindowLogic::on_command(Command command) {
             preferences_.set_flag(toggle->preference, flags_.*toggle->flag);
         }
     } else if (const ChoiceItem* item = find_command(choice_items(), command)) {
-        choose(*item);
+        if (std::string_view(item->key) == load_demands_key) {
+            demand_command(*item);
+        } else {
+            choose(*item);
+        }
     } else if (const CutChoice* choice = find_command(cut_choices(), command)) {
         settings_.*choice->flag = choice->value;
         settings_.show_cut = true;
@@ -205,9 +215,15 @@ bool MainWindowLogic::on_command(Command command) {
 
 void MainWindowLogic::choose(const ChoiceItem& item) {
     choices_[item.key] = item.value;
-    preferences_.set_choice(item.key, item.value);
+    if (item.kept) {
+        preferences_.set_choice(item.key, item.value);
+    }
+    update_choice_checks(item.key);
+}
+
+void MainWindowLogic::update_choice_checks(const char* key) {
     for (const ChoiceItem& other : choice_items()) {
-        if (std::string_view(other.key) == item.key) {
+        if (std::string_view(other.key) == key) {
             platform_.set_menu_check(other.command, command_checked(other.command));
         }
     }
@@ -231,6 +247,9 @@ bool MainWindowLogic::run_action(Command command) {
     switch (command) {
         case Command::open:
             open_command();
+            break;
+        case Command::open_demands:
+            open_demands_command();
             break;
         case Command::reload:
             if (!last_path_.empty()) {
@@ -318,6 +337,64 @@ void MainWindowLogic::open_command() {
     if (can_load()) {
         const std::string folder = dialog_folder(FileDialogKind::open);
         start_file_dialog([&] { platform_.start_open_dialog(folder); });
+    }
+}
+
+void MainWindowLogic::open_demands_command() {
+    if (can_load()) {
+        const std::string folder = dialog_folder(FileDialogKind::demands);
+        start_file_dialog([&] { platform_.start_demands_dialog(folder); });
+    }
+}
+
+void MainWindowLogic::demand_command(const ChoiceItem& item) {
+    if (std::string_view(item.value) == load_demands_file) {
+        // The file's item chooses a file, unless one is in force.
+        if (choice(load_demands_key) != load_demands_file) {
+            open_demands_command();
+        }
+        update_choice_checks(load_demands_key);
+    } else if (choice(load_demands_key) != item.value) {
+        choose_demands(item, DemandChoice{std::string_view(item.value) == load_demands_all_pairs
+                                              ? DemandChoice::Kind::all_pairs
+                                              : DemandChoice::Kind::default_set,
+                                          "", ""});
+    } else {
+        update_choice_checks(load_demands_key);
+    }
+}
+
+void MainWindowLogic::on_demands_dialog_answer(const std::optional<std::string>& path) {
+    end_file_dialog();
+    if (!path) {
+        update_choice_checks(load_demands_key);
+        return;
+    }
+    Expected<DemandChoice, DemandFileFailure> read = read_demand_file(*path);
+    if (!read) {
+        update_choice_checks(load_demands_key);
+        platform_.show_error(read.error().caption, read.error().failure.message);
+        return;
+    }
+    // A file that names a vertex the graph on show lacks is refused before
+    // that graph goes.
+    if (const ComputedGraph* shown = loaded_.current ? &*loaded_.current : nullptr) {
+        const Expected<DemandSet, DemandRefusal> fits =
+            build_demand_set(&*read, shown->graph, shown->names);
+        if (!fits) {
+            update_choice_checks(load_demands_key);
+            platform_.show_error(caption_read_error, demand_refusal_text(fits.error(), *path));
+            return;
+        }
+    }
+    choose_demands(*find_command(choice_items(), Command::demands_file), std::move(*read));
+}
+
+void MainWindowLogic::choose_demands(const ChoiceItem& item, DemandChoice choice) {
+    demands_ = std::move(choice);
+    choose(item);
+    if (loaded_.graph() != nullptr && !loaded_path_.empty()) {
+        load_file(loaded_path_);
     }
 }
 
@@ -450,7 +527,8 @@ bool MainWindowLogic::load_file(const std::string& path) {
     // layout are not needed any more.
     certifier_.stop();
     layout_.stop();
-    runner_.start(path, random_, flags_.verbose, choice(load_layout_key) == load_layout_force);
+    runner_.start(path, random_, flags_.verbose, choice(load_layout_key) == load_layout_force,
+                  demands_);
     platform_.set_title(loading_window_title(path));
     update_enabled();
     return true;
@@ -475,7 +553,8 @@ void MainWindowLogic::finish_load(FinishedLoad done) {
             if (settings_.fit_on_load) {
                 fit(/*choose_direction=*/true);
             }
-            certifier_.start(loaded_.current->graph, loaded_.current->result.cut, random_,
+            certifier_.start(loaded_.current->graph, loaded_.current->demands,
+                             loaded_.current->result.cut, random_,
                              [this](const CutCertificate& certificate, double seconds) {
                                  if (loaded_.current) {
                                      loaded_.current->certificate = certificate;
@@ -504,8 +583,9 @@ void MainWindowLogic::finish_load(FinishedLoad done) {
 }
 
 void MainWindowLogic::update_enabled() {
-    for (const Command command : {Command::open, Command::reload, Command::save_results,
-                                  Command::force_layout, Command::recent_files}) {
+    for (const Command command :
+         {Command::open, Command::open_demands, Command::reload, Command::save_results,
+          Command::force_layout, Command::recent_files}) {
         platform_.set_menu_enabled(command, command_enabled(command));
     }
 }
@@ -575,6 +655,7 @@ bool MainWindowLogic::command_checked(Command command) const {
 bool MainWindowLogic::command_enabled(Command command) const {
     switch (command) {
         case Command::open:
+        case Command::open_demands:
             return !loading();
         case Command::reload:
             return !loading() && !last_path_.empty();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/console_log.h"
+#include "common/demand_choice.h"
 #include "common/random_source.h"
 #include "shell/certifier.h"
 #include "shell/commands.h"
@@ -105,6 +106,11 @@ class MainWindowLogic {
     // cancelled. Restores mouse look as it was before the dialog, then loads
     // the file, if any.
     void on_open_dialog_answer(const std::optional<std::string>& path);
+    // The demand dialog's answer, likewise: the file is read and checked
+    // (read_demand_file, and against the graph on show: a bad one gets its
+    // error box and changes nothing), becomes the demands in force, and the
+    // graph on show is loaded again with them.
+    void on_demands_dialog_answer(const std::optional<std::string>& path);
     // A save dialog's answer: the chosen full path, or none when it was
     // cancelled. Restores mouse look, then writes the file; a failure shows
     // an error box.
@@ -176,12 +182,13 @@ class MainWindowLogic {
 
     // Whether the menu shows `command` checked: the toggles of the Options and
     // Affichage menus (the console's included) follow their flags, the cut
-    // choices the cut shown; other commands are never checked.
+    // choices the cut shown, the demand choices the demands in force; other
+    // commands are never checked.
     bool command_checked(Command command) const;
-    // Whether `command` is available now: Open, Recharger, saving the
-    // results and the force layout wait for a running load; Recharger needs
-    // a file chosen before, saving the results a graph on show; the recent
-    // files' menu needs a recent file.
+    // Whether `command` is available now: Open, Ouvrir des demandes,
+    // Recharger, saving the results and the force layout wait for a running
+    // load; Recharger needs a file chosen before, saving the results a graph
+    // on show; the recent files' menu needs a recent file.
     bool command_enabled(Command command) const;
     // The value of a choice of choice_items() (its key).
     const std::string& choice(const std::string& key) const;
@@ -205,6 +212,9 @@ class MainWindowLogic {
     const LoadedGraph& loaded() const { return loaded_; }
     // The file the last load was started with ("" before the first).
     const std::string& last_path() const { return last_path_; }
+    // The demands the loads take, until the user chooses others: at start
+    // the default set, or all pairs when that was kept from the last run.
+    const DemandChoice& demands() const { return demands_; }
     // The console as the window's thread writes to it, outside loads.
     ConsoleLog& log() { return log_; }
 
@@ -228,6 +238,17 @@ class MainWindowLogic {
     // the window system the new value.
     void flip(Command command, bool& flag, void (WindowPlatform::*apply)(bool));
     void open_command();
+    void open_demands_command();
+    // A demand item of the choice table: the default set or all pairs
+    // become the demands in force; the file's item opens the demand dialog,
+    // unless a file is in force.
+    void demand_command(const ChoiceItem& item);
+    // Makes `choice` the demands in force (`item` its row of the choice
+    // table), shows it in the menu, and loads the graph on show again with
+    // it.
+    void choose_demands(const ChoiceItem& item, DemandChoice choice);
+    // The radio marks of the choice `key` as its value is now.
+    void update_choice_checks(const char* key);
     void save_command(SaveKind kind);
     void export_command();
     // Fits the view to the graph on show, out of the legend's box (sized
@@ -267,6 +288,9 @@ class MainWindowLogic {
     // The value of each choice, by key.
     std::map<std::string, std::string> choices_;
     std::vector<std::string> recent_files_;
+    // The demands in force: the choice of load_demands_key, with the file
+    // chosen last while that choice is the file.
+    DemandChoice demands_;
 
     // Last, so that they stop first: a load writes through the relay, and the
     // certificate reads the graph on show.

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <utility>
 
+#include "builder/demand_builder.h"
 #include "builder/graph_builder.h"
 #include "common/console_log.h"
 #include "common/listing_limit.h"
@@ -17,6 +18,7 @@
 #include "flow/flow_model.h"
 #include "graph/arc_lists.h"
 #include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "grformat/gram_graph.h"
 #include "shell/load_messages.h"
 #include "view/placement.h"
@@ -37,14 +39,24 @@ std::string capacity_line(const Graph& graph, int i) {
     return line.str();
 }
 
-// Every pair's flow as "x_{u,v}^w = value\t", a line per tail vertex and an
-// empty line after each commodity, written a commodity at a time.
-void write_flow_listing(const FlowResult& result, int n, ConsoleLog& log) {
-    for (int w = 0; w < commodity_count; ++w) {
+// Every pair's flow as "x_{u,v}^w = value\t" for each commodity w of the
+// default set (0 for a pair without an arc, and for an absent commodity), a
+// line per tail vertex and an empty line after each commodity, written a
+// commodity at a time.
+void write_commodity_flow_listing(const ArcLists& arcs, const DemandSet& demands,
+                                  const FlowResult& result, ConsoleLog& log) {
+    const int n = arcs.vertex_count();
+    for (int w = 0; w < demands.size(); ++w) {
+        const int source = demands.source_index(w);
         std::ostringstream listing;
         for (int u = 0; u < n; ++u) {
+            int a = arcs.out_begin(u);
             for (int v = 0; v < n; ++v) {
-                listing << flow_column_name(u, v, w) << " = " << result.flow[w][u][v] << "\t";
+                double value = 0.0;
+                if (a < arcs.out_end(u) && arcs.arcs()[a].head == v) {
+                    value = result.arc_flow(source, a++);
+                }
+                listing << flow_column_name(u, v, w) << " = " << value << "\t";
             }
             listing << "\n";
         }
@@ -52,6 +64,39 @@ void write_flow_listing(const FlowResult& result, int n, ConsoleLog& log) {
         log.append_line(listing.str());
     }
     log.append_line("");
+}
+
+// Each source's flow along every arc as "x_{u,v}^s = value\t", s being the
+// source vertex, a line per tail vertex with arcs and an empty line after
+// each source.
+void write_source_flow_listing(const ArcLists& arcs, const FlowResult& result, ConsoleLog& log) {
+    log.append_line(
+        "** Flots par source (x_{u,v}^s : flot issu de la source s sur l'arc u → v) **");
+    for (std::size_t i = 0; i < result.sources.size(); ++i) {
+        const int source = result.sources[i];
+        std::ostringstream listing;
+        for (int u = 0; u < arcs.vertex_count(); ++u) {
+            if (arcs.out_begin(u) == arcs.out_end(u)) {
+                continue;
+            }
+            for (int a = arcs.out_begin(u); a < arcs.out_end(u); ++a) {
+                listing << flow_column_name(u, arcs.arcs()[a].head, source) << " = "
+                        << result.arc_flow(static_cast<int>(i), a) << "\t";
+            }
+            listing << "\n";
+        }
+        log.append_line(listing.str());
+    }
+    log.append_line("");
+}
+
+// "** Demandes : k commodités (origin), demande totale D".
+std::string demand_set_line(const DemandSet& demands) {
+    std::ostringstream line;
+    const int k = demands.present_count();
+    line << "** Demandes : " << k << (k > 1 ? " commodités (" : " commodité (") << demands.origin()
+         << "), demande totale " << demands.total_demand();
+    return line.str();
 }
 
 // The result lines: a line of stars, maxflow, the mincut and its side S.
@@ -120,7 +165,21 @@ Expected<GraphDescription, LoadFailure> parse_gr(const std::string& text) {
     return std::move(grammar->description);
 }
 
-FlowResult flow_stage(const Graph& graph, const StageContext& context) {
+Expected<DemandSet, LoadFailure> demands_stage(const BuiltGraph& built,
+                                               const StageContext& context) {
+    Expected<DemandSet, DemandRefusal> demands =
+        build_demand_set(context.demands, built.graph, built.names);
+    if (!demands) {
+        return fail(LoadFailure{LoadOutcome::invalid_demands,
+                                demand_refusal_text(demands.error(), context.demands->path)});
+    }
+    if (!demands->is_default()) {
+        context.log.append_line(demand_set_line(*demands));
+    }
+    return std::move(*demands);
+}
+
+FlowResult flow_stage(const Graph& graph, const DemandSet& demands, const StageContext& context) {
     ConsoleLog& log = context.log;
     const int n = graph.vertex_count();
     const auto pairs = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
@@ -130,8 +189,8 @@ FlowResult flow_stage(const Graph& graph, const StageContext& context) {
         }
     }
     log.append_line("");
-    FlowResult result =
-        solve_flow_lp(graph.arcs(), context, [&log] { log.log_timer(formulate_timer.label); });
+    FlowResult result = solve_flow_lp(graph.arcs(), demands, context,
+                                      [&log] { log.log_timer(formulate_timer.label); });
     if (result.solve.status == SolveStatus::not_solved) {
         log.append_line("** Moins de deux sommets : aucune commodité, pas de programme linéaire.");
         return result;
@@ -143,8 +202,15 @@ FlowResult flow_stage(const Graph& graph, const StageContext& context) {
              << result.solve.code << ", " << result.solve.name() << ").";
         log.append_line(line.str());
     }
-    if (context.verbose && listing_fits(context, "Liste des flots", commodity_count * pairs)) {
-        write_flow_listing(result, n, log);
+    if (demands.is_default()) {
+        if (context.verbose && listing_fits(context, "Liste des flots", commodity_count * pairs)) {
+            write_commodity_flow_listing(graph.arcs(), demands, result, log);
+        }
+    } else if (context.verbose &&
+               listing_fits(context, "Liste des flots",
+                            static_cast<std::size_t>(demands.source_count()) *
+                                static_cast<std::size_t>(graph.arcs().arc_count()))) {
+        write_source_flow_listing(graph.arcs(), result, log);
     }
     return result;
 }
@@ -161,8 +227,9 @@ Embedding embed_stage(const Graph& graph, const StageContext& context) {
     return embedding;
 }
 
-CutResult cut_stage(const Graph& graph, const Embedding& embedding, const StageContext& context) {
-    CutResult cut = extract_cut(graph.arcs(), embedding);
+CutResult cut_stage(const Graph& graph, const DemandSet& demands, const Embedding& embedding,
+                    const StageContext& context) {
+    CutResult cut = extract_cut(graph.arcs(), demands, embedding);
     context.log.log_timer(cut_timer.label);
     return cut;
 }
@@ -174,10 +241,10 @@ std::vector<Vector3> place_stage(const Graph& graph, const StageContext& context
     return positions;
 }
 
-TimedCertificate certify_stage(const Graph& graph, const CutResult& sweep,
+TimedCertificate certify_stage(const Graph& graph, const DemandSet& demands, const CutResult& sweep,
                                const StageContext& context) {
     const auto started = std::chrono::steady_clock::now();
-    CutCertificate certificate = certify_cut(graph, sweep, context);
+    CutCertificate certificate = certify_cut(graph, demands, sweep, context);
     return {std::move(certificate),
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()};
 }
@@ -208,7 +275,14 @@ Expected<LoadProduct, LoadFailure> run_load_pipeline(int fd, ParseStage parse,
     if (stopped()) {
         return cancelled();
     }
-    FlowResult result = flow_stage(built.graph, context);
+    Expected<DemandSet, LoadFailure> demands = demands_stage(built, context);
+    if (!demands) {
+        return fail(demands.error());
+    }
+    if (stopped()) {
+        return cancelled();
+    }
+    FlowResult result = flow_stage(built.graph, *demands, context);
     if (stopped()) {
         return cancelled();
     }
@@ -216,12 +290,13 @@ Expected<LoadProduct, LoadFailure> run_load_pipeline(int fd, ParseStage parse,
     if (stopped()) {
         return cancelled();
     }
-    result.cut = cut_stage(built.graph, embedding, context);
+    result.cut = cut_stage(built.graph, *demands, embedding, context);
     write_result_lines(result, context.log);
     if (stopped()) {
         return cancelled();
     }
     std::vector<Vector3> positions = place_stage(built.graph, context);
-    return LoadProduct{{std::move(built.graph), std::move(result), std::move(built.names)},
-                       std::move(positions)};
+    return LoadProduct{
+        {std::move(built.graph), std::move(result), std::move(built.names), std::move(*demands)},
+        std::move(positions)};
 }

@@ -6,11 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "builder/graph_builder.h"
 #include "common/expected.h"
 #include "common/stage_context.h"
 #include "common/vector3.h"
 #include "embedding/embedding.h"
 #include "graph/cut_certificate.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "grformat/graph_description.h"
@@ -20,6 +22,8 @@
 //   read     the input's text                            read_stage
 //   parse    its description, by the input's format      a ParseStage (parse_gr)
 //   build    the graph and its vertices' names           build_graph
+//   demands  the graph's demand set, from the user's     demands_stage
+//            choice (the context's `demands`)
 //   flow     the flow program, formulated and solved     flow_stage
 //   embed    the vertices' coordinates                   embed_stage
 //   cut      the sweep's cut                             cut_stage
@@ -56,13 +60,15 @@ inline constexpr std::size_t max_file_bytes = std::size_t{16} << 20;
 
 enum class LoadOutcome {
     loaded,
-    cannot_open,     // the previous graph is kept
-    read_failed,     // the file opened but could not be read to its end
-    invalid_text,    // not matched to its very end
-    unknown_option,  // an option key its scope does not accept
-    refused,         // a file too large, or a description that cannot become a graph here
-    build_failed,    // memory ran out, or another error, while building
-    cancelled,       // the context's cancel flag stopped it; nothing is reported
+    cannot_open,      // the previous graph is kept
+    read_failed,      // the file opened but could not be read to its end
+    invalid_text,     // not matched to its very end
+    unknown_option,   // an option key its scope does not accept
+    refused,          // a file too large, or a description that cannot become a graph here
+    build_failed,     // memory ran out, or another error, while building
+    invalid_demands,  // the demands chosen cannot be the graph's (a bad demand file, a
+                      // vertex it names that the graph lacks, all pairs on too large a graph)
+    cancelled,        // the context's cancel flag stopped it; nothing is reported
 };
 
 // Why a load stopped, and the text of its message box (empty when cancelled).
@@ -87,19 +93,31 @@ using ParseStage = Expected<GraphDescription, LoadFailure> (*)(const std::string
 // that points at where matching stopped; throws EUnknownOption.
 Expected<GraphDescription, LoadFailure> parse_gr(const std::string& text);
 
+// demands: the demand set of the built graph from the context's choice
+// (build_demand_set: the default set when there is none), and, for a set
+// other than the default, the line "** Demandes : k commodités (origin),
+// demande totale D". Fails as invalid_demands with the message that names
+// the demand file, the line and the column (or the vertex count and the
+// maximum for all pairs).
+Expected<DemandSet, LoadFailure> demands_stage(const BuiltGraph& built,
+                                               const StageContext& context);
+
 // flow: with `verbose` the capacity listing, then an empty line; the flow
 // program formulated and solved (solve_flow_lp), each with its timer; then
 // how it ended: the status line unless it reached its optimum, and with
-// `verbose` the flow listing. Without a program (fewer than two vertices) one
+// `verbose` the flow listing (every ordered pair for each of the default
+// set's commodities; each source's flow along every arc for another set).
+// Without a program (no present commodity: fewer than two vertices) one
 // line says so instead of the timers and what follows them.
-FlowResult flow_stage(const Graph& graph, const StageContext& context);
+FlowResult flow_stage(const Graph& graph, const DemandSet& demands, const StageContext& context);
 
 // embed: the embedding (compute_embedding, from the context's random source),
 // its timer and, with `verbose`, its coordinate table.
 Embedding embed_stage(const Graph& graph, const StageContext& context);
 
 // cut: the sweep (extract_cut) and its timer.
-CutResult cut_stage(const Graph& graph, const Embedding& embedding, const StageContext& context);
+CutResult cut_stage(const Graph& graph, const DemandSet& demands, const Embedding& embedding,
+                    const StageContext& context);
 
 // place: one display position per vertex (place_vertices, from the context's
 // random source), and its timer.
@@ -112,7 +130,7 @@ struct TimedCertificate {
     CutCertificate certificate;
     double seconds = 0.0;
 };
-TimedCertificate certify_stage(const Graph& graph, const CutResult& sweep,
+TimedCertificate certify_stage(const Graph& graph, const DemandSet& demands, const CutResult& sweep,
                                const StageContext& context);
 
 // A loaded graph and what the load computed on it.
@@ -122,6 +140,8 @@ struct ComputedGraph {
     FlowResult result;
     // The vertices' names (BuiltGraph's).
     std::vector<std::string> names = {};
+    // The commodities the flow, the cut and the certificate were computed for.
+    DemandSet demands = {};
     // The certificate of the cut, once asked for, and the wall-clock seconds
     // it took.
     std::optional<CutCertificate> certificate = {};

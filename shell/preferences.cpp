@@ -16,6 +16,8 @@ const char* dialog_key(FileDialogKind dialog) {
             return "dialogs/save_console";
         case FileDialogKind::export_image:
             return "dialogs/export_image";
+        case FileDialogKind::demands:
+            return "dialogs/demands";
     }
     return "dialogs/open";
 }

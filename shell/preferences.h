@@ -35,7 +35,7 @@ class MemoryPreferenceStore final : public PreferenceStore {
 };
 
 // The file dialogs, each of which starts where it was left last.
-enum class FileDialogKind { open, save_results, save_console, export_image };
+enum class FileDialogKind { open, save_results, save_console, export_image, demands };
 
 // The two windows whose place is remembered.
 enum class PlacedWindow { main, console };

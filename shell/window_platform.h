@@ -62,6 +62,10 @@ class WindowPlatform {
     // path, or a name in the current directory), and returns at once; the
     // answer arrives later through MainWindowLogic::on_save_dialog_answer.
     virtual void start_save_dialog(SaveKind kind, const std::string& suggested) = 0;
+    // Shows the open dialog of a demand file ("Demandes (*.dem *.txt)") in
+    // `folder`, as start_open_dialog does; the answer arrives later through
+    // MainWindowLogic::on_demands_dialog_answer.
+    virtual void start_demands_dialog(const std::string& folder) { (void)folder; }
     // Shows the about box and returns at once.
     virtual void show_about() = 0;
     // Ends the program, once the current event is handled, with `status`.

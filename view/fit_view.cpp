@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "view/projection.h"
@@ -94,17 +94,18 @@ std::vector<Sphere> scene_spheres(const SceneInput& input, const ViewSettings& s
     // The commodities' arches rise above their terminals by half their
     // span: samples every 15° along each half ring, as spheres of the
     // tube's radius, stand for them.
-    for (int w = 0; w < commodity_count; ++w) {
-        if (!commodity_present(w, n)) {
+    const DemandSet& demands = *input.demands;
+    for (const int featured : demands.featured()) {
+        const Commodity& c = demands.commodity(featured);
+        if (!c.present) {
             continue;
         }
-        const Vector3 a =
-            (*input.display_positions)[static_cast<std::size_t>(commodity_source(w))] *
-            settings.position_scale;
-        const Vector3 b = (*input.display_positions)[static_cast<std::size_t>(commodity_sink(w))] *
+        const Vector3 a = (*input.display_positions)[static_cast<std::size_t>(c.source)] *
                           settings.position_scale;
+        const Vector3 b =
+            (*input.display_positions)[static_cast<std::size_t>(c.sink)] * settings.position_scale;
         const std::optional<SegmentOrientation> o = orient_segment(a, b);
-        const double tube = std::fabs(commodity_radius(input, w, cap));
+        const double tube = std::fabs(commodity_radius(input, featured, cap));
         if (!o || !std::isfinite(tube)) {
             continue;
         }

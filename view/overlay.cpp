@@ -4,12 +4,13 @@
 #include <cmath>
 #include <cstddef>
 #include <iomanip>
+#include <numeric>
 #include <sstream>
 #include <unordered_map>
 
 #include "common/utf8.h"
-#include "graph/commodities.h"
 #include "graph/cut_certificate.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "view/projection.h"
@@ -24,19 +25,80 @@ long edge_count(const Graph& graph) {
     return graph.directed() ? arcs : arcs / 2;
 }
 
+// How many commodities, sources and sinks the legend lists by name.
+constexpr std::size_t legend_listed = 6;
+
 // The terminals of one kind (sources or sinks) that are vertices, as
-// "a, b, c".
-std::string terminals(int n, bool sinks) {
-    std::ostringstream list;
-    const char* separator = "";
-    for (int w = 0; w < commodity_count; ++w) {
-        const int v = sinks ? commodity_sink(w) : commodity_source(w);
+// "a, b, c": for the default set in commodity order, for another set each
+// vertex once in increasing order, the first legend_listed of them and then
+// " … et N autres".
+std::string terminals(const DemandSet& demands, int n, bool sinks) {
+    std::vector<int> listed;
+    for (const Commodity& c : demands.commodities()) {
+        const int v = sinks ? c.sink : c.source;
         if (v < n) {
-            list << separator << v;
-            separator = ", ";
+            listed.push_back(v);
         }
     }
+    if (!demands.is_default()) {
+        std::sort(listed.begin(), listed.end());
+        listed.erase(std::unique(listed.begin(), listed.end()), listed.end());
+    }
+    std::ostringstream list;
+    const char* separator = "";
+    for (std::size_t i = 0; i < listed.size() && i < legend_listed; ++i) {
+        list << separator << listed[i];
+        separator = ", ";
+    }
+    if (listed.size() > legend_listed) {
+        list << " … et " << listed.size() - legend_listed << " autres";
+    }
     return list.str();
+}
+
+// The commodities' lines: each listed commodity in its arch's colour,
+// "Commodité w : s → t, demande d" (", absente" for an absent one of the
+// default set). The default set lists its three; another set its first
+// legend_listed featured ones, then how many others there are with their
+// demand, and whether some have no arch.
+void add_commodity_lines(const DemandSet& demands, std::vector<LegendLine>& lines) {
+    const std::vector<int>& featured = demands.featured();
+    if (!demands.is_default()) {
+        lines.push_back({"Demandes : " + demands.origin(), std::nullopt});
+    }
+    std::vector<char> is_listed(static_cast<std::size_t>(demands.size()), 0);
+    std::size_t listed = 0;
+    for (; listed < featured.size() && (demands.is_default() || listed < legend_listed); ++listed) {
+        const int w = featured[listed];
+        const Commodity& c = demands.commodity(w);
+        is_listed[static_cast<std::size_t>(w)] = 1;
+        std::ostringstream text;
+        text << "Commodité " << w << " : " << c.source << " → " << c.sink;
+        if (c.present) {
+            text << ", demande " << c.demand;
+        } else {
+            text << ", absente";
+        }
+        lines.push_back({text.str(), arch_colour(static_cast<int>(listed))});
+    }
+    const auto others = static_cast<std::size_t>(demands.size()) - listed;
+    if (others > 0) {
+        double demand = 0.0;
+        for (int w = 0; w < demands.size(); ++w) {
+            if (!is_listed[static_cast<std::size_t>(w)]) {
+                demand += demands.commodity(w).demand;
+            }
+        }
+        std::ostringstream text;
+        text << "… et " << others << (others > 1 ? " autres" : " autre") << " (demande totale "
+             << demand << ")";
+        lines.push_back({text.str(), std::nullopt});
+    }
+    if (static_cast<std::size_t>(demands.size()) > featured.size()) {
+        std::ostringstream text;
+        text << "Arches des " << featured.size() << " plus fortes demandes seulement";
+        lines.push_back({text.str(), std::nullopt});
+    }
 }
 
 // The side's size: "k sommets", or "1 sommet".
@@ -96,27 +158,18 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
     const FlowResult& result = *input.result;
     const int n = graph.vertex_count();
 
-    for (int w = 0; w < commodity_count; ++w) {
-        std::ostringstream text;
-        text << "Commodité " << w << " : " << commodity_source(w) << " → " << commodity_sink(w);
-        if (commodity_present(w, n)) {
-            text << ", demande " << commodity_demand[static_cast<std::size_t>(w)];
-        } else {
-            text << ", absente";
-        }
-        lines.push_back({text.str(), commodity_colour[static_cast<std::size_t>(w)]});
-    }
-    lines.push_back({"Sources : " + terminals(n, false), source_colour});
+    const DemandSet& demands = *input.demands;
+    add_commodity_lines(demands, lines);
+    lines.push_back({"Sources : " + terminals(demands, n, false), source_colour});
     if (n > 1) {
-        lines.push_back({"Puits : " + terminals(n, true), sink_colour});
+        lines.push_back({"Puits : " + terminals(demands, n, true), sink_colour});
     }
     if (settings.show_cut) {
         lines.push_back({best_cut_shown(input, settings) ? "Côté S de la meilleure coupe"
                                                          : "Côté S de la coupe",
                          cut_colour});
     }
-
-    if (settings.show_flow && settings.colour_by_load) {
+    if (settings.show_flow && colours_by_load(input, settings)) {
         lines.push_back({"Charge des arêtes (flot / capacité) : 0 → 1", std::nullopt, false, true});
     }
 
@@ -170,14 +223,30 @@ std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettin
         return labels;
     }
     const int n = input.graph->vertex_count();
-    const int shown = n > label_limit && !settings.label_all ? std::min(n, 2 * commodity_count) : n;
+    // Above the limit, the terminals of the featured commodities alone.
+    std::vector<int> shown;
+    if (n > label_limit && !settings.label_all) {
+        const DemandSet& demands = *input.demands;
+        for (const int c : demands.featured()) {
+            for (const int v : {demands.commodity(c).source, demands.commodity(c).sink}) {
+                if (v < n) {
+                    shown.push_back(v);
+                }
+            }
+        }
+        std::sort(shown.begin(), shown.end());
+        shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
+    } else {
+        shown.resize(static_cast<std::size_t>(n));
+        std::iota(shown.begin(), shown.end(), 0);
+    }
     const double width = settings.client_width;
     const double height = settings.client_height;
     // How far off the screen a label's anchor may lie and still show part
     // of its text.
     constexpr double slack = 200.0;
     const double cap = flow_radius_cap(input, settings);
-    for (int i = 0; i < shown; ++i) {
+    for (const int i : shown) {
         const Vector3 p =
             (*input.display_positions)[static_cast<std::size_t>(i)] * settings.position_scale;
         const std::optional<ViewportPoint> at = project_to_viewport(p, settings, camera);
@@ -220,8 +289,19 @@ std::vector<VertexLabel> legible_labels(std::vector<VertexLabel> labels, const S
         // An undirected edge is an arc each way: its out-arcs count it once.
         return graph.directed() ? out + static_cast<int>(arcs.in_arcs(v).size()) : out;
     };
+    // The featured commodities' terminals among the labelled vertices.
+    std::vector<char> terminal(static_cast<std::size_t>(graph.vertex_count()), 0);
+    for (const VertexLabel& label : labels) {
+        if (label.vertex >= 0 && label.vertex < graph.vertex_count()) {
+            terminal[static_cast<std::size_t>(label.vertex)] =
+                terminal_role(input, label.vertex) != TerminalRole::none;
+        }
+    }
+    const auto is_terminal = [&](int v) {
+        return v >= 0 && v < graph.vertex_count() && terminal[static_cast<std::size_t>(v)] != 0;
+    };
     const auto ahead = [&](const VertexLabel& a, const VertexLabel& b) {
-        const bool ta = a.vertex < 2 * commodity_count, tb = b.vertex < 2 * commodity_count;
+        const bool ta = is_terminal(a.vertex), tb = is_terminal(b.vertex);
         if (ta != tb) {
             return ta;
         }

@@ -36,13 +36,20 @@ struct LegendLine {
 };
 
 // The legend of the graph on show, top to bottom:
-//   each commodity in its colour: "Commodité w : s → t, demande d", or
-//   "Commodité w : s → t, absente" when its sink is not a vertex;
+//   for a set other than the default, "Demandes : <origin of the set>";
+//   each commodity in its arch's colour: "Commodité w : s → t, demande d",
+//   or "Commodité w : s → t, absente" when its sink is not a vertex: the
+//   default set's three, another set's first six featured commodities
+//   (DemandSet::featured), then "… et N autres (demande totale D)" for the
+//   others and, when some have no arch, "Arches des 12 plus fortes demandes
+//   seulement";
 //   "Sources : 0, 2, 4" in the source colour, "Puits : 1, 3, 5" in the sink
-//   colour (the terminals that exist);
+//   colour (the terminals that exist; for a set other than the default each
+//   vertex once, ascending, the first six and then "… et N autres");
 //   with the cut shown, "Côté S de la coupe" in the cut's colour ("Côté S
 //   de la meilleure coupe" when the best cut is the one shown);
-//   with show-flow colouring the edges by their load, the load ramp with
+//   with show-flow colouring the edges by their load (colours_by_load: a
+//   set that cannot show by commodity, or asked for), the load ramp with
 //   "Charge des arêtes (flot / capacité) : 0 → 1";
 //   "maxflow = …"; "mincut = … (S : k sommets)", or "mincut : aucune coupe"
 //   when none separates any demand;
@@ -81,7 +88,8 @@ inline constexpr std::size_t label_name_limit = 40;
 // The labels of the vertices that are in front of the camera and on the
 // screen (or just off it): "i", or "i : name" for a vertex with a name. None
 // when labels are off or nothing is drawable; above label_limit vertices
-// only the terminals 0 … 5 unless every label is asked for.
+// only the terminals of the featured commodities (the default set's 0 … 5)
+// unless every label is asked for.
 std::vector<VertexLabel> vertex_labels(const SceneInput& input, const ViewSettings& settings,
                                        const Camera& camera);
 

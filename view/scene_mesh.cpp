@@ -6,8 +6,8 @@
 #include <numbers>
 #include <optional>
 
-#include "graph/commodities.h"
 #include "graph/cut_certificate.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "view/projection.h"
@@ -59,18 +59,16 @@ class Fingerprint {
 };
 
 // Every stored edge: every arc of a directed graph, every edge once (from its
-// smaller end) otherwise, in the order of the matrix's rows.
+// smaller end) otherwise, in the order of the matrix's rows, with the index
+// of its arc.
 template <class Visit>
 void for_each_stored_edge(const Graph& graph, Visit visit) {
-    for (const Arc& arc : graph.arcs().arcs()) {
-        if (graph.directed() || arc.tail < arc.head) {
-            visit(arc.tail, arc.head, arc.capacity);
+    const std::vector<Arc>& arcs = graph.arcs().arcs();
+    for (std::size_t a = 0; a < arcs.size(); ++a) {
+        if (graph.directed() || arcs[a].tail < arcs[a].head) {
+            visit(arcs[a].tail, arcs[a].head, arcs[a].capacity, static_cast<int>(a));
         }
     }
-}
-
-double total_flow(const FlowResult* result, int u, int v) {
-    return edge_flow(result, 0, u, v) + edge_flow(result, 1, u, v) + edge_flow(result, 2, u, v);
 }
 
 std::uint64_t fingerprint(const SceneInput& input, const ViewSettings& settings) {
@@ -80,12 +78,24 @@ std::uint64_t fingerprint(const SceneInput& input, const ViewSettings& settings)
     }
     const Graph& graph = *input.graph;
     const FlowResult* result = input.result;
+    const DemandSet& demands = *input.demands;
     const bool cut = settings.show_cut;
     const bool best = cut && best_cut_shown(input, settings);
+    const bool by_load = colours_by_load(input, settings);
     f.word(1);
     f.number(settings.position_scale);
-    f.word((settings.show_flow ? 1u : 0u) | (settings.colour_by_load ? 2u : 0u) | (cut ? 4u : 0u) |
+    f.word((settings.show_flow ? 1u : 0u) | (by_load ? 2u : 0u) | (cut ? 4u : 0u) |
            (best ? 8u : 0u) | (settings.show_arrows ? 16u : 0u) | (graph.directed() ? 32u : 0u));
+    // The featured commodities colour and size their terminals and make the
+    // arches.
+    f.word(demands.featured().size());
+    for (const int c : demands.featured()) {
+        const Commodity& commodity = demands.commodity(c);
+        f.word(static_cast<std::uint64_t>(commodity.source) << 32 |
+               static_cast<std::uint32_t>(commodity.sink));
+        f.number(commodity.demand);
+        f.word(commodity.present ? 1 : 0);
+    }
     f.word(static_cast<std::uint64_t>(graph.vertex_count()));
     for (const Vector3& p : *input.display_positions) {
         const float xyz[3] = {p.x, p.y, p.z};
@@ -93,20 +103,23 @@ std::uint64_t fingerprint(const SceneInput& input, const ViewSettings& settings)
     }
     f.floats(graph.sizes().data(), graph.sizes().size());
     f.number(result->maxflow);
-    for_each_stored_edge(graph, [&](int u, int v, double capacity) {
+    for_each_stored_edge(graph, [&](int u, int v, double capacity, int) {
         f.word(static_cast<std::uint64_t>(u) << 32 | static_cast<std::uint32_t>(v));
-        if (settings.show_flow) {
-            for (int w = 0; w < commodity_count; ++w) {
-                f.number(edge_flow(result, w, u, v));
-                if (settings.colour_by_load && !graph.directed()) {
-                    f.number(edge_flow(result, w, v, u));
-                }
-            }
-            if (settings.colour_by_load) {
-                f.number(capacity);
-            }
+        if (settings.show_flow && by_load) {
+            f.number(capacity);
         }
     });
+    // The flows matter only when shown: every source's flow on every arc
+    // (what an edge's colour and thickness are made of, both directions).
+    if (settings.show_flow) {
+        f.word(result->flow.size());
+        for (const std::vector<double>& flow : result->flow) {
+            f.word(flow.size());
+            for (const double value : flow) {
+                f.number(value);
+            }
+        }
+    }
     if (best) {
         for (int v : input.certificate->best_cut.members) {
             f.word(static_cast<std::uint64_t>(v));
@@ -479,9 +492,11 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
         return;
     }
     const Graph& graph = *input.graph;
-    const FlowResult* result = input.result;
+    const FlowResult& result = *input.result;
+    const DemandSet& demands = *input.demands;
     const int n = graph.vertex_count();
     const double cap = flow_radius_cap(input, settings);
+    const bool by_load = colours_by_load(input, settings);
     std::vector<Vector3> at;
     at.reserve(static_cast<std::size_t>(n));
     for (const Vector3& p : *input.display_positions) {
@@ -492,17 +507,18 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
     tubes_.reserve(static_cast<std::size_t>(graph.arcs().arc_count()));
     for (int i = 0; i < n; ++i) {
         Rgb colour = vertex_colour;
+        const TerminalRole role = terminal_role(input, i);
         if (settings.show_cut && on_cut_side(input, settings, i)) {
             // The cut's side S outranks the terminals' colours.
             colour = cut_colour;
-        } else if (i < 2 * commodity_count) {
-            colour = i % 2 == 0 ? source_colour : sink_colour;
+        } else if (role != TerminalRole::none) {
+            colour = role == TerminalRole::source ? source_colour : sink_colour;
         }
         const Vector3& p = at[static_cast<std::size_t>(i)];
         spheres_.push_back({{p.x, p.y, p.z}, std::fabs(vertex_radius(input, i, cap)), colour});
     }
 
-    for_each_stored_edge(graph, [&](int i, int j, double capacity) {
+    for_each_stored_edge(graph, [&](int i, int j, double, int arc) {
         const Vector3& a = at[static_cast<std::size_t>(i)];
         const std::optional<SegmentOrientation> o =
             orient_segment(a, at[static_cast<std::size_t>(j)]);
@@ -527,26 +543,32 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
         turn(w, o->uz, sine, y, tube.across[1]);
         tube.length = o->length;
 
-        // The flows matter only when shown.
+        // The flows matter only when shown. By commodity, the first three
+        // sources' flows along the arc i → j are the colour's channels and
+        // their sum the thickness; by load, every source's flow along the
+        // edge both ways is the thickness (an undirected edge carries up to
+        // its capacity each way), the busier way's load the colour.
         const bool flows = settings.show_flow;
-        const double f0 = flows ? edge_flow(result, 0, i, j) : 0.0;
-        const double f1 = flows ? edge_flow(result, 1, i, j) : 0.0;
-        const double f2 = flows ? edge_flow(result, 2, i, j) : 0.0;
-        const double total = f0 + f1 + f2;
+        double total = 0.0;
+        Rgb colour = idle_edge_colour;
+        if (flows && by_load) {
+            const EdgeLoad load = edge_load(input, i, j);
+            total = load.flow;
+            colour = load_colour(load.load);
+        } else if (flows) {
+            const double f0 = result.arc_flow(0, arc);
+            const double f1 = result.arc_flow(1, arc);
+            const double f2 = result.arc_flow(2, arc);
+            total = f0 + f1 + f2;
+            colour = clamped(f0, f1, f2);
+        }
         // The negated test also sends a NaN total to the idle look.
         if (!flows || !(total >= 1e-8)) {
             tube.radius = idle_edge_radius;
             tube.colour = idle_edge_colour;
         } else {
             tube.radius = std::min(total * flow_thickness, cap);
-            if (settings.colour_by_load) {
-                // An undirected edge carries up to its capacity each way.
-                const double busiest =
-                    graph.directed() ? total : std::max(total, total_flow(result, j, i));
-                tube.colour = load_colour(busiest / capacity);
-            } else {
-                tube.colour = clamped(f0, f1, f2);
-            }
+            tube.colour = colour;
         }
         if (settings.show_cut &&
             on_cut_side(input, settings, i) != on_cut_side(input, settings, j)) {
@@ -566,14 +588,18 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
         tubes_.push_back(tube);
     });
 
-    for (int w = 0; w < commodity_count; ++w) {
-        if (!commodity_present(w, n)) {
+    // An arch for each featured commodity, in the palette's colours in the
+    // featured order.
+    const std::vector<int>& featured = demands.featured();
+    for (std::size_t k = 0; k < featured.size(); ++k) {
+        const Commodity& commodity = demands.commodity(featured[k]);
+        if (!commodity.present) {
             continue;
         }
-        const Vector3& a = at[static_cast<std::size_t>(commodity_source(w))];
-        const Vector3& b = at[static_cast<std::size_t>(commodity_sink(w))];
+        const Vector3& a = at[static_cast<std::size_t>(commodity.source)];
+        const Vector3& b = at[static_cast<std::size_t>(commodity.sink)];
         const std::optional<SegmentOrientation> o = orient_segment(a, b);
-        const double tube = commodity_radius(input, w, cap);
+        const double tube = commodity_radius(input, featured[k], cap);
         if (!o || !(tube > 0.0)) {
             continue;
         }
@@ -584,7 +610,7 @@ void SceneMesh::build(const SceneInput& input, const ViewSettings& settings) {
         arch.centre[2] = middle.z;
         arch.ring = o->length / 2.0;
         arch.tube = tube;
-        arch.colour = arch_colour(w);
+        arch.colour = arch_colour(static_cast<int>(k));
         const double u[3] = {o->ux, o->uy, o->uz};
         const double across[3] = {o->wx, o->wy, o->wz};
         // w × u lies in the vertical plane through the segment, perpendicular

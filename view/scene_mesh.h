@@ -89,7 +89,8 @@ Tessellation cone_tessellation(double radius_pixels);
 class SceneMesh {
   public:
     // Makes the records again when anything they are made from changed since
-    // the last call: the graph, its result and certificate, the display
+    // the last call: the graph, its demand set's featured commodities, its
+    // result (the flows by source when shown) and certificate, the display
     // positions, and the settings that shape the scene (position_scale,
     // show_flow, colour_by_load, show_cut, show_best_cut, show_arrows); the
     // camera and the projection do not. Compares a fingerprint of all of it,

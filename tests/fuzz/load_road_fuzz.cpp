@@ -23,15 +23,16 @@
 #include <utility>
 #include <vector>
 
-#include "common/utf8.h"
-#include "common/random_source.h"
-#include "graph/commodities.h"
-#include "graph/flow_result.h"
 #include "builder/graph_builder.h"
-#include "grformat/gram_graph.h"
 #include "common/console_log.h"
-#include "shell/pipeline.h"
+#include "common/random_source.h"
+#include "common/utf8.h"
+#include "graph/commodities.h"
+#include "graph/demand_set.h"
+#include "graph/flow_result.h"
+#include "grformat/gram_graph.h"
 #include "shell/load_messages.h"
+#include "shell/pipeline.h"
 
 namespace {
 
@@ -120,20 +121,15 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
         }
     }
 
-    for (const auto& matrix : result.flow) {
-        check(matrix.size() == static_cast<std::size_t>(n), "one flow row per vertex");
-    }
     check(std::isfinite(result.maxflow), "maxflow is finite");
     const bool solved = result.solve.is_optimum();
     bool all_zero = true;
-    for (const auto& matrix : result.flow) {
-        check(matrix.size() == static_cast<std::size_t>(n), "flow matrices have n rows");
-        for (const auto& row : matrix) {
-            check(row.size() == static_cast<std::size_t>(n), "flow matrices have n columns");
-            for (double value : row) {
-                check(std::isfinite(value), "flows are finite");
-                all_zero = all_zero && value == 0.0;
-            }
+    for (const auto& flows : result.flow) {
+        check(flows.size() == static_cast<std::size_t>(graph.arcs().arc_count()),
+              "one flow value per arc");
+        for (double value : flows) {
+            check(std::isfinite(value), "flows are finite");
+            all_zero = all_zero && value == 0.0;
         }
     }
     if (!solved) {
@@ -167,22 +163,20 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
     if (cut.found) {
         check(result.maxflow <= cut.ratio * (1.0 + 1e-6) + tolerance, "maxflow <= mincut");
     }
-    std::vector<std::vector<double>> total(n, std::vector<double>(n, 0.0));
+    // The default set: source w carries commodity w alone.
+    const std::vector<Arc>& arcs = graph.arcs().arcs();
+    std::vector<double> total(arcs.size(), 0.0);
     for (int w = 0; w < commodity_count; ++w) {
         if (!commodity_present(w, static_cast<int>(n))) {
             continue;
         }
         std::vector<double> net_in(n, 0.0);
-        for (int u = 0; u < n; ++u) {
-            for (int v = 0; v < n; ++v) {
-                const double f = result.flow[w][u][v];
-                check(f >= -tolerance, "flows are not negative");
-                check(f <= tolerance || (u != v && graph.cell(u, v).present),
-                      "flow runs only along edges");
-                net_in[v] += f;
-                net_in[u] -= f;
-                total[u][v] += f;
-            }
+        for (std::size_t a = 0; a < arcs.size(); ++a) {
+            const double f = result.arc_flow(w, static_cast<int>(a));
+            check(f >= -tolerance, "flows are not negative");
+            net_in[arcs[a].head] += f;
+            net_in[arcs[a].tail] -= f;
+            total[a] += f;
         }
         for (int v = 0; v < n; ++v) {
             if (v == commodity_sink(w)) {
@@ -193,13 +187,11 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
             }
         }
     }
-    for (int u = 0; u < n; ++u) {
-        for (int v = 0; v < n; ++v) {
-            if (u != v && graph.cell(u, v).present) {
-                check(total[u][v] <= graph.cell(u, v).capacity + tolerance,
-                      "each direction stays within capacity");
-            }
-        }
+    for (std::size_t a = 0; a < arcs.size(); ++a) {
+        check(arcs[a].tail != arcs[a].head && graph.cell(arcs[a].tail, arcs[a].head).present,
+              "flow runs only along edges");
+        check(total[a] <= graph.cell(arcs[a].tail, arcs[a].head).capacity + tolerance,
+              "each direction stays within capacity");
     }
 }
 
@@ -232,8 +224,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const BuiltGraph built = build_graph(grammar->description);
         check(n <= max_vertex_count, "a graph above the maximum is refused");
-        FlowResult result = flow_stage(built.graph, context);
-        result.cut = cut_stage(built.graph, embed_stage(built.graph, context), context);
+        const DemandSet demands = DemandSet::default_set(built.graph.vertex_count());
+        FlowResult result = flow_stage(built.graph, demands, context);
+        result.cut = cut_stage(built.graph, demands, embed_stage(built.graph, context), context);
         check_graph(built.graph, result, n, place_stage(built.graph, context));
     } catch (const EUnknownOption& error) {
         check(!error.option.empty(), "a rejected key is not empty");

@@ -115,12 +115,16 @@ struct Shown {
     Shown(const std::vector<Vector3>& at, const std::vector<TestEdge>& edges, float size,
           double maxflow)
         : graph(make_placed_graph(at, edges, size)),
-          result(zero_flow_result(graph.vertex_count(), maxflow)),
+          demands(DemandSet::default_set(graph.vertex_count())),
+          result(zero_flow_result(maxflow)),
           positions(at) {}
 
-    SceneInput input() const { return {&graph, &result, &positions}; }
+    SceneInput input() const {
+        return {&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    }
 
     Graph graph;
+    DemandSet demands;
     FlowResult result;
     std::vector<Vector3> positions;
 };
@@ -288,7 +292,7 @@ TEST_F(Render, PositionScaleSpreadsThePictureButNotTheRadii) {
     at.push_back({-8, 0, 0});
     at.push_back({8, 0, 0});
     Shown g(at, {{6, 7}}, 2.0f, 0.0);
-    g.result.flow[0][6][7] = 40.0;
+    set_arc_flow(g.result, g.graph, 0, 6, 7, 40.0);
     const double pixels_per_unit = side / 80.0;
 
     for (double scale : {1.0, 2.0}) {
@@ -317,7 +321,7 @@ TEST_F(Render, EdgesAreGreyUnlessShowFlowColoursThem) {
     at.push_back({3, 1, 0});
     at.push_back({-3, -3, 0});
     Shown g(at, {{6, 7}, {6, 8}}, 0.3f, 0.0);
-    g.result.flow[0][6][7] = 30.0;
+    set_arc_flow(g.result, g.graph, 0, 6, 7, 30.0);
     const double pixels_per_unit = side / 10.0;
     const auto draw = [&](bool show_flow) {
         ViewSettings settings;
@@ -429,7 +433,7 @@ TEST_F(Render, SceneLeavesTheMatrixAndClipStateAsFound) {
     Shown g({{0, 0, 0}, {0, 0, 0}, {0, 0, 5}, {0, 0, -5}, {1, 1, 1}, {1, 1, 1}, {2, 2, 2},
              {2, 2, 2}},
             {{0, 1}, {2, 3}, {6, 7}, {4, 6}}, 1.0f, 0.3);
-    g.result.flow[2][4][6] = 5.0;
+    set_arc_flow(g.result, g.graph, 2, 4, 6, 5.0);
     ASSERT_TRUE(renderer_->bind_framebuffer(64, 64));
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

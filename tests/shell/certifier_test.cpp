@@ -24,11 +24,12 @@ TEST(Certifier, OnlyTheLastStartsResultArrives) {
         posted.push_back(std::move(task));
     });
     const Graph graph = complete_graph(6, false, 1.0f);
+    const DemandSet demands = DemandSet::default_set(6);
     const CutResult sweep;
     std::vector<int> arrived;
     for (int start = 1; start <= 2; ++start) {
         certifier.start(
-            graph, sweep, RandomSource(1),
+            graph, demands, sweep, RandomSource(1),
             [&arrived, start](const CutCertificate&, double) { arrived.push_back(start); });
         while (posted_count() < static_cast<std::size_t>(start)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

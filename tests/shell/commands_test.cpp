@@ -25,12 +25,15 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
         seen.push_back(line);
     }
     EXPECT_EQ(seen, (std::vector<std::string>{
-                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40111 &Recharger\tF5 | "
-                        "40119 Fichiers récen&ts > | - | 40112 &Enregistrer les résultats...\tCtrl+S | 40113 Enregistrer la "
+                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40120 Ouvrir des "
+                        "&demandes...\tCtrl+D | 40111 &Recharger\tF5 | 40119 Fichiers récen&ts > "
+                        "| - | 40112 &Enregistrer les résultats...\tCtrl+S | 40113 Enregistrer la "
                         "&console... | - | 40006 &Quitter\tCtrl+Q",
                         "&Options | 40007 Projection &3D\tCtrl+3 | 40008 Projection &2D\tCtrl+2 | "
                         "- | 40014 &Redistribuer les sommets\tCtrl+R | - | 40017 Montrer/Cacher "
-                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x]",
+                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x] | - | 40121 "
+                        "Demandes : toutes les &paires (o) | 40122 Demandes : trois commodités "
+                        "par &défaut (o) | 40123 Demandes : &fichier (o)",
                         "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
                         "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
                         "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
@@ -50,6 +53,7 @@ TEST(CommandTables, ShortcutsAndTheirTexts) {
     }
     const std::map<Command, std::string> expected{
         {Command::open, "Ctrl+O"},
+        {Command::open_demands, "Ctrl+D"},
         {Command::toggle_flow, "Ctrl+F"},
         {Command::projection_2d, "Ctrl+2 (pavé numérique)"},
         {Command::projection_3d, "Ctrl+3 (pavé numérique)"},

@@ -314,3 +314,42 @@ TEST_F(LoadGraphTest, SwappingAFileForANamedPipeNeverBlocksTheOpen) {
         swapper.join();
     }));
 }
+
+// A demand file is opened as a graph file is: what is not a regular file,
+// or holds more than max_file_bytes, is refused with the file's name; a bad
+// line is refused before any load.
+TEST_F(LoadGraphTest, DemandFilesAreOpenedSafelyAndCheckedBeforeTheLoad) {
+    const std::string pipe = scratch_.path("pipe.dem").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string huge = scratch_.write("huge.dem", std::string(max_file_bytes + 1, '#'));
+    const std::string bad = scratch_.write("bad.dem", "0 1 5\n0 1 zéro\n");
+    const struct {
+        std::string path;
+        LoadOutcome outcome;
+        std::string text;
+    } cases[] = {
+        {pipe, LoadOutcome::cannot_open,
+         "Impossible d'ouvrir le fichier de demandes « " + pipe + " » : " +
+             reason_not_regular_file + "."},
+        {scratch_.path("").string(), LoadOutcome::cannot_open,
+         "Impossible d'ouvrir le fichier de demandes « " + scratch_.path("").string() + " » : " +
+             reason_directory + "."},
+        {huge, LoadOutcome::refused,
+         "Le fichier de demandes « " + huge +
+             " » fait plus de 16777216 octets, la taille maximale."},
+        {bad, LoadOutcome::invalid_demands,
+         "Fichier de demandes invalide\n« " + bad +
+             " », ligne 2, colonne 5 : demande « zéro » : ce n'est pas un nombre décimal positif"},
+    };
+    for (const auto& c : cases) {
+        const Expected<DemandChoice, DemandFileFailure> read = read_demand_file(c.path);
+        ASSERT_FALSE(read) << c.path;
+        EXPECT_EQ(read.error().failure.outcome, c.outcome) << c.path;
+        EXPECT_EQ(read.error().failure.message, c.text);
+    }
+    const Expected<DemandChoice, DemandFileFailure> good =
+        read_demand_file(scratch_.write("good.dem", "0 1 5\r\n"));
+    ASSERT_TRUE(good);
+    EXPECT_EQ(good->kind, DemandChoice::Kind::file);
+    EXPECT_EQ(good->text, "0 1 5\n");
+}

@@ -131,3 +131,10 @@ TEST(OpenFailures, EachErrorNumberHasItsReason) {
         EXPECT_EQ(open_failure_reason(number), reason) << number;
     }
 }
+
+TEST(ReadFailureLine, OnlyTheFilesOwnFailureCallsItselfAReadError) {
+    EXPECT_EQ(read_failure_line(std::string(read_error_heading) + "trop grand\nvoir ici"),
+              "** Erreur de lecture du fichier .gr : trop grand — voir ici");
+    EXPECT_EQ(read_failure_line("Demandes refusées\nsommet 9 inconnu", true),
+              "** Chargement refusé : Demandes refusées — sommet 9 inconnu");
+}

@@ -58,6 +58,7 @@ class FakePlatform : public WindowPlatform {
         ++open_dialogs;
         open_folder = folder;
     }
+    void start_demands_dialog(const std::string&) override { ++demands_dialogs; }
     void start_save_dialog(SaveKind kind, const std::string& suggested) override {
         save_dialogs.emplace_back(kind, suggested);
     }
@@ -118,6 +119,7 @@ class FakePlatform : public WindowPlatform {
     std::map<Command, bool> checks;
     std::map<Command, bool> enabled_commands;
     int open_dialogs = 0;
+    int demands_dialogs = 0;
     std::string open_folder;
     std::optional<std::string> export_answer;
     std::string picture;
@@ -250,8 +252,11 @@ TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
     EXPECT_TRUE(platform_.quits.empty());
     // At start the menu greys out what needs a file or a graph.
     EXPECT_EQ(platform_.enabled_commands,
-              (std::map<Command, bool>{{Command::open, true}, {Command::reload, false},
-                                       {Command::save_results, false}, {Command::force_layout, false},
+              (std::map<Command, bool>{{Command::open, true},
+                                       {Command::open_demands, true},
+                                       {Command::reload, false},
+                                       {Command::save_results, false},
+                                       {Command::force_layout, false},
                                        {Command::recent_files, false}}));
 }
 
@@ -619,8 +624,11 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     EXPECT_TRUE(logic_.settings().mouse_look);
     EXPECT_TRUE(platform_.cursor_hidden);
     EXPECT_EQ(platform_.enabled_commands,
-              (std::map<Command, bool>{{Command::open, true}, {Command::reload, true},
-                                       {Command::save_results, true}, {Command::force_layout, true},
+              (std::map<Command, bool>{{Command::open, true},
+                                       {Command::open_demands, true},
+                                       {Command::reload, true},
+                                       {Command::save_results, true},
+                                       {Command::force_layout, true},
                                        {Command::recent_files, true}}));
 }
 
@@ -820,6 +828,49 @@ TEST_F(MainWindowLogicTest, SavesTheResultsAndTheConsole) {
     EXPECT_EQ(scratch_.entries().size(), 2u);
 }
 
+// Ouvrir des demandes applies a file to the graph on show; the radio items
+// switch to all pairs and back to the default, each time loading the graph
+// again; a bad file changes nothing but shows its box; the set in force
+// stays for the next loads.
+TEST_F(MainWindowLogicTest, DemandMenuRecomputesTheGraphOnShowWithTheSetChosen) {
+    open(examples + "grid.gr");
+    EXPECT_TRUE(logic_.command_checked(Command::demands_default));
+    ASSERT_TRUE(logic_.on_command(Command::open_demands));
+    EXPECT_EQ(platform_.demands_dialogs, 1);
+    logic_.on_demands_dialog_answer(examples + "grid.dem");
+    finish_load();
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
+    EXPECT_EQ(logic_.loaded().current->demands.kind(), DemandKind::file);
+    EXPECT_EQ(logic_.loaded().current->demands.size(), 5);
+    EXPECT_TRUE(platform_.checks[Command::demands_file]);
+    EXPECT_FALSE(platform_.checks[Command::demands_default]);
+    EXPECT_NE(platform_.console_text().find("** Demandes : 5 commodités"), std::string::npos);
+    // The file's item with a file in force opens no dialog.
+    ASSERT_TRUE(logic_.on_command(Command::demands_file));
+    EXPECT_EQ(platform_.demands_dialogs, 1);
+
+    const std::string bad = write("bad.dem", "S00 S99 5\n");
+    ASSERT_TRUE(logic_.on_command(Command::open_demands));
+    logic_.on_demands_dialog_answer(bad);
+    EXPECT_FALSE(logic_.loading());
+    ASSERT_FALSE(platform_.boxes.empty());
+    EXPECT_EQ(platform_.boxes.back().text.rfind("Fichier de demandes invalide\n", 0), 0u);
+    EXPECT_EQ(logic_.demands().kind, DemandChoice::Kind::file);
+
+    ASSERT_TRUE(logic_.on_command(Command::demands_all_pairs));
+    finish_load();
+    EXPECT_EQ(logic_.loaded().current->demands.kind(), DemandKind::all_pairs);
+    EXPECT_TRUE(platform_.checks[Command::demands_all_pairs]);
+    EXPECT_FALSE(platform_.checks[Command::demands_file]);
+    // F5 keeps the set in force.
+    logic_.on_command(Command::reload);
+    finish_load();
+    EXPECT_EQ(logic_.loaded().current->demands.kind(), DemandKind::all_pairs);
+    ASSERT_TRUE(logic_.on_command(Command::demands_default));
+    finish_load();
+    EXPECT_TRUE(logic_.loaded().current->demands.is_default());
+}
+
 // What the user chose comes back at the next start: the toggles and
 // choices that name a preference, the recent files, each dialog's folder
 // and the main window's place; a value that makes no sense counts as none.
@@ -828,11 +879,18 @@ TEST_F(MainWindowLogicTest, PreferencesComeBackAtTheNextStart) {
     {
         MainWindowLogic first(platform_, RandomSource(1), load_graph_file, monotonic_milliseconds,
                               &store);
-        for (const Command command :
-             {Command::show_labels, Command::toggle_flow, Command::layout_force_on_load}) {
+        for (const Command command : {Command::show_labels, Command::toggle_flow,
+                                      Command::layout_force_on_load, Command::demands_all_pairs}) {
             first.on_command(command);
         }
         ASSERT_TRUE(first.load_file(bottleneck));
+        while (first.loading() || first.certifying()) {
+            platform_.run_posted();
+        }
+        // A demand file is in force for this run only.
+        first.on_command(Command::open_demands);
+        first.on_demands_dialog_answer(write("one.dem", "0 1 5\n"));
+        ASSERT_EQ(first.demands().kind, DemandChoice::Kind::file);
         while (first.loading() || first.certifying()) {
             platform_.run_posted();
         }
@@ -847,6 +905,8 @@ TEST_F(MainWindowLogicTest, PreferencesComeBackAtTheNextStart) {
     EXPECT_FALSE(second.settings().show_labels);
     EXPECT_FALSE(second.settings().show_flow) << "show-flow is not kept";
     EXPECT_TRUE(second.command_checked(Command::layout_force_on_load));
+    EXPECT_TRUE(second.command_checked(Command::demands_all_pairs));
+    EXPECT_EQ(second.demands().kind, DemandChoice::Kind::all_pairs);
     EXPECT_EQ(platform_.recent, std::vector<std::string>{bottleneck});
     EXPECT_EQ(second.kept_window_place(PlacedWindow::main), (WindowPlace{10, 20, 800, 600}));
     // A folder that is gone leaves the dialog in the current directory; the
@@ -858,7 +918,7 @@ TEST_F(MainWindowLogicTest, PreferencesComeBackAtTheNextStart) {
     EXPECT_EQ(platform_.save_dialogs.back().second, scratch_.path("console.txt").string());
 
     const std::pair<const char*, const char*> nonsense[] = {
-        {"view/labels", "peut-être"}, {"load/layout", "spirale"},
+        {"view/labels", "peut-être"},  {"load/layout", "spirale"},   {"load/demands", "file"},
         {"windows/main", "10 20 800"}, {"windows/main", "0 0 50 50"}};
     for (const auto& [key, value] : nonsense) {
         MemoryPreferenceStore bad;
@@ -867,6 +927,7 @@ TEST_F(MainWindowLogicTest, PreferencesComeBackAtTheNextStart) {
                               &bad);
         EXPECT_TRUE(third.settings().show_labels) << key;
         EXPECT_TRUE(third.command_checked(Command::layout_random_on_load)) << key;
+        EXPECT_TRUE(third.command_checked(Command::demands_default)) << key;
         EXPECT_EQ(third.kept_window_place(PlacedWindow::main), std::nullopt) << key;
     }
 }

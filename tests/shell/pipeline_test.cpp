@@ -8,6 +8,7 @@
 #include <string>
 
 #include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "tests/support/graph_fixtures.h"
 #include "tests/support/test_stage.h"
 #include "tests/support/text_lines.h"
@@ -99,7 +100,7 @@ TEST(Pipeline, VerboseFlowStageListsCapacitiesAndFlows) {
     const int n = 7;
     TestStage stage;
     const Graph graph = bottleneck_graph();
-    const FlowResult result = flow_stage(graph, stage.context(true));
+    const FlowResult result = flow_stage(graph, DemandSet::default_set(n), stage.context(true));
     const auto lines = lines_of(stage.text());
 
     // One capacity line per vertex comes first.
@@ -118,8 +119,9 @@ TEST(Pipeline, VerboseFlowStageListsCapacitiesAndFlows) {
         for (int u = 0; u < n; ++u) {
             std::ostringstream expected;
             for (int v = 0; v < n; ++v) {
-                expected << "x_{" << u << "," << v << "}^" << w << " = " << result.flow[w][u][v]
-                         << "\t";
+                const int a = graph.arcs().find(u, v);
+                expected << "x_{" << u << "," << v << "}^" << w << " = "
+                         << (a < 0 ? 0.0 : result.arc_flow(w, a)) << "\t";
             }
             EXPECT_EQ(lines[listing + w * (n + 1) + u], expected.str());
         }
@@ -133,7 +135,7 @@ TEST(Pipeline, AStatusLineSaysHowASolveWithoutItsOptimumEnded) {
     // A negative capacity cannot be met by non-negative flows.
     const Graph graph = make_graph(6, {{0, 1, -5.0f}, {2, 3, 10.0f}, {4, 5, 10.0f}}, true);
     TestStage stage;
-    flow_stage(graph, stage.context());
+    flow_stage(graph, DemandSet::default_set(6), stage.context());
     EXPECT_EQ(lines_of(stage.text()).back(),
               "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : 2, "
               "INFEASIBLE).");
@@ -159,7 +161,7 @@ TEST(Pipeline, ListingsAboveTheLimitAreOneLineEach) {
     TestStage stage;
     StageContext context = stage.context(true);
     context.listing_limit = 27;
-    flow_stage(graph, context);
+    flow_stage(graph, DemandSet::default_set(7), context);
     embed_stage(graph, context);
     const auto lines = lines_of(stage.text());
     ASSERT_EQ(lines.size(), 10u);

@@ -31,11 +31,15 @@ std::vector<Vector3> cloud(int n, float half, std::uint32_t seed) {
 struct Shown {
     explicit Shown(std::vector<Vector3> at, double maxflow = 0.1)
         : graph(make_placed_graph(at, {}, 2.0f)),
-          result(zero_flow_result(graph.vertex_count(), maxflow)),
+          demands(DemandSet::default_set(graph.vertex_count())),
+          result(zero_flow_result(maxflow)),
           positions(std::move(at)) {}
-    SceneInput input() const { return {&graph, &result, &positions}; }
+    SceneInput input() const {
+        return {&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    }
 
     Graph graph;
+    DemandSet demands;
     FlowResult result;
     std::vector<Vector3> positions;
 };

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "graph/demand_set.h"
 #include "tests/support/graph_fixtures.h"
 #include "view/overlay.h"
 #include "view/scene_geometry.h"
@@ -21,11 +22,14 @@ struct Pair {
         : positions{{0, 0, 500}, {0, 1, 500}, {0, 2, 500}, {0, 3, 500},
                     {0, 4, 500}, {0, 5, 500}, {0, -10, 0}, {0, 10, 0}},
           graph(make_placed_graph(positions, {{6, 7}}, 1.0f)),
-          result(zero_flow_result(8)) {
+          demands(DemandSet::default_set(8)),
+          result(zero_flow_result()) {
         camera.position = Vector3(static_cast<float>(distance), 0, 0);
         settings.client_width = settings.client_height = 700;
     }
-    SceneInput input() const { return {&graph, &result, &positions}; }
+    SceneInput input() const {
+        return {&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    }
     FrameMesh frame() {
         mesh.update(input(), settings);
         FrameMesh f;
@@ -35,6 +39,7 @@ struct Pair {
 
     std::vector<Vector3> positions;
     Graph graph;
+    DemandSet demands;
     FlowResult result;
     ViewSettings settings;
     Camera camera;
@@ -101,6 +106,12 @@ TEST(SceneMesh, MadeAgainOnlyWhenWhatItShowsChanges) {
         {"the cut", [](Pair& p) { p.settings.show_cut = true; }},
         {"the arrows", [](Pair& p) { p.settings.show_arrows = false; }},
         {"the maxflow", [](Pair& p) { p.result.maxflow = 0.5; }},
+        // Another set of the same size whose arch joins other terminals.
+        {"the demands",
+         [](Pair& p) {
+             p.demands =
+                 DemandSet(DemandKind::file, "f", 8, {{0, 1, 250.0}, {2, 3, 200.0}, {4, 6, 225.0}});
+         }},
         // Another graph loaded in the same place, its vertices where the
         // last one had them.
         {"the edges",
@@ -115,7 +126,7 @@ TEST(SceneMesh, MadeAgainOnlyWhenWhatItShowsChanges) {
         EXPECT_FALSE(pair.mesh.update(pair.input(), pair.settings));
     }
     // Flows count once they are shown.
-    pair.result.flow[1][5][6] = 3.0;
+    set_arc_flow(pair.result, pair.graph, 1, 5, 6, 3.0);
     EXPECT_TRUE(pair.mesh.update(pair.input(), pair.settings));
 }
 
@@ -125,8 +136,9 @@ TEST(SceneMesh, FlowSizesAreCappedByTheDrawing) {
     const std::vector<Vector3> at = {{0, 0, 0},   {30, 40, 0}, {0, 40, 0}, {30, 0, 0},
                                      {10, 10, 0}, {20, 30, 0}, {15, 15, 0}};
     Graph graph = make_placed_graph(at, {{0, 1}}, 1.0f);
-    FlowResult result = zero_flow_result(7, 1.0);
-    const SceneInput input{&graph, &result, &at};
+    FlowResult result = zero_flow_result(1.0);
+    const DemandSet demands = DemandSet::default_set(7);
+    const SceneInput input{&graph, &result, &at, nullptr, nullptr, false, &demands};
     ViewSettings settings;
     EXPECT_DOUBLE_EQ(flow_radius_cap(input, settings), 2.0);
     EXPECT_DOUBLE_EQ(commodity_radius(input, 0, 2.0), 2.0);  // 10 uncapped
@@ -141,8 +153,10 @@ TEST(SceneMesh, FlowSizesAreCappedByTheDrawing) {
     // A drawing without extent and without plain vertices has no cap.
     const std::vector<Vector3> one_place(2, Vector3(1, 1, 1));
     const Graph two = make_placed_graph(one_place, {}, 1.0f);
-    const FlowResult none = zero_flow_result(2);
-    EXPECT_TRUE(std::isinf(flow_radius_cap({&two, &none, &one_place}, settings)));
+    const FlowResult none = zero_flow_result();
+    const DemandSet two_demands = DemandSet::default_set(2);
+    EXPECT_TRUE(std::isinf(flow_radius_cap(
+        {&two, &none, &one_place, nullptr, nullptr, false, &two_demands}, settings)));
 }
 
 TEST(SceneColours, ArchPaletteAndLoadRamp) {
@@ -158,11 +172,39 @@ TEST(SceneColours, ArchPaletteAndLoadRamp) {
 TEST(SceneMesh, LoadColouringTakesTheBusierDirectionOverTheCapacity) {
     Pair pair(100);
     pair.graph = make_placed_graph(pair.positions, {{6, 7, 4.0f}}, 1.0f);
-    pair.result.flow[0][6][7] = 1.0;
-    pair.result.flow[2][7][6] = 3.0;
+    set_arc_flow(pair.result, pair.graph, 0, 6, 7, 1.0);
+    set_arc_flow(pair.result, pair.graph, 2, 7, 6, 3.0);
     pair.settings.show_flow = pair.settings.colour_by_load = true;
     pair.mesh.update(pair.input(), pair.settings);
     ASSERT_EQ(pair.mesh.tubes().size(), 1u);
     EXPECT_EQ(pair.mesh.tubes()[0].colour.g, load_colour(0.75).g);
     EXPECT_TRUE(legend_lines(pair.input(), pair.settings).at(5).load_ramp);
+}
+
+// Beyond three commodities: arches for the twelve largest demands alone, in
+// the palette's order, and show-flow colours the edges by their load
+// without being asked (both directions thicken the edge).
+TEST(SceneMesh, ManyCommoditiesArchTheLargestAndColourByLoad) {
+    Pair pair(100);
+    pair.graph = make_placed_graph(pair.positions, {{6, 7, 4.0f}}, 1.0f);
+    // 0 → 1 … 0 → 7, then 1 → 0, 1 → 2 … 1 → 7: demands 1 … 14.
+    std::vector<Commodity> commodities;
+    for (int k = 0; k < 14; ++k) {
+        const int source = k / 7, sink = k % 7 + (k % 7 >= source ? 1 : 0);
+        commodities.push_back({source, sink, 1.0 + k});
+    }
+    pair.demands = DemandSet(DemandKind::file, "f", 8, commodities);
+    pair.result.maxflow = 0.01;
+    set_arc_flow(pair.result, pair.graph, 0, 6, 7, 1.0);
+    set_arc_flow(pair.result, pair.graph, 1, 7, 6, 3.0);
+    pair.settings.show_flow = true;
+    pair.mesh.update(pair.input(), pair.settings);
+    ASSERT_EQ(pair.mesh.arches().size(), 12u);
+    // Commodities 2 … 13 in the set's order: the third arch is commodity 4's
+    // (0 → 5, demand 5).
+    EXPECT_EQ(pair.mesh.arches()[2].colour.b, arch_colour(2).b);
+    EXPECT_DOUBLE_EQ(pair.mesh.arches()[2].tube, 5.0 * 0.01 * 0.04);
+    ASSERT_EQ(pair.mesh.tubes().size(), 1u);
+    EXPECT_EQ(pair.mesh.tubes()[0].colour.g, load_colour(0.75).g);
+    EXPECT_DOUBLE_EQ(pair.mesh.tubes()[0].radius, 4.0 * 0.04);
 }
