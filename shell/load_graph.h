@@ -47,7 +47,9 @@ struct LoadedGraph {
     }
 };
 
-// Loads the .gr file at `path` (UTF-8) and makes it the current graph.
+// Loads the graph file at `path` (UTF-8) and makes it the current graph; its
+// format is the one its content shows (detect_format: SNDlib, GraphML, GML,
+// DIMACS max-flow, and .gr when nothing else matches).
 //
 // When the file cannot be opened (it is missing, unreadable, or not a
 // regular file: the check is made on the opened file, and opening never
@@ -56,7 +58,7 @@ struct LoadedGraph {
 // the console, writes two separator lines and starts the timer. A file of
 // more than max_file_bytes is refused.
 // Then the previous graph is released at once; the stages of the load
-// run (run_load_pipeline, with the .gr parse), then the title and the
+// run (run_load_pipeline), then the title and the
 // success lines. Any failure after the file is open is reported through
 // `reporter`, ends the console with one line (read_failure_line) and leaves
 // no current graph; `display_positions` changes only
@@ -66,13 +68,19 @@ struct LoadedGraph {
 // is left to the caller.
 LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state);
+// The same, read in `format` whatever its content (none: as it shows).
+LoadOutcome load_graph_file_as(const std::string& path, std::optional<NetworkFormat> format,
+                               const StageContext& context, LoadReporter& reporter,
+                               LoadedGraph& state);
 
 // The same load on the text that the open descriptor `fd` gives until its end
 // (a pipe or a terminal as well as a file: tarvessa-batch's standard input).
 // `name` stands for the path in the title and the success line. Nothing to
-// open, so nothing keeps the previous graph; `fd` stays open.
+// open, so nothing keeps the previous graph; `fd` stays open. Read in
+// `format`, or in the one its content shows.
 LoadOutcome load_graph_stream(int fd, const std::string& name, const StageContext& context,
-                              LoadReporter& reporter, LoadedGraph& state);
+                              LoadReporter& reporter, LoadedGraph& state,
+                              std::optional<NetworkFormat> format = std::nullopt);
 
 // The demand file at `path` as the loads take it: opened as a graph file is
 // (regular files only, without blocking), read whole (at most

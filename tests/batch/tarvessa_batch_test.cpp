@@ -152,7 +152,7 @@ TEST(TarvessaBatch, EveryRefusalHasItsStatusStreamAndMessage) {
     scratch.write("ok.gr", "0 -> 1;");
     scratch.write("bad.gr", "0 -> 1");
     const std::string usage_tail =
-        "\nUtilisation : tarvessa-batch [OPTION]... FICHIER.gr\n"
+        "\nUtilisation : tarvessa-batch [OPTION]... FICHIER\n"
         "« tarvessa-batch --help » décrit chaque option.\n";
     const struct {
         std::string args;
@@ -191,7 +191,7 @@ TEST(TarvessaBatch, HelpVersionAndStreams) {
     ScratchDir scratch("tarvessa-batch");
     const RunResult help = batch(scratch, "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Utilisation : tarvessa-batch [OPTION]... FICHIER.gr\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind("Utilisation : tarvessa-batch [OPTION]... FICHIER\n", 0), 0u);
     EXPECT_NE(help.out.find("--time-limit SECONDES"), std::string::npos);
     const RunResult version = batch(scratch, "--version");
     EXPECT_EQ(version.status, 0);

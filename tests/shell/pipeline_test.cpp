@@ -21,7 +21,7 @@ Expected<LoadProduct, LoadFailure> run_on(const std::string& text, const StageCo
     EXPECT_EQ(pipe(fds), 0);
     EXPECT_EQ(write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
     close(fds[1]);
-    Expected<LoadProduct, LoadFailure> product = run_load_pipeline(fds[0], parse_gr, context);
+    Expected<LoadProduct, LoadFailure> product = run_load_pipeline(fds[0], "-", std::nullopt, context);
     close(fds[0]);
     return product;
 }
