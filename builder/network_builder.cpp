@@ -1,22 +1,21 @@
 #include "builder/network_builder.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <list>
-#include <sstream>
 #include <utility>
 
 namespace {
 
 constexpr double float_max = std::numeric_limits<float>::max();
 
-// A number for a message, with as many digits as it needs.
+// A number for a message, with the fewest digits that give it back.
 std::string number_text(double value) {
-    std::ostringstream text;
-    text.precision(17);
-    text << value;
-    return text.str();
+    char text[32];
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, end.ptr);
 }
 
 std::string vertex_text(const ImportedNetwork& network, int v) {

@@ -10,6 +10,12 @@
 #include "shell/pipeline.h"
 #include "view/scene_input.h"
 
+// The endings by which the open dialog's filter ("Graphes") and a drop on a
+// window know a graph file, in any case: the workbench's own, and those the
+// other network languages usually come with (SNDlib networks as .txt). The
+// load reads the format from the content, whatever the name.
+inline constexpr const char* graph_file_suffixes[] = {".gr", ".txt", ".graphml", ".gml", ".max"};
+
 // How the load command shows what the user must see outside the console:
 // message boxes in the window, standard error in the headless runner.
 class LoadReporter {
