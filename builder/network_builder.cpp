@@ -110,21 +110,22 @@ Expected<BuiltGraph, std::string> build_network_graph(const ImportedNetwork& net
         }
     }
 
+    // A vertex the file places keeps its place, the origin included; the
+    // others are left to the layout.
     std::vector<Vector3> positions;
+    std::vector<bool> given;
     std::vector<std::string> names;
     positions.reserve(places.size());
+    given.reserve(places.size());
     names.reserve(places.size());
     for (std::size_t v = 0; v < places.size(); ++v) {
-        Vector3 p = places[v].value_or(Vector3(0.0f, 0.0f, 0.0f));
-        if (places[v] && p.x == 0.0f && p.y == 0.0f && p.z == 0.0f) {
-            p.z = std::numeric_limits<float>::denorm_min();
-        }
-        positions.push_back(p);
+        positions.push_back(places[v].value_or(Vector3(0.0f, 0.0f, 0.0f)));
+        given.push_back(places[v].has_value());
         names.push_back(network.vertices[v].name);
     }
     const float size = *extract_float(option_default("size"));
     Graph graph(n, groups, network.directed, std::move(positions),
-                std::vector<float>(static_cast<std::size_t>(n), size));
+                std::vector<float>(static_cast<std::size_t>(n), size), std::move(given));
     return BuiltGraph{std::move(graph), std::move(names)};
 }
 

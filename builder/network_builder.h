@@ -29,9 +29,9 @@ double network_drawing_side(int vertex_count);
 // so that their larger extent spans network_drawing_side; when all of them
 // coincide they carry no drawing and no vertex is placed. Other formats'
 // coordinates are taken as they are, and one beyond the float range is
-// refused. A vertex the file does place but that lands on exactly
-// (0, 0, 0) is moved off it by the smallest float step in z, so that it
-// keeps its place instead of being drawn at random.
+// refused. A vertex the file places keeps its place, even at exactly
+// (0, 0, 0), where a `.gr` vertex would be drawn at random
+// (Graph::position_given).
 //
 // Fails with a French sentence naming the edge or vertex at fault.
 // Preconditions: the network is valid as the readers return it (indices in
