@@ -7,6 +7,7 @@
 
 #include "common/message_text.h"
 #include "common/utf8.h"
+#include "netformat/network_readers.h"
 
 #ifndef QUILLMERE_VERSION
 #define QUILLMERE_VERSION "unknown"
@@ -148,6 +149,17 @@ const OptionEntry option_table[] = {
              return fail("l'option --demands attend un fichier, all-pairs ou default");
          }
          o.demands = v;
+         return {};
+     }},
+    {"--format", "gr|sndlib|graphml|gml|dimacs",
+     "lit le fichier dans ce langage quel que soit son contenu ; par défaut le langage se "
+     "reconnaît au contenu (SNDlib natif, GraphML, GML, DIMACS max-flow, sinon .gr)",
+     false, [](BatchOptions& o, const std::string& v) -> Expected<void> {
+         o.format = format_from_name(v);
+         if (!o.format) {
+             return fail("l'option --format attend gr, sndlib, graphml, gml ou dimacs, pas " +
+                         quoted(v));
+         }
          return {};
      }},
     {"--time-limit", "SECONDES",
@@ -296,7 +308,7 @@ std::string wrapped(std::string_view original, std::size_t indent, std::size_t w
 }  // namespace
 
 std::string batch_usage_line() {
-    return "Utilisation : tarvessa-batch [OPTION]... FICHIER.gr\n";
+    return "Utilisation : tarvessa-batch [OPTION]... FICHIER\n";
 }
 
 std::string batch_version_text() {
@@ -306,7 +318,8 @@ std::string batch_version_text() {
 std::string batch_help_text() {
     std::string text = batch_usage_line();
     text += wrapped(
-        "Charge un graphe .gr sans fenêtre, exactement comme la commande Ouvrir de Tarvessa "
+        "Charge un graphe (.gr, SNDlib natif, GraphML, GML ou DIMACS max-flow) sans fenêtre, "
+        "exactement comme la commande Ouvrir de Tarvessa "
         "(lecture, programme linéaire du flot, plongement, coupe, places des sommets), et écrit "
         "le texte de la console sur la sortie standard. Le fichier « - » est l'entrée "
         "standard ; après « -- », tout argument est le fichier.",
@@ -338,7 +351,9 @@ std::string batch_help_text() {
         "  tarvessa-batch --json --certificate --seed 1 examples/dumbbell.gr\n"
         "  tarvessa-batch --seed 1 --png coupe.png --show-cut --cut best examples/dumbbell.gr\n"
         "  tarvessa-batch --json --demands all-pairs --seed 1 examples/grid.gr\n"
-        "  tarvessa-batch --demands examples/grid.dem --certificate --seed 1 examples/grid.gr\n";
+        "  tarvessa-batch --demands examples/grid.dem --certificate --seed 1 examples/grid.gr\n"
+        "  tarvessa-batch --certificate --seed 1 examples/backbone.txt\n"
+        "  tarvessa-batch --format dimacs --seed 1 - < examples/pipeline.max\n";
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/expected.h"
+#include "netformat/imported_network.h"
 
 // tarvessa-batch's exit statuses.
 enum BatchStatus : int {
@@ -44,6 +45,9 @@ struct BatchOptions {
     // one unit between every pair ("all-pairs") or those of a demand file
     // (its path).
     std::string demands = "default";
+    // --format: the language the file is read in, whatever its content;
+    // none to choose it by the content.
+    std::optional<NetworkFormat> format;
 
     // --png FILE: also writes the view of the loaded graph, as the window
     // would first show it, to this PNG file; empty when not asked for.
@@ -73,7 +77,7 @@ struct BatchOptions {
     bool certifies() const { return certificate || png_best_cut; }
 };
 
-// "Utilisation : tarvessa-batch [OPTION]... FICHIER.gr" and its line end.
+// "Utilisation : tarvessa-batch [OPTION]... FICHIER" and its line end.
 std::string batch_usage_line();
 
 // The text of --help: what the program does, every option with its value and

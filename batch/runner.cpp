@@ -75,8 +75,9 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     context.demands = &demands;
     const LoadOutcome outcome =
         options->reads_standard_input()
-            ? load_graph_stream(STDIN_FILENO, options->path, context, reporter, state)
-            : load_graph_file(options->path, context, reporter, state);
+            ? load_graph_stream(STDIN_FILENO, options->path, context, reporter, state,
+                                options->format)
+            : load_graph_file_as(options->path, options->format, context, reporter, state);
     if (outcome != LoadOutcome::loaded) {
         return batch_load_refused;
     }

@@ -53,8 +53,9 @@ Expected<int, DemandRefusal> resolve(const std::string& field, DemandPlace place
     return found->second;
 }
 
-// The set, unless its program is too large.
-Expected<DemandSet, DemandRefusal> within_size(DemandSet demands, const Graph& graph) {
+}  // namespace
+
+Expected<DemandSet, DemandRefusal> within_flow_columns(DemandSet demands, const Graph& graph) {
     const long long columns =
         static_cast<long long>(demands.source_count()) * graph.arcs().arc_count();
     if (columns > max_flow_columns) {
@@ -62,8 +63,6 @@ Expected<DemandSet, DemandRefusal> within_size(DemandSet demands, const Graph& g
     }
     return demands;
 }
-
-}  // namespace
 
 Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, const Graph& graph,
                                                     const std::vector<std::string>& names) {
@@ -75,7 +74,7 @@ Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, 
         if (n > max_all_pairs_vertices) {
             return fail(DemandRefusal{DemandRefusal::Reason::too_many_vertices, {}, n});
         }
-        return within_size(DemandSet::all_pairs(n, graph.directed()), graph);
+        return within_flow_columns(DemandSet::all_pairs(n, graph.directed()), graph);
     }
     Expected<std::vector<DemandLine>, DemandError> lines = parse_demand_text(choice->text);
     if (!lines) {
@@ -105,5 +104,5 @@ Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, 
     if (!std::isfinite(demands.total_demand())) {
         return fail(bad_line({}, "la demande totale dépasse le plus grand nombre représentable"));
     }
-    return within_size(std::move(demands), graph);
+    return within_flow_columns(std::move(demands), graph);
 }

@@ -65,3 +65,7 @@ struct DemandRefusal {
 // refused.
 Expected<DemandSet, DemandRefusal> build_demand_set(const DemandChoice* choice, const Graph& graph,
                                                     const std::vector<std::string>& names);
+
+// `demands`, unless its program would have more than max_flow_columns flow
+// columns.
+Expected<DemandSet, DemandRefusal> within_flow_columns(DemandSet demands, const Graph& graph);

@@ -4,8 +4,15 @@
 #include <utility>
 
 Graph::Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
-             std::vector<Vector3> positions, std::vector<float> sizes)
-    : sizes_(std::move(sizes)), positions_(std::move(positions)), directed_(directed) {
+             std::vector<Vector3> positions, std::vector<float> sizes,
+             std::vector<bool> given)
+    : sizes_(std::move(sizes)), positions_(std::move(positions)), given_(std::move(given)),
+      directed_(directed) {
+    if (given_.empty()) {
+        for (const Vector3& p : positions_) {
+            given_.push_back(!(p.x == 0.0f && p.y == 0.0f && p.z == 0.0f));
+        }
+    }
     add_vertices(n);
     for (const DirectedEdgesGroup& group : groups) {
         for (int s : group.sources) {

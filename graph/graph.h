@@ -32,10 +32,13 @@ class Graph {
   public:
     // Builds an n × n matrix and stores every pair of `groups`, front to back,
     // so a later record overwrites an earlier one. Pairs with s == t are
-    // skipped. Preconditions: n ≥ 0, every s and t in 0 … n − 1, `positions`
-    // and `sizes` have n entries each.
+    // skipped. `given` says which vertices their file placed; left empty, a
+    // vertex is placed when its position is not (0, 0, 0), the rule of a
+    // `.gr` file. Preconditions: n ≥ 0, every s and t in 0 … n − 1,
+    // `positions` and `sizes` have n entries each, `given` none or n.
     Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
-          std::vector<Vector3> positions, std::vector<float> sizes);
+          std::vector<Vector3> positions, std::vector<float> sizes,
+          std::vector<bool> given = {});
 
     // Graphs are large: they move, they are never copied.
     Graph(Graph&&) = default;
@@ -54,6 +57,9 @@ class Graph {
     bool directed() const { return directed_; }
     const std::vector<float>& sizes() const { return sizes_; }
     const std::vector<Vector3>& positions() const { return positions_; }
+    // Whether v's position was given by its file (kept as drawn) rather than
+    // left to the layout. Precondition: v in 0 … n − 1.
+    bool position_given(int v) const { return given_[static_cast<std::size_t>(v)]; }
     const std::vector<std::vector<EdgeCell>>& matrix() const { return matrix_; }
     // The graph's arcs (ArcLists(graph)), built once with the graph: what
     // the flow program, the embedding, the sweep and the certificate walk.
@@ -68,6 +74,7 @@ class Graph {
     std::vector<std::vector<EdgeCell>> matrix_;
     std::vector<float> sizes_;
     std::vector<Vector3> positions_;
+    std::vector<bool> given_;
     bool directed_ = false;
     ArcLists arcs_;
 };

@@ -8,6 +8,9 @@
 // The network languages a load may read. `gr` is the workbench's own (read
 // by grformat/); the others are read by this folder into an ImportedNetwork.
 enum class NetworkFormat { gr, sndlib, graphml, gml, dimacs };
+inline constexpr NetworkFormat all_network_formats[] = {
+    NetworkFormat::gr, NetworkFormat::sndlib, NetworkFormat::graphml, NetworkFormat::gml,
+    NetworkFormat::dimacs};
 
 // The largest network a reader returns: the graph model's limits
 // (max_vertex_count and max_arc_count in builder/graph_builder.h, which this

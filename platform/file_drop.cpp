@@ -5,6 +5,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "shell/load_graph.h"
+
 std::optional<QString> dropped_graph_file(const QMimeData* mime) {
     if (mime == nullptr || !mime->hasUrls()) {
         return std::nullopt;
@@ -14,10 +16,12 @@ std::optional<QString> dropped_graph_file(const QMimeData* mime) {
         return std::nullopt;
     }
     const QString path = urls.first().toLocalFile();
-    if (!path.endsWith(QStringLiteral(".gr"), Qt::CaseInsensitive)) {
-        return std::nullopt;
+    for (const char* suffix : graph_file_suffixes) {
+        if (path.endsWith(QString::fromUtf8(suffix), Qt::CaseInsensitive)) {
+            return QFileInfo(path).absoluteFilePath();
+        }
     }
-    return QFileInfo(path).absoluteFilePath();
+    return std::nullopt;
 }
 
 void GraphDropHandler::drag(QDropEvent* event) const {

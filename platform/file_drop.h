@@ -8,7 +8,8 @@ class QDropEvent;
 class QMimeData;
 
 // The graph file that a drag carries: exactly one local file whose name ends
-// in ".gr" (in any case), as a full path; none for anything else.
+// in one of graph_file_suffixes (in any case), as a full path; none for
+// anything else.
 std::optional<QString> dropped_graph_file(const QMimeData* mime);
 
 // What a window does with a graph file dropped on it: whether it would load

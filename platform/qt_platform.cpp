@@ -18,6 +18,7 @@
 #include "platform/gl_view.h"
 #include "platform/progress_box.h"
 #include "shell/commands.h"
+#include "shell/load_graph.h"
 
 namespace {
 
@@ -152,9 +153,14 @@ void QtPlatform::start_open_dialog(const std::string& folder) {
     }
     // A new dialog each time: a reused one would keep the last selection,
     // which outranks a path typed afresh.
+    QStringList patterns;
+    for (const char* suffix : graph_file_suffixes) {
+        patterns << QStringLiteral("*") + QString::fromUtf8(suffix);
+    }
     auto* dialog = new QFileDialog(&window_, QStringLiteral("Ouvrir"),
-                                   folder.empty() ? QDir::currentPath() : to_qt(folder),
-                                   QStringLiteral("Graphes (*.gr)"));
+                                   folder.empty() ? QDir::currentPath() : to_qt(folder));
+    dialog->setNameFilters({QStringLiteral("Graphes (%1)").arg(patterns.join(QLatin1Char(' '))),
+                            QStringLiteral("Tous les fichiers (*)")});
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setDefaultSuffix(QStringLiteral("gr"));

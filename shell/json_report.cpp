@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "graph/demand_set.h"
+#include "netformat/network_readers.h"
 
 using nlohmann::json;
 
@@ -79,6 +80,12 @@ json timings_json(const ConsoleLog& log) {
                 timings[timer.key] = timings[timer.key].get<double>() + seconds;
             }
         }
+        // The parse of another format than .gr names its format.
+        for (const NetworkFormat format : all_network_formats) {
+            if (format != NetworkFormat::gr && label == parse_timer_label(format)) {
+                timings[parse_timer.key] = timings[parse_timer.key].get<double>() + seconds;
+            }
+        }
     }
     timings["total_s"] = total;
     return timings;
@@ -96,6 +103,7 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
     report["schema_version"] = report_schema_version;
     report["vertices"] = n;
     report["directed"] = graph.directed();
+    report["format"] = std::string(format_name(state.current->format));
     report["names"] = state.current->names;
     report["sizes"] = graph.sizes();
     json positions = json::array();

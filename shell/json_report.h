@@ -14,12 +14,14 @@ inline constexpr int report_schema_version = 3;
 
 // The loaded graph and what was computed on it, as one JSON object (the
 // README gives every key):
-//   schema_version;
+//   schema_version; format (the language the graph was read in: "gr",
+//   "sndlib", "graphml", "gml", "dimacs");
 //   vertices, directed, names (one per vertex, "" for an unnamed one), sizes,
 //   positions (the display positions, [x, y, z]), edges ([u, v, capacity]
 //   for every stored cell, row by row: an undirected edge once, from its
 //   smaller end);
-//   demand_set (where the demands come from: "default", "file", "all-pairs"),
+//   demand_set (where the demands come from: "default", "file", "all-pairs",
+//   "network" for the file's own),
 //   commodities ({source, sink, demand, present} for each commodity);
 //   maxflow, lp_status (the solver status's name), lp_status_code,
 //   lp_status_text (the status in French words), reached_optimum;

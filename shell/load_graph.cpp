@@ -72,11 +72,13 @@ Descriptor open_regular_file(const std::string& path, std::string& reason) {
 // Runs the stages on the opened input, then writes the title and the closing
 // lines and makes the graph current; turns every error on the way into a
 // failure with its message.
-std::optional<LoadFailure> run_stages(const std::string& path, int fd, const StageContext& context,
-                                      LoadReporter& reporter, LoadedGraph& state) {
+std::optional<LoadFailure> run_stages(const std::string& path, int fd,
+                                      std::optional<NetworkFormat> format,
+                                      const StageContext& context, LoadReporter& reporter,
+                                      LoadedGraph& state) {
     try {
-        // .gr is the only format read today.
-        Expected<LoadProduct, LoadFailure> product = run_load_pipeline(fd, parse_gr, context);
+        Expected<LoadProduct, LoadFailure> product =
+            run_load_pipeline(fd, path, format, context);
         if (!product) {
             return product.error();
         }
@@ -102,12 +104,13 @@ std::optional<LoadFailure> run_stages(const std::string& path, int fd, const Sta
 
 // The load once the input is open: the previous graph goes, the text is read
 // and built, and a failure gets its box.
-LoadOutcome load_opened(int fd, const std::string& name, const StageContext& context,
-                        LoadReporter& reporter, LoadedGraph& state) {
+LoadOutcome load_opened(int fd, const std::string& name, std::optional<NetworkFormat> format,
+                        const StageContext& context, LoadReporter& reporter,
+                        LoadedGraph& state) {
     // From here on no graph is current until the new one is ready.
     state.current.reset();
     reporter.file_opened();
-    const std::optional<LoadFailure> failure = run_stages(name, fd, context, reporter, state);
+    const std::optional<LoadFailure> failure = run_stages(name, fd, format, context, reporter, state);
     if (failure) {
         const bool cancelled = context.cancel != nullptr && context.cancel->load();
         if (failure->outcome == LoadOutcome::cancelled || cancelled) {
@@ -133,6 +136,12 @@ void start_load(const StageContext& context) {
 
 LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state) {
+    return load_graph_file_as(path, std::nullopt, context, reporter, state);
+}
+
+LoadOutcome load_graph_file_as(const std::string& path, std::optional<NetworkFormat> format,
+                               const StageContext& context, LoadReporter& reporter,
+                               LoadedGraph& state) {
     std::string reason;
     const Descriptor file = open_regular_file(path, reason);
     if (!file) {
@@ -143,13 +152,14 @@ LoadOutcome load_graph_file(const std::string& path, const StageContext& context
         return LoadOutcome::cannot_open;
     }
     start_load(context);
-    return load_opened(file.get(), path, context, reporter, state);
+    return load_opened(file.get(), path, format, context, reporter, state);
 }
 
 LoadOutcome load_graph_stream(int fd, const std::string& name, const StageContext& context,
-                              LoadReporter& reporter, LoadedGraph& state) {
+                              LoadReporter& reporter, LoadedGraph& state,
+                              std::optional<NetworkFormat> format) {
     start_load(context);
-    return load_opened(fd, name, context, reporter, state);
+    return load_opened(fd, name, format, context, reporter, state);
 }
 
 Expected<DemandChoice, DemandFileFailure> read_demand_file(const std::string& path) {

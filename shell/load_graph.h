@@ -10,6 +10,12 @@
 #include "shell/pipeline.h"
 #include "view/scene_input.h"
 
+// The endings by which the open dialog's filter ("Graphes") and a drop on a
+// window know a graph file, in any case: the workbench's own, and those the
+// other network languages usually come with (SNDlib networks as .txt). The
+// load reads the format from the content, whatever the name.
+inline constexpr const char* graph_file_suffixes[] = {".gr", ".txt", ".graphml", ".gml", ".max"};
+
 // How the load command shows what the user must see outside the console:
 // message boxes in the window, standard error in the headless runner.
 class LoadReporter {
@@ -47,7 +53,9 @@ struct LoadedGraph {
     }
 };
 
-// Loads the .gr file at `path` (UTF-8) and makes it the current graph.
+// Loads the graph file at `path` (UTF-8) and makes it the current graph; its
+// format is the one its content shows (detect_format: SNDlib, GraphML, GML,
+// DIMACS max-flow, and .gr when nothing else matches).
 //
 // When the file cannot be opened (it is missing, unreadable, or not a
 // regular file: the check is made on the opened file, and opening never
@@ -56,7 +64,7 @@ struct LoadedGraph {
 // the console, writes two separator lines and starts the timer. A file of
 // more than max_file_bytes is refused.
 // Then the previous graph is released at once; the stages of the load
-// run (run_load_pipeline, with the .gr parse), then the title and the
+// run (run_load_pipeline), then the title and the
 // success lines. Any failure after the file is open is reported through
 // `reporter`, ends the console with one line (read_failure_line) and leaves
 // no current graph; `display_positions` changes only
@@ -66,13 +74,19 @@ struct LoadedGraph {
 // is left to the caller.
 LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state);
+// The same, read in `format` whatever its content (none: as it shows).
+LoadOutcome load_graph_file_as(const std::string& path, std::optional<NetworkFormat> format,
+                               const StageContext& context, LoadReporter& reporter,
+                               LoadedGraph& state);
 
 // The same load on the text that the open descriptor `fd` gives until its end
 // (a pipe or a terminal as well as a file: tarvessa-batch's standard input).
 // `name` stands for the path in the title and the success line. Nothing to
-// open, so nothing keeps the previous graph; `fd` stays open.
+// open, so nothing keeps the previous graph; `fd` stays open. Read in
+// `format`, or in the one its content shows.
 LoadOutcome load_graph_stream(int fd, const std::string& name, const StageContext& context,
-                              LoadReporter& reporter, LoadedGraph& state);
+                              LoadReporter& reporter, LoadedGraph& state,
+                              std::optional<NetworkFormat> format = std::nullopt);
 
 // The demand file at `path` as the loads take it: opened as a graph file is
 // (regular files only, without blocking), read whole (at most

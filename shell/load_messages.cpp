@@ -43,13 +43,24 @@ std::string cannot_open_line(const std::string& path, const std::string& reason)
     return "** " + std::string(caption_open_error) + " : " + path + " : " + reason;
 }
 
+std::string read_error_heading_of(std::string_view format_title) {
+    return "** Erreur de lecture du fichier " + std::string(format_title) + ":\n";
+}
+
 std::string read_failure_line(const std::string& message, bool demands) {
     std::string_view rest = message;
-    const std::string_view heading = read_error_heading;
-    if (rest.starts_with(heading)) {
-        rest.remove_prefix(heading.size());
+    // The heading "** Erreur de lecture du fichier <format>:\n" gives the
+    // format; the line names it the same way.
+    std::string_view format = ".gr";
+    const std::string_view opening = "** Erreur de lecture du fichier ";
+    const std::size_t heading_end = rest.find(":\n");
+    if (rest.starts_with(opening) && heading_end != std::string_view::npos &&
+        rest.substr(0, heading_end).find('\n') == std::string_view::npos) {
+        format = rest.substr(opening.size(), heading_end - opening.size());
+        rest.remove_prefix(heading_end + 2);
     }
-    std::string line = demands ? "** Chargement refusé : " : "** Erreur de lecture du fichier .gr : ";
+    std::string line = demands ? "** Chargement refusé : "
+                               : "** Erreur de lecture du fichier " + std::string(format) + " : ";
     for (std::size_t start = 0; start <= rest.size();) {
         const std::size_t end = std::min(rest.find('\n', start), rest.size());
         line += (start > 0 ? " — " : "") + std::string(rest.substr(start, end - start));
@@ -285,6 +296,18 @@ std::string refusal_text(const EGraphRefused& refusal) {
             break;
     }
     return text.str();
+}
+
+std::string invalid_network_text(std::string_view format_title, const std::string& name,
+                                 const std::string& where_why) {
+    const bool placed = where_why.starts_with("ligne ");
+    return read_error_heading_of(format_title) + "Fichier " + std::string(format_title) +
+           " invalide\n« " + name + " »" + (placed ? ", " : " : ") + where_why;
+}
+
+std::string network_refusal_text(std::string_view format_title, const std::string& why) {
+    return read_error_heading_of(format_title) + "Le réseau ne peut pas devenir un graphe : " +
+           why + ".";
 }
 
 std::string file_too_large_text(std::size_t max_bytes) {

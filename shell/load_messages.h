@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 class EGraphRefused;
 class EUnknownOption;
@@ -19,7 +20,10 @@ inline constexpr const char* caption_read_error = "Erreur de lecture du fichier"
 inline constexpr const char* text_invalid_file = "Fichier .gr invalide";
 
 // First line of every read error; the reason follows on the second line.
+// A file read in another format has its own heading, naming that format.
 inline constexpr const char* read_error_heading = "** Erreur de lecture du fichier .gr:\n";
+// "** Erreur de lecture du fichier <format>:\n" (read_error_heading for ".gr").
+std::string read_error_heading_of(std::string_view format_title);
 
 // Why a file could not be opened, in French: from the error number of the
 // open ("fichier introuvable", "permission refusée", ...), or
@@ -36,9 +40,10 @@ std::string cannot_open_text(const std::string& path, const std::string& reason)
 // Its console line: "** Erreur d'ouverture : <path> : <reason>".
 std::string cannot_open_line(const std::string& path, const std::string& reason);
 // The console line that ends a load that failed after the file was open,
-// from the text of its box: "** Erreur de lecture du fichier .gr : " and
-// the reason, its lines joined by " — "; "** Chargement refusé : " instead
-// when the graph was refused for the demands it was loaded with.
+// from the text of its box: "** Erreur de lecture du fichier <format> : "
+// (the format its heading names, .gr without one) and the reason, its
+// lines joined by " — "; "** Chargement refusé : " instead when the graph
+// was refused for the demands it was loaded with.
 std::string read_failure_line(const std::string& message, bool demands = false);
 
 // "Quillmere - [<path>]".
@@ -62,6 +67,17 @@ std::string unknown_option_text(const EUnknownOption& error);
 // number, the option and its text (cut past message_quote_limit
 // characters), or the vertex count and the maximum.
 std::string refusal_text(const EGraphRefused& refusal);
+
+// A file that the reader of its format refused: the format's heading,
+// "Fichier <format> invalide", then «« <name> », <where and why>» (the
+// reader's "ligne L, colonne C : …"), or «« <name> » : <why>» when the
+// reason belongs to no line.
+std::string invalid_network_text(std::string_view format_title, const std::string& name,
+                                 const std::string& where_why);
+
+// A network read whole that cannot become a graph here: the format's
+// heading, then "Le réseau ne peut pas devenir un graphe : <why>."
+std::string network_refusal_text(std::string_view format_title, const std::string& why);
 
 // The heading, then the statement that the file is larger than `max_bytes`.
 std::string file_too_large_text(std::size_t max_bytes);

@@ -57,7 +57,7 @@ void return_freed_memory() {
 
 std::string progress_stage_text(const std::string& last_timer_label) {
     if (last_timer_label.empty()) {
-        return "Lecture du fichier .gr...";
+        return "Lecture du fichier...";
     }
     return "Dernière étape : " + last_timer_label;
 }

@@ -10,7 +10,9 @@
 
 #include "builder/demand_builder.h"
 #include "builder/graph_builder.h"
+#include "builder/network_builder.h"
 #include "common/console_log.h"
+#include "common/demand_choice.h"
 #include "common/listing_limit.h"
 #include "flow/certificate.h"
 #include "flow/cut.h"
@@ -20,6 +22,7 @@
 #include "graph/commodities.h"
 #include "graph/demand_set.h"
 #include "grformat/gram_graph.h"
+#include "netformat/network_readers.h"
 #include "shell/load_messages.h"
 #include "view/placement.h"
 
@@ -99,6 +102,22 @@ std::string demand_set_line(const DemandSet& demands) {
     return line.str();
 }
 
+// A reader's note as a console line: "** " and the sentence, its first
+// letter in capitals.
+std::string note_line(const std::string& note) {
+    std::string line = "** " + note;
+    if (note.size() > 0 && note[0] >= 'a' && note[0] <= 'z') {
+        line[3] = static_cast<char>(note[0] - 'a' + 'A');
+    }
+    return line;
+}
+
+// The line that says a user's choice replaces the file's own demands.
+std::string replaced_demands_line(const DemandSet& chosen, std::size_t own) {
+    return "** Demandes choisies (" + chosen.origin() + ") à la place des " + std::to_string(own) +
+           (own > 1 ? " demandes du réseau" : " demande du réseau");
+}
+
 // The result lines: a line of stars, maxflow, the mincut and its side S.
 void write_result_lines(const FlowResult& result, ConsoleLog& log) {
     std::ostringstream text;
@@ -165,13 +184,65 @@ Expected<GraphDescription, LoadFailure> parse_gr(const std::string& text) {
     return std::move(grammar->description);
 }
 
+std::string parse_timer_label(NetworkFormat format) {
+    if (format == NetworkFormat::gr) {
+        return parse_timer.label;
+    }
+    return "Fichier " + std::string(format_title(format)) + " lu avec succès";
+}
+
+Expected<ParsedInput, LoadFailure> parse_stage(const std::string& text,
+                                               std::optional<NetworkFormat> format,
+                                               const std::string& name) {
+    ParsedInput input;
+    input.format = format ? *format : detect_format(text);
+    if (input.format == NetworkFormat::gr) {
+        Expected<GraphDescription, LoadFailure> description = parse_gr(text);
+        if (!description) {
+            return fail(description.error());
+        }
+        input.description = std::move(*description);
+        return input;
+    }
+    Expected<ImportedNetwork, ImportError> network = read_network(input.format, text);
+    if (!network) {
+        return fail(LoadFailure{
+            LoadOutcome::invalid_text,
+            invalid_network_text(format_title(input.format), name, network.error().text())});
+    }
+    input.network = std::move(*network);
+    return input;
+}
+
+Expected<BuiltGraph, LoadFailure> build_stage(ParsedInput& input) {
+    if (input.format == NetworkFormat::gr) {
+        BuiltGraph built = build_graph(input.description);
+        input.description = GraphDescription();
+        return built;
+    }
+    Expected<BuiltGraph, std::string> built = build_network_graph(input.network);
+    if (!built) {
+        return fail(LoadFailure{LoadOutcome::refused,
+                                network_refusal_text(format_title(input.format), built.error())});
+    }
+    return std::move(*built);
+}
+
 Expected<DemandSet, LoadFailure> demands_stage(const BuiltGraph& built,
+                                               const std::vector<ImportedDemand>& own,
                                                const StageContext& context) {
+    const bool user_chose = context.demands != nullptr &&
+                            context.demands->kind != DemandChoice::Kind::default_set;
     Expected<DemandSet, DemandRefusal> demands =
-        build_demand_set(context.demands, built.graph, built.names);
+        !own.empty() && !user_chose ? build_network_demand_set(own, built.graph)
+                                    : build_demand_set(context.demands, built.graph, built.names);
     if (!demands) {
-        return fail(LoadFailure{LoadOutcome::invalid_demands,
-                                demand_refusal_text(demands.error(), context.demands->path)});
+        const std::string& path = user_chose ? context.demands->path : network_demand_origin;
+        return fail(
+            LoadFailure{LoadOutcome::invalid_demands, demand_refusal_text(demands.error(), path)});
+    }
+    if (!own.empty() && user_chose) {
+        context.log.append_line(replaced_demands_line(*demands, own.size()));
     }
     if (!demands->is_default()) {
         context.log.append_line(demand_set_line(*demands));
@@ -249,7 +320,8 @@ TimedCertificate certify_stage(const Graph& graph, const DemandSet& demands, con
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()};
 }
 
-Expected<LoadProduct, LoadFailure> run_load_pipeline(int fd, ParseStage parse,
+Expected<LoadProduct, LoadFailure> run_load_pipeline(int fd, const std::string& name,
+                                                     std::optional<NetworkFormat> format,
                                                      const StageContext& context) {
     const auto stopped = [&context] { return cancel_requested(context); };
     const auto cancelled = [] { return fail(LoadFailure{LoadOutcome::cancelled, ""}); };
@@ -261,42 +333,50 @@ Expected<LoadProduct, LoadFailure> run_load_pipeline(int fd, ParseStage parse,
     if (stopped()) {
         return cancelled();
     }
-    Expected<GraphDescription, LoadFailure> description = parse(*text);
-    if (!description) {
-        return fail(description.error());
+    Expected<ParsedInput, LoadFailure> input = parse_stage(*text, format, name);
+    if (!input) {
+        return fail(input.error());
     }
     *text = std::string();  // each input goes once its stage is done
-    context.log.log_timer(parse_timer.label);
+    context.log.log_timer(parse_timer_label(input->format));
+    for (const std::string& note : input->network.notes) {
+        context.log.append_line(note_line(note));
+    }
     if (stopped()) {
         return cancelled();
     }
-    BuiltGraph built = build_graph(*description);
-    *description = GraphDescription();
+    Expected<BuiltGraph, LoadFailure> built = build_stage(*input);
+    if (!built) {
+        return fail(built.error());
+    }
     if (stopped()) {
         return cancelled();
     }
-    Expected<DemandSet, LoadFailure> demands = demands_stage(built, context);
+    Expected<DemandSet, LoadFailure> demands =
+        demands_stage(*built, input->network.demands, context);
     if (!demands) {
         return fail(demands.error());
     }
+    input->network = ImportedNetwork();
     if (stopped()) {
         return cancelled();
     }
-    FlowResult result = flow_stage(built.graph, *demands, context);
+    const Graph& graph = built->graph;
+    FlowResult result = flow_stage(graph, *demands, context);
     if (stopped()) {
         return cancelled();
     }
-    const Embedding embedding = embed_stage(built.graph, context);
+    const Embedding embedding = embed_stage(graph, context);
     if (stopped()) {
         return cancelled();
     }
-    result.cut = cut_stage(built.graph, *demands, embedding, context);
+    result.cut = cut_stage(graph, *demands, embedding, context);
     write_result_lines(result, context.log);
     if (stopped()) {
         return cancelled();
     }
-    std::vector<Vector3> positions = place_stage(built.graph, context);
-    return LoadProduct{
-        {std::move(built.graph), std::move(result), std::move(built.names), std::move(*demands)},
-        std::move(positions)};
+    std::vector<Vector3> positions = place_stage(graph, context);
+    return LoadProduct{{std::move(built->graph), std::move(result), std::move(built->names),
+                        std::move(*demands), input->format},
+                       std::move(positions)};
 }

@@ -16,14 +16,17 @@
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "grformat/graph_description.h"
+#include "netformat/imported_network.h"
 
 // The stages of a load, in the order run_load_pipeline runs them. Each takes
 // what the earlier ones produced and returns its own result:
 //   read     the input's text                            read_stage
-//   parse    its description, by the input's format      a ParseStage (parse_gr)
-//   build    the graph and its vertices' names           build_graph
-//   demands  the graph's demand set, from the user's     demands_stage
-//            choice (the context's `demands`)
+//   parse    its format, chosen or detected, and what    parse_stage (parse_gr
+//            the text says in it                         or a netformat reader)
+//   build    the graph and its vertices' names           build_stage
+//   demands  the graph's demand set: the file's own      demands_stage
+//            demands, or the user's choice (the
+//            context's `demands`)
 //   flow     the flow program, formulated and solved     flow_stage
 //   embed    the vertices' coordinates                   embed_stage
 //   cut      the sweep's cut                             cut_stage
@@ -42,6 +45,8 @@ struct StageTimer {
     const char* key;
     const char* label;
 };
+// The parse's label names the format read (parse_timer_label); .gr's is
+// parse_timer's, and every format's goes under parse_s.
 inline constexpr StageTimer parse_timer{"parse_s", "Fichier .gr lu avec succès"};
 inline constexpr StageTimer formulate_timer{"lp_build_s", "Problème LP formulé"};
 inline constexpr StageTimer solve_timer{"lp_solve_s", "Problème LP résolu"};
@@ -86,20 +91,47 @@ Expected<std::string, LoadFailure> read_stage(int fd);
 // one LF; a lone CR, and every other byte, stays as it is.
 std::string text_mode_newlines(std::string_view raw);
 
-// parse: a text's description in one input format, or why it has none.
-using ParseStage = Expected<GraphDescription, LoadFailure> (*)(const std::string& text);
+// The parse's timer label for a format: "Fichier .gr lu avec succès",
+// "Fichier SNDlib lu avec succès", "Fichier GraphML lu avec succès", …
+std::string parse_timer_label(NetworkFormat format);
+
+// What the parse found: the format read, and the .gr description or, for
+// another format, the imported network.
+struct ParsedInput {
+    NetworkFormat format = NetworkFormat::gr;
+    GraphDescription description = {};
+    ImportedNetwork network = {};
+};
+
+// parse: the text read in `format`, or in the one its content shows
+// (detect_format, .gr when nothing else matches) when none is given. A
+// refusal of another format's reader fails as invalid_text with the message
+// "Fichier <format> invalide", then «« <name> », ligne L, colonne C : <why>»
+// under the heading of that format's read errors; .gr as parse_gr.
+Expected<ParsedInput, LoadFailure> parse_stage(const std::string& text,
+                                               std::optional<NetworkFormat> format,
+                                               const std::string& name);
 
 // The .gr language (parse_graph_text): fails as invalid_text with the message
 // that points at where matching stopped; throws EUnknownOption.
 Expected<GraphDescription, LoadFailure> parse_gr(const std::string& text);
 
-// demands: the demand set of the built graph from the context's choice
-// (build_demand_set: the default set when there is none), and, for a set
-// other than the default, the line "** Demandes : k commodités (origin),
-// demande totale D". Fails as invalid_demands with the message that names
-// the demand file, the line and the column (or the vertex count and the
-// maximum for all pairs).
+// build: the graph of a parsed input: build_graph for .gr (which throws
+// EGraphRefused), build_network_graph for another format (refused, with its
+// reason, for a capacity or a coordinate beyond the float range).
+Expected<BuiltGraph, LoadFailure> build_stage(ParsedInput& input);
+
+// demands: the demand set of the built graph. A file that brings its own
+// demands (`own`, non-empty: SNDlib's DEMANDS, DIMACS's s → t) gives the set,
+// of kind network, unless the user chose a demand file or all pairs: then
+// the user's choice is taken, and one line says that it replaces the file's.
+// Otherwise the context's choice (build_demand_set: the default set when
+// there is none). For a set other than the default, the line "** Demandes :
+// k commodités (origin), demande totale D". Fails as invalid_demands with
+// the message that names the demand file, the line and the column (or the
+// vertex count and the maximum for all pairs).
 Expected<DemandSet, LoadFailure> demands_stage(const BuiltGraph& built,
+                                               const std::vector<ImportedDemand>& own,
                                                const StageContext& context);
 
 // flow: with `verbose` the capacity listing, then an empty line; the flow
@@ -142,6 +174,8 @@ struct ComputedGraph {
     std::vector<std::string> names = {};
     // The commodities the flow, the cut and the certificate were computed for.
     DemandSet demands = {};
+    // The format the graph was read in.
+    NetworkFormat format = NetworkFormat::gr;
     // The certificate of the cut, once asked for, and the wall-clock seconds
     // it took.
     std::optional<CutCertificate> certificate = {};
@@ -155,10 +189,14 @@ struct LoadProduct {
     std::vector<Vector3> positions;
 };
 
-// Runs the stages from read to place on the input `fd`, with `parse` for its
-// format, each writing its lines to the context's console. A failing stage
+// Runs the stages from read to place on the input `fd` (called `name` in
+// messages), read in `format` or in the one its content shows, each writing
+// its lines to the context's console; after the parse's timer line, the
+// notes of another format's reader, one line each ("** Capacités : …").
+// A failing stage
 // ends the load with its failure; a stage may also throw (EUnknownOption,
 // EGraphRefused, std::bad_alloc, …). Once the context's cancel flag is set,
 // the load stops after the stage it is in, as cancelled.
-Expected<LoadProduct, LoadFailure> run_load_pipeline(int fd, ParseStage parse,
+Expected<LoadProduct, LoadFailure> run_load_pipeline(int fd, const std::string& name,
+                                                     std::optional<NetworkFormat> format,
                                                      const StageContext& context);

@@ -6,7 +6,7 @@
 
 #include "common/expected.h"
 
-// What the viewer's command line asks for: `tarvessa [--reset-settings] [FILE.gr]`.
+// What the viewer's command line asks for: `tarvessa [--reset-settings] [FILE]`.
 struct WindowCommandLine {
     // The graph file to load at start, as given.
     std::optional<std::string> file;
@@ -18,7 +18,7 @@ struct WindowCommandLine {
 };
 
 inline constexpr const char* window_usage =
-    "Usage : tarvessa [--reset-settings] [FICHIER.gr]\n"
+    "Usage : tarvessa [--reset-settings] [FICHIER]\n"
     "Ouvre la fenêtre de Quillmere et, si un fichier est donné, charge ce graphe comme\n"
     "la commande Ouvrir. « -- » termine les options (pour un nom qui commence par -).\n"
     "  --reset-settings  oublie les préférences gardées (affichage, disposition,\n"

@@ -21,10 +21,6 @@ namespace {
 
 using Point = std::array<double, 3>;
 
-bool given(const Vector3& g) {
-    return !(g.x == 0.0f && g.y == 0.0f && g.z == 0.0f);
-}
-
 double distance(const Point& a, const Point& b) {
     return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
                      (a[2] - b[2]) * (a[2] - b[2]));
@@ -212,7 +208,7 @@ bool force_layout(const Graph& graph, RandomSource& random, std::vector<Vector3>
     bool any_fixed = false;
     bool any_free = false;
     for (int i = 0; i < n; ++i) {
-        fixed[static_cast<std::size_t>(i)] = given(given_positions[static_cast<std::size_t>(i)]);
+        fixed[static_cast<std::size_t>(i)] = graph.position_given(i);
         any_fixed = any_fixed || fixed[static_cast<std::size_t>(i)];
         any_free = any_free || !fixed[static_cast<std::size_t>(i)];
     }

@@ -23,11 +23,11 @@ void place_vertices(const Graph& graph, RandomSource& random,
     const int n = graph.vertex_count();
     display_positions.clear();
     display_positions.reserve(static_cast<std::size_t>(n));
-    for (const Vector3& g : graph.positions()) {
-        if (g.x == 0.0f && g.y == 0.0f && g.z == 0.0f) {
-            display_positions.push_back(random_box_point(random) * static_cast<double>(n) / 5.0);
+    for (int v = 0; v < n; ++v) {
+        if (graph.position_given(v)) {
+            display_positions.push_back(graph.positions()[static_cast<std::size_t>(v)]);
         } else {
-            display_positions.push_back(g);
+            display_positions.push_back(random_box_point(random) * static_cast<double>(n) / 5.0);
         }
     }
 }

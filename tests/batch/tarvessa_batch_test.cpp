@@ -152,7 +152,7 @@ TEST(TarvessaBatch, EveryRefusalHasItsStatusStreamAndMessage) {
     scratch.write("ok.gr", "0 -> 1;");
     scratch.write("bad.gr", "0 -> 1");
     const std::string usage_tail =
-        "\nUtilisation : tarvessa-batch [OPTION]... FICHIER.gr\n"
+        "\nUtilisation : tarvessa-batch [OPTION]... FICHIER\n"
         "« tarvessa-batch --help » décrit chaque option.\n";
     const struct {
         std::string args;
@@ -191,7 +191,7 @@ TEST(TarvessaBatch, HelpVersionAndStreams) {
     ScratchDir scratch("tarvessa-batch");
     const RunResult help = batch(scratch, "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Utilisation : tarvessa-batch [OPTION]... FICHIER.gr\n", 0), 0u);
+    EXPECT_EQ(help.out.rfind("Utilisation : tarvessa-batch [OPTION]... FICHIER\n", 0), 0u);
     EXPECT_NE(help.out.find("--time-limit SECONDES"), std::string::npos);
     const RunResult version = batch(scratch, "--version");
     EXPECT_EQ(version.status, 0);
@@ -369,4 +369,50 @@ TEST(TarvessaBatch, DemandsFromAFileOrAllPairs) {
     EXPECT_EQ(refused.err,
               "Erreur de lecture du fichier\nFichier de demandes invalide\n« far.dem », ligne 2, "
               "colonne 3 : le sommet « 99 » n'existe pas (le graphe a 16 sommets, de 0 à 15)\n");
+}
+
+// One load per language, by content or forced, from a file or from standard
+// input: the format reported, λ and the commodities taken.
+TEST(TarvessaBatch, ReadsEveryNetworkLanguage) {
+    ScratchDir scratch("tarvessa-batch");
+    struct Row {
+        std::string args;
+        std::string input;  // standard input
+        const char* format;
+        double lambda;
+        const char* demand_set;
+        std::size_t commodities;
+    };
+    const Row rows[] = {
+        {"'" + examples + "backbone.txt'", "", "sndlib", 2.7450980392156863, "network", 11},
+        {"'" + examples + "campus.graphml'", "", "graphml", 0.0488888888888889, "default", 3},
+        {"'" + examples + "ring_road.gml'", "", "gml", 0.1, "default", 3},
+        {"--format dimacs -", read_file(examples + "pipeline.max"), "dimacs", 17.0, "network", 1},
+        {"-", read_file(examples + "backbone.txt"), "sndlib", 2.7450980392156863, "network", 11},
+        {"--format gr '" + examples + "bottleneck.gr'", "", "gr", 0.2, "default", 3},
+        {"--demands all-pairs '" + examples + "pipeline.max'", "", "dimacs", 0.0, "all-pairs",
+         56},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args);
+        const RunResult run =
+            scratch.run(batch_path, "--seed 1 --json --quiet " + row.args, row.input);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const json report = json::parse(run.out);
+        expect_report_schema(report);
+        EXPECT_EQ(report["format"], row.format);
+        EXPECT_NEAR(report["maxflow"].get<double>(), row.lambda, 1e-9 * (1 + row.lambda));
+        EXPECT_EQ(report["demand_set"], row.demand_set);
+        EXPECT_EQ(report["commodities"].size(), row.commodities);
+    }
+    const RunResult forced = batch(scratch, "--format graphml '" + examples + "pipeline.max'");
+    EXPECT_EQ(forced.status, 1);
+    EXPECT_NE(forced.out.find("** Erreur de lecture du fichier GraphML : Fichier GraphML invalide"),
+              std::string::npos);
+    const RunResult bad = batch(scratch, "--format xml '" + examples + "pipeline.max'");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.rfind("tarvessa-batch : l'option --format attend gr, sndlib, graphml, gml "
+                            "ou dimacs, pas « xml »\nUtilisation",
+                            0),
+              0u);
 }

@@ -13,12 +13,12 @@ declare -A uses=(
     [graph]="common"
     [embedding]="graph common"
     [flow]="embedding graph common"
-    [builder]="graph grformat common"
+    [builder]="graph grformat netformat common"
     [view]="graph common"
     [render]="view graph common"
-    [shell]="builder flow embedding view grformat graph common"
+    [shell]="builder flow embedding view grformat netformat graph common"
     [platform]="shell render view common"
-    [batch]="shell render view common"
+    [batch]="shell render view netformat common"
     [generator]=""
 )
 # Folders whose code must build without any window system or GL.

@@ -40,7 +40,7 @@ if [ "$mode" = bad_arguments ]; then
     status=$?
     [ "$status" = 2 ] || { echo "FAIL: exit status $status for a bad argument"; exit 1; }
     grep -q "option inconnue : --verbose" <<< "$message" &&
-        grep -q "^Usage : tarvessa \[--reset-settings\] \[FICHIER.gr\]" <<< "$message" ||
+        grep -q "^Usage : tarvessa \[--reset-settings\] \[FICHIER\]" <<< "$message" ||
         { echo "FAIL: message for a bad argument: $message"; exit 1; }
     echo "ok"
     exit 0

@@ -319,7 +319,8 @@ TEST_F(Window, OpenDialogRestoresMouseLookThenLoads) {
 
     QFileDialog* dialog = start_open();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->nameFilters(), QStringList{"Graphes (*.gr)"});
+    EXPECT_EQ(dialog->nameFilters(),
+              (QStringList{"Graphes (*.gr *.txt *.graphml *.gml *.max)", "Tous les fichiers (*)"}));
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(dialog->defaultSuffix(), "gr");
     EXPECT_EQ(dialog->directory(), QDir::current());
@@ -575,9 +576,10 @@ TEST_F(Window, StandardDialogsAndMenusSpeakFrench) {
 
 TEST_F(Window, GraphFileDroppedOnEitherWindowLoads) {
     const QString first = write("first.gr", "0 -> 1;");
-    const QString second = write("second.gr", "0 -> 1, 2;");
-    // Anything but one .gr file is refused.
-    EXPECT_FALSE(drop_file(&view(), write("notes.txt", "0 -> 1;")));
+    const QString second =
+        write("second.GML", "graph [ node [ id 0 ] node [ id 1 ] edge [ source 0 target 1 ] ]");
+    // Anything but one graph file, by its name, is refused.
+    EXPECT_FALSE(drop_file(&view(), write("notes.odt", "0 -> 1;")));
 
     ASSERT_TRUE(drop_file(&view(), first));
     finish_load();

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "common/demand_choice.h"
 #include "graph/commodities.h"
 #include "graph/demand_set.h"
 #include "tests/support/graph_fixtures.h"
@@ -21,7 +22,7 @@ Expected<LoadProduct, LoadFailure> run_on(const std::string& text, const StageCo
     EXPECT_EQ(pipe(fds), 0);
     EXPECT_EQ(write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
     close(fds[1]);
-    Expected<LoadProduct, LoadFailure> product = run_load_pipeline(fds[0], parse_gr, context);
+    Expected<LoadProduct, LoadFailure> product = run_load_pipeline(fds[0], "-", std::nullopt, context);
     close(fds[0]);
     return product;
 }
@@ -171,4 +172,43 @@ TEST(Pipeline, ListingsAboveTheLimitAreOneLineEach) {
     EXPECT_EQ(lines[6], "** Liste des flots omise : 147 valeurs (plus de 27).");
     EXPECT_EQ(lines[7], "** TIMER : Plongement trouvé -> 0 s.");
     EXPECT_EQ(lines[9], "** Table du plongement omise : 28 valeurs (plus de 27).");
+}
+
+// Whose demands a load takes: one row per file (own demands or none) and
+// user's choice, with the set's kind, its size and the console's text.
+TEST(Pipeline, AFilesOwnDemandsGiveWayOnlyToTheUsersChoice) {
+    GraphDescription description;
+    description.edge_groups.push_back({{0, 1, 2, 3, 4}, {5}, 2, {}});
+    BuiltGraph built = build_graph(description);
+    const std::vector<ImportedDemand> own = {{1, 2, 4.0}, {3, 0, 1.5}};
+    struct Row {
+        bool file_has_demands;
+        DemandChoice::Kind choice;
+        DemandKind kind;
+        int count;
+        std::string console;
+    };
+    const std::string own_line = "** Demandes : 2 commodités (réseau), demande totale 5.5\n";
+    const std::string pairs_line = "** Demandes : 15 commodités (toutes les paires), demande totale 15\n";
+    const Row rows[] = {
+        {true, DemandChoice::Kind::default_set, DemandKind::network, 2, own_line},
+        {true, DemandChoice::Kind::all_pairs, DemandKind::all_pairs, 15,
+         "** Demandes choisies (toutes les paires) à la place des 2 demandes du réseau\n" +
+             pairs_line},
+        {false, DemandChoice::Kind::default_set, DemandKind::default_set, 3, ""},
+        {false, DemandChoice::Kind::all_pairs, DemandKind::all_pairs, 15, pairs_line},
+    };
+    for (const Row& row : rows) {
+        TestStage stage;
+        StageContext context = stage.context();
+        const DemandChoice choice{row.choice, "", ""};
+        context.demands = &choice;
+        const Expected<DemandSet, LoadFailure> demands =
+            demands_stage(built, row.file_has_demands ? own : std::vector<ImportedDemand>{},
+                          context);
+        ASSERT_TRUE(demands);
+        EXPECT_EQ(demands->kind(), row.kind);
+        EXPECT_EQ(demands->size(), row.count);
+        EXPECT_EQ(stage.text(), row.console);
+    }
 }

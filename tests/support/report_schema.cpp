@@ -41,7 +41,7 @@ void expect_report_schema(const json& report) {
     // still being computed.
     const bool pending = report.contains("certificate_pending");
     const bool certified = report.contains("certificate") && !pending;
-    std::set<std::string> keys{"schema_version", "vertices", "directed", "names", "sizes",
+    std::set<std::string> keys{"schema_version", "format", "vertices", "directed", "names", "sizes",
                                "positions", "edges", "demand_set", "commodities", "maxflow",
                                "lp_status", "lp_status_code", "lp_status_text", "reached_optimum",
                                "mincut", "cut", "cut_crossing_capacity",
@@ -95,6 +95,8 @@ void expect_report_schema(const json& report) {
         }
     }
 
+    const std::set<std::string> formats{"gr", "sndlib", "graphml", "gml", "dimacs"};
+    EXPECT_TRUE(report["format"].is_string() && formats.count(report["format"]) == 1);
     const std::set<std::string> kinds{"default", "file", "all-pairs", "network"};
     ASSERT_TRUE(report["demand_set"].is_string() && kinds.count(report["demand_set"]) == 1);
     const bool default_set = report["demand_set"] == "default";
