@@ -83,8 +83,9 @@ class LpEngine {
 // lp_solve with the flow code's settings (configure_solver in flow_lp.cpp).
 std::unique_ptr<LpEngine> make_lp_solve_engine();
 
-// CLP's ways of solving, for the measurements and the fallbacks; the default
-// is the one chosen (see clp_engine.cpp for the figures).
+// CLP's ways of solving. The default is the one chosen by measurement (the
+// figures are in clp_engine.cpp); clp_dual_settings is the other simplex,
+// for an answer that fails its check.
 struct ClpSettings {
     enum class Algorithm { dual, primal, barrier };
     // How the primal simplex starts: CLP's own choice (which may run its
@@ -96,7 +97,16 @@ struct ClpSettings {
     bool presolve = false;
     // CLP's scaling mode: 0 off, 1 equilibrium, 2 geometric, 3 automatic.
     int scaling = 3;
+    // How far CLP lets a row, and a reduced cost, miss (its own default is
+    // 1e-7 for both).
+    double tolerance = 1e-9;
+    // CLP's perturbation of the costs against degenerate pivots: 50 always,
+    // 100 (its default) only once the simplex seems to stall.
+    int perturbation = 100;
 };
+
+inline constexpr ClpSettings clp_dual_settings = {
+    ClpSettings::Algorithm::dual, ClpSettings::Start::automatic, false, 3, 1e-9, 50};
 
 std::unique_ptr<LpEngine> make_clp_engine(ClpSettings settings = {});
 

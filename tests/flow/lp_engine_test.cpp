@@ -43,14 +43,17 @@ TEST(LpEngine, BothEnginesReachTheSameCheckedOptimum) {
         {"complete directed", complete_graph(12, true, 0.0f, 23)},
     };
     const auto lp_solve = make_lp_solve_engine();
-    const auto clp = make_clp_engine();
+    const std::unique_ptr<LpEngine> clp[] = {make_clp_engine(), make_clp_engine(clp_dual_settings)};
     for (const auto& c : cases) {
         for (const bool shared : {false, true}) {
             const ArcLists arcs = shared ? pair_network(c.graph.arcs()) : c.graph.arcs();
             const double reference = checked_lambda(*lp_solve, arcs, shared);
-            const double lambda = checked_lambda(*clp, arcs, shared);
             ASSERT_FALSE(std::isnan(reference)) << c.name << " shared " << shared;
-            EXPECT_NEAR(lambda, reference, 1e-7 * std::max(std::fabs(reference), 1.0)) << c.name << " shared " << shared;
+            for (const auto& engine : clp) {
+                EXPECT_NEAR(checked_lambda(*engine, arcs, shared), reference,
+                            1e-7 * std::max(std::fabs(reference), 1.0))
+                    << c.name << " shared " << shared;
+            }
         }
     }
 }
