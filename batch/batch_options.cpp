@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/message_text.h"
+#include "common/utf8.h"
 
 #ifndef QUILLMERE_VERSION
 #define QUILLMERE_VERSION "unknown"
@@ -137,6 +138,18 @@ const OptionEntry option_table[] = {
      "graine de la source aléatoire, de 0 à 4294967295 (par défaut l'horloge) : le plongement, "
      "la coupe et les places tirées sont alors les mêmes d'une exécution à l'autre",
      false, apply_seed},
+    {"--demands", "FICHIER|all-pairs|default",
+     "les commodités du chargement : celles d'un fichier de demandes (une par ligne : SOURCE "
+     "CIBLE DEMANDE, les sommets par leur numéro ou leur nom ; voir le README), une unité "
+     "entre chaque paire de sommets (all-pairs), ou les trois commodités par défaut (default, "
+     "par défaut)",
+     false, [](BatchOptions& o, const std::string& v) -> Expected<void> {
+         if (v.empty()) {
+             return fail("l'option --demands attend un fichier, all-pairs ou default");
+         }
+         o.demands = v;
+         return {};
+     }},
     {"--time-limit", "SECONDES",
      "temps de processeur maximal de la résolution du programme linéaire ; au-delà, le calcul "
      "n'aboutit pas (statut 3). Par défaut : aucune limite. 0 : aucune limite",
@@ -247,7 +260,7 @@ std::string wrapped(std::string_view original, std::size_t indent, std::size_t w
     const auto characters = [](std::string_view s) {
         std::size_t count = 0;
         for (char c : s) {
-            count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+            count += !is_utf8_continuation(c);
         }
         return count;
     };
@@ -310,7 +323,7 @@ std::string batch_help_text() {
         "\nStatut de sortie :\n"
         "  0  le graphe est chargé et son calcul a abouti\n"
         "  1  le chargement est refusé (fichier impossible à ouvrir, texte invalide,\n"
-        "     graphe refusé) ; le message est sur la sortie d'erreur\n"
+        "     graphe refusé, demandes refusées) ; le message est sur la sortie d'erreur\n"
         "  2  ligne de commande incorrecte\n"
         "  3  calcul non abouti : le graphe est chargé, mais son programme linéaire\n"
         "     n'a pas atteint d'optimum vérifié (la raison est dans « lp_status »),\n"
@@ -323,7 +336,9 @@ std::string batch_help_text() {
         "  varnock 40 120 50 --seed 7 --output - | tarvessa-batch --json -\n"
         "  tarvessa-batch --seed 1 --png grille.png --size 1024x768 --flow examples/grid.gr\n"
         "  tarvessa-batch --json --certificate --seed 1 examples/dumbbell.gr\n"
-        "  tarvessa-batch --seed 1 --png coupe.png --show-cut --cut best examples/dumbbell.gr\n";
+        "  tarvessa-batch --seed 1 --png coupe.png --show-cut --cut best examples/dumbbell.gr\n"
+        "  tarvessa-batch --json --demands all-pairs --seed 1 examples/grid.gr\n"
+        "  tarvessa-batch --demands examples/grid.dem --certificate --seed 1 examples/grid.gr\n";
     return text;
 }
 

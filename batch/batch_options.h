@@ -40,6 +40,10 @@ struct BatchOptions {
     double time_limit_seconds = 0.0;
     // The file to load; "-" for standard input.
     std::string path;
+    // --demands: the commodities of the load, the default three ("default"),
+    // one unit between every pair ("all-pairs") or those of a demand file
+    // (its path).
+    std::string demands = "default";
 
     // --png FILE: also writes the view of the loaded graph, as the window
     // would first show it, to this PNG file; empty when not asked for.

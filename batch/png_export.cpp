@@ -8,10 +8,10 @@
 #include "render/offscreen_renderer.h"
 #include "render/png_writer.h"
 #include "render/text_overlay.h"
-#include "shell/legend.h"
 #include "view/camera.h"
 #include "view/fit_view.h"
 #include "view/force_layout.h"
+#include "view/legend_box.h"
 #include "view/overlay.h"
 #include "view/view_settings.h"
 
@@ -42,8 +42,21 @@ Expected<void> export_png(const BatchOptions& options, const LoadedGraph& state)
         RandomSource random = options.seed ? RandomSource(*options.seed) : RandomSource::from_clock();
         force_layout(*scene.graph, random, positions);
     }
+    const std::vector<LegendLine> legend =
+        settings.show_legend ? legend_lines(scene, settings) : std::vector<LegendLine>{};
+    std::unique_ptr<TextOverlay> text;
+    if (settings.show_labels || !legend.empty()) {
+        Expected<std::unique_ptr<TextOverlay>> made = TextOverlay::create();
+        if (!made) {
+            return fail("cannot draw the labels and the legend: " + made.error());
+        }
+        text = std::move(*made);
+    }
     if (!options.png_camera_start) {
-        fit_view(scene, settings, camera, /*choose_direction=*/true);
+        // The graph keeps out of the legend's box.
+        const PixelRect legend_box =
+            legend.empty() ? PixelRect{} : layout_legend(legend, text->metrics()).panel;
+        fit_view(scene, settings, camera, /*choose_direction=*/true, legend_box);
     }
 
     std::optional<RgbaImage> image =
@@ -52,16 +65,10 @@ Expected<void> export_png(const BatchOptions& options, const LoadedGraph& state)
         return fail("cannot render a picture of " + std::to_string(options.png_width) + "x" +
                     std::to_string(options.png_height) + " pixels");
     }
-    const std::vector<VertexLabel> labels = vertex_labels(scene, settings, camera);
-    const std::vector<LegendLine> legend =
-        settings.show_legend ? legend_for(scene, settings) : std::vector<LegendLine>{};
-    if (!labels.empty() || !legend.empty()) {
-        const Expected<std::unique_ptr<TextOverlay>> text = TextOverlay::create();
-        if (!text) {
-            return fail("cannot draw the labels and the legend: " + text.error());
-        }
-        (*text)->draw_labels(*image, labels);
-        (*text)->draw_legend(*image, legend);
+    if (text) {
+        (*text).draw_labels(*image, legible_labels(vertex_labels(scene, settings, camera), scene,
+                                                   text->metrics()));
+        text->draw_legend(*image, legend);
     }
     const Expected<void> written = write_png(options.png_path, *image);
     if (!written) {

@@ -59,6 +59,20 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     LoadedGraph state;
     StageContext context{log, random, options->verbose};
     context.cpu_limit_seconds = options->time_limit_seconds;
+    // The demands, read and checked before the load: a bad demand file loads
+    // nothing.
+    DemandChoice demands;
+    if (options->demands == "all-pairs") {
+        demands.kind = DemandChoice::Kind::all_pairs;
+    } else if (options->demands != "default") {
+        Expected<DemandChoice, DemandFileFailure> read = read_demand_file(options->demands);
+        if (!read) {
+            reporter.show_error(read.error().caption, read.error().failure.message);
+            return batch_load_refused;
+        }
+        demands = std::move(*read);
+    }
+    context.demands = &demands;
     const LoadOutcome outcome =
         options->reads_standard_input()
             ? load_graph_stream(STDIN_FILENO, options->path, context, reporter, state)
@@ -67,7 +81,11 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
         return batch_load_refused;
     }
     if (options->certifies()) {
-        certify_built_cut(*state.current, context);
+        ComputedGraph& computed = *state.current;
+        TimedCertificate timed =
+            certify_stage(computed.graph, computed.demands, computed.result.cut, context);
+        computed.certificate = std::move(timed.certificate);
+        computed.certificate_seconds = timed.seconds;
     }
     if (options->json) {
         // Bytes that are not UTF-8 cannot reach the report (the language
@@ -92,12 +110,12 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     bool optimal = state.result()->reached_optimum;
     if (!optimal) {
         std::cerr << "tarvessa-batch : calcul non abouti (statut lp_solve : "
-                  << solver_status_text(*state.result()) << ")\n";
+                  << state.result()->solve.name() << ")\n";
     }
     const std::optional<CutCertificate>& certificate = state.current->certificate;
     if (certificate && !certificate->bound_reached) {
         std::cerr << "tarvessa-batch : borne λ* non calculée (statut lp_solve : "
-                  << solver_status_text(*certificate) << ")\n";
+                  << certificate->solve.name() << ")\n";
         optimal = false;
     }
     if (!picture_written) {

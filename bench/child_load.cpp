@@ -46,7 +46,8 @@ double process_cpu_seconds() {
 // one line "seconds label" per timing, the mark, the inspector's line, the
 // mark and the console's text.
 [[noreturn]] void load_and_report(const std::string& path, bool keep_console,
-                                  const LoadInspector& inspect, int fd) {
+                                  const LoadInspector& inspect, const ChildOptions& options,
+                                  int fd) {
     RandomSource random(1);
     StringSink kept;
     NullSink dropped;
@@ -55,7 +56,17 @@ double process_cpu_seconds() {
     LoadedGraph state;
     const std::int64_t start = monotonic_milliseconds();
     const double cpu_start = process_cpu_seconds();
-    const LoadOutcome outcome = load_graph_file(path, StageContext{log, random}, reporter, state);
+    StageContext context{log, random};
+    context.demands = &options.demands;
+    const LoadOutcome outcome = load_graph_file(path, context, reporter, state);
+    double certificate_seconds = -1.0;
+    if (options.certify && outcome == LoadOutcome::loaded) {
+        ComputedGraph& computed = *state.current;
+        const TimedCertificate timed =
+            certify_stage(computed.graph, computed.demands, computed.result.cut, context);
+        computed.certificate = timed.certificate;
+        certificate_seconds = timed.seconds;
+    }
     const double cpu = process_cpu_seconds() - cpu_start;
     const std::int64_t end = monotonic_milliseconds();
     std::ostringstream report;
@@ -63,6 +74,9 @@ double process_cpu_seconds() {
            << cpu << '\n';
     for (const auto& [label, seconds] : log.timings()) {
         report << seconds << ' ' << label << '\n';
+    }
+    if (certificate_seconds >= 0.0) {
+        report << certificate_seconds << " certificate\n";
     }
     report << console_mark;
     if (inspect && outcome == LoadOutcome::loaded) {
@@ -83,7 +97,7 @@ double process_cpu_seconds() {
 }  // namespace
 
 ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned limit_seconds,
-                        const LoadInspector& inspect) {
+                        const LoadInspector& inspect, const ChildOptions& options) {
     int fds[2];
     if (pipe(fds) != 0) {
         std::perror("pipe");
@@ -99,7 +113,7 @@ ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned lim
         if (limit_seconds > 0) {
             alarm(limit_seconds);
         }
-        load_and_report(path, keep_console, inspect, fds[1]);
+        load_and_report(path, keep_console, inspect, options, fds[1]);
     }
     close(fds[1]);
     std::string text;

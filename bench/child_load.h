@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/demand_choice.h"
+
 struct LoadedGraph;
 
 // One load of a .gr file, measured in a child process of its own: its peak
@@ -25,6 +27,15 @@ struct ChildLoad {
 // what it found in one line.
 using LoadInspector = std::function<std::string(const LoadedGraph&)>;
 
+// What the child's load takes besides the file: the demands (the default set
+// unless chosen), and whether the cut is certified after the load, as
+// tarvessa-batch --certificate does (its time then counts in the load's, as
+// the stage "certificate").
+struct ChildOptions {
+    DemandChoice demands = {};
+    bool certify = false;
+};
+
 // Loads `path` in a forked child, without the verbose listings and with the
 // random source seeded with 1; load errors go to standard error. The child
 // sends its timings (and the console's text when `keep_console` is set) back
@@ -34,4 +45,4 @@ using LoadInspector = std::function<std::string(const LoadedGraph&)>;
 // the peak. A `limit_seconds` above 0 kills the child after that long;
 // nothing but `stopped` and the peak is known then.
 ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned limit_seconds = 0,
-                        const LoadInspector& inspect = {});
+                        const LoadInspector& inspect = {}, const ChildOptions& options = {});

@@ -27,6 +27,7 @@
 
 #include "bench/bench_graphs.h"
 #include "bench/child_load.h"
+#include "shell/pipeline.h"
 
 namespace fs = std::filesystem;
 
@@ -85,7 +86,7 @@ void read_console(const std::string& text, Measure& m) {
     if (status != std::string::npos) {
         const auto begin = status + status_mark.size();
         m.outcome = text.substr(begin, text.find(')', begin) - begin);
-    } else if (text.find("Problème LP résolu") != std::string::npos) {
+    } else if (text.find(solve_timer.label) != std::string::npos) {
         m.outcome = "OPTIMAL";
     }
     const std::string maxflow_mark = "maxflow = ";
@@ -102,9 +103,9 @@ Measure measure_load(const std::string& path, int limit_seconds) {
     Measure m;
     m.load = load_in_child(path, true, static_cast<unsigned>(limit_seconds));
     for (const auto& [label, seconds] : m.load.stages) {
-        if (label == "Problème LP formulé") {
+        if (label == formulate_timer.label) {
             m.formulated = seconds;
-        } else if (label == "Problème LP résolu") {
+        } else if (label == solve_timer.label) {
             m.solved = seconds;
         }
     }

@@ -8,8 +8,8 @@
 //
 // Programs: for each graph, the main program and the certificate's program
 // on its pair network, each at the first of its scales; and two programs of
-// many commodities, formulated here (the flow code has three), with demands
-// spread over four decades.
+// many commodities (source-aggregated, as the flow code formulates them),
+// with demands spread over four decades.
 //
 //     lp_engine_bench [options]
 //       --repeat R        solves per program and engine, the median shown (3)
@@ -44,10 +44,10 @@
 #include <vector>
 
 #include "bench/bench_graphs.h"
-#include "embedding/shortest_paths.h"
 #include "flow/flow_model.h"
 #include "flow/lp_engine.h"
 #include "graph/arc_lists.h"
+#include "graph/demand_set.h"
 
 namespace fs = std::filesystem;
 
@@ -90,103 +90,11 @@ ArcLists arcs_of_text(const std::string& text) {
     return ArcLists(n, std::move(arcs));
 }
 
-struct Commodity {
-    int source;
-    int sink;
-    double demand;
-};
-
-// The concurrent-flow program of `commodities` on `arcs`, rows as
-// formulate_flow_program orders them (capacity, conservation, demand).
-FlowProgram many_commodity_program(const ArcLists& arcs, const std::vector<Commodity>& commodities,
-                                   double scale) {
-    FlowProgram program;
-    program.vertex_count = arcs.vertex_count();
-    program.columns = {arcs.arc_count(), static_cast<int>(commodities.size())};
-    program.scale = scale;
-    const FlowColumns& columns = program.columns;
-    for (int a = 0; a < arcs.arc_count(); ++a) {
-        ProgramRow row{{}, {}, 1, arcs.arcs()[a].capacity / scale};
-        for (int k = 0; k < columns.commodities; ++k) {
-            row.columns.push_back(columns.flow(k, a));
-            row.coefficients.push_back(1.0);
-        }
-        program.rows.push_back(std::move(row));
-    }
-    const auto inflow = [&](int v, int k, int relation) {
-        ProgramRow row{{}, {}, relation, 0.0};
-        for (int a : arcs.in_arcs(v)) {
-            row.columns.push_back(columns.flow(k, a));
-            row.coefficients.push_back(1.0);
-        }
-        for (int a = arcs.out_begin(v); a < arcs.out_end(v); ++a) {
-            row.columns.push_back(columns.flow(k, a));
-            row.coefficients.push_back(-1.0);
-        }
-        return row;
-    };
-    for (int v = 0; v < arcs.vertex_count(); ++v) {
-        for (int k = 0; k < columns.commodities; ++k) {
-            if (v != commodities[k].source && v != commodities[k].sink) {
-                program.rows.push_back(inflow(v, k, 3));
-            }
-        }
-    }
-    for (int k = 0; k < columns.commodities; ++k) {
-        ProgramRow row = inflow(commodities[k].sink, k, 2);
-        row.columns.push_back(columns.lambda());
-        row.coefficients.push_back(-commodities[k].demand);
-        program.rows.push_back(std::move(row));
-    }
-    return program;
-}
-
-// The check of an answer to a program of many commodities, in the program's
-// units: every row and bound within the tolerance relative to its terms, and
-// λ reaching the bound of the capacity rows' duals (length_bound's, for
-// these commodities).
-// Returns what failed ("rows", "bound"), or nothing.
-std::string check_many(const FlowProgram& program, const ArcLists& arcs,
-                       const std::vector<Commodity>& commodities, const EngineAnswer& answer) {
-    for (double x : answer.primal) {
-        if (!std::isfinite(x) || x < -check_tolerance) {
-            return "columns";
-        }
-    }
-    for (const ProgramRow& row : program.rows) {
-        double sum = 0.0;
-        double size = std::fabs(row.rhs) + 1.0;
-        for (std::size_t e = 0; e < row.columns.size(); ++e) {
-            const double term = row.coefficients[e] * answer.primal[row.columns[e] - 1];
-            sum += term;
-            size += std::fabs(term);
-        }
-        const double excess = row.relation == 1   ? sum - row.rhs
-                              : row.relation == 2 ? row.rhs - sum
-                                                  : std::fabs(sum - row.rhs);
-        if (excess > check_tolerance * size) {
-            return "rows";
-        }
-    }
-    std::vector<double> lengths(arcs.arc_count());
-    double volume = 0.0;
-    for (int a = 0; a < arcs.arc_count(); ++a) {
-        lengths[a] = std::max(0.0, answer.row_duals[a]);
-        volume += program.rows[a].rhs * lengths[a];
-    }
-    double separation = 0.0;
-    for (const Commodity& c : commodities) {
-        separation += c.demand * shortest_paths_from(arcs, lengths, c.source).distance[c.sink];
-    }
-    const double lambda = answer.primal[program.columns.lambda() - 1];
-    return lambda >= volume / separation * (1.0 - check_tolerance) ? "" : "bound";
-}
-
 struct BenchProgram {
     std::string name;
     ArcLists arcs;
+    DemandSet demands;
     FlowProgram program;
-    std::vector<Commodity> commodities;  // empty: the three fixed ones
 };
 
 std::vector<BenchProgram> bench_programs() {
@@ -205,11 +113,15 @@ std::vector<BenchProgram> bench_programs() {
     std::vector<BenchProgram> programs;
     for (const Source& source : sources) {
         ArcLists arcs = arcs_of_text(source.text);
-        FlowProgram main = formulate_flow_program(arcs, program_scales(arcs).front());
-        programs.push_back({source.name, arcs, std::move(main), {}});
+        const DemandSet demands = DemandSet::default_set(arcs.vertex_count());
+        FlowProgram main =
+            formulate_flow_program(arcs, demands, program_scales(arcs, demands).front());
+        programs.push_back({source.name, arcs, demands, std::move(main)});
         ArcLists pairs = pair_network(arcs);
-        FlowProgram bound = formulate_flow_program(pairs, program_scales(pairs).front(), true);
-        programs.push_back({std::string(source.name) + "/pairs", std::move(pairs), std::move(bound), {}});
+        FlowProgram bound =
+            formulate_flow_program(pairs, demands, program_scales(pairs, demands).front(), true);
+        programs.push_back(
+            {std::string(source.name) + "/pairs", std::move(pairs), demands, std::move(bound)});
     }
     // Two programs of many commodities between random distinct vertices,
     // with demands 10^u, u in −2 … 2: a 15 × 15 grid with 100 commodities,
@@ -236,8 +148,9 @@ std::vector<BenchProgram> bench_programs() {
                 commodities.push_back({s, t, std::pow(10.0, decade(engine))});
             }
         }
-        FlowProgram program = many_commodity_program(arcs, commodities, 64.0);
-        programs.push_back({name, std::move(arcs), std::move(program), std::move(commodities)});
+        DemandSet demands(DemandKind::file, name, n, std::move(commodities));
+        FlowProgram program = formulate_flow_program(arcs, demands, 64.0);
+        programs.push_back({name, std::move(arcs), std::move(demands), std::move(program)});
     };
     const int side = 15;
     std::vector<std::pair<int, int>> grid;
@@ -319,18 +232,12 @@ Run run_engine(const LpEngine& engine, const BenchProgram& p, double limit) {
     if (answer.outcome != EngineOutcome::optimal) {
         return run;
     }
-    if (p.commodities.empty()) {
-        FlowSolution solution;
-        std::vector<double> lengths;
-        run.passed = check_answer(p.program, p.arcs, answer, check_tolerance, solution, lengths);
-        run.lambda = solution.lambda;
-    } else {
-        const std::string failed = check_many(p.program, p.arcs, p.commodities, answer);
-        run.passed = failed.empty();
-        run.lambda = answer.primal[p.program.columns.lambda() - 1] * p.program.scale;
-        run.outcome = run.passed ? run.outcome : "check: " + failed;
-    }
-    if (!run.passed && p.commodities.empty()) {
+    FlowSolution solution;
+    std::vector<double> lengths;
+    run.passed =
+        check_answer(p.program, p.arcs, p.demands, answer, check_tolerance, solution, lengths);
+    run.lambda = solution.lambda;
+    if (!run.passed) {
         run.outcome = "check failed";
     }
     return run;

@@ -20,15 +20,15 @@
 #include <numeric>
 #include <vector>
 
-#include "builder/graph_builder.h"
 #include "common/random_source.h"
+#include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "render/gl_setup.h"
 #include "render/offscreen_renderer.h"
 #include "render/scene.h"
 #include "render/text_overlay.h"
-#include "shell/legend.h"
 #include "view/fit_view.h"
 #include "view/overlay.h"
 #include "view/placement.h"
@@ -39,7 +39,14 @@ using Clock = std::chrono::steady_clock;
 
 // n vertices, `arcs` random arcs of capacity 10 with made-up flows, and a
 // cut of every other vertex.
-BuiltGraph make_flow_graph(int n, int arcs, RandomSource& random) {
+// A graph with its flow result.
+struct FlowGraph {
+    Graph graph;
+    FlowResult result;
+    DemandSet demands;
+};
+
+FlowGraph make_flow_graph(int n, int arcs, RandomSource& random) {
     std::list<DirectedEdgesGroup> groups;
     std::vector<std::vector<bool>> used(n, std::vector<bool>(n, false));
     for (int added = 0; added < arcs;) {
@@ -53,23 +60,25 @@ BuiltGraph make_flow_graph(int n, int arcs, RandomSource& random) {
     }
     Graph graph(n, groups, true, std::vector<Vector3>(n), std::vector<float>(n, 2.0f));
     FlowResult result;
-    for (auto& matrix : result.flow) {
-        matrix.assign(n, std::vector<double>(n, 0.0));
-    }
+    result.flow.assign(
+        commodity_count,
+        std::vector<double>(static_cast<std::size_t>(graph.arcs().arc_count()), 0.0));
     for (const auto& group : groups) {
         for (int w = 0; w < commodity_count; ++w) {
-            result.flow[w][group.sources[0]][group.targets[0]] = random.next() % 20;
+            result.flow[w][graph.arcs().find(group.sources[0], group.targets[0])] =
+                random.next() % 20;
         }
     }
     result.maxflow = 0.3;
     result.reached_optimum = true;
-    result.lp_status = 0;
+    result.solve = {SolveStatus::optimal, 0};
     result.cut.found = true;
     result.cut.ratio = 1.5;
     for (int v = 0; v < n; v += 2) {
         result.cut.vertices.insert(v);
     }
-    return BuiltGraph{std::move(graph), std::move(result)};
+    DemandSet demands = DemandSet::default_set(n);
+    return FlowGraph{std::move(graph), std::move(result), std::move(demands)};
 }
 
 struct Stats {
@@ -105,10 +114,11 @@ int main(int argc, char** argv) {
     }
     OffscreenRenderer* renderer = created->get();
     RandomSource random(7);
-    const BuiltGraph graph = make_flow_graph(100, 400, random);
+    const FlowGraph graph = make_flow_graph(100, 400, random);
     std::vector<Vector3> positions;
     place_vertices(graph.graph, random, positions);
-    const SceneInput input{&graph.graph, &graph.result, &positions};
+    const SceneInput input{&graph.graph, &graph.result, &positions,    nullptr,
+                           nullptr,      false,         &graph.demands};
     if (!renderer->bind_framebuffer(width, height)) {
         std::fprintf(stderr, "cannot render %d x %d\n", width, height);
         return 1;
@@ -145,7 +155,7 @@ int main(int argc, char** argv) {
             const double read = since(read_start);
             const auto text_start = Clock::now();
             (*text)->draw_labels(image, vertex_labels(input, settings, camera));
-            (*text)->draw_legend(image, legend_for(input, settings));
+            (*text)->draw_legend(image, legend_lines(input, settings));
             const double written = since(text_start);
             if (frame >= 0) {  // the first ten warm up
                 draw_ms.push_back(drawn);
@@ -154,41 +164,7 @@ int main(int argc, char** argv) {
                 total_ms.push_back(since(start));
             }
         }
-        // Where the GL time goes: each pass of the scene alone, finished.
-        std::vector<double> vertex_ms, edge_ms, arch_ms;
-        SceneRenderer& drawer = renderer->scene();
-        for (int frame = 0; frame < std::max(1, frames / 4); ++frame) {
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            apply_projection(settings, camera);
-            apply_viewing_transform(camera);
-            setup_light();
-            glFinish();
-            auto start = Clock::now();
-            for (int i = 0; i < graph.graph.vertex_count(); ++i) {
-                drawer.draw_vertex(input, settings, i);
-            }
-            glFinish();
-            vertex_ms.push_back(since(start));
-            start = Clock::now();
-            for (int i = 0; i < graph.graph.vertex_count(); ++i) {
-                for (NeighbourIterator it(graph.graph, i); !it.finished(); it.next()) {
-                    drawer.draw_edge(input, settings, i, it.current());
-                }
-            }
-            glFinish();
-            edge_ms.push_back(since(start));
-            start = Clock::now();
-            for (int w = 0; w < commodity_count; ++w) {
-                drawer.draw_flow_arc(input, settings, commodity_source(w), commodity_sink(w),
-                                     graph.result.maxflow * 0.04 * commodity_demand[w]);
-            }
-            glFinish();
-            arch_ms.push_back(since(start));
-        }
         for (const auto& [name, ms] : {std::pair{"GL drawing", draw_ms},
-                                       {"  of it spheres", vertex_ms},
-                                       {"  edges and cones", edge_ms},
-                                       {"  arches", arch_ms},
                                        {"read back", read_ms},
                                        {"labels and legend", text_ms},
                                        {"whole frame", total_ms}}) {

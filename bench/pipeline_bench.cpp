@@ -38,13 +38,13 @@
 
 #include "bench/bench_graphs.h"
 #include "bench/child_load.h"
-#include "common/console_log.h"
 #include "common/random_source.h"
 #include "graph/arc_lists.h"
 #include "embedding/embedding.h"
 #include "flow/cut.h"
 #include "flow/flow_lp.h"
 #include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "shell/load_graph.h"
 #include "tests/support/oracles.h"
 
@@ -98,19 +98,12 @@ double recomputed_ratio(const ArcLists& arcs, const std::set<int>& cut) {
     return capacity / separated;
 }
 
-class NullSink : public ConsoleSink {
-  public:
-    void append(std::string_view) override {}
-    void clear() override {}
-};
-
 // The sweep from scratch on the order the load swept: the load draws its
 // embedding first from a source seeded with 1, as this does again.
 std::string oracle_verdict(const Graph& graph, const ArcLists& arcs, const CutResult& cut) {
-    NullSink sink;
-    ConsoleLog log(sink);
     RandomSource random(1);
-    const std::vector<int> order = sweep_order(arcs, compute_embedding(arcs, {log, random}));
+    const std::vector<int> order =
+        sweep_order(arcs, DemandSet::default_set(arcs.vertex_count()), compute_embedding(arcs, random));
     if (order.empty()) {
         return cut.found ? "oracle=differs" : "oracle=same";
     }
@@ -132,7 +125,7 @@ std::string inspect(const LoadedGraph& state, bool oracle) {
     const ArcLists arcs(graph);
     std::ostringstream line;
     line.precision(17);
-    line << "status=" << lp_status_text(result.lp_status) << " maxflow=" << result.maxflow;
+    line << "status=" << result.solve.name() << " maxflow=" << result.maxflow;
     bool ok = true;
     if (result.cut.found) {
         const double again = recomputed_ratio(arcs, result.cut.vertices);
@@ -267,9 +260,9 @@ int main(int argc, char** argv) {
                                                  : std::string("NOT LOADED");
         std::printf("%-20s %6s %8.3f %8.3f %8.1f %8.3f %8.3f %8.3f %8.3f  %-9s %-13.6g %s",
                     g.name.c_str(), word(info, "arcs").c_str(), median(wall), median(cpu),
-                    peak / 1024.0, stage(last, "Problème LP formulé"),
-                    stage(last, "Problème LP résolu"), stage(last, "Plongement trouvé"),
-                    stage(last, "MinCut trouvée"), word(info, "status").c_str(),
+                    peak / 1024.0, stage(last, formulate_timer.label),
+                    stage(last, solve_timer.label), stage(last, embed_timer.label),
+                    stage(last, cut_timer.label), word(info, "status").c_str(),
                     std::atof(word(info, "maxflow").c_str()), checks.c_str());
         if (!peer.empty()) {
             std::vector<double> peer_seconds;

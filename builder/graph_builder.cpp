@@ -1,19 +1,14 @@
 #include "builder/graph_builder.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
 #include <cstdint>
 #include <list>
-#include <tuple>
 #include <locale>
 #include <sstream>
 #include <unordered_map>
 #include <utility>
 #include <vector>
-
-#include "flow/certificate.h"
-#include "flow/flow_lp.h"
 
 namespace {
 
@@ -248,7 +243,7 @@ std::optional<bool> extract_nonzero_integer(std::string_view text) {
     return false;
 }
 
-BuiltGraph build_graph(GraphDescription& description, const StageContext& context) {
+BuiltGraph build_graph(GraphDescription& description) {
     refuse_overflowed_node_numbers(description);
     refuse_negative_vertices(description);
     const std::int64_t count = node_count(description);
@@ -288,19 +283,5 @@ BuiltGraph build_graph(GraphDescription& description, const StageContext& contex
     Graph graph(n, groups, *directed, std::move(positions), std::move(sizes));
     refuse_too_many_arcs(graph);
 
-    FlowResult result = solve_flow_lp(graph, context);
-    return BuiltGraph{std::move(graph), std::move(result), std::move(names)};
-}
-
-std::pair<CutCertificate, double> timed_certificate(const Graph& graph, const CutResult& sweep,
-                                                    const StageContext& context) {
-    const auto started = std::chrono::steady_clock::now();
-    CutCertificate certificate = certify_cut(graph, sweep, context);
-    return {std::move(certificate),
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()};
-}
-
-void certify_built_cut(BuiltGraph& built, const StageContext& context) {
-    std::tie(built.certificate, built.certificate_seconds) =
-        timed_certificate(built.graph, built.result.cut, context);
+    return BuiltGraph{std::move(graph), std::move(names)};
 }

@@ -4,13 +4,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "common/expected.h"
-#include "common/stage_context.h"
-#include "graph/cut_certificate.h"
-#include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "grformat/graph_description.h"
 
@@ -103,34 +99,17 @@ Expected<float, NumberError> extract_float(std::string_view text);
 // string of digits that is not all zeros is non-zero.
 std::optional<bool> extract_nonzero_integer(std::string_view text);
 
-// A graph and what the flow computation found on it.
+// A graph built from a description, with its vertices' names.
 struct BuiltGraph {
     Graph graph;
-    FlowResult result;
     // One name per vertex, the text of its node option "name": the name a
     // node statement gave (its number's text when it gave none), empty for a
     // vertex that no node statement names. Read only by the reports and the
     // view; the graph itself does not keep names.
-    std::vector<std::string> names = {};
-    // The certificate of the cut (certify_built_cut), once asked for, and the
-    // wall-clock seconds it took.
-    std::optional<CutCertificate> certificate = {};
-    double certificate_seconds = 0.0;
+    std::vector<std::string> names;
 };
 
-// The certificate of the sweep's cut `sweep` of `graph` (certify_cut) and the
-// wall-clock seconds it took. Writes nothing to the console; a cancel through
-// the context leaves a certificate whose bound was not reached.
-std::pair<CutCertificate, double> timed_certificate(const Graph& graph, const CutResult& sweep,
-                                                    const StageContext& context);
-
-// The same for the graph and cut of `built`, kept in it.
-void certify_built_cut(BuiltGraph& built, const StageContext& context);
-
-// Turns a parsed description into a new graph, then runs the flow computation
-// on it (solve_flow_lp, which logs its own lines to the context's console,
-// with listings when `verbose`, and draws the embedding's subsets from its
-// random source) and returns both.
+// Turns a parsed description into a new graph; writes nothing.
 //
 // n is node_count(description). Vertex v takes its "size", "x", "y", "z"
 // and "name" from get_node_option (adding empty node entries to the
@@ -141,13 +120,12 @@ void certify_built_cut(BuiltGraph& built, const StageContext& context);
 // in a list is applied once. The graph is directed
 // when "directed" reads as a non-zero integer.
 //
-// Throws EGraphRefused, before the matrix exists and before anything is
-// logged, for: a node number that overflowed, a negative vertex number, more
-// than max_vertex_count vertices, a "size"/"x"/"y"/"z" text with no number, a
-// "directed" text with no integer, a negative "cap", a "cap" that reads as an
-// infinity, a NaN or a hexadecimal number (not_a_number: a "cap" text that
-// begins with no number at all still gives 0), and any number that overflows
-// a float; and, once the matrix is filled but before anything is
-// logged, for more than max_arc_count arcs.
+// Throws EGraphRefused, before the matrix exists, for: a node number that
+// overflowed, a negative vertex number, more than max_vertex_count vertices,
+// a "size"/"x"/"y"/"z" text with no number, a "directed" text with no
+// integer, a negative "cap", a "cap" that reads as an infinity, a NaN or a
+// hexadecimal number (not_a_number: a "cap" text that begins with no number
+// at all still gives 0), and any number that overflows a float; and, once
+// the matrix is filled, for more than max_arc_count arcs.
 // Memory exhaustion passes through as std::bad_alloc.
-BuiltGraph build_graph(GraphDescription& description, const StageContext& context);
+BuiltGraph build_graph(GraphDescription& description);

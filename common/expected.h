@@ -21,8 +21,9 @@ inline Unexpected<std::string> fail(const char* message) {
     return Unexpected<std::string>{message};
 }
 
-// How every operation outside the load reports a failure: either a value of
-// type T or an error of type E (by default a message for the user). Test it
+// How an operation reports a failure: either a value of type T or an error
+// of type E (by default a message for the user; a LoadFailure for the stages
+// of a load). Test it
 // before reading the value:
 //
 //     const Expected<Image> image = render(...);

@@ -5,6 +5,7 @@
 
 class ConsoleLog;
 class RandomSource;
+struct DemandChoice;
 
 // What every stage of a load uses besides its input: the console it reports
 // to, whether it writes its detailed listings, the random source it draws
@@ -25,6 +26,8 @@ struct StageContext {
     // gives its size. 0 for no limit: the runner writes every listing in full,
     // the window sets console_listing_limit.
     std::size_t listing_limit = 0;
+    // The demands the user chose; null for the default set.
+    const DemandChoice* demands = nullptr;
 };
 
 // The listing limit of the window's console. A listing of this many values

@@ -4,12 +4,9 @@
 #include <cstdint>
 #include <sstream>
 
-#include "common/console_log.h"
 #include "common/random_source.h"
-#include "graph/arc_lists.h"
-#include "graph/graph.h"
-#include "common/listing_limit.h"
 #include "embedding/shortest_paths.h"
+#include "graph/arc_lists.h"
 
 std::vector<int> embedding_subset_sizes(int n) {
     std::vector<int> sizes;
@@ -52,8 +49,31 @@ std::set<int> draw_subset(int n, int size, RandomSource& random) {
     return subset;
 }
 
-// One row per subset, one column per vertex, under a two-line header.
-std::string coordinate_table(const Embedding& embedding, int n) {
+}  // namespace
+
+Embedding compute_embedding(const ArcLists& arcs, RandomSource& random) {
+    Embedding embedding;
+    const int n = arcs.vertex_count();
+
+    for (int size : embedding_subset_sizes(n)) {
+        embedding.subsets.push_back(draw_subset(n, size, random));
+    }
+
+    embedding.coordinates.resize(n);
+    for (int v = 0; v < n; ++v) {
+        embedding.coordinates[v].reserve(embedding.subsets.size());
+    }
+    for (const std::set<int>& subset : embedding.subsets) {
+        const std::vector<double> distance = distances_to_subset(arcs, subset);
+        for (int v = 0; v < n; ++v) {
+            embedding.coordinates[v].push_back(distance[v]);
+        }
+    }
+    return embedding;
+}
+
+std::string coordinate_table(const Embedding& embedding) {
+    const auto n = static_cast<int>(embedding.coordinates.size());
     std::ostringstream table;
     table << "\t|\t";
     for (int i = 0; i < n; ++i) {
@@ -72,40 +92,4 @@ std::string coordinate_table(const Embedding& embedding, int n) {
         table << "\n";
     }
     return table.str();
-}
-
-}  // namespace
-
-Embedding compute_embedding(const ArcLists& arcs, const StageContext& context) {
-    Embedding embedding;
-    const int n = arcs.vertex_count();
-
-    for (int size : embedding_subset_sizes(n)) {
-        embedding.subsets.push_back(draw_subset(n, size, context.random));
-    }
-
-    embedding.coordinates.resize(n);
-    for (int v = 0; v < n; ++v) {
-        embedding.coordinates[v].reserve(embedding.subsets.size());
-    }
-    for (const std::set<int>& subset : embedding.subsets) {
-        const std::vector<double> distance = distances_to_subset(arcs, subset);
-        for (int v = 0; v < n; ++v) {
-            embedding.coordinates[v].push_back(distance[v]);
-        }
-    }
-
-    context.log.log_timer("Plongement trouvé");
-    if (context.verbose) {
-        const std::size_t values = static_cast<std::size_t>(n) * embedding.subsets.size();
-        if (listing_fits(context, "Table du plongement", values)) {
-            context.log.append_line("** Plongement (ligne : coordonnées, colonne : sommets) **");
-            context.log.append_line(coordinate_table(embedding, n));
-        }
-    }
-    return embedding;
-}
-
-Embedding compute_embedding(const Graph& graph, const StageContext& context) {
-    return compute_embedding(graph.arcs(), context);
 }

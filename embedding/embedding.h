@@ -3,10 +3,10 @@
 #include <set>
 #include <vector>
 
-#include "common/stage_context.h"
+#include <string>
 
 class ArcLists;
-class Graph;
+class RandomSource;
 
 // Vertices placed in R^K by their distances to K random vertex subsets.
 struct Embedding {
@@ -21,10 +21,10 @@ struct Embedding {
 // vertices. Empty for n ≤ 2.
 std::vector<int> embedding_subset_sizes(int n);
 
-// Draws the random subsets from the context's random source, computes the
-// coordinates of every vertex (distances_to_subset, the capacities as arc
-// lengths), logs the timer line and, with `verbose`, the coordinate table
-// (or, when it holds more values than the context's listing limit, one line
-// saying so).
-Embedding compute_embedding(const ArcLists& arcs, const StageContext& context);
-Embedding compute_embedding(const Graph& graph, const StageContext& context);
+// Draws the random subsets from `random`, and computes the coordinates of
+// every vertex (distances_to_subset, the capacities as arc lengths).
+Embedding compute_embedding(const ArcLists& arcs, RandomSource& random);
+
+// The embedding as a table: a two-line header naming the vertices, then one
+// row per subset, one column per vertex.
+std::string coordinate_table(const Embedding& embedding);

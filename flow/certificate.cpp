@@ -5,14 +5,14 @@
 #include <numeric>
 #include <utility>
 
-#include "graph/arc_lists.h"
-#include "graph/graph.h"
 #include "embedding/shortest_paths.h"
 #include "flow/cut.h"
 #include "flow/exact_sum.h"
 #include "flow/flow_lp.h"
 #include "flow/flow_model.h"
-#include "graph/commodities.h"
+#include "graph/arc_lists.h"
+#include "graph/demand_set.h"
+#include "graph/graph.h"
 
 const char* best_cut_method_name(BestCut::Method method) {
     switch (method) {
@@ -43,9 +43,16 @@ std::vector<int> ball_order(const ArcLists& pairs, const std::vector<double>& le
 }
 
 // The ratio of the single vertex {v}: the capacity of its arcs over the
-// demand of the present commodity it is a terminal of; +∞ when it is none's.
-double vertex_ratio(const ArcLists& arcs, int v) {
-    const double demand = separated_demand(arcs.vertex_count(), [v](int u) { return u == v; });
+// demand of the present commodities it is a terminal of; +∞ when it is none's.
+double vertex_ratio(const ArcLists& arcs, const DemandSet& demands, int v) {
+    // Every present commodity at v, and only those, has one end in {v}:
+    // separated_demand's sum, in set order.
+    double demand = 0.0;
+    for (const int c : demands.commodities_at(v)) {
+        if (demands.commodity(c).present) {
+            demand += demands.commodity(c).demand;
+        }
+    }
     if (demand == 0.0) {
         return std::numeric_limits<double>::infinity();
     }
@@ -62,7 +69,7 @@ double vertex_ratio(const ArcLists& arcs, int v) {
 
 }  // namespace
 
-CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
+CutCertificate certify_cut(const ArcLists& arcs, const DemandSet& demands, const CutResult& sweep,
                            const StageContext& context) {
     const double infinity = std::numeric_limits<double>::infinity();
     CutCertificate certificate;
@@ -76,8 +83,8 @@ CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
     }
 
     const ArcLists pairs = pair_network(arcs);
-    const PairFlowBound bound = solve_pair_flow_bound(pairs, context);
-    certificate.lp_status = bound.lp_status;
+    const PairFlowBound bound = solve_pair_flow_bound(pairs, demands, context);
+    certificate.solve = bound.solve;
     certificate.bound_reached = bound.reached_optimum;
     certificate.gap = infinity;
     if (!bound.reached_optimum) {
@@ -85,12 +92,11 @@ CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
     }
     certificate.lower_bound = bound.lambda;
 
-    const int n = arcs.vertex_count();
-    const int terminals = std::min(n, 2 * commodity_count);
+    const std::vector<int>& terminals = demands.terminals();
     if (!bound.lengths.empty()) {
-        for (int t = 0; t < terminals; ++t) {
+        for (const int t : terminals) {
             const std::vector<int> order = ball_order(pairs, bound.lengths, t);
-            const CutSweep ball = sweep_cut(arcs, order);
+            const CutSweep ball = sweep_cut(arcs, demands, order);
             if (ball.prefix_length >= 0 && ball.ratio < best.ratio) {
                 best.members.assign(order.begin(), order.begin() + ball.prefix_length);
                 std::sort(best.members.begin(), best.members.end());
@@ -99,8 +105,8 @@ CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
             }
         }
     }
-    for (int v = 0; v < terminals; ++v) {
-        const double ratio = vertex_ratio(arcs, v);
+    for (const int v : terminals) {
+        const double ratio = vertex_ratio(arcs, demands, v);
         if (ratio < best.ratio) {
             best.members = {v};
             best.ratio = ratio;
@@ -119,7 +125,7 @@ CutCertificate certify_cut(const ArcLists& arcs, const CutResult& sweep,
     return certificate;
 }
 
-CutCertificate certify_cut(const Graph& graph, const CutResult& sweep,
+CutCertificate certify_cut(const Graph& graph, const DemandSet& demands, const CutResult& sweep,
                            const StageContext& context) {
-    return certify_cut(graph.arcs(), sweep, context);
+    return certify_cut(graph.arcs(), demands, sweep, context);
 }

@@ -6,20 +6,19 @@
 #include <numeric>
 #include <vector>
 
-#include "graph/arc_lists.h"
-#include "graph/graph.h"
 #include "embedding/embedding.h"
 #include "flow/exact_sum.h"
-#include "graph/commodities.h"
+#include "graph/arc_lists.h"
+#include "graph/demand_set.h"
 
 namespace {
 
 // Coordinate k* whose ratio of arc stretch to terminal separation is
 // smallest, or −1 when no coordinate separates the terminals of any present
 // commodity. Ties keep the lowest index. The stretch is summed over the arcs
-// in (tail, head) order, the order of the ordered pairs of the matrix.
-int choose_coordinate(const ArcLists& arcs, const Embedding& embedding) {
-    const int n = arcs.vertex_count();
+// in (tail, head) order, the order of the ordered pairs of the matrix, the
+// separation over the commodities in set order.
+int choose_coordinate(const ArcLists& arcs, const DemandSet& demands, const Embedding& embedding) {
     const auto& x = embedding.coordinates;
     // Any finite ratio qualifies: a fixed ceiling would discard every
     // coordinate of a graph whose capacities are large.
@@ -31,12 +30,10 @@ int choose_coordinate(const ArcLists& arcs, const Embedding& embedding) {
             numerator += std::fabs(x[arc.tail][k] - x[arc.head][k]) * arc.capacity;
         }
         double denominator = 0.0;
-        for (int w = 0; w < commodity_count; ++w) {
-            if (!commodity_present(w, n)) {
-                continue;
+        for (const Commodity& c : demands.commodities()) {
+            if (c.present) {
+                denominator += c.demand * std::fabs(x[c.source][k] - x[c.sink][k]);
             }
-            denominator += static_cast<double>(commodity_demand[w]) *
-                           std::fabs(x[commodity_source(w)][k] - x[commodity_sink(w)][k]);
         }
         if (denominator != 0.0 && numerator / denominator < best) {
             best = numerator / denominator;
@@ -48,7 +45,7 @@ int choose_coordinate(const ArcLists& arcs, const Embedding& embedding) {
 
 }  // namespace
 
-CutSweep sweep_cut(const ArcLists& arcs, const std::vector<int>& order) {
+CutSweep sweep_cut(const ArcLists& arcs, const DemandSet& demands, const std::vector<int>& order) {
     const int n = arcs.vertex_count();
     std::vector<char> inside(n, 0);
     // An arc with one end in S crosses the cut; the vertex entering S makes
@@ -63,6 +60,19 @@ CutSweep sweep_cut(const ArcLists& arcs, const std::vector<int>& order) {
         }
     };
 
+    // The separated demand follows the vertices entering S through the
+    // commodities at each (one is separated while exactly one of its ends is
+    // inside), as a count and a running sum whose rounding stays below
+    // `toggles` × ε × the total demand. A prefix is measured exactly
+    // (separated_demand, in set order, which defines the ratio) only when
+    // that bound leaves it a chance to beat the best ratio: the sweep finds
+    // the very prefix that exact sums alone would, in O(m + k) for k
+    // commodities unless many prefixes come close to the best.
+    int separated = 0;
+    double running = 0.0;
+    double toggles = 0.0;
+    const double rounding = std::numeric_limits<double>::epsilon() * demands.total_demand();
+
     CutSweep sweep;
     double best = std::numeric_limits<double>::infinity();
     for (int p = 0; p < n; ++p) {
@@ -75,13 +85,27 @@ CutSweep sweep_cut(const ArcLists& arcs, const std::vector<int>& order) {
                 const Arc& arc = arcs.arcs()[i];
                 cross(arc.tail, arc.capacity);
             }
+            for (const int c : demands.commodities_at(entering)) {
+                const Commodity& commodity = demands.commodity(c);
+                if (!commodity.present) {
+                    continue;
+                }
+                const int other = commodity.source == entering ? commodity.sink : commodity.source;
+                separated += inside[other] ? -1 : 1;
+                running += inside[other] ? -commodity.demand : commodity.demand;
+                toggles += 1.0;
+            }
             inside[entering] = 1;
         }
-        const double separated = separated_demand(n, [&](int v) { return inside[v]; });
         // As for the coordinate: with a fixed ceiling a graph of large
         // capacities would be reported as having no cut at all.
-        if (separated != 0.0 && cut.value() / separated < best) {
-            best = cut.value() / separated;
+        if (separated == 0 || !(cut.value() / (running + toggles * rounding) < best)) {
+            continue;
+        }
+        const double ratio =
+            cut.value() / separated_demand(demands, [&](int v) { return inside[v]; });
+        if (ratio < best) {
+            best = ratio;
             sweep.prefix_length = p;
         }
     }
@@ -103,7 +127,7 @@ std::vector<int> order_by_coordinate(const Embedding& embedding, int n, int k) {
 // Fills the crossing capacity and the separated demand of the cut's side,
 // the crossing capacity summed over the arcs in (tail, head) order, the
 // order of the ordered pairs of the matrix read row by row.
-void measure_cut(const ArcLists& arcs, CutResult& cut) {
+void measure_cut(const ArcLists& arcs, const DemandSet& demands, CutResult& cut) {
     const int n = arcs.vertex_count();
     std::vector<char> inside(static_cast<std::size_t>(n), 0);
     for (int v : cut.vertices) {
@@ -115,38 +139,34 @@ void measure_cut(const ArcLists& arcs, CutResult& cut) {
             cut.crossing_capacity += arc.capacity;
         }
     }
-    cut.separated_demand = separated_demand(n, [&](int v) { return inside[v]; });
+    cut.separated_demand = separated_demand(demands, [&](int v) { return inside[v]; });
 }
 
 }  // namespace
 
-std::vector<int> sweep_order(const ArcLists& arcs, const Embedding& embedding) {
-    const int k = choose_coordinate(arcs, embedding);
+std::vector<int> sweep_order(const ArcLists& arcs, const DemandSet& demands,
+                             const Embedding& embedding) {
+    const int k = choose_coordinate(arcs, demands, embedding);
     if (k < 0) {
         return {};
     }
     return order_by_coordinate(embedding, arcs.vertex_count(), k);
 }
 
-CutResult extract_cut(const ArcLists& arcs, const StageContext& context) {
-    const Embedding embedding = compute_embedding(arcs, context);
+CutResult extract_cut(const ArcLists& arcs, const DemandSet& demands, const Embedding& embedding) {
     CutResult cut;
-    cut.coordinate = choose_coordinate(arcs, embedding);
+    cut.coordinate = choose_coordinate(arcs, demands, embedding);
     if (cut.coordinate < 0) {
         return cut;
     }
     const std::vector<int> order = order_by_coordinate(embedding, arcs.vertex_count(), cut.coordinate);
-    const CutSweep sweep = sweep_cut(arcs, order);
+    const CutSweep sweep = sweep_cut(arcs, demands, order);
     if (sweep.prefix_length < 0) {
         return cut;
     }
     cut.vertices.insert(order.begin(), order.begin() + sweep.prefix_length);
     cut.ratio = sweep.ratio;
     cut.found = true;
-    measure_cut(arcs, cut);
+    measure_cut(arcs, demands, cut);
     return cut;
-}
-
-CutResult extract_cut(const Graph& graph, const StageContext& context) {
-    return extract_cut(graph.arcs(), context);
 }

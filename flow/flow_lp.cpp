@@ -3,66 +3,35 @@
 #include <lpsolve/lp_lib.h>
 #include <time.h>
 
-#include <atomic>
 #include <algorithm>
-#include <sstream>
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
-#include "common/console_log.h"
-#include "graph/arc_lists.h"
-#include "common/listing_limit.h"
-#include "flow/cut.h"
 #include "flow/flow_model.h"
-#include "graph/commodities.h"
-#include "graph/graph.h"
+#include "graph/arc_lists.h"
+#include "graph/demand_set.h"
 
-std::string lp_status_text(int status) {
-    switch (status) {
-        case FlowResult::lp_not_solved:
-            return "NOT_SOLVED";
-        case FlowResult::lp_check_failed:
-            return "CHECK_FAILED";
-        case FlowResult::lp_cancelled:
-            return "CANCELLED";
-        case NOMEMORY:
-            return "NOMEMORY";
-        case NOTRUN:
-            return "NOTRUN";
-        case OPTIMAL:
-            return "OPTIMAL";
-        case SUBOPTIMAL:
-            return "SUBOPTIMAL";
-        case INFEASIBLE:
-            return "INFEASIBLE";
-        case UNBOUNDED:
-            return "UNBOUNDED";
-        case DEGENERATE:
-            return "DEGENERATE";
-        case NUMFAILURE:
-            return "NUMFAILURE";
-        case USERABORT:
-            return "USERABORT";
-        case TIMEOUT:
-            return "TIMEOUT";
-        case RUNNING:
-            return "RUNNING";
-        case PRESOLVED:
-            return "PRESOLVED";
-        case PROCFAIL:
-            return "PROCFAIL";
-        case PROCBREAK:
-            return "PROCBREAK";
-        case FEASFOUND:
-            return "FEASFOUND";
-        case NOFEASFOUND:
-            return "NOFEASFOUND";
-        case FATHOMED:
-            return "FATHOMED";
-        case ACCURACYERROR:
-            return "ACCURACYERROR";
-        default:
-            return "UNKNOWN";
+SolveEnd lp_solve_end(int code) {
+    static constexpr std::pair<int, SolveStatus> statuses[] = {
+        {OPTIMAL, SolveStatus::optimal},          {SUBOPTIMAL, SolveStatus::suboptimal},
+        {INFEASIBLE, SolveStatus::infeasible},    {UNBOUNDED, SolveStatus::unbounded},
+        {DEGENERATE, SolveStatus::degenerate},    {NUMFAILURE, SolveStatus::numerical_failure},
+        {USERABORT, SolveStatus::user_abort},     {TIMEOUT, SolveStatus::timeout},
+        {RUNNING, SolveStatus::running},          {PRESOLVED, SolveStatus::presolved},
+        {NOMEMORY, SolveStatus::no_memory},       {NOTRUN, SolveStatus::not_run},
+        {PROCFAIL, SolveStatus::process_failed},  {PROCBREAK, SolveStatus::process_break},
+        {FEASFOUND, SolveStatus::feasible_found}, {NOFEASFOUND, SolveStatus::no_feasible_found},
+        {FATHOMED, SolveStatus::fathomed},        {ACCURACYERROR, SolveStatus::accuracy_error},
+    };
+    for (const auto& [lp_solve_code, status] : statuses) {
+        if (code == lp_solve_code) {
+            return {status, code};
+        }
     }
+    return {SolveStatus::unknown, code};
 }
 
 namespace {
@@ -71,32 +40,6 @@ namespace {
 // may miss in double precision. lp_solve works to about 1e-9 relative on
 // these programs; an answer off by more is not one.
 constexpr double check_tolerance = 1e-7;
-
-std::string capacity_line(const Graph& graph, int i) {
-    std::ostringstream line;
-    for (int j = 0; j < graph.vertex_count(); ++j) {
-        line << "(" << i << "," << j << ") = " << graph.cell(i, j).capacity << " ; ";
-    }
-    return line.str();
-}
-
-std::string result_text(const FlowResult& result) {
-    std::ostringstream text;
-    text << "maxflow = " << result.maxflow << "\n";
-    if (result.cut.found) {
-        text << "mincut = " << result.cut.ratio << "\n";
-    } else {
-        text << "mincut : aucune coupe ne sépare de demande\n";
-    }
-    text << "Eléments de la mincut :\n{";
-    const char* separator = "";
-    for (int v : result.cut.vertices) {
-        text << separator << v;
-        separator = ", ";
-    }
-    text << "}\n";
-    return text.str();
-}
 
 // Processor time used by the calling thread, in seconds.
 double thread_cpu_seconds() {
@@ -172,7 +115,7 @@ void configure_solver(lprec* lp) {
 // `lengths` receives the dual values of the capacity rows, one per arc (a
 // shared pair's on both its arcs), in λ per unit of capacity.
 bool read_solution(lprec* lp, const FlowProgram& program, const ArcLists& arcs,
-                   FlowSolution& solution, std::vector<double>& lengths) {
+                   const DemandSet& demands, FlowSolution& solution, std::vector<double>& lengths) {
     // Presolve may remove columns; the values of the original columns
     // follow the original rows in the primal result.
     const int offset = get_Norig_rows(lp);
@@ -182,8 +125,8 @@ bool read_solution(lprec* lp, const FlowProgram& program, const ArcLists& arcs,
         solution.flow[c - 1] = get_var_primalresult(lp, offset + c) * program.scale;
     }
     solution.lambda = get_var_primalresult(lp, offset + program.columns.lambda()) * program.scale;
-    const bool feasible = satisfies_flow_program(arcs, solution, program.scale, check_tolerance,
-                                                 program.shared_pairs);
+    const bool feasible = satisfies_flow_program(arcs, demands, solution, program.scale,
+                                                 check_tolerance, program.shared_pairs);
     // The capacity rows come first, one per arc or per shared pair (at its
     // arc of lower tail); a pair's length goes to both its arcs.
     lengths.assign(arcs.arc_count(), 0.0);
@@ -201,107 +144,88 @@ bool read_solution(lprec* lp, const FlowProgram& program, const ArcLists& arcs,
             lengths[reverse] = lengths[a];
         }
     }
-    const double bound = length_bound(arcs, lengths, program.shared_pairs);
+    const double bound = length_bound(arcs, demands, lengths, program.shared_pairs);
     return feasible && solution.lambda >= bound * (1.0 - check_tolerance);
 }
 
-// Whether a status ends the search for an answer: a checked optimum, or a
+// Whether an end stops the search for an answer: a checked optimum, or a
 // solve stopped on purpose, or no memory for the program.
-bool final_status(int status) {
-    return status == OPTIMAL || status == PRESOLVED || status == FlowResult::lp_cancelled ||
-           status == TIMEOUT || status == NOMEMORY;
+bool final_end(const SolveEnd& end) {
+    return end.is_optimum() || end.status == SolveStatus::cancelled ||
+           end.status == SolveStatus::timeout || end.status == SolveStatus::no_memory;
 }
 
-// Loads and solves `program` under `watch`; returns its status, which is
-// lp_check_failed for an optimum that fails its check, and fills `solution`
+// Loads and solves `program` under `watch`; returns how it ended, which is
+// check_failed for an optimum that fails its check, and fills `solution`
 // with a checked optimum.
-int solve_at_scale(const FlowProgram& program, const ArcLists& arcs, SolveWatch& watch,
-                   FlowSolution& solution, std::vector<double>& lengths, bool& loaded_once,
-                   ConsoleLog* log) {
+// `formulated`, when set, is called once the program is handed to lp_solve.
+SolveEnd solve_at_scale(const FlowProgram& program, const ArcLists& arcs, const DemandSet& demands,
+                        SolveWatch& watch, FlowSolution& solution, std::vector<double>& lengths,
+                        const std::function<void()>& formulated) {
     Expected<LpModel> loaded = load_flow_program(program);
-    if (!loaded_once && log != nullptr) {
-        log->log_timer("Problème LP formulé");
-        loaded_once = true;
+    if (formulated) {
+        formulated();
     }
     if (!loaded) {
-        return NOMEMORY;
+        return lp_solve_end(NOMEMORY);
     }
     lprec* lp = loaded->get();
     configure_solver(lp);
     if (watch.cancel != nullptr || watch.cpu_limit_seconds > 0.0) {
         put_abortfunc(lp, watch_solve, &watch);
     }
-    int status = watch_solve(lp, &watch) ? USERABORT : solve(lp);
+    const SolveEnd end = lp_solve_end(watch_solve(lp, &watch) ? USERABORT : solve(lp));
     if (watch.cancelled) {
-        status = FlowResult::lp_cancelled;
-    } else if (watch.timed_out) {
-        status = TIMEOUT;
-    } else if ((status == OPTIMAL || status == PRESOLVED) &&
-               !read_solution(lp, program, arcs, solution, lengths)) {
-        status = FlowResult::lp_check_failed;
+        return SolveEnd::own(SolveStatus::cancelled);
     }
-    return status;
+    if (watch.timed_out) {
+        return lp_solve_end(TIMEOUT);
+    }
+    if (end.is_optimum() && !read_solution(lp, program, arcs, demands, solution, lengths)) {
+        return SolveEnd::own(SolveStatus::check_failed);
+    }
+    return end;
 }
 
 // Formulates and solves the program of `arcs` at each of its scales in turn
 // until one gives a checked optimum (filling `solution`) or the solve is
-// stopped; returns that status, or the first scale's when none succeeds.
-// With `shared_pairs` the program is the bound's (see formulate_flow_program)
-// and nothing is written to the console.
-int solve_program(const ArcLists& arcs, const StageContext& context, FlowSolution& solution,
-                  std::vector<double>& lengths, bool shared_pairs = false) {
-    ConsoleLog* log = shared_pairs ? nullptr : &context.log;
+// stopped; returns that end, or the first scale's when none succeeds.
+// With `shared_pairs` the program is the bound's (see formulate_flow_program).
+// `formulated` is called once the first scale's program is handed to lp_solve.
+SolveEnd solve_program(const ArcLists& arcs, const DemandSet& demands, const StageContext& context,
+                       FlowSolution& solution, std::vector<double>& lengths, bool shared_pairs,
+                       const std::function<void()>& formulated) {
     SolveWatch watch{context.cancel, context.cpu_limit_seconds, thread_cpu_seconds()};
-    bool loaded_once = false;
-    int first_status = FlowResult::lp_not_solved;
-    int status = first_status;
-    std::vector<double> scales = program_scales(arcs);
-    for (const double scale : scales) {
-        status = solve_at_scale(formulate_flow_program(arcs, scale, shared_pairs), arcs, watch,
-                                solution, lengths, loaded_once, log);
-        if (first_status == FlowResult::lp_not_solved) {
-            first_status = status;
+    std::optional<SolveEnd> first;
+    SolveEnd end;
+    for (const double scale : program_scales(arcs, demands)) {
+        end = solve_at_scale(formulate_flow_program(arcs, demands, scale, shared_pairs), arcs,
+                             demands, watch, solution, lengths,
+                             first ? std::function<void()>() : formulated);
+        if (!first) {
+            first = end;
         }
-        if (final_status(status)) {
+        if (final_end(end)) {
             break;
         }
     }
-    if (log != nullptr) {
-        log->log_timer("Problème LP résolu");
-    }
-    return final_status(status) ? status : first_status;
-}
-
-// Every pair's flow as "x_{u,v}^w = value\t", a line per tail vertex and an
-// empty line after each commodity, written a commodity at a time.
-void write_flow_listing(const FlowResult& result, int n, ConsoleLog& log) {
-    for (int w = 0; w < commodity_count; ++w) {
-        std::ostringstream listing;
-        for (int u = 0; u < n; ++u) {
-            for (int v = 0; v < n; ++v) {
-                listing << flow_column_name(u, v, w) << " = " << result.flow[w][u][v] << "\t";
-            }
-            listing << "\n";
-        }
-        // The commodity's empty line is the line end that append_line adds.
-        log.append_line(listing.str());
-    }
-    log.append_line("");
+    return final_end(end) || !first ? end : *first;
 }
 
 }  // namespace
 
-PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const StageContext& context) {
+PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const DemandSet& demands,
+                                    const StageContext& context) {
     PairFlowBound bound;
-    if (pairs.vertex_count() < 2) {
+    if (demands.present_count() == 0) {
         bound.reached_optimum = true;
         bound.lengths.assign(pairs.arc_count(), 0.0);
         return bound;
     }
     FlowSolution solution;
     std::vector<double> lengths;
-    bound.lp_status = solve_program(pairs, context, solution, lengths, true);
-    if (bound.lp_status == OPTIMAL || bound.lp_status == PRESOLVED) {
+    bound.solve = solve_program(pairs, demands, context, solution, lengths, true, {});
+    if (bound.solve.is_optimum()) {
         bound.reached_optimum = true;
         bound.lambda = solution.lambda;
         bound.lengths = std::move(lengths);
@@ -309,56 +233,28 @@ PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const StageContext& c
     return bound;
 }
 
-FlowResult solve_flow_lp(const Graph& graph, const StageContext& context) {
-    ConsoleLog& log = context.log;
-    const int n = graph.vertex_count();
-    const auto pairs = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+FlowResult solve_flow_lp(const ArcLists& arcs, const DemandSet& demands,
+                         const StageContext& context, const std::function<void()>& formulated) {
     FlowResult result;
-    for (auto& matrix : result.flow) {
-        matrix.assign(n, std::vector<double>(n, 0.0));
-    }
-
-    if (context.verbose && listing_fits(context, "Liste des capacités", pairs)) {
-        for (int i = 0; i < n; ++i) {
-            log.append_line(capacity_line(graph, i));
-        }
-    }
-    log.append_line("");
-
-    const ArcLists& arcs = graph.arcs();
-    if (n < 2) {
-        // Commodity 0 needs vertices 0 and 1: with fewer there is nothing to
-        // route and no program to solve.
-        log.append_line("** Moins de deux sommets : aucune commodité, pas de programme linéaire.");
+    result.sources = demands.sources();
+    if (demands.present_count() == 0) {
+        // Nothing to route (the default set needs vertices 0 and 1): no
+        // program to solve.
         result.reached_optimum = true;
-    } else {
-        FlowSolution solution;
-        std::vector<double> lengths;
-        result.lp_status = solve_program(arcs, context, solution, lengths);
-        if (result.lp_status == OPTIMAL || result.lp_status == PRESOLVED) {
-            const FlowColumns columns = flow_columns(arcs);
-            for (int w = 0; w < columns.commodities; ++w) {
-                for (int a = 0; a < arcs.arc_count(); ++a) {
-                    const Arc& arc = arcs.arcs()[a];
-                    result.flow[w][arc.tail][arc.head] = solution.flow[columns.flow(w, a) - 1];
-                }
-            }
-            result.maxflow = solution.lambda;
-            result.reached_optimum = true;
-        } else {
-            std::ostringstream line;
-            line << "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : "
-                 << result.lp_status << ", " << lp_status_text(result.lp_status) << ").";
-            log.append_line(line.str());
-        }
-        if (context.verbose && listing_fits(context, "Liste des flots", commodity_count * pairs)) {
-            write_flow_listing(result, n, log);
-        }
+        return result;
     }
-
-    result.cut = extract_cut(arcs, context);
-    log.log_timer("MinCut trouvée");
-    log.append_line("****************************");
-    log.append_line(result_text(result));
+    FlowSolution solution;
+    std::vector<double> lengths;
+    result.solve = solve_program(arcs, demands, context, solution, lengths, false, formulated);
+    if (result.solve.is_optimum()) {
+        const FlowColumns columns = flow_columns(arcs, demands);
+        result.flow.resize(static_cast<std::size_t>(columns.sources));
+        for (int w = 0; w < columns.sources; ++w) {
+            const auto first = solution.flow.begin() + (columns.flow(w, 0) - 1);
+            result.flow[static_cast<std::size_t>(w)].assign(first, first + columns.arc_count);
+        }
+        result.maxflow = solution.lambda;
+        result.reached_optimum = true;
+    }
     return result;
 }

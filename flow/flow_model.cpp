@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
-#include "graph/arc_lists.h"
 #include "embedding/shortest_paths.h"
-#include "graph/commodities.h"
+#include "graph/arc_lists.h"
+#include "graph/demand_set.h"
 
 std::string flow_column_name(int u, int v, int w) {
     return "x_{" + std::to_string(u) + "," + std::to_string(v) + "}^" + std::to_string(w);
@@ -22,18 +22,8 @@ void LpDeleter::operator()(lprec* lp) const {
 
 namespace {
 
-// The commodities of a network of n vertices: those whose sink exists, which
-// are the first ones.
-int present_commodities(int n) {
-    int present = 0;
-    while (present < commodity_count && commodity_present(present, n)) {
-        ++present;
-    }
-    return present;
-}
-
-// A row holding the net inflow of commodity w into `vertex`: +1 on its flow
-// along every arc entering the vertex, −1 along every arc leaving it.
+// A row holding the net inflow of source w's flow into `vertex`: +1 on its
+// flow along every arc entering the vertex, −1 along every arc leaving it.
 ProgramRow net_inflow_row(const ArcLists& arcs, const FlowColumns& columns, int vertex, int w) {
     ProgramRow row;
     for (int a : arcs.in_arcs(vertex)) {
@@ -56,7 +46,7 @@ void add_capacity_rows(FlowProgram& program, const ArcLists& arcs) {
         }
         const int reverse = program.shared_pairs ? arcs.reverse(a) : -1;
         ProgramRow row;
-        for (int w = 0; w < columns.commodities; ++w) {
+        for (int w = 0; w < columns.sources; ++w) {
             row.columns.push_back(columns.flow(w, a));
             row.coefficients.push_back(1.0);
             if (reverse >= 0) {
@@ -70,13 +60,45 @@ void add_capacity_rows(FlowProgram& program, const ArcLists& arcs) {
     }
 }
 
-void add_conservation_rows(FlowProgram& program, const ArcLists& arcs) {
+// Marks, for one vertex at a time, the sources of which it is the source or
+// a sink: their flows need no conservation there.
+class TerminalMarks {
+  public:
+    explicit TerminalMarks(const DemandSet& demands)
+        : demands_(demands), marked_(static_cast<std::size_t>(demands.source_count()), 0) {}
+
+    // Marks the sources at vertex v and returns the marks, which stay until
+    // the next call.
+    const std::vector<char>& at(int v) {
+        for (const int w : touched_) {
+            marked_[static_cast<std::size_t>(w)] = 0;
+        }
+        touched_.clear();
+        for (const int c : demands_.commodities_at(v)) {
+            const int w = demands_.source_index(c);
+            if (w >= 0) {
+                marked_[static_cast<std::size_t>(w)] = 1;
+                touched_.push_back(w);
+            }
+        }
+        return marked_;
+    }
+
+  private:
+    const DemandSet& demands_;
+    std::vector<char> marked_;
+    std::vector<int> touched_;
+};
+
+void add_conservation_rows(FlowProgram& program, const ArcLists& arcs, const DemandSet& demands) {
+    TerminalMarks marks(demands);
     for (int i = 0; i < program.vertex_count; ++i) {
         if (arcs.in_arcs(i).empty() && arcs.out_arcs(i).empty()) {
             continue;
         }
-        for (int w = 0; w < program.columns.commodities; ++w) {
-            if (i == commodity_source(w) || i == commodity_sink(w)) {
+        const std::vector<char>& terminal = marks.at(i);
+        for (int w = 0; w < program.columns.sources; ++w) {
+            if (terminal[static_cast<std::size_t>(w)]) {
                 continue;
             }
             ProgramRow row = net_inflow_row(arcs, program.columns, i, w);
@@ -86,11 +108,15 @@ void add_conservation_rows(FlowProgram& program, const ArcLists& arcs) {
     }
 }
 
-void add_demand_rows(FlowProgram& program, const ArcLists& arcs) {
-    for (int w = 0; w < program.columns.commodities; ++w) {
-        ProgramRow row = net_inflow_row(arcs, program.columns, commodity_sink(w), w);
+void add_demand_rows(FlowProgram& program, const ArcLists& arcs, const DemandSet& demands) {
+    for (int c = 0; c < demands.size(); ++c) {
+        const int w = demands.source_index(c);
+        if (w < 0) {
+            continue;
+        }
+        ProgramRow row = net_inflow_row(arcs, program.columns, demands.commodity(c).sink, w);
         row.columns.push_back(program.columns.lambda());
-        row.coefficients.push_back(-static_cast<double>(commodity_demand[w]));
+        row.coefficients.push_back(-demands.commodity(c).demand);
         row.relation = GE;
         program.rows.push_back(std::move(row));
     }
@@ -117,11 +143,11 @@ ArcLists pair_network(const ArcLists& arcs) {
     return ArcLists(arcs.vertex_count(), std::move(pairs));
 }
 
-FlowColumns flow_columns(const ArcLists& arcs) {
-    return {arcs.arc_count(), present_commodities(arcs.vertex_count())};
+FlowColumns flow_columns(const ArcLists& arcs, const DemandSet& demands) {
+    return {arcs.arc_count(), demands.source_count()};
 }
 
-std::vector<double> program_scales(const ArcLists& arcs) {
+std::vector<double> program_scales(const ArcLists& arcs, const DemandSet& demands) {
     const auto power_of_two = [](double log2_value) {
         return std::ldexp(1.0, static_cast<int>(std::lround(log2_value)));
     };
@@ -144,17 +170,24 @@ std::vector<double> program_scales(const ArcLists& arcs) {
         propose(power_of_two(log_sum / positive));
     }
 
+    // The capacity out of and into each vertex, summed in arc order.
+    const int n = arcs.vertex_count();
+    std::vector<double> out(static_cast<std::size_t>(n), 0.0);
+    std::vector<double> in(static_cast<std::size_t>(n), 0.0);
+    for (int v = 0; v < n; ++v) {
+        for (const Arc& arc : arcs.out_arcs(v)) {
+            out[static_cast<std::size_t>(v)] += arc.capacity;
+        }
+        for (int a : arcs.in_arcs(v)) {
+            in[static_cast<std::size_t>(v)] += arcs.arcs()[a].capacity;
+        }
+    }
     double terminal = std::numeric_limits<double>::infinity();
-    for (int w = 0; w < flow_columns(arcs).commodities; ++w) {
-        double out = 0.0;
-        for (const Arc& arc : arcs.out_arcs(commodity_source(w))) {
-            out += arc.capacity;
+    for (const Commodity& c : demands.commodities()) {
+        if (c.present) {
+            terminal = std::min({terminal, out[static_cast<std::size_t>(c.source)],
+                                 in[static_cast<std::size_t>(c.sink)]});
         }
-        double in = 0.0;
-        for (int a : arcs.in_arcs(commodity_sink(w))) {
-            in += arcs.arcs()[a].capacity;
-        }
-        terminal = std::min({terminal, out, in});
     }
     if (terminal > 0.0 && std::isfinite(terminal)) {
         propose(power_of_two(std::log2(terminal)));
@@ -163,22 +196,24 @@ std::vector<double> program_scales(const ArcLists& arcs) {
     return scales;
 }
 
-FlowProgram formulate_flow_program(const ArcLists& arcs, double scale, bool shared_pairs) {
+FlowProgram formulate_flow_program(const ArcLists& arcs, const DemandSet& demands, double scale,
+                                   bool shared_pairs) {
     FlowProgram program;
     program.shared_pairs = shared_pairs;
     program.vertex_count = arcs.vertex_count();
-    program.columns = flow_columns(arcs);
+    program.columns = flow_columns(arcs, demands);
     program.scale = scale;
     add_capacity_rows(program, arcs);
-    add_conservation_rows(program, arcs);
-    add_demand_rows(program, arcs);
+    add_conservation_rows(program, arcs, demands);
+    add_demand_rows(program, arcs, demands);
     return program;
 }
 
-bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, double scale,
-                            double tolerance, bool shared_pairs) {
+bool satisfies_flow_program(const ArcLists& arcs, const DemandSet& demands,
+                            const FlowSolution& solution, double scale, double tolerance,
+                            bool shared_pairs) {
     const int n = arcs.vertex_count();
-    const FlowColumns columns = flow_columns(arcs);
+    const FlowColumns columns = flow_columns(arcs, demands);
     if (static_cast<int>(solution.flow.size()) != columns.count() - 1) {
         return false;
     }
@@ -189,9 +224,9 @@ bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, 
     if (!std::isfinite(lambda) || !within(-lambda, 0.0)) {
         return false;
     }
-    // Net inflow of each commodity into each vertex, with the magnitudes of
-    // its terms.
-    std::vector<double> net(static_cast<std::size_t>(columns.commodities) * n, 0.0);
+    // Net inflow of each source's flow into each vertex, with the magnitudes
+    // of its terms.
+    std::vector<double> net(static_cast<std::size_t>(columns.sources) * n, 0.0);
     std::vector<double> size(net.size(), 0.0);
     // With shared pairs, each arc's total and the magnitude of its terms,
     // checked against the pair's capacity once both arcs are summed.
@@ -201,7 +236,7 @@ bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, 
         const Arc& arc = arcs.arcs()[a];
         double total = 0.0;
         double magnitude = 0.0;
-        for (int w = 0; w < columns.commodities; ++w) {
+        for (int w = 0; w < columns.sources; ++w) {
             const double x = solution.flow[columns.flow(w, a) - 1];
             if (!std::isfinite(x) || !within(-x, arc.capacity)) {
                 return false;
@@ -232,24 +267,33 @@ bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, 
             return false;
         }
     }
-    for (int w = 0; w < columns.commodities; ++w) {
-        for (int i = 0; i < n; ++i) {
-            const double in = net[w * n + i];
-            const double terms = size[w * n + i];
-            if (i == commodity_sink(w)) {
-                const double demand = lambda * static_cast<double>(commodity_demand[w]);
-                if (!within(demand - in, terms + demand)) {
-                    return false;
-                }
-            } else if (i != commodity_source(w) && !within(std::fabs(in), terms)) {
-                return false;
-            }
+    // Each commodity's demand at its sink; the sinks and the source of each
+    // flow are then left out of its conservation.
+    std::vector<char> terminal(net.size(), 0);
+    for (int c = 0; c < demands.size(); ++c) {
+        const int w = demands.source_index(c);
+        if (w < 0) {
+            continue;
+        }
+        const Commodity& commodity = demands.commodity(c);
+        const std::size_t at = static_cast<std::size_t>(w) * n + commodity.sink;
+        const double demand = lambda * commodity.demand;
+        if (!within(demand - net[at], size[at] + demand)) {
+            return false;
+        }
+        terminal[at] = 1;
+        terminal[static_cast<std::size_t>(w) * n + commodity.source] = 1;
+    }
+    for (std::size_t at = 0; at < net.size(); ++at) {
+        if (!terminal[at] && !within(std::fabs(net[at]), size[at])) {
+            return false;
         }
     }
     return true;
 }
 
-double length_bound(const ArcLists& arcs, const std::vector<double>& lengths, bool shared_pairs) {
+double length_bound(const ArcLists& arcs, const DemandSet& demands,
+                    const std::vector<double>& lengths, bool shared_pairs) {
     double volume = 0.0;
     for (int a = 0; a < arcs.arc_count(); ++a) {
         // A shared pair's capacity row is counted once.
@@ -258,11 +302,19 @@ double length_bound(const ArcLists& arcs, const std::vector<double>& lengths, bo
         }
         volume += arcs.arcs()[a].capacity * lengths[a];
     }
+    // Each commodity's term, from the shortest paths of its source, then
+    // their sum in set order.
+    std::vector<double> terms(static_cast<std::size_t>(demands.size()), 0.0);
+    for (int w = 0; w < demands.source_count(); ++w) {
+        const PathsFrom paths = shortest_paths_from(arcs, lengths, demands.sources()[w]);
+        for (const int c : demands.commodities_of_source(w)) {
+            const Commodity& commodity = demands.commodity(c);
+            terms[static_cast<std::size_t>(c)] = commodity.demand * paths.distance[commodity.sink];
+        }
+    }
     double separation = 0.0;
-    const FlowColumns columns = flow_columns(arcs);
-    for (int w = 0; w < columns.commodities; ++w) {
-        separation += static_cast<double>(commodity_demand[w]) *
-                      shortest_paths_from(arcs, lengths, commodity_source(w)).distance[commodity_sink(w)];
+    for (const double term : terms) {
+        separation += term;
     }
     if (std::isinf(separation)) {
         return 0.0;

@@ -7,28 +7,31 @@
 #include "common/expected.h"
 
 class ArcLists;
+class DemandSet;
 typedef struct _lprec lprec;
 
 // Columns of the concurrent-flow program of a network of m arcs, numbered
-// from 1 as lp_solve numbers them. Only the commodities whose sink is a
-// vertex take part (they are the first ones, 0 … commodities − 1); the flow
-// of commodity w along arc a (an index into ArcLists::arcs()) is column
-// w·m + a + 1, by commodity and then by arc, which lists the arcs by tail
-// and then head; the last column is λ. A pair without an arc has no column:
-// its flow is 0.
+// from 1 as lp_solve numbers them. The flows are aggregated by source: one
+// flow per distinct source of the present commodities (DemandSet::sources(),
+// in order of first appearance), which carries every commodity of that
+// source. The flow of source i along arc a (an index into ArcLists::arcs())
+// is column i·m + a + 1, by source and then by arc, which lists the arcs by
+// tail and then head; the last column is λ. A pair without an arc has no
+// column: its flow is 0. With the default set each source is one commodity,
+// so source i is commodity i.
 struct FlowColumns {
     int arc_count = 0;
-    int commodities = 0;
+    int sources = 0;
 
-    int flow(int w, int arc) const { return w * arc_count + arc + 1; }
-    int lambda() const { return commodities * arc_count + 1; }
+    int flow(int i, int arc) const { return i * arc_count + arc + 1; }
+    int lambda() const { return sources * arc_count + 1; }
     int count() const { return lambda(); }
 };
 
-// The columns of the program of `arcs`.
-FlowColumns flow_columns(const ArcLists& arcs);
+// The columns of the program of `arcs` with `demands`.
+FlowColumns flow_columns(const ArcLists& arcs, const DemandSet& demands);
 
-// The name of the flow of commodity w along u → v, "x_{u,v}^w".
+// The name of the flow of commodity (or source) w along u → v, "x_{u,v}^w".
 std::string flow_column_name(int u, int v, int w);
 
 // One linear constraint: the sum of coefficients[i] × column columns[i]
@@ -40,15 +43,18 @@ struct ProgramRow {
     double rhs = 0.0;
 };
 
-// The concurrent-flow program of a network of n ≥ 2 vertices, maximising λ,
-// with its rows in order:
-//  - capacity: for each arc, the commodities' flows along it together at
-//    most its capacity (an undirected edge is two arcs: each direction is
-//    bounded by the edge's capacity);
-//  - conservation: for each vertex, for each commodity of which it is not a
-//    terminal, inflow equals outflow (no row at a vertex without arcs);
-//  - demand: for each commodity, the net inflow into its sink at least λ
-//    times its demand.
+// The concurrent-flow program of a network with its demands (at least one
+// present commodity), maximising λ, with its rows in order:
+//  - capacity: for each arc, the sources' flows along it together at most
+//    its capacity (an undirected edge is two arcs: each direction is bounded
+//    by the edge's capacity);
+//  - conservation: for each vertex, for each source of which it is neither
+//    the source itself nor a sink, inflow equals outflow (no row at a vertex
+//    without arcs);
+//  - demand: for each present commodity, in set order, the net inflow of
+//    its source's flow into its sink at least λ times its demand.
+// With the default set (three distinct sources, one sink each) these are
+// the rows of one flow per commodity.
 // Every column is at least 0, lp_solve's default bound.
 //
 // With `shared_pairs`, the network is undirected: a pair {u, v} joined in
@@ -73,15 +79,15 @@ struct FlowProgram {
 // end inaccurate, and capacities far below the scale vanish in its rounding.
 //  1. The geometric mean of the positive capacities, which brings the
 //     capacities near 1 whatever their unit.
-//  2. The capacity at the terminals: the least, over the commodities, of the
-//     capacity out of the source and into the sink, which bounds λ times the
-//     demand; it keeps the flows near 1 when a few huge capacities pull the
-//     mean far above what the flows can use.
+//  2. The capacity at the terminals: the least, over the present
+//     commodities, of the capacity out of the source and into the sink,
+//     which bounds λ times the demand; it keeps the flows near 1 when a few
+//     huge capacities pull the mean far above what the flows can use.
 //  3. 1: the program as it is.
-std::vector<double> program_scales(const ArcLists& arcs);
+std::vector<double> program_scales(const ArcLists& arcs, const DemandSet& demands);
 
-FlowProgram formulate_flow_program(const ArcLists& arcs, double scale = 1.0,
-                                   bool shared_pairs = false);
+FlowProgram formulate_flow_program(const ArcLists& arcs, const DemandSet& demands,
+                                   double scale = 1.0, bool shared_pairs = false);
 
 // A solution of the program in the network's units: flow[c − 1] is the
 // value of flow column c, and λ.
@@ -95,25 +101,27 @@ struct FlowSolution {
 // c(u, v) + c(v, u), for the program with shared pairs.
 ArcLists pair_network(const ArcLists& arcs);
 
-// Whether `solution` satisfies the program of `arcs` (unscaled) in double
-// precision: no flow below 0, every capacity row, conservation and the
-// demand at λ, each to within `tolerance` relative to the size of its terms
-// (the sum of their magnitudes and of the right-hand side, plus `scale`, the
-// program's typical magnitude, so that rows of zeros allow rounding noise).
-// `shared_pairs` as for formulate_flow_program.
-bool satisfies_flow_program(const ArcLists& arcs, const FlowSolution& solution, double scale,
-                            double tolerance, bool shared_pairs = false);
+// Whether `solution` satisfies the program of `arcs` and `demands`
+// (unscaled) in double precision: no flow below 0, every capacity row,
+// conservation and each commodity's demand at λ, each to within `tolerance` relative to the size of
+// its terms (the sum of their magnitudes and of the right-hand side, plus `scale`, the program's
+// typical magnitude, so that rows of zeros allow rounding noise). `shared_pairs` as for
+// formulate_flow_program.
+bool satisfies_flow_program(const ArcLists& arcs, const DemandSet& demands,
+                            const FlowSolution& solution, double scale, double tolerance,
+                            bool shared_pairs = false);
 
 // The upper bound on λ that arc lengths give: for any lengths y ≥ 0 (one
-// per arc), every feasible flow has λ ≤ Σ c_a·y_a / Σ_w d_w·dist_y(s_w, t_w),
-// dist_y being the shortest path from the commodity's source to its sink
-// under y (+∞ when there is none: the bound is then 0). The program's dual
+// per arc), every feasible flow has λ ≤ Σ c_a·y_a / Σ_w d_w·dist_y(s_w, t_w)
+// over the present commodities w (summed in set order), dist_y being the
+// shortest path from the commodity's source to its sink under y (+∞ when
+// there is none: the bound is then 0), one shortest-path tree per source. The program's dual
 // values of the capacity rows make it equal to the optimum, so an optimum
 // that reaches the bound its own duals give is certainly one. +∞ or NaN when
 // the lengths bound nothing. With `shared_pairs` (see formulate_flow_program)
 // both arcs of a pair carry the pair's length and its capacity counts once.
-double length_bound(const ArcLists& arcs, const std::vector<double>& lengths,
-                    bool shared_pairs = false);
+double length_bound(const ArcLists& arcs, const DemandSet& demands,
+                    const std::vector<double>& lengths, bool shared_pairs = false);
 
 // What lp_solve treats as infinite in our programs: far above any float.
 inline constexpr double lp_infinity = 1e300;

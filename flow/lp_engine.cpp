@@ -7,7 +7,7 @@
 
 #include "flow/flow_model.h"
 #include "graph/arc_lists.h"
-#include "graph/commodities.h"
+#include "graph/demand_set.h"
 
 const char* engine_outcome_name(EngineOutcome outcome) {
     switch (outcome) {
@@ -52,8 +52,9 @@ EngineAnswer exception_answer(EngineOutcome outcome, std::string what) {
     return answer;
 }
 
-bool check_answer(const FlowProgram& program, const ArcLists& arcs, const EngineAnswer& answer,
-                  double tolerance, FlowSolution& solution, std::vector<double>& lengths) {
+bool check_answer(const FlowProgram& program, const ArcLists& arcs, const DemandSet& demands,
+                  const EngineAnswer& answer, double tolerance, FlowSolution& solution,
+                  std::vector<double>& lengths) {
     const int columns = program.columns.count();
     if (static_cast<int>(answer.primal.size()) != columns ||
         answer.row_duals.size() != program.rows.size()) {
@@ -80,7 +81,7 @@ bool check_answer(const FlowProgram& program, const ArcLists& arcs, const Engine
             lengths[reverse] = lengths[a];
         }
     }
-    const double bound = length_bound(arcs, lengths, program.shared_pairs);
+    const double bound = length_bound(arcs, demands, lengths, program.shared_pairs);
     // A bound of 0 proves λ = 0 (a sink its source cannot reach, or cut off
     // by arcs of capacity 0); a λ above it is then the engine's rounding
     // (CLP answered 4e-12 where lp_solve answered 0).
@@ -94,13 +95,9 @@ bool check_answer(const FlowProgram& program, const ArcLists& arcs, const Engine
     // an engine's answer is rounding noise, and CLP's then claimed a λ 14
     // times the optimum, its flows exceeding capacities of 50 by hundreds
     // within a slack of 1e-7 × 7e13.
-    double demand = 0.0;
-    for (int w = 0; w < program.columns.commodities; ++w) {
-        demand += static_cast<double>(commodity_demand[w]);
-    }
-    const double unit =
-        std::min(program.scale, std::max(solution.lambda * demand, tolerance * program.scale));
+    const double unit = std::min(
+        program.scale, std::max(solution.lambda * demands.total_demand(), tolerance * program.scale));
     const bool feasible =
-        satisfies_flow_program(arcs, solution, unit, tolerance, program.shared_pairs);
+        satisfies_flow_program(arcs, demands, solution, unit, tolerance, program.shared_pairs);
     return feasible && solution.lambda >= bound * (1.0 - tolerance);
 }

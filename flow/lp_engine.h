@@ -7,6 +7,7 @@
 #include <vector>
 
 class ArcLists;
+class DemandSet;
 struct FlowProgram;
 struct FlowSolution;
 
@@ -115,11 +116,12 @@ std::unique_ptr<LpEngine> make_clp_engine(ClpSettings settings = {});
 // False when it cannot.
 bool write_program_mps(const FlowProgram& program, const std::string& path);
 
-// The optimum of `answer` (an optimal one, for the program of `arcs` at
-// program.scale) in the network's units, and whether it is one: it must
+// The optimum of `answer` (an optimal one, for the program of `arcs` and
+// `demands` at program.scale) in the network's units, and whether it is one: it must
 // satisfy the program (satisfies_flow_program, within `tolerance`) and reach
 // the upper bound that the capacity rows' duals give (length_bound).
 // `lengths` receives those duals, at least 0, one per arc (a shared pair's
 // on both its arcs).
-bool check_answer(const FlowProgram& program, const ArcLists& arcs, const EngineAnswer& answer,
-                  double tolerance, FlowSolution& solution, std::vector<double>& lengths);
+bool check_answer(const FlowProgram& program, const ArcLists& arcs, const DemandSet& demands,
+                  const EngineAnswer& answer, double tolerance, FlowSolution& solution,
+                  std::vector<double>& lengths);

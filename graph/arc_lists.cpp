@@ -28,6 +28,16 @@ ArcLists::ArcLists(int n, std::vector<Arc> arcs) : vertex_count_(n), arcs_(std::
     index();
 }
 
+int ArcLists::find(int tail, int head) const {
+    const auto out = out_arcs(tail);
+    const auto found = std::lower_bound(out.begin(), out.end(), head,
+                                        [](const Arc& x, int h) { return x.head < h; });
+    if (found == out.end() || found->head != head) {
+        return -1;
+    }
+    return out_begin(tail) + static_cast<int>(found - out.begin());
+}
+
 void ArcLists::index() {
     const int n = vertex_count_;
     out_start_.assign(n + 1, 0);
@@ -50,12 +60,6 @@ void ArcLists::index() {
     // The reverse of u → v is among the arcs leaving v, sorted by head.
     reverse_.assign(arcs_.size(), -1);
     for (int i = 0; i < arc_count(); ++i) {
-        const Arc& arc = arcs_[i];
-        const auto out = out_arcs(arc.head);
-        const auto found = std::lower_bound(out.begin(), out.end(), arc.tail,
-                                            [](const Arc& x, int head) { return x.head < head; });
-        if (found != out.end() && found->head == arc.tail) {
-            reverse_[i] = out_begin(arc.head) + static_cast<int>(found - out.begin());
-        }
+        reverse_[i] = find(arcs_[i].head, arcs_[i].tail);
     }
 }

@@ -47,6 +47,10 @@ class ArcLists {
         return {in_index_.data() + in_start_[v], in_index_.data() + in_start_[v + 1]};
     }
 
+    // The index of the arc tail → head, or −1 when there is none;
+    // precondition: tail in 0 … n − 1.
+    int find(int tail, int head) const;
+
     // The index of the arc head → tail of arc `a`, or −1 when there is none.
     int reverse(int a) const { return reverse_[a]; }
 

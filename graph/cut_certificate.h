@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "graph/solve_status.h"
+
 // The best cut found for a graph and how far from optimal it can be, by the
 // measure of the sweep: ratio(S) = capacity of the arcs crossing S in either
 // direction / demand of the commodities S separates.
@@ -19,7 +21,8 @@ struct CutCertificate {
     // fields are those of the sweep's cut, lower_bound is 0 and nothing is
     // proved.
     bool bound_reached = false;
-    int lp_status = 0;
+    // How the solve of λ*'s program ended.
+    SolveEnd solve;
     // λ*, the maximum concurrent flow in the graph's pair network.
     double lower_bound = 0.0;
     BestCut best_cut;

@@ -21,6 +21,8 @@
 #include <boost/spirit/include/phoenix1_operators.hpp>
 #include <boost/spirit/include/phoenix1_primitives.hpp>
 
+#include "common/utf8.h"
+
 namespace {
 
 namespace sc = boost::spirit::classic;
@@ -279,30 +281,13 @@ bool is_letter(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
 }
 
-// The UTF-8 character at `at`, or its one byte when it does not start a
-// valid one; empty at the end.
+// The character at `at` as messages quote it (see message_character_length);
+// empty at the end.
 std::string character_at(const std::string& text, std::size_t at) {
     if (at >= text.size()) {
         return {};
     }
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-    }
-    if (at + length > text.size()) {
-        length = 1;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) {
-            length = 1;
-        }
-    }
-    return text.substr(at, length);
+    return text.substr(at, message_character_length(text, at));
 }
 
 // Why a text that `grammar` did not match to its end stops where it does.
@@ -396,7 +381,7 @@ std::pair<std::size_t, std::size_t> text_position(const std::string& text, std::
         if (text[i] == '\n') {
             ++line;
             column = 1;
-        } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+        } else if (!is_utf8_continuation(text[i])) {
             ++column;
         }
     }

@@ -14,6 +14,8 @@
 #include "common/random_source.h"
 #include "platform/gl_view.h"
 #include "platform/qt_platform.h"
+#include "platform/qt_preferences.h"
+#include "shell/window_command_line.h"
 
 namespace {
 
@@ -86,7 +88,11 @@ int run_tarvessa(int argc, char** argv) {
         show_start_failure();
         return 1;
     }
-    QtPlatform platform(RandomSource::from_clock());
+    QtPreferenceStore preferences;
+    if (line->reset_settings) {
+        preferences.clear();
+    }
+    QtPlatform platform(RandomSource::from_clock(), load_graph_file, &preferences);
     platform.start(line->file);
     return QApplication::exec();
 }

@@ -14,7 +14,7 @@
 #include "shell/main_window_logic.h"
 #include "render/gl_setup.h"
 #include "render/scene.h"
-#include "shell/legend.h"
+#include "view/legend_box.h"
 #include "view/overlay.h"
 
 namespace {
@@ -30,15 +30,53 @@ QColor to_qcolor(const Rgb& c) {
     return QColor::fromRgbF(c.r, c.g, c.b);
 }
 
+QRect to_qrect(const PixelRect& r) {
+    return {r.left, r.top, r.width, r.height};
+}
+
+// The font of the labels and the legend: the widget's at the overlay's size.
+QFont overlay_font(const QWidget& view) {
+    QFont font = view.font();
+    font.setPixelSize(overlay_text_pixels);
+    return font;
+}
+
+// The legend box as layout_legend lays it out with the painter's font, the
+// one the pictures of tarvessa-batch draw with FreeType.
+void paint_legend(QPainter& painter, const std::vector<LegendLine>& legend) {
+    const QFontMetrics metrics(painter.font());
+    const LegendBox box = layout_legend(legend, text_metrics(painter.font()));
+    if (box.rows.empty()) {
+        return;
+    }
+    QColor background = to_qcolor(box.background);
+    background.setAlpha(box.background_alpha);
+    painter.fillRect(to_qrect(box.panel), background);
+    for (const PixelRect& side : box.border_sides()) {
+        painter.fillRect(to_qrect(side), to_qcolor(box.border));
+    }
+    for (const LegendRow& row : box.rows) {
+        if (row.swatch) {
+            painter.fillRect(to_qrect(row.swatch->square), to_qcolor(row.swatch->colour));
+        }
+        for (const LegendSwatch& column : row.ramp) {
+            painter.fillRect(to_qrect(column.square), to_qcolor(column.colour));
+        }
+        painter.setPen(to_qcolor(row.colour));
+        painter.drawText(row.text_left, row.text_top + metrics.ascent(),
+                         QString::fromStdString(row.text));
+    }
+}
+
 // The labels and the legend, as the pictures of tarvessa-batch show them:
-// black labels with a white halo, and the legend in a white box with a grey
-// border in the top-left corner. Positions come in device pixels.
+// black labels with a white halo, and the legend box. Label positions come in
+// device pixels.
 void paint_overlay(QPainter& painter, const std::vector<VertexLabel>& labels,
                    const std::vector<LegendLine>& legend, qreal ratio) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     QFont font = painter.font();
-    font.setPixelSize(12);
+    font.setPixelSize(overlay_text_pixels);
     painter.setFont(font);
     const QFontMetrics metrics(font);
     for (const VertexLabel& label : labels) {
@@ -51,34 +89,40 @@ void paint_overlay(QPainter& painter, const std::vector<VertexLabel>& labels,
         painter.setPen(Qt::black);
         painter.drawText(at, text);
     }
-    if (legend.empty()) {
-        return;
-    }
-    const int row = metrics.height() + 4;
-    const int swatch = metrics.ascent();
-    int width = 0;
-    for (const LegendLine& line : legend) {
-        width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(line.text)));
-    }
-    const QRect box(10, 10, width + swatch + 24, static_cast<int>(legend.size()) * row + 10);
-    painter.setPen(QColor(128, 128, 128));
-    painter.setBrush(QColor(255, 255, 255, 235));
-    painter.drawRect(box);
-    int y = box.top() + 5;
-    for (const LegendLine& line : legend) {
-        if (line.swatch) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(to_qcolor(*line.swatch));
-            painter.drawRect(box.left() + 8, y + (row - swatch) / 2, swatch, swatch);
-        }
-        painter.setPen(line.warning ? QColor(160, 0, 0) : Qt::black);
-        painter.drawText(box.left() + 14 + swatch, y + (row + metrics.ascent() - metrics.descent()) / 2,
-                         QString::fromStdString(line.text));
-        y += row;
+    paint_legend(painter, legend);
+}
+
+// The empty view's lines, centred across `area`: the hint in bold at the
+// middle, the others (the recent files) under it in grey, each cut in its
+// middle when wider than the view.
+void paint_empty_view(QPainter& painter, const std::vector<std::string>& lines, const QRect& area) {
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font = painter.font();
+    font.setPixelSize(overlay_text_pixels + 3);
+    const int line_height = QFontMetrics(font).height() + 4;
+    int top = area.center().y() - line_height / 2;
+    for (std::size_t i = 0; i < lines.size(); ++i, top += line_height) {
+        font.setBold(i == 0);
+        painter.setFont(font);
+        painter.setPen(i == 0 ? QColor(30, 30, 30) : QColor(90, 90, 90));
+        const QString text = QFontMetrics(font).elidedText(QString::fromStdString(lines[i]),
+                                                           Qt::ElideMiddle, area.width() - 20);
+        painter.drawText(QRect(area.left(), top, area.width(), line_height), Qt::AlignCenter, text);
     }
 }
 
 }  // namespace
+
+TextMetrics text_metrics(const QFont& font) {
+    const QFontMetrics metrics(font);
+    return {metrics.height(), [metrics](const std::string& text) {
+                return metrics.horizontalAdvance(QString::fromStdString(text));
+            }};
+}
+
+TextMetrics GlView::overlay_text_metrics() const {
+    return text_metrics(overlay_font(*this));
+}
 
 QSurfaceFormat view_surface_format() {
     QSurfaceFormat format;
@@ -88,6 +132,8 @@ QSurfaceFormat view_surface_format() {
     format.setGreenBufferSize(8);
     format.setBlueBufferSize(8);
     format.setDepthBufferSize(16);
+    // Antialiasing, where the context offers it.
+    format.setSamples(4);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     format.setSwapInterval(1);
     return format;
@@ -165,12 +211,17 @@ void GlView::paintGL() {
         const SceneInput input = logic_.scene_input();
         const ViewSettings& settings = logic_.settings();
         render_frame(*scene_, input, settings, logic_.camera());
-        const std::vector<VertexLabel> labels = vertex_labels(input, settings, logic_.camera());
+        const std::vector<VertexLabel> labels = legible_labels(
+            vertex_labels(input, settings, logic_.camera()), input, overlay_text_metrics());
         const std::vector<LegendLine> legend =
-            settings.show_legend ? legend_for(input, settings) : std::vector<LegendLine>{};
+            settings.show_legend ? legend_lines(input, settings) : std::vector<LegendLine>{};
         if (!labels.empty() || !legend.empty()) {
             QPainter painter(this);
             paint_overlay(painter, labels, legend, devicePixelRatioF());
+        }
+        if (const std::vector<std::string> hint = logic_.empty_view_lines(); !hint.empty()) {
+            QPainter painter(this);
+            paint_empty_view(painter, hint, rect());
         }
     }
     ++frames_;

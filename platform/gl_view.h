@@ -6,7 +6,10 @@
 #include <functional>
 #include <memory>
 
+#include "view/overlay.h"
+
 class MainWindowLogic;
+class QFont;
 class SceneRenderer;
 
 // The main window's drawing area. Each frame runs the camera input of the
@@ -36,6 +39,9 @@ class GlView : public QOpenGLWidget {
     // Asks for a frame, no sooner than one frame interval after the last.
     void request_frame();
 
+    // How the labels' and the legend's font measures text.
+    TextMetrics overlay_text_metrics() const;
+
   protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
@@ -60,8 +66,12 @@ inline constexpr int frame_interval_ms = 16;
 
 // The context every GL view asks for: desktop OpenGL with the fixed
 // functions (compatibility profile), 24-bit colour, a 16-bit depth buffer,
+// 4 samples per pixel for antialiasing (where the context offers them),
 // double-buffered, the swap waiting for the display's refresh. Set it as the default before the application object.
 QSurfaceFormat view_surface_format();
 
 // Whether a context of that format can be made and drawn with.
 bool can_make_view_context();
+
+// How `font` measures text, in pixels.
+TextMetrics text_metrics(const QFont& font);

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 
 #include <map>
 
@@ -46,9 +47,17 @@ void MainWindow::build_menu() {
                 drop_down->addSeparator();
                 continue;
             }
+            if (item.submenu) {
+                QMenu* submenu = drop_down->addMenu(QString::fromUtf8(item.text));
+                if (item.command == Command::recent_files) {
+                    recent_menu_ = submenu;
+                }
+                actions_[item.command] = submenu->menuAction();
+                continue;
+            }
             // The text after the tab shows as the shortcut, as written.
             QAction* action = drop_down->addAction(QString::fromUtf8(item.text));
-            const int command = item.command;
+            const Command command = item.command;
             if (item.checkable) {
                 action->setCheckable(true);
                 action->setChecked(logic_.command_checked(command));
@@ -89,32 +98,54 @@ void MainWindow::build_menu() {
     }
 }
 
-int keypad_command(const QKeyEvent& event) {
+Command keypad_command(const QKeyEvent& event) {
     const Qt::KeyboardModifiers modifiers =
         event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
                              Qt::MetaModifier | Qt::KeypadModifier);
     if (modifiers != (Qt::ControlModifier | Qt::KeypadModifier)) {
-        return 0;
+        return Command::none;
     }
     for (const Accelerator& accelerator : accelerators()) {
         if (accelerator.keypad && event.key() == accelerator.key) {
             return accelerator.command;
         }
     }
-    return 0;
+    return Command::none;
 }
 
 bool MainWindow::run_keypad_shortcut(const QKeyEvent& event) {
-    const int command = keypad_command(event);
+    const Command command = keypad_command(event);
     // A modal dialog blocks the shortcuts, as it blocks the menu.
-    if (command == 0 || QApplication::activeModalWidget() != nullptr) {
+    if (command == Command::none || QApplication::activeModalWidget() != nullptr) {
         return false;
     }
     logic_.on_command(command);
     return true;
 }
 
-QAction* MainWindow::action(int command) const {
+void MainWindow::set_recent_files(const std::vector<std::string>& paths,
+                                  const std::function<void(std::size_t)>& choose) {
+    if (recent_menu_ == nullptr) {
+        return;
+    }
+    // The item chosen may still be emitting its signal: deleted later.
+    for (QAction* old : recent_menu_->actions()) {
+        recent_menu_->removeAction(old);
+        old->deleteLater();
+    }
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        // "&1 /dossier/graphe.gr": the digit as mnemonic; an "&" of the path
+        // shows as itself.
+        QString text = QString::fromUtf8(paths[i].c_str());
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = recent_menu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
+        // Once the menu has closed.
+        connect(item, &QAction::triggered, this,
+                [this, choose, i] { QTimer::singleShot(0, this, [choose, i] { choose(i); }); });
+    }
+}
+
+QAction* MainWindow::action(Command command) const {
     const auto found = actions_.find(command);
     return found == actions_.end() ? nullptr : found->second;
 }

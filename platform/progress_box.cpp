@@ -27,7 +27,9 @@ ProgressBox::ProgressBox(QWidget* parent, std::function<void()> cancel)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void ProgressBox::show_progress(const QString& stage, const QString& elapsed) {
+void ProgressBox::show_progress(const QString& caption, const QString& stage,
+                                const QString& elapsed) {
+    setWindowTitle(caption);
     stage_->setText(stage);
     elapsed_->setText(elapsed);
     if (!isVisible()) {

@@ -6,8 +6,8 @@
 class QLabel;
 class QPushButton;
 
-// "Chargement": the progress of a load that takes a while, with its stage,
-// the time it has run and an "Annuler" button. It is not modal, and it shows
+// The progress of a load ("Chargement") or of the force layout that takes a
+// while, with its stage, the time it has run and an "Annuler" button. It is not modal, and it shows
 // without taking the keyboard from the main window, whose view stays live;
 // Escape and the close box cancel like the button.
 class ProgressBox : public QDialog {
@@ -15,8 +15,8 @@ class ProgressBox : public QDialog {
     // `cancel` runs when the user asks to stop the load.
     ProgressBox(QWidget* parent, std::function<void()> cancel);
 
-    // Shows the box, or updates it, with these two lines.
-    void show_progress(const QString& stage, const QString& elapsed);
+    // Shows the box, or updates it, with this caption and these two lines.
+    void show_progress(const QString& caption, const QString& stage, const QString& elapsed);
 
     QLabel* stage_label() const { return stage_; }
     QLabel* elapsed_label() const { return elapsed_; }

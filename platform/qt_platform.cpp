@@ -1,13 +1,16 @@
 #include "platform/qt_platform.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
-#include <QImage>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QScreen>
 #include <QTimer>
 #include <optional>
 
@@ -24,8 +27,8 @@ QString to_qt(const std::string& text) {
 
 }  // namespace
 
-QtPlatform::QtPlatform(RandomSource random, LoadFunction load)
-    : logic_(*this, random, std::move(load)), window_(logic_) {
+QtPlatform::QtPlatform(RandomSource random, LoadFunction load, PreferenceStore* preferences)
+    : logic_(*this, random, std::move(load), monotonic_milliseconds, preferences), window_(logic_) {
     console_.set_shortcut_handler(
         [this](const QKeyEvent& event) { return window_.run_keypad_shortcut(event); });
     const GraphDropHandler drop{
@@ -49,11 +52,32 @@ QtPlatform::~QtPlatform() {
     }
 }
 
+bool QtPlatform::restore_place(QWidget& widget, const std::optional<WindowPlace>& place) {
+    if (!place) {
+        return false;
+    }
+    const QRect rect(place->x, place->y, place->width, place->height);
+    // A screen that was there at the last run may be gone.
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(rect)) {
+            widget.setGeometry(rect);
+            return true;
+        }
+    }
+    return false;
+}
+
 void QtPlatform::start(const std::optional<std::string>& file) {
-    window_.move(50, 50);
-    window_.resize(700, 710);
+    if (!restore_place(window_, logic_.kept_window_place(PlacedWindow::main))) {
+        window_.move(50, 50);
+        window_.resize(700, 710);
+    }
     window_.show();
-    console_.show_beside(window_.view()->width());
+    if (restore_place(console_, logic_.kept_window_place(PlacedWindow::console))) {
+        console_.show();
+    } else {
+        console_.show_beside(window_.view()->width());
+    }
     window_.raise();
     window_.activateWindow();
     window_.view()->setFocus();
@@ -85,38 +109,35 @@ void QtPlatform::show_information(const std::string& caption, const std::string&
     show_box(QMessageBox::Information, caption, text);
 }
 
-void QtPlatform::set_menu_check(int command, bool checked) {
+void QtPlatform::set_menu_check(Command command, bool checked) {
     if (QAction* action = window_.action(command)) {
         action->setChecked(checked);
     }
 }
 
-void QtPlatform::set_menu_enabled(int command, bool enabled) {
+void QtPlatform::set_menu_enabled(Command command, bool enabled) {
     if (QAction* action = window_.action(command)) {
         action->setEnabled(enabled);
     }
 }
 
-void QtPlatform::open_file_dialog(QFileDialog* dialog,
+void QtPlatform::open_file_dialog(QFileDialog* dialog, FileDialogKind kind,
                                   std::function<void(const std::optional<std::string>&)> answer) {
     file_dialog_ = dialog;
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setWindowModality(Qt::WindowModal);
-    connect(dialog, &QDialog::finished, this, [this, dialog, answer](int result) {
+    connect(dialog, &QDialog::finished, this, [this, dialog, kind, answer](int result) {
         std::optional<std::string> path;
         const QStringList chosen = dialog->selectedFiles();
         if (result == QDialog::Accepted && !chosen.isEmpty()) {
             path = QFileInfo(chosen.first()).absoluteFilePath().toStdString();
         }
-        dialog_directory_ = dialog->directory().absolutePath();
+        // The chosen file's folder (a path typed in full leaves the dialog's
+        // own folder where it was), else where the dialog was left.
+        logic_.on_dialog_folder(kind, path ? QFileInfo(chosen.first()).absolutePath().toStdString()
+                                           : dialog->directory().absolutePath().toStdString());
         dialog->deleteLater();
         file_dialog_ = nullptr;
-        // The file name's completion list can still be up after Return
-        // accepted the dialog; left alone it would keep the keyboard and the
-        // mouse.
-        while (QWidget* popup = QApplication::activePopupWidget()) {
-            popup->close();
-        }
         give_back_focus();
         // Answer once the dialog is gone from the screen.
         QTimer::singleShot(0, this, [answer, path] { answer(path); });
@@ -125,21 +146,35 @@ void QtPlatform::open_file_dialog(QFileDialog* dialog,
     dialog->activateWindow();
 }
 
-void QtPlatform::start_open_dialog() {
+void QtPlatform::start_open_dialog(const std::string& folder) {
     if (file_dialog_ != nullptr) {
         return;
     }
     // A new dialog each time: a reused one would keep the last selection,
-    // which outranks a path typed afresh. It starts where the last one
-    // ended, the first one in the current directory.
-    auto* dialog = new QFileDialog(&window_, QStringLiteral("Ouvrir"), dialog_directory_,
+    // which outranks a path typed afresh.
+    auto* dialog = new QFileDialog(&window_, QStringLiteral("Ouvrir"),
+                                   folder.empty() ? QDir::currentPath() : to_qt(folder),
                                    QStringLiteral("Graphes (*.gr)"));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setDefaultSuffix(QStringLiteral("gr"));
-    open_file_dialog(dialog, [this](const std::optional<std::string>& path) {
+    open_file_dialog(dialog, FileDialogKind::open, [this](const std::optional<std::string>& path) {
         logic_.on_open_dialog_answer(path);
     });
+}
+
+void QtPlatform::start_demands_dialog(const std::string& folder) {
+    if (file_dialog_ != nullptr) {
+        return;
+    }
+    auto* dialog = new QFileDialog(&window_, QStringLiteral("Ouvrir des demandes"),
+                                   folder.empty() ? QDir::currentPath() : to_qt(folder),
+                                   QStringLiteral("Demandes (*.dem *.txt)"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    open_file_dialog(
+        dialog, FileDialogKind::demands,
+        [this](const std::optional<std::string>& path) { logic_.on_demands_dialog_answer(path); });
 }
 
 void QtPlatform::start_save_dialog(SaveKind kind, const std::string& suggested) {
@@ -151,7 +186,7 @@ void QtPlatform::start_save_dialog(SaveKind kind, const std::string& suggested) 
         &window_,
         results ? QStringLiteral("Enregistrer les résultats")
                 : QStringLiteral("Enregistrer la console"),
-        dialog_directory_,
+        QDir::currentPath(),
         results ? QStringLiteral("Résultats JSON (*.json)") : QStringLiteral("Texte (*.txt)"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -159,12 +194,18 @@ void QtPlatform::start_save_dialog(SaveKind kind, const std::string& suggested) 
     // A full path also sets the directory; a bare name stays in the current
     // one.
     dialog->selectFile(to_qt(suggested));
-    open_file_dialog(dialog, [this, kind](const std::optional<std::string>& path) {
-        logic_.on_save_dialog_answer(kind, path);
-    });
+    open_file_dialog(dialog, results ? FileDialogKind::save_results : FileDialogKind::save_console,
+                     [this, kind](const std::optional<std::string>& path) {
+                         logic_.on_save_dialog_answer(kind, path);
+                     });
 }
 
 void QtPlatform::give_back_focus() {
+    // The file name's completion list can still be up after Return accepted
+    // a file dialog; left alone it would keep the keyboard and the mouse.
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+    }
     // A window manager hands the focus back to the main window when one of
     // its dialogs closes; without one, nothing would have it.
     window_.activateWindow();
@@ -180,21 +221,44 @@ void QtPlatform::show_about() {
     about_box_->activateWindow();
 }
 
-void QtPlatform::export_picture(const std::string& proposed_name) {
+std::optional<std::string> QtPlatform::choose_export_file(const std::string& proposed) {
     const QString path = QFileDialog::getSaveFileName(
-        &window_, QStringLiteral("Exporter l'image"),
-        QDir(dialog_directory_).filePath(QString::fromStdString(proposed_name)),
+        &window_, QStringLiteral("Exporter l'image"), QDir::current().filePath(to_qt(proposed)),
         QStringLiteral("Images PNG (*.png)"), nullptr, QFileDialog::DontUseNativeDialog);
     give_back_focus();
     if (path.isEmpty()) {
-        return;
+        return std::nullopt;
     }
+    const QFileInfo chosen(path);
+    logic_.on_dialog_folder(FileDialogKind::export_image, chosen.absolutePath().toStdString());
+    return chosen.absoluteFilePath().toStdString();
+}
+
+std::string QtPlatform::view_png() {
     // The view drawn again into an image of the drawing area's size, with
     // its labels and legend.
     const QImage picture = window_.view()->grabFramebuffer();
-    if (picture.isNull() || !picture.save(path, "PNG")) {
-        show_error("Erreur d'écriture", "Impossible d'écrire l'image\n" + path.toStdString());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (picture.isNull() || !buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) {
+        return {};
     }
+    return bytes.toStdString();
+}
+
+void QtPlatform::set_recent_files(const std::vector<std::string>& paths) {
+    window_.set_recent_files(paths, [this](std::size_t index) { logic_.open_recent(index); });
+}
+
+std::optional<WindowPlace> QtPlatform::window_place(PlacedWindow which) {
+    const QWidget& widget =
+        which == PlacedWindow::main ? static_cast<const QWidget&>(window_) : console_;
+    const QRect rect = widget.geometry();
+    return WindowPlace{rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+TextMetrics QtPlatform::overlay_text_metrics() {
+    return window_.view()->overlay_text_metrics();
 }
 
 void QtPlatform::show_shortcuts(const std::string& text) {
@@ -280,11 +344,12 @@ void QtPlatform::set_progress_ticks(bool on) {
     }
 }
 
-void QtPlatform::show_progress(const std::string& stage, const std::string& elapsed) {
+void QtPlatform::show_progress(const std::string& caption, const std::string& stage,
+                               const std::string& elapsed) {
     if (progress_box_ == nullptr) {
-        progress_box_ = new ProgressBox(&window_, [this] { logic_.cancel_load(); });
+        progress_box_ = new ProgressBox(&window_, [this] { logic_.cancel_running(); });
     }
-    progress_box_->show_progress(to_qt(stage), to_qt(elapsed));
+    progress_box_->show_progress(to_qt(caption), to_qt(stage), to_qt(elapsed));
 }
 
 void QtPlatform::hide_progress() {

@@ -26,13 +26,16 @@ class QFileDialog;
 class QtPlatform final : public QObject, public WindowPlatform {
   public:
     // `random` is the source that loads and Redistribute draw from; `load`
-    // the load command (a stand-in in some tests).
-    explicit QtPlatform(RandomSource random, LoadFunction load = load_graph_file);
+    // the load command (a stand-in in some tests); `preferences` where the
+    // preferences are kept, if anywhere (it must outlive the platform).
+    explicit QtPlatform(RandomSource random, LoadFunction load = load_graph_file,
+                        PreferenceStore* preferences = nullptr);
     // Stops a load that still runs.
     ~QtPlatform() override;
 
     // Shows the main window (title "Quillmere", 700 × 710 at (50, 50)) and
-    // the console panel to its right, gives the main window the focus and
+    // the console panel to its right, or each where it was at the end of the
+    // last run if that is on a screen, gives the main window the focus and
     // starts the logic; then loads `file` (a path as the user gave it), if
     // any, as Open does. A GL context that proves unusable on the first
     // frame ends the program with status 1 after an error box.
@@ -50,9 +53,10 @@ class QtPlatform final : public QObject, public WindowPlatform {
     void set_title(const std::string& title) override;
     void show_error(const std::string& caption, const std::string& text) override;
     void show_information(const std::string& caption, const std::string& text) override;
-    void set_menu_check(int command, bool checked) override;
-    void set_menu_enabled(int command, bool enabled) override;
-    void start_open_dialog() override;
+    void set_menu_check(Command command, bool checked) override;
+    void set_menu_enabled(Command command, bool enabled) override;
+    void start_open_dialog(const std::string& folder) override;
+    void start_demands_dialog(const std::string& folder) override;
     void start_save_dialog(SaveKind kind, const std::string& suggested) override;
     void show_about() override;
     void quit(int status) override;
@@ -62,22 +66,29 @@ class QtPlatform final : public QObject, public WindowPlatform {
     void set_cursor_hidden(bool hidden) override;
     ScreenRect main_window_rect() override;
     void set_busy(bool busy) override;
-    void export_picture(const std::string& proposed_name) override;
+    std::optional<std::string> choose_export_file(const std::string& proposed) override;
+    std::string view_png() override;
+    void set_recent_files(const std::vector<std::string>& paths) override;
+    std::optional<WindowPlace> window_place(PlacedWindow window) override;
     void show_shortcuts(const std::string& text) override;
+    TextMetrics overlay_text_metrics() override;
     void request_frame() override;
     void post(std::function<void()> task) override;
     void set_progress_ticks(bool on) override;
-    void show_progress(const std::string& stage, const std::string& elapsed) override;
+    void show_progress(const std::string& caption, const std::string& stage,
+                       const std::string& elapsed) override;
     void hide_progress() override;
     ConsoleSink& console_sink() override { return console_; }
     std::string console_text() override;
     void set_console_shown(bool shown) override;
 
   private:
-    // Shows `dialog` as the file dialog; `answer` gets the chosen full path,
-    // or none, once it has closed.
-    void open_file_dialog(QFileDialog* dialog,
+    // Shows `dialog` as the file dialog of `kind`; `answer` gets the chosen
+    // full path, or none, once it has closed.
+    void open_file_dialog(QFileDialog* dialog, FileDialogKind kind,
                           std::function<void(const std::optional<std::string>&)> answer);
+    // Puts `widget` at `place` if that is on a screen; false otherwise.
+    static bool restore_place(QWidget& widget, const std::optional<WindowPlace>& place);
     void give_back_focus();
     void show_box(int icon, const std::string& caption, const std::string& text);
     // The busy cursor shows over the whole program during a load, except
@@ -88,7 +99,6 @@ class QtPlatform final : public QObject, public WindowPlatform {
     MainWindowLogic logic_;
     MainWindow window_;
     QFileDialog* file_dialog_ = nullptr;
-    QString dialog_directory_ = QDir::currentPath();
     AboutBox* about_box_ = nullptr;
     class QMessageBox* shortcuts_box_ = nullptr;
     ProgressBox* progress_box_ = nullptr;

@@ -13,6 +13,8 @@ void init_gl_state() {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LINE_SMOOTH);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    // Antialiasing, where the framebuffer has the samples for it.
+    glEnable(GL_MULTISAMPLE);
 }
 
 bool apply_projection(const ViewSettings& settings, Camera& camera) {
@@ -71,6 +73,6 @@ bool render_frame(SceneRenderer& scene, const SceneInput& input, const ViewSetti
     apply_projection(settings, camera);
     apply_viewing_transform(camera);
     setup_light();
-    scene.draw_scene(input, settings);
+    scene.draw_scene(input, settings, camera);
     return true;
 }

@@ -6,7 +6,8 @@
 
 // Fixed rendering state, set once after the context is made current: white
 // background, smooth shading, lighting with light 0, depth test, line
-// smoothing and nicest perspective correction.
+// smoothing, nicest perspective correction and multisampling (which acts
+// where the framebuffer has samples).
 void init_gl_state();
 
 // Sets the viewport to the client area and loads the projection: a 60°

@@ -4,6 +4,8 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -19,8 +21,17 @@ constexpr GLenum colour_attachment0 = 0x8CE0;     // GL_COLOR_ATTACHMENT0
 constexpr GLenum depth_attachment = 0x8D00;       // GL_DEPTH_ATTACHMENT
 constexpr GLenum framebuffer_complete = 0x8CD5;   // GL_FRAMEBUFFER_COMPLETE
 constexpr GLenum rgba8 = 0x8058;                  // GL_RGBA8
-constexpr GLenum depth_component24 = 0x81A6;      // GL_DEPTH_COMPONENT24
+constexpr GLenum depth_component16 = 0x81A5;      // GL_DEPTH_COMPONENT16
 constexpr GLenum max_renderbuffer_size = 0x84E8;  // GL_MAX_RENDERBUFFER_SIZE
+constexpr GLenum read_framebuffer = 0x8CA8;       // GL_READ_FRAMEBUFFER
+constexpr GLenum draw_framebuffer = 0x8CA9;       // GL_DRAW_FRAMEBUFFER
+constexpr GLenum max_samples = 0x8D57;            // GL_MAX_SAMPLES
+
+// Samples per pixel of the antialiased pictures, and the largest picture
+// (in pixels) drawn with them: beyond it their buffers would take more than
+// some 130 MB, and the picture is drawn without antialiasing.
+constexpr GLint wanted_samples = 4;
+constexpr long long largest_antialiased = 2048LL * 2048LL;
 
 using GenNames = void (*)(GLsizei, GLuint*);
 using DeleteNames = void (*)(GLsizei, const GLuint*);
@@ -28,6 +39,9 @@ using BindName = void (*)(GLenum, GLuint);
 using RenderbufferStorage = void (*)(GLenum, GLenum, GLsizei, GLsizei);
 using FramebufferRenderbuffer = void (*)(GLenum, GLenum, GLenum, GLuint);
 using CheckFramebufferStatus = GLenum (*)(GLenum);
+using RenderbufferStorageMultisample = void (*)(GLenum, GLsizei, GLenum, GLsizei, GLsizei);
+using BlitFramebuffer = void (*)(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLbitfield,
+                                 GLenum);
 
 bool has_word(const char* list, const char* word) {
     if (list == nullptr) {
@@ -49,12 +63,18 @@ bool has_word(const char* list, const char* word) {
 struct OffscreenRenderer::Context {
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLContext context = EGL_NO_CONTEXT;
+    // The framebuffer read back, and, for an antialiased picture, the
+    // multisampled one drawn into and resolved into it.
     GLuint framebuffer = 0;
     GLuint colour_buffer = 0;
     GLuint depth_buffer = 0;
+    GLuint multisampled = 0;
+    GLuint multisampled_colour = 0;
+    GLuint multisampled_depth = 0;
     int width = 0;
     int height = 0;
     GLint max_size = 0;
+    GLint samples = 0;  // 0: no antialiasing
 
     GenNames gen_framebuffers = nullptr;
     DeleteNames delete_framebuffers = nullptr;
@@ -65,6 +85,8 @@ struct OffscreenRenderer::Context {
     RenderbufferStorage renderbuffer_storage = nullptr;
     FramebufferRenderbuffer framebuffer_renderbuffer = nullptr;
     CheckFramebufferStatus check_framebuffer_status = nullptr;
+    RenderbufferStorageMultisample renderbuffer_storage_multisample = nullptr;
+    BlitFramebuffer blit_framebuffer = nullptr;
 
     bool make_current() const {
         return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) == EGL_TRUE;
@@ -101,49 +123,117 @@ struct OffscreenRenderer::Context {
             reinterpret_cast<FramebufferRenderbuffer>(load("glFramebufferRenderbuffer"));
         check_framebuffer_status =
             reinterpret_cast<CheckFramebufferStatus>(load("glCheckFramebufferStatus"));
+        // Antialiasing needs multisampled renderbuffers and the blit that
+        // resolves them; without them pictures are drawn without it.
+        if (major >= 3 || has_word(extensions, "GL_ARB_framebuffer_object") ||
+            (has_word(extensions, "GL_EXT_framebuffer_multisample") &&
+             has_word(extensions, "GL_EXT_framebuffer_blit"))) {
+            renderbuffer_storage_multisample = reinterpret_cast<RenderbufferStorageMultisample>(
+                load("glRenderbufferStorageMultisample"));
+            blit_framebuffer = reinterpret_cast<BlitFramebuffer>(load("glBlitFramebuffer"));
+        }
+        if (renderbuffer_storage_multisample != nullptr && blit_framebuffer != nullptr) {
+            glGetIntegerv(max_samples, &samples);
+            samples = samples >= 2 ? std::min(samples, wanted_samples) : 0;
+        }
         return gen_framebuffers && delete_framebuffers && bind_framebuffer && gen_renderbuffers &&
                delete_renderbuffers && bind_renderbuffer && renderbuffer_storage &&
                framebuffer_renderbuffer && check_framebuffer_status;
     }
 
     void release_framebuffer() {
-        if (framebuffer != 0) {
-            bind_framebuffer(framebuffer_target, 0);
-            delete_framebuffers(1, &framebuffer);
-            delete_renderbuffers(1, &colour_buffer);
-            delete_renderbuffers(1, &depth_buffer);
-        }
-        framebuffer = colour_buffer = depth_buffer = 0;
         width = height = 0;
+        if (bind_framebuffer == nullptr) {
+            return;  // the functions were never found: nothing was made
+        }
+        bind_framebuffer(framebuffer_target, 0);
+        for (GLuint* name : {&framebuffer, &multisampled}) {
+            if (*name != 0) {
+                delete_framebuffers(1, name);
+            }
+            *name = 0;
+        }
+        for (GLuint* name :
+             {&colour_buffer, &depth_buffer, &multisampled_colour, &multisampled_depth}) {
+            if (*name != 0) {
+                delete_renderbuffers(1, name);
+            }
+            *name = 0;
+        }
     }
 
-    // Makes a framebuffer of the given size the draw and read target.
-    bool resize(int w, int h) {
-        if (w == width && h == height && framebuffer != 0) {
-            bind_framebuffer(framebuffer_target, framebuffer);
+    // A complete framebuffer of colour and depth renderbuffers of the given
+    // size and samples (0: a plain one) in `fb`, `colour` and `depth`; none
+    // left behind when it cannot be made.
+    bool make_framebuffer(int w, int h, GLint sample_count, GLuint& fb, GLuint& colour,
+                          GLuint& depth) {
+        gen_framebuffers(1, &fb);
+        gen_renderbuffers(1, &colour);
+        gen_renderbuffers(1, &depth);
+        const auto storage = [&](GLuint buffer, GLenum format) {
+            bind_renderbuffer(renderbuffer_target, buffer);
+            if (sample_count > 0) {
+                renderbuffer_storage_multisample(renderbuffer_target, sample_count, format, w, h);
+            } else {
+                renderbuffer_storage(renderbuffer_target, format, w, h);
+            }
+        };
+        storage(colour, rgba8);
+        // 16 bits of depth, as the window has: a quarter of the samples'
+        // memory less to clear.
+        storage(depth, depth_component16);
+        bind_renderbuffer(renderbuffer_target, 0);
+        bind_framebuffer(framebuffer_target, fb);
+        framebuffer_renderbuffer(framebuffer_target, colour_attachment0, renderbuffer_target,
+                                 colour);
+        framebuffer_renderbuffer(framebuffer_target, depth_attachment, renderbuffer_target, depth);
+        if (check_framebuffer_status(framebuffer_target) == framebuffer_complete &&
+            glGetError() == GL_NO_ERROR) {
             return true;
         }
-        release_framebuffer();
-        gen_framebuffers(1, &framebuffer);
-        gen_renderbuffers(1, &colour_buffer);
-        gen_renderbuffers(1, &depth_buffer);
-        bind_renderbuffer(renderbuffer_target, colour_buffer);
-        renderbuffer_storage(renderbuffer_target, rgba8, w, h);
-        bind_renderbuffer(renderbuffer_target, depth_buffer);
-        renderbuffer_storage(renderbuffer_target, depth_component24, w, h);
-        bind_renderbuffer(renderbuffer_target, 0);
-        bind_framebuffer(framebuffer_target, framebuffer);
-        framebuffer_renderbuffer(framebuffer_target, colour_attachment0, renderbuffer_target,
-                                 colour_buffer);
-        framebuffer_renderbuffer(framebuffer_target, depth_attachment, renderbuffer_target,
-                                 depth_buffer);
-        if (check_framebuffer_status(framebuffer_target) != framebuffer_complete) {
+        bind_framebuffer(framebuffer_target, 0);
+        delete_framebuffers(1, &fb);
+        delete_renderbuffers(1, &colour);
+        delete_renderbuffers(1, &depth);
+        fb = colour = depth = 0;
+        return false;
+    }
+
+    // Makes a framebuffer of the given size the draw target, multisampled
+    // when it can be, and the one read back the read target.
+    bool resize(int w, int h) {
+        if (w != width || h != height || framebuffer == 0) {
             release_framebuffer();
-            return false;
+            while (glGetError() != GL_NO_ERROR) {
+            }
+            if (!make_framebuffer(w, h, 0, framebuffer, colour_buffer, depth_buffer)) {
+                return false;
+            }
+            if (samples > 0 && static_cast<long long>(w) * h <= largest_antialiased) {
+                make_framebuffer(w, h, samples, multisampled, multisampled_colour,
+                                 multisampled_depth);
+            }
+            width = w;
+            height = h;
         }
-        width = w;
-        height = h;
+        bind_framebuffer(framebuffer_target, framebuffer);
+        if (multisampled != 0) {
+            bind_framebuffer(draw_framebuffer, multisampled);
+        }
         return true;
+    }
+
+    // Resolves the multisampled picture's `buffers` (colour, depth) into
+    // the framebuffer read back.
+    void resolve(GLbitfield buffers) {
+        if (multisampled == 0) {
+            return;
+        }
+        bind_framebuffer(read_framebuffer, multisampled);
+        bind_framebuffer(draw_framebuffer, framebuffer);
+        blit_framebuffer(0, 0, width, height, 0, 0, width, height, buffers, GL_NEAREST);
+        bind_framebuffer(read_framebuffer, framebuffer);
+        bind_framebuffer(draw_framebuffer, multisampled);
     }
 
     ~Context() {
@@ -273,6 +363,7 @@ RgbaImage OffscreenRenderer::read_pixels() const {
     if (image.pixels.empty()) {
         return image;
     }
+    context_->resolve(GL_COLOR_BUFFER_BIT);
     glFinish();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
@@ -286,6 +377,24 @@ RgbaImage OffscreenRenderer::read_pixels() const {
         std::memcpy(b, row.data(), row_bytes);
     }
     return image;
+}
+
+std::vector<float> OffscreenRenderer::read_depth() const {
+    std::vector<float> depth(static_cast<std::size_t>(context_->width) *
+                             static_cast<std::size_t>(context_->height));
+    if (depth.empty()) {
+        return depth;
+    }
+    context_->resolve(GL_DEPTH_BUFFER_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, context_->width, context_->height, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 depth.data());
+    const auto row = static_cast<std::ptrdiff_t>(context_->width);
+    for (std::ptrdiff_t top = 0, bottom = context_->height - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(depth.begin() + top * row, depth.begin() + (top + 1) * row,
+                         depth.begin() + bottom * row);
+    }
+    return depth;
 }
 
 std::optional<RgbaImage> OffscreenRenderer::render(const SceneInput& input, ViewSettings settings,

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/expected.h"
 #include "view/camera.h"
@@ -14,7 +15,9 @@
 // Renders frames of the view without any display server: an OpenGL
 // compatibility-profile context on EGL's surfaceless platform (Mesa's
 // software rasteriser does here), drawing into a framebuffer object with a
-// colour and a depth buffer, read back after each frame.
+// colour and a depth buffer, read back after each frame. Pictures of up to
+// 2048 × 2048 pixels are antialiased where the context offers it: drawn
+// with 4 samples per pixel and resolved before they are read back.
 //
 // The context, its framebuffer and the scene's quadrics are made once; the
 // framebuffer is remade when a frame of another size is asked for. Use it
@@ -41,8 +44,12 @@ class OffscreenRenderer {
     // Makes the context current and binds a width × height framebuffer, for
     // callers that draw themselves. False when the size cannot be rendered.
     bool bind_framebuffer(int width, int height);
-    // Reads back the bound framebuffer.
+    // Reads back the bound framebuffer (resolving its samples first);
+    // drawing goes on into the framebuffer bound.
     RgbaImage read_pixels() const;
+    // Its depth buffer likewise (each pixel's from one of its samples), 0 to
+    // 1, rows from the top.
+    std::vector<float> read_depth() const;
     // Largest width and height that the context can render.
     int max_size() const;
 

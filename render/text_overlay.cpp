@@ -11,10 +11,10 @@
 #include <string>
 #include <utility>
 
-namespace {
+#include "common/utf8.h"
+#include "view/legend_box.h"
 
-// Text size in pixels (the em), about that of the window's default font.
-constexpr int text_pixels = 13;
+namespace {
 
 struct Colour {
     int r, g, b;
@@ -22,43 +22,16 @@ struct Colour {
 
 constexpr Colour black{0, 0, 0};
 constexpr Colour white{255, 255, 255};
-constexpr Colour warning_red{190, 0, 0};
-constexpr Colour border_grey{128, 128, 128};
 
-// The code points of a UTF-8 text; a malformed sequence gives U+FFFD and
-// resumes at the next byte.
+// The code points of a UTF-8 text: a malformed byte gives U+FFFD and the
+// reading resumes at the next byte; a complete sequence gives the value its
+// bits spell, even an overlong form, a surrogate or one above U+10FFFF.
 std::vector<char32_t> code_points(const std::string& text) {
     std::vector<char32_t> points;
     for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        int length = 0;
-        char32_t point = 0;
-        if (byte < 0x80) {
-            length = 1;
-            point = byte;
-        } else if ((byte & 0xE0) == 0xC0) {
-            length = 2;
-            point = byte & 0x1F;
-        } else if ((byte & 0xF0) == 0xE0) {
-            length = 3;
-            point = byte & 0x0F;
-        } else if ((byte & 0xF8) == 0xF0) {
-            length = 4;
-            point = byte & 0x07;
-        }
-        bool valid = length > 0 && i + length <= text.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            point = (point << 6) | (next & 0x3F);
-        }
-        if (!valid) {
-            points.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        points.push_back(point);
-        i += static_cast<std::size_t>(length);
+        const Utf8Char character = decode_utf8(text, i);
+        points.push_back(character.point);
+        i += character.length;
     }
     return points;
 }
@@ -158,9 +131,10 @@ void blend(RgbaImage& image, int x, int y, Colour c, int alpha) {
     p[2] = static_cast<std::uint8_t>((p[2] * keep + c.b * alpha + 127) / 255);
 }
 
-void fill_rect(RgbaImage& image, int left, int top, int width, int height, Colour c, int alpha) {
-    const int x0 = std::max(0, left), y0 = std::max(0, top);
-    const int x1 = std::min(image.width, left + width), y1 = std::min(image.height, top + height);
+void fill_rect(RgbaImage& image, const PixelRect& rect, Colour c, int alpha) {
+    const int x0 = std::max(0, rect.left), y0 = std::max(0, rect.top);
+    const int x1 = std::min(image.width, rect.left + rect.width);
+    const int y1 = std::min(image.height, rect.top + rect.height);
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x) {
             blend(image, x, y, c, alpha);
@@ -191,9 +165,9 @@ Expected<std::unique_ptr<TextOverlay>> TextOverlay::create() {
         font->face = nullptr;
         return fail("cannot load the font " + file);
     }
-    if (FT_Set_Pixel_Sizes(font->face, 0, text_pixels) != 0) {
-        return fail("the font " + file + " cannot be drawn at " + std::to_string(text_pixels) +
-                    " pixels");
+    if (FT_Set_Pixel_Sizes(font->face, 0, overlay_text_pixels) != 0) {
+        return fail("the font " + file + " cannot be drawn at " +
+                    std::to_string(overlay_text_pixels) + " pixels");
     }
     font->ascender = static_cast<int>(font->face->size->metrics.ascender >> 6);
     font->height = static_cast<int>(font->face->size->metrics.height >> 6);
@@ -243,42 +217,27 @@ void TextOverlay::draw_labels(RgbaImage& image, const std::vector<VertexLabel>& 
     }
 }
 
+TextMetrics TextOverlay::metrics() {
+    return {font_->height, [this](const std::string& text) { return text_width(text); }};
+}
+
 void TextOverlay::draw_legend(RgbaImage& image, const std::vector<LegendLine>& lines) {
-    if (lines.empty()) {
+    const LegendBox box = layout_legend(lines, metrics());
+    if (box.rows.empty()) {
         return;
     }
-    constexpr int margin = 10;
-    constexpr int padding = 8;
-    constexpr int gap = 6;
-    const int row = font_->height + 3;
-    const int swatch = font_->height - 4;
-    int text_left = 0;
-    for (const LegendLine& line : lines) {
-        if (line.swatch) {
-            text_left = swatch + gap;
-        }
+    fill_rect(image, box.panel, to_colour(box.background), box.background_alpha);
+    for (const PixelRect& side : box.border_sides()) {
+        fill_rect(image, side, to_colour(box.border), 255);
     }
-    int width = 0;
-    for (const LegendLine& line : lines) {
-        width = std::max(width, text_left + text_width(line.text));
-    }
-    const int box_width = width + 2 * padding;
-    const int box_height = static_cast<int>(lines.size()) * row - 3 + 2 * padding;
-    fill_rect(image, margin, margin, box_width, box_height, white, 230);
-    fill_rect(image, margin, margin, box_width, 1, border_grey, 255);
-    fill_rect(image, margin, margin + box_height - 1, box_width, 1, border_grey, 255);
-    fill_rect(image, margin, margin, 1, box_height, border_grey, 255);
-    fill_rect(image, margin + box_width - 1, margin, 1, box_height, border_grey, 255);
-
-    int top = margin + padding;
-    for (const LegendLine& line : lines) {
-        if (line.swatch) {
-            fill_rect(image, margin + padding, top + (font_->height - swatch) / 2, swatch, swatch,
-                      to_colour(*line.swatch), 255);
+    for (const LegendRow& row : box.rows) {
+        if (row.swatch) {
+            fill_rect(image, row.swatch->square, to_colour(row.swatch->colour), 255);
         }
-        draw_text(*font_, image, line.text, margin + padding + text_left, top,
-                  line.warning ? warning_red : black);
-        top += row;
+        for (const LegendSwatch& column : row.ramp) {
+            fill_rect(image, column.square, to_colour(column.colour), 255);
+        }
+        draw_text(*font_, image, row.text, row.text_left, row.text_top, to_colour(row.colour));
     }
 }
 

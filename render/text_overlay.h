@@ -27,15 +27,16 @@ class TextOverlay {
     // Each label's text with its left edge at the label's x and its middle at
     // its y; whatever falls outside the picture is cut off.
     void draw_labels(RgbaImage& image, const std::vector<VertexLabel>& labels);
-    // The legend box at (10, 10): a white, nearly opaque panel with a grey
-    // border holding one row per line, each with its colour's square before
-    // the text when it has one, warnings in dark red. Nothing for no lines.
+    // The legend box of `lines` as layout_legend lays it out with this font.
+    // Nothing for no lines.
     void draw_legend(RgbaImage& image, const std::vector<LegendLine>& lines);
 
     // Width in pixels of `text` (UTF-8) as drawn.
     int text_width(const std::string& text);
     // Height of one line of text in pixels.
     int line_height() const;
+    // Both, as the layouts take them.
+    TextMetrics metrics();
 
     // The loaded font with its rendered glyphs (defined with the drawing).
     struct Font;

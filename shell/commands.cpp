@@ -8,48 +8,56 @@ namespace {
 constexpr MenuItem separator{};
 
 constexpr std::array file_items{
-    MenuItem{IDM_OPEN, "&Ouvrir un graphe...\tCtrl+O"},
-    MenuItem{IDM_RELOAD, "&Recharger\tF5"},
+    MenuItem{Command::open, "&Ouvrir un graphe...\tCtrl+O"},
+    MenuItem{Command::open_demands, "Ouvrir des &demandes...\tCtrl+D"},
+    MenuItem{Command::reload, "&Recharger\tF5"},
+    MenuItem{Command::recent_files, "Fichiers récen&ts", false, 0, true},
     separator,
-    MenuItem{IDM_SAVE_RESULTS, "&Enregistrer les résultats...\tCtrl+S"},
-    MenuItem{IDM_SAVE_CONSOLE, "Enregistrer la &console..."},
+    MenuItem{Command::save_results, "&Enregistrer les résultats...\tCtrl+S"},
+    MenuItem{Command::save_console, "Enregistrer la &console..."},
     separator,
-    MenuItem{IDM_QUIT, "&Quitter\tCtrl+Q"},
+    MenuItem{Command::quit, "&Quitter\tCtrl+Q"},
 };
 
 constexpr std::array options_items{
-    MenuItem{IDM_PROJECTION_3D, "Projection &3D\tCtrl+3"},
-    MenuItem{IDM_PROJECTION_2D, "Projection &2D\tCtrl+2"},
+    MenuItem{Command::projection_3d, "Projection &3D\tCtrl+3"},
+    MenuItem{Command::projection_2d, "Projection &2D\tCtrl+2"},
     separator,
-    MenuItem{IDM_REDISTRIBUTE, "&Redistribuer les sommets\tCtrl+R"},
+    MenuItem{Command::redistribute, "&Redistribuer les sommets\tCtrl+R"},
     separator,
-    MenuItem{IDM_TOGGLE_FLOW, "Montrer/Cacher le maxflow\tCtrl+F", true},
+    MenuItem{Command::toggle_flow, "Montrer/Cacher le maxflow\tCtrl+F", true},
     separator,
-    MenuItem{IDM_VERBOSE, "Verbose\tCtrl+V", true},
+    MenuItem{Command::verbose, "Verbose\tCtrl+V", true},
+    separator,
+    MenuItem{Command::demands_all_pairs, "Demandes : toutes les &paires", true, 3},
+    MenuItem{Command::demands_default, "Demandes : trois commodités par &défaut", true, 3},
+    MenuItem{Command::demands_file, "Demandes : &fichier", true, 3},
 };
 
 constexpr std::array display_items{
-    MenuItem{IDM_SHOW_CONSOLE, "&Console", true},
+    MenuItem{Command::show_console, "&Console", true},
     separator,
-    MenuItem{IDM_SHOW_LABELS, "&Numéros des sommets\tCtrl+L", true},
-    MenuItem{IDM_LABEL_ALL, "Numéros de &tous les sommets\tCtrl+T", true},
-    MenuItem{IDM_SHOW_LEGEND, "&Légende et résultat\tCtrl+G", true},
-    MenuItem{IDM_SHOW_CUT, "Montrer la &coupe\tCtrl+K", true},
-    MenuItem{IDM_CUT_SWEEP, "Coupe du &balayage", true, 1},
-    MenuItem{IDM_CUT_BEST, "&Meilleure coupe", true, 1},
-    MenuItem{IDM_SHOW_ARROWS, "&Flèches des arcs\tCtrl+H", true},
+    MenuItem{Command::show_labels, "&Numéros des sommets\tCtrl+L", true},
+    MenuItem{Command::label_all, "Numéros de &tous les sommets\tCtrl+T", true},
+    MenuItem{Command::show_legend, "&Légende et résultat\tCtrl+G", true},
+    MenuItem{Command::show_cut, "Montrer la &coupe\tCtrl+K", true},
+    MenuItem{Command::cut_sweep, "Coupe du &balayage", true, 1},
+    MenuItem{Command::cut_best, "&Meilleure coupe", true, 1},
+    MenuItem{Command::show_arrows, "&Flèches des arcs\tCtrl+H", true},
     separator,
-    MenuItem{IDM_FIT_VIEW, "Recadrer la &vue\tDébut"},
-    MenuItem{IDM_FIT_ON_LOAD, "Recadrer à chaque c&hargement\tCtrl+U", true},
+    MenuItem{Command::fit_view, "Recadrer la &vue\tDébut"},
+    MenuItem{Command::fit_on_load, "Recadrer à chaque c&hargement\tCtrl+U", true},
     separator,
-    MenuItem{IDM_FORCE_LAYOUT, "&Disposition par forces\tCtrl+B"},
+    MenuItem{Command::force_layout, "&Disposition par forces\tCtrl+B"},
+    MenuItem{Command::layout_random_on_load, "Disposition au chargement : &aléatoire", true, 2},
+    MenuItem{Command::layout_force_on_load, "Disposition au chargement : par f&orces", true, 2},
     separator,
-    MenuItem{IDM_EXPORT_IMAGE, "&Exporter l'image...\tCtrl+E"},
+    MenuItem{Command::export_image, "&Exporter l'image...\tCtrl+E"},
 };
 
 constexpr std::array help_items{
-    MenuItem{IDM_SHORTCUTS, "&Raccourcis"},
-    MenuItem{IDM_ABOUT, "À &propos"},
+    MenuItem{Command::shortcuts, "&Raccourcis"},
+    MenuItem{Command::about, "À &propos"},
 };
 
 constexpr std::array menus{
@@ -60,15 +68,45 @@ constexpr std::array menus{
 };
 
 constexpr std::array accelerator_table{
-    Accelerator{'O', false, IDM_OPEN},         Accelerator{'F', false, IDM_TOGGLE_FLOW},
-    Accelerator{'2', true, IDM_PROJECTION_2D}, Accelerator{'3', true, IDM_PROJECTION_3D},
-    Accelerator{'R', false, IDM_REDISTRIBUTE}, Accelerator{'V', false, IDM_VERBOSE},
-    Accelerator{'L', false, IDM_SHOW_LABELS},  Accelerator{'T', false, IDM_LABEL_ALL},
-    Accelerator{'G', false, IDM_SHOW_LEGEND},  Accelerator{'K', false, IDM_SHOW_CUT},
-    Accelerator{'H', false, IDM_SHOW_ARROWS},  Accelerator{'U', false, IDM_FIT_ON_LOAD},
-    Accelerator{'B', false, IDM_FORCE_LAYOUT}, Accelerator{'E', false, IDM_EXPORT_IMAGE},
-    Accelerator{0, false, IDM_RELOAD, 5},      Accelerator{'S', false, IDM_SAVE_RESULTS},
-    Accelerator{'Q', false, IDM_QUIT},
+    Accelerator{'O', false, Command::open},         Accelerator{'F', false, Command::toggle_flow},
+    Accelerator{'2', true, Command::projection_2d}, Accelerator{'3', true, Command::projection_3d},
+    Accelerator{'R', false, Command::redistribute}, Accelerator{'V', false, Command::verbose},
+    Accelerator{'L', false, Command::show_labels},  Accelerator{'T', false, Command::label_all},
+    Accelerator{'G', false, Command::show_legend},  Accelerator{'K', false, Command::show_cut},
+    Accelerator{'H', false, Command::show_arrows},  Accelerator{'U', false, Command::fit_on_load},
+    Accelerator{'B', false, Command::force_layout}, Accelerator{'E', false, Command::export_image},
+    Accelerator{0, false, Command::reload, 5},      Accelerator{'S', false, Command::save_results},
+    Accelerator{'Q', false, Command::quit},         Accelerator{'D', false, Command::open_demands},
+};
+
+constexpr std::array view_toggle_table{
+    Toggle<ViewSettings>{Command::toggle_flow, &ViewSettings::show_flow},
+    Toggle<ViewSettings>{Command::show_labels, &ViewSettings::show_labels, nullptr, "view/labels"},
+    Toggle<ViewSettings>{Command::label_all, &ViewSettings::label_all, nullptr, "view/all_labels"},
+    Toggle<ViewSettings>{Command::show_legend, &ViewSettings::show_legend, nullptr, "view/legend"},
+    Toggle<ViewSettings>{Command::show_cut, &ViewSettings::show_cut},
+    Toggle<ViewSettings>{Command::show_arrows, &ViewSettings::show_arrows, nullptr, "view/arrows"},
+    Toggle<ViewSettings>{Command::fit_on_load, &ViewSettings::fit_on_load, nullptr,
+                         "view/fit_on_load"},
+};
+
+constexpr std::array window_toggle_table{
+    Toggle<WindowFlags>{Command::verbose, &WindowFlags::verbose},
+    Toggle<WindowFlags>{Command::show_console, &WindowFlags::console_shown,
+                        &WindowPlatform::set_console_shown},
+};
+
+constexpr std::array cut_choice_table{
+    CutChoice{Command::cut_sweep, &ViewSettings::show_best_cut, false},
+    CutChoice{Command::cut_best, &ViewSettings::show_best_cut, true},
+};
+
+constexpr std::array choice_item_table{
+    ChoiceItem{Command::layout_random_on_load, load_layout_key, "random"},
+    ChoiceItem{Command::layout_force_on_load, load_layout_key, load_layout_force},
+    ChoiceItem{Command::demands_default, load_demands_key, load_demands_default},
+    ChoiceItem{Command::demands_all_pairs, load_demands_key, load_demands_all_pairs},
+    ChoiceItem{Command::demands_file, load_demands_key, load_demands_file, false},
 };
 
 // A menu text without its mnemonic marks ("&&" stays one "&").
@@ -91,6 +129,22 @@ std::span<const Menu> main_menu() {
 
 std::span<const Accelerator> accelerators() {
     return accelerator_table;
+}
+
+std::span<const Toggle<ViewSettings>> view_toggles() {
+    return view_toggle_table;
+}
+
+std::span<const Toggle<WindowFlags>> window_toggles() {
+    return window_toggle_table;
+}
+
+std::span<const CutChoice> cut_choices() {
+    return cut_choice_table;
+}
+
+std::span<const ChoiceItem> choice_items() {
+    return choice_item_table;
 }
 
 std::string shortcuts_text() {
@@ -119,7 +173,7 @@ std::string shortcuts_text() {
         "F2 : regard à la souris\n"
         "Molette : avancer / reculer (3D), monter / descendre (2D)\n"
         "Bouton gauche maintenu : regarder autour (3D), déplacer la vue (2D)\n"
-        "Échap : quitter\n";
+        "Échap : arrêter le chargement ou la disposition en cours, sinon quitter\n";
     return text;
 }
 

@@ -1,11 +1,9 @@
 #include "shell/json_report.h"
 
 #include <cmath>
-#include <string_view>
 #include <utility>
 
-#include "flow/flow_lp.h"
-#include "graph/commodities.h"
+#include "graph/demand_set.h"
 
 using nlohmann::json;
 
@@ -13,33 +11,6 @@ namespace {
 
 json vector_json(const Vector3& v) {
     return json::array({v.x, v.y, v.z});
-}
-
-// The solver's status in French words, by its name; the name itself for a
-// status without a description here.
-std::string status_in_words(const std::string& name) {
-    static const std::pair<const char*, const char*> words[] = {
-        {"OPTIMAL", "solution optimale"},
-        {"PRESOLVED", "résolu par le prétraitement"},
-        {"SUBOPTIMAL", "solution sous-optimale : la résolution s'est arrêtée avant l'optimum"},
-        {"INFEASIBLE", "programme sans solution"},
-        {"UNBOUNDED", "programme non borné"},
-        {"DEGENERATE", "programme dégénéré"},
-        {"NUMFAILURE", "échec numérique de la résolution"},
-        {"ACCURACYERROR", "précision insuffisante de la résolution"},
-        {"NOMEMORY", "mémoire insuffisante pour la résolution"},
-        {"USERABORT", "résolution interrompue"},
-        {"TIMEOUT", "temps de résolution dépassé"},
-        {"NOT_SOLVED", "pas de programme linéaire (moins de deux sommets)"},
-        {"CHECK_FAILED", "la solution trouvée ne passe pas la vérification"},
-        {"CANCELLED", "calcul annulé"},
-    };
-    for (const auto& [key, text] : words) {
-        if (name == key) {
-            return text;
-        }
-    }
-    return name;
 }
 
 json edges_json(const Graph& graph) {
@@ -56,44 +27,56 @@ json edges_json(const Graph& graph) {
     return edges;
 }
 
-json commodities_json(int n) {
+json commodities_json(const DemandSet& demands) {
     json commodities = json::array();
-    for (int w = 0; w < commodity_count; ++w) {
-        commodities.push_back({{"source", commodity_source(w)},
-                               {"sink", commodity_sink(w)},
-                               {"demand", commodity_demand[w]},
-                               {"present", commodity_present(w, n)}});
+    for (const Commodity& c : demands.commodities()) {
+        commodities.push_back(
+            {{"source", c.source}, {"sink", c.sink}, {"demand", c.demand}, {"present", c.present}});
     }
     return commodities;
 }
 
-json flows_json(const FlowResult& result) {
-    json flows = json::array();
-    for (const auto& matrix : result.flow) {
-        json entries = json::array();
-        for (std::size_t u = 0; u < matrix.size(); ++u) {
-            for (std::size_t v = 0; v < matrix[u].size(); ++v) {
-                if (std::fabs(matrix[u][v]) >= flow_report_threshold) {
-                    entries.push_back(json::array({u, v, matrix[u][v]}));
-                }
-            }
+// `[u, v, value]` for each arc whose flow of source i is at least
+// flow_report_threshold in magnitude, in arc order (row by row).
+json arc_flows_json(const ArcLists& arcs, const FlowResult& result, int i) {
+    json entries = json::array();
+    for (int a = 0; a < arcs.arc_count(); ++a) {
+        const double value = result.arc_flow(i, a);
+        if (std::fabs(value) >= flow_report_threshold) {
+            entries.push_back(json::array({arcs.arcs()[a].tail, arcs.arcs()[a].head, value}));
         }
-        flows.push_back(std::move(entries));
+    }
+    return entries;
+}
+
+// The default set's flows by commodity (each of its sources carries one),
+// another set's by source.
+json flows_json(const ArcLists& arcs, const DemandSet& demands, const FlowResult& result) {
+    json flows = json::array();
+    if (demands.is_default()) {
+        for (int w = 0; w < demands.size(); ++w) {
+            flows.push_back(arc_flows_json(arcs, result, demands.source_index(w)));
+        }
+        return flows;
+    }
+    for (int i = 0; i < demands.source_count(); ++i) {
+        flows.push_back(json::array(
+            {demands.sources()[static_cast<std::size_t>(i)], arc_flows_json(arcs, result, i)}));
     }
     return flows;
 }
 
 json timings_json(const ConsoleLog& log) {
     json timings = json::object();
-    for (const TimingKey& key : timing_keys) {
-        timings[key.key] = 0.0;
+    for (const StageTimer& timer : stage_timers) {
+        timings[timer.key] = 0.0;
     }
     double total = 0.0;
     for (const auto& [label, seconds] : log.timings()) {
         total += seconds;
-        for (const TimingKey& key : timing_keys) {
-            if (label == key.label) {
-                timings[key.key] = timings[key.key].get<double>() + seconds;
+        for (const StageTimer& timer : stage_timers) {
+            if (label == timer.label) {
+                timings[timer.key] = timings[timer.key].get<double>() + seconds;
             }
         }
     }
@@ -121,12 +104,14 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
     }
     report["positions"] = std::move(positions);
     report["edges"] = edges_json(graph);
-    report["commodities"] = commodities_json(n);
+    const DemandSet& demands = state.current->demands;
+    report["demand_set"] = demand_kind_name(demands.kind());
+    report["commodities"] = commodities_json(demands);
 
     report["maxflow"] = result.maxflow;
-    report["lp_status"] = solver_status_text(result);
-    report["lp_status_code"] = result.lp_status;
-    report["lp_status_text"] = status_in_words(solver_status_text(result));
+    report["lp_status"] = std::string(result.solve.name());
+    report["lp_status_code"] = result.solve.code;
+    report["lp_status_text"] = std::string(solve_status_words(result.solve.status));
     report["reached_optimum"] = result.reached_optimum;
 
     report["mincut"] = cut.found ? json(cut.ratio) : json(nullptr);
@@ -135,21 +120,13 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
     report["cut_separated_demand"] = cut.found ? json(cut.separated_demand) : json(nullptr);
     report["cut_coordinate"] = cut.coordinate >= 0 ? json(cut.coordinate) : json(nullptr);
 
-    report["flows"] = flows_json(result);
+    report["flows"] = flows_json(graph.arcs(), demands, result);
     report["timings"] = timings_json(log);
     if (state.current->certificate) {
         report["certificate"] = certificate_report(*state.current->certificate);
         report["timings"]["certificate_s"] = state.current->certificate_seconds;
     }
     return report;
-}
-
-std::string solver_status_text(const FlowResult& result) {
-    return lp_status_text(result.lp_status);
-}
-
-std::string solver_status_text(const CutCertificate& certificate) {
-    return lp_status_text(certificate.lp_status);
 }
 
 namespace {

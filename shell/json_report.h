@@ -10,7 +10,7 @@
 
 // The version of the report's layout, its "schema_version". A change that
 // removes a key or changes its meaning raises it; new keys do not.
-inline constexpr int report_schema_version = 2;
+inline constexpr int report_schema_version = 3;
 
 // The loaded graph and what was computed on it, as one JSON object (the
 // README gives every key):
@@ -19,16 +19,19 @@ inline constexpr int report_schema_version = 2;
 //   positions (the display positions, [x, y, z]), edges ([u, v, capacity]
 //   for every stored cell, row by row: an undirected edge once, from its
 //   smaller end);
-//   commodities ({source, sink, demand, present} for each of the three);
+//   demand_set (where the demands come from: "default", "file", "all-pairs"),
+//   commodities ({source, sink, demand, present} for each commodity);
 //   maxflow, lp_status (the solver status's name), lp_status_code,
 //   lp_status_text (the status in French words), reached_optimum;
 //   mincut (the cut's ratio, null when no cut was found), cut (its members,
 //   ascending), cut_crossing_capacity, cut_separated_demand (null without a
 //   cut), cut_coordinate (the embedding coordinate swept, null when none);
-//   flows (per commodity, [u, v, value] for every value of at least
-//   flow_report_threshold in magnitude, row by row);
-//   timings (seconds per stage under fixed ASCII keys; see timing_keys);
-//   and, once the cut was certified (certify_built_cut), certificate (see
+//   flows ([u, v, value] for every value of at least flow_report_threshold
+//   in magnitude, row by row: one list per commodity for the default set,
+//   one [source, list] per source for another);
+//   timings (seconds per stage under the keys of stage_timers, and total_s,
+//   the sum of every timer line of the load; a stage that did not run reads
+//   0); and, once the cut was certified (certify_stage), certificate (see
 //   certificate_report) with its time as timings.certificate_s, which
 //   total_s leaves out.
 // Precondition: a graph is current. `log` is the console of that load, whose
@@ -37,25 +40,6 @@ nlohmann::json graph_report(const LoadedGraph& state, const ConsoleLog& log);
 
 // Flow values below this, in magnitude, are left out of the report's flows.
 inline constexpr double flow_report_threshold = 1e-9;
-
-// The report's timing keys and the console's timer labels they stand for;
-// "total_s" sums every timer line of the load. A stage that did not run
-// (no flow program below two vertices) reads 0.
-struct TimingKey {
-    const char* key;
-    const char* label;
-};
-inline constexpr TimingKey timing_keys[] = {
-    {"parse_s", "Fichier .gr lu avec succès"}, {"lp_build_s", "Problème LP formulé"},
-    {"lp_solve_s", "Problème LP résolu"},      {"embedding_s", "Plongement trouvé"},
-    {"cut_s", "MinCut trouvée"},               {"placement_s", "Places aléatoires générées"},
-};
-
-// The solver's status in words, as the report's "lp_status" gives it
-// ("OPTIMAL", "SUBOPTIMAL", "NOT_SOLVED", …).
-std::string solver_status_text(const FlowResult& result);
-// The same for the program of the certificate's bound λ*.
-std::string solver_status_text(const CutCertificate& certificate);
 
 // The report's "certificate" object: lower_bound (λ*, null when its program
 // did not reach a checked optimum), best_cut {members (ascending), ratio

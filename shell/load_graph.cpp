@@ -5,16 +5,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
+#include "builder/demand_builder.h"
+#include "builder/graph_builder.h"
 #include "common/console_log.h"
-#include "grformat/gram_graph.h"
 #include "shell/load_messages.h"
-#include "view/placement.h"
 
 namespace {
 
@@ -45,112 +45,48 @@ class Descriptor {
 // block (a named pipe without a writer would otherwise wait for ever), the
 // descriptor is refused unless it is a regular file, and only then does it
 // block again as an ordinary file. A directory, a pipe or a device is thus a
-// file that cannot be opened.
-Descriptor open_regular_file(const std::string& path) {
+// file that cannot be opened. When it cannot, `reason` says why.
+Descriptor open_regular_file(const std::string& path, std::string& reason) {
     Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file) {
+        reason = open_failure_reason(errno);
         return file;
     }
     struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        reason = open_failure_reason(errno);
+        return Descriptor(-1);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode) ? reason_directory : reason_not_regular_file;
+        return Descriptor(-1);
+    }
     const int flags = ::fcntl(file.get(), F_GETFL);
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-        ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        reason = open_failure_reason(errno);
         return Descriptor(-1);
     }
     return file;
 }
 
-enum class ReadStatus { complete, failed, too_large };
-
-// Reads everything `fd` gives until its end into `text`, CR LF pairs read as
-// LF; stops as soon as the content is longer than max_file_bytes.
-ReadStatus read_text(int fd, std::string& text) {
-    std::string raw;
-    std::vector<char> buffer(std::size_t{1} << 16);
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return ReadStatus::failed;
-        }
-        if (got == 0) {
-            break;
-        }
-        raw.append(buffer.data(), static_cast<std::size_t>(got));
-        if (raw.size() > max_file_bytes) {
-            return ReadStatus::too_large;
-        }
-    }
-    text = text_mode_newlines(raw);
-    return ReadStatus::complete;
-}
-
-// Whether the user asked to stop the load.
-bool cancel_requested(const StageContext& context) {
-    return context.cancel != nullptr && context.cancel->load();
-}
-
-// A load's failure: what it was and the text of its message box, whose
-// caption is always caption_read_error.
-struct LoadFailure {
-    LoadOutcome outcome;
-    std::string message;
-};
-
-// Parses the text, builds the graph (flow, embedding and cut), places it and
-// writes the closing lines; makes it current only once nothing else can fail.
-std::optional<LoadFailure> build_and_place(const std::string& path, const std::string& text,
-                                           const StageContext& context, LoadReporter& reporter,
-                                           LoadedGraph& state) {
-    // The grammar object, and its description, live for this load only.
-    auto grammar = std::make_unique<gram_graph>();
-    const ParseResult parse = parse_graph_text(text, *grammar);
-    if (!parse.full) {
-        return LoadFailure{LoadOutcome::invalid_text, invalid_text_message(parse.failure)};
-    }
-    context.log.log_timer(timer_label_file_read);
-    if (cancel_requested(context)) {
-        return LoadFailure{LoadOutcome::cancelled, ""};
-    }
-    BuiltGraph built = build_graph(grammar->description, context);
-    grammar.reset();
-    if (cancel_requested(context)) {
-        return LoadFailure{LoadOutcome::cancelled, ""};
-    }
-    std::vector<Vector3> positions;
-    place_vertices(built.graph, context.random, positions);
-    context.log.log_timer(timer_label_placement);
-    reporter.set_title(loaded_window_title(path));
-    context.log.append_line("**");
-    context.log.append_line(loaded_success_line(path));
-    context.log.append_line("**");
-    state.current = std::move(built);
-    state.display_positions = std::move(positions);
-    return std::nullopt;
-}
-
-// Reads the opened input and builds its graph, turning every error on the way
-// into a failure with its message.
-std::optional<LoadFailure> read_and_build(const std::string& path, int fd,
-                                          const StageContext& context, LoadReporter& reporter,
-                                          LoadedGraph& state) {
+// Runs the stages on the opened input, then writes the title and the closing
+// lines and makes the graph current; turns every error on the way into a
+// failure with its message.
+std::optional<LoadFailure> run_stages(const std::string& path, int fd, const StageContext& context,
+                                      LoadReporter& reporter, LoadedGraph& state) {
     try {
-        std::string text;
-        const ReadStatus read = read_text(fd, text);
-        switch (read) {
-            case ReadStatus::failed:
-                return LoadFailure{LoadOutcome::read_failed, read_failure_text()};
-            case ReadStatus::too_large:
-                return LoadFailure{LoadOutcome::refused, file_too_large_text(max_file_bytes)};
-            case ReadStatus::complete:
-                break;
+        // .gr is the only format read today.
+        Expected<LoadProduct, LoadFailure> product = run_load_pipeline(fd, parse_gr, context);
+        if (!product) {
+            return product.error();
         }
-        if (cancel_requested(context)) {
-            return LoadFailure{LoadOutcome::cancelled, ""};
-        }
-        return build_and_place(path, text, context, reporter, state);
+        reporter.set_title(loaded_window_title(path));
+        context.log.append_line("**");
+        context.log.append_line(loaded_success_line(path));
+        context.log.append_line("**");
+        state.current = std::move(product->computed);
+        state.display_positions = std::move(product->positions);
+        return std::nullopt;
     } catch (const EUnknownOption& error) {
         return LoadFailure{LoadOutcome::unknown_option, unknown_option_text(error)};
     } catch (const EGraphRefused& refusal) {
@@ -164,22 +100,6 @@ std::optional<LoadFailure> read_and_build(const std::string& path, int fd,
     }
 }
 
-}  // namespace
-
-std::string text_mode_newlines(std::string_view raw) {
-    std::string text;
-    text.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') {
-            continue;
-        }
-        text += raw[i];
-    }
-    return text;
-}
-
-namespace {
-
 // The load once the input is open: the previous graph goes, the text is read
 // and built, and a failure gets its box.
 LoadOutcome load_opened(int fd, const std::string& name, const StageContext& context,
@@ -187,11 +107,15 @@ LoadOutcome load_opened(int fd, const std::string& name, const StageContext& con
     // From here on no graph is current until the new one is ready.
     state.current.reset();
     reporter.file_opened();
-    const std::optional<LoadFailure> failure = read_and_build(name, fd, context, reporter, state);
+    const std::optional<LoadFailure> failure = run_stages(name, fd, context, reporter, state);
     if (failure) {
-        if (failure->outcome == LoadOutcome::cancelled || cancel_requested(context)) {
+        const bool cancelled = context.cancel != nullptr && context.cancel->load();
+        if (failure->outcome == LoadOutcome::cancelled || cancelled) {
             return LoadOutcome::cancelled;
         }
+        // The console ends with the failure, as it does with a cancel.
+        context.log.append_line(
+            read_failure_line(failure->message, failure->outcome == LoadOutcome::invalid_demands));
         reporter.show_error(caption_read_error, failure->message);
         return failure->outcome;
     }
@@ -209,12 +133,16 @@ void start_load(const StageContext& context) {
 
 LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state) {
-    start_load(context);
-    const Descriptor file = open_regular_file(path);
+    std::string reason;
+    const Descriptor file = open_regular_file(path, reason);
     if (!file) {
-        reporter.show_error(caption_open_error, text_cannot_open);
+        // The graph on show stays, and with it its console, which gains the
+        // failure's line.
+        context.log.append_line(cannot_open_line(path, reason));
+        reporter.show_error(caption_open_error, cannot_open_text(path, reason));
         return LoadOutcome::cannot_open;
     }
+    start_load(context);
     return load_opened(file.get(), path, context, reporter, state);
 }
 
@@ -222,4 +150,32 @@ LoadOutcome load_graph_stream(int fd, const std::string& name, const StageContex
                               LoadReporter& reporter, LoadedGraph& state) {
     start_load(context);
     return load_opened(fd, name, context, reporter, state);
+}
+
+Expected<DemandChoice, DemandFileFailure> read_demand_file(const std::string& path) {
+    const auto failed = [](LoadOutcome outcome, std::string text, const char* caption) {
+        return fail(DemandFileFailure{{outcome, std::move(text)}, caption});
+    };
+    std::string reason;
+    const Descriptor file = open_regular_file(path, reason);
+    if (!file) {
+        return failed(LoadOutcome::cannot_open, demand_file_cannot_open_text(path, reason),
+                      caption_open_error);
+    }
+    Expected<std::string, LoadFailure> text = read_stage(file.get());
+    if (!text) {
+        return text.error().outcome == LoadOutcome::refused
+                   ? failed(LoadOutcome::refused, demand_file_too_large_text(path, max_file_bytes),
+                            caption_read_error)
+                   : failed(LoadOutcome::read_failed, demand_file_read_failure_text(path),
+                            caption_read_error);
+    }
+    const Expected<std::vector<DemandLine>, DemandError> lines = parse_demand_text(*text);
+    if (!lines) {
+        return failed(LoadOutcome::invalid_demands,
+                      demand_refusal_text(
+                          DemandRefusal{DemandRefusal::Reason::bad_file, lines.error(), 0}, path),
+                      caption_read_error);
+    }
+    return DemandChoice{DemandChoice::Kind::file, path, std::move(*text)};
 }

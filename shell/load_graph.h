@@ -1,14 +1,13 @@
 #pragma once
 
-#include <cstddef>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "builder/graph_builder.h"
+#include "common/demand_choice.h"
 #include "common/stage_context.h"
 #include "common/vector3.h"
+#include "shell/pipeline.h"
 #include "view/scene_input.h"
 
 // How the load command shows what the user must see outside the console:
@@ -27,9 +26,9 @@ class LoadReporter {
 // The graph on show, its results and where its vertices are drawn; owned by
 // the shell (the window's logic, or the runner).
 struct LoadedGraph {
-    // The current graph with its flow result; none before the first load and
+    // The current graph with its results; none before the first load and
     // after a failed one.
-    std::optional<BuiltGraph> current;
+    std::optional<ComputedGraph> current;
     // One position per vertex of the current graph; after a failed load it
     // still holds the previous graph's, which nothing draws.
     std::vector<Vector3> display_positions;
@@ -38,50 +37,33 @@ struct LoadedGraph {
     const FlowResult* result() const { return current ? &current->result : nullptr; }
     // What a frame draws: nothing without a current graph.
     SceneInput scene() const {
-        return {graph(), result(), &display_positions, current ? &current->names : nullptr,
-                current && current->certificate ? &*current->certificate : nullptr};
+        return {graph(),
+                result(),
+                &display_positions,
+                current ? &current->names : nullptr,
+                current && current->certificate ? &*current->certificate : nullptr,
+                false,
+                current ? &current->demands : nullptr};
     }
 };
 
-// The largest file a load reads, 16 MiB. A graph at the vertex and arc
-// limits with every edge in its own statement takes well under 1 MB; larger
-// files only repeat statements. The description and the builder's lists take up to some
-// 60 bytes per byte of text, so a file at this limit stays within about
-// 1 GiB and 10 s; a larger one is refused before it is read whole.
-inline constexpr std::size_t max_file_bytes = std::size_t{16} << 20;
-
-enum class LoadOutcome {
-    loaded,
-    cannot_open,     // the previous graph is kept
-    read_failed,     // the file opened but could not be read to its end
-    invalid_text,    // not matched to its very end
-    unknown_option,  // an option key its scope does not accept
-    refused,         // a file too large, or a description that cannot become a graph here
-    build_failed,    // memory ran out, or another error, while building
-    cancelled,       // the context's cancel flag stopped it; nothing is reported
-};
-
-// The bytes of a file as a text-mode read gives them: every CR LF pair becomes
-// one LF; a lone CR, and every other byte, stays as it is.
-std::string text_mode_newlines(std::string_view raw);
-
 // Loads the .gr file at `path` (UTF-8) and makes it the current graph.
 //
-// Clears the console, writes two separator lines and starts the timer. When
-// the file cannot be opened (it is missing, unreadable, or not a regular
-// file: the check is made on the opened file, and opening never blocks),
-// reports it and keeps the previous graph. A file of more than
-// max_file_bytes is refused.
-// Otherwise the previous graph is released at once; the text (a CR LF pair
-// read as one LF) is parsed, built (flow, embedding and cut included, with
-// their listings when `verbose`) and placed (drawing from the context's
-// random source), with a timer line after the read and after the placement;
-// then the title and the success lines. Any failure after the file is open
-// is reported through `reporter` and leaves no current graph;
-// `display_positions` changes only on success. Once the context's cancel
-// flag is set, the load stops at the next stage (a stage that fails then
-// counts as stopped too): no current graph, and nothing reported, which is
-// left to the caller.
+// When the file cannot be opened (it is missing, unreadable, or not a
+// regular file: the check is made on the opened file, and opening never
+// blocks), reports it naming the file and the reason, appends that line to
+// the console as it stands and keeps the previous graph. Otherwise clears
+// the console, writes two separator lines and starts the timer. A file of
+// more than max_file_bytes is refused.
+// Then the previous graph is released at once; the stages of the load
+// run (run_load_pipeline, with the .gr parse), then the title and the
+// success lines. Any failure after the file is open is reported through
+// `reporter`, ends the console with one line (read_failure_line) and leaves
+// no current graph; `display_positions` changes only
+// on success. Once the context's cancel
+// flag is set, the load stops after the stage it is in (a stage that fails
+// then counts as stopped too): no current graph, and nothing reported, which
+// is left to the caller.
 LoadOutcome load_graph_file(const std::string& path, const StageContext& context,
                             LoadReporter& reporter, LoadedGraph& state);
 
@@ -91,3 +73,15 @@ LoadOutcome load_graph_file(const std::string& path, const StageContext& context
 // open, so nothing keeps the previous graph; `fd` stays open.
 LoadOutcome load_graph_stream(int fd, const std::string& name, const StageContext& context,
                               LoadReporter& reporter, LoadedGraph& state);
+
+// The demand file at `path` as the loads take it: opened as a graph file is
+// (regular files only, without blocking), read whole (at most
+// max_file_bytes) and its text checked (parse_demand_text), so that a bad
+// file is refused before any load. Each load then resolves the vertices it
+// names against its own graph. Fails with the outcome (cannot_open, refused,
+// read_failed or invalid_demands), the message and the box's caption.
+struct DemandFileFailure {
+    LoadFailure failure;
+    const char* caption;
+};
+Expected<DemandChoice, DemandFileFailure> read_demand_file(const std::string& path);

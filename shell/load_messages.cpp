@@ -1,13 +1,62 @@
 #include "shell/load_messages.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <sstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "builder/demand_builder.h"
 #include "builder/graph_builder.h"
 #include "common/message_text.h"
 #include "grformat/gram_graph.h"
 #include "grformat/graph_description.h"
+
+std::string open_failure_reason(int error_number) {
+    switch (error_number) {
+        case ENOENT:
+        case ENOTDIR:
+            return "fichier introuvable";
+        case EACCES:
+        case EPERM:
+            return "permission refusée";
+        case ELOOP:
+            return "trop de liens symboliques";
+        case ENAMETOOLONG:
+            return "nom de fichier trop long";
+        case EMFILE:
+        case ENFILE:
+            return "trop de fichiers ouverts";
+        case EIO:
+            return "erreur d'entrée-sortie";
+        default:
+            return "erreur du système n° " + std::to_string(error_number);
+    }
+}
+
+std::string cannot_open_text(const std::string& path, const std::string& reason) {
+    return "Impossible d'ouvrir le .gr « " + path + " » : " + reason + ".";
+}
+
+std::string cannot_open_line(const std::string& path, const std::string& reason) {
+    return "** " + std::string(caption_open_error) + " : " + path + " : " + reason;
+}
+
+std::string read_failure_line(const std::string& message, bool demands) {
+    std::string_view rest = message;
+    const std::string_view heading = read_error_heading;
+    if (rest.starts_with(heading)) {
+        rest.remove_prefix(heading.size());
+    }
+    std::string line = demands ? "** Chargement refusé : " : "** Erreur de lecture du fichier .gr : ";
+    for (std::size_t start = 0; start <= rest.size();) {
+        const std::size_t end = std::min(rest.find('\n', start), rest.size());
+        line += (start > 0 ? " — " : "") + std::string(rest.substr(start, end - start));
+        start = end + 1;
+    }
+    return line;
+}
 
 std::string loaded_window_title(const std::string& path) {
     return "Quillmere - [" + path + "]";
@@ -257,4 +306,37 @@ std::string build_failure_text(const std::string& detail) {
         text += "\n" + detail;
     }
     return text;
+}
+
+std::string demand_file_cannot_open_text(const std::string& path, const std::string& reason) {
+    return "Impossible d'ouvrir le fichier de demandes « " + path + " » : " + reason + ".";
+}
+
+std::string demand_file_too_large_text(const std::string& path, std::size_t max_bytes) {
+    return "Le fichier de demandes « " + path + " » fait plus de " + std::to_string(max_bytes) +
+           " octets, la taille maximale.";
+}
+
+std::string demand_file_read_failure_text(const std::string& path) {
+    return "Le fichier de demandes « " + path + " » n'a pas pu être lu jusqu'au bout.";
+}
+
+std::string demand_refusal_text(const DemandRefusal& refusal, const std::string& path) {
+    if (refusal.reason == DemandRefusal::Reason::program_too_large) {
+        return "Demandes refusées\nle programme linéaire aurait " +
+               std::to_string(refusal.columns) +
+               " colonnes de flot (sources distinctes × arcs), au plus " +
+               std::to_string(max_flow_columns) + ".";
+    }
+    if (refusal.reason == DemandRefusal::Reason::too_many_vertices) {
+        return "Demandes refusées\ntoutes les paires : le graphe a " +
+               std::to_string(refusal.vertex_count) + " sommets, au plus " +
+               std::to_string(max_all_pairs_vertices) + " sont admis.";
+    }
+    std::string text = "Fichier de demandes invalide\n« " + path + " »";
+    if (refusal.error.place.line > 0) {
+        text += ", ligne " + std::to_string(refusal.error.place.line) + ", colonne " +
+                std::to_string(refusal.error.place.column);
+    }
+    return text + " : " + refusal.error.reason;
 }

@@ -5,23 +5,41 @@
 
 class EGraphRefused;
 class EUnknownOption;
+struct DemandRefusal;
 struct ParseFailure;
 
 // Every text the load command shows: its console lines, the captions of its
 // message boxes and their texts. All UTF-8.
 
 inline constexpr const char* load_separator_line = "================================";
-inline constexpr const char* timer_label_file_read = "Fichier .gr lu avec succès";
-inline constexpr const char* timer_label_placement = "Places aléatoires générées";
 
 inline constexpr const char* caption_open_error = "Erreur d'ouverture";
 inline constexpr const char* caption_read_error = "Erreur de lecture du fichier";
 
-inline constexpr const char* text_cannot_open = "Impossible d'ouvrir le .gr";
 inline constexpr const char* text_invalid_file = "Fichier .gr invalide";
 
 // First line of every read error; the reason follows on the second line.
 inline constexpr const char* read_error_heading = "** Erreur de lecture du fichier .gr:\n";
+
+// Why a file could not be opened, in French: from the error number of the
+// open ("fichier introuvable", "permission refusée", ...), or
+// reason_directory / reason_not_regular_file for a file that opened as
+// something else.
+std::string open_failure_reason(int error_number);
+inline constexpr const char* reason_directory = "c'est un dossier";
+inline constexpr const char* reason_not_regular_file =
+    "ce n'est pas un fichier ordinaire (tube, périphérique ou socket)";
+
+// The box of a file that cannot be opened: "Impossible d'ouvrir le .gr
+// « <path> » : <reason>."
+std::string cannot_open_text(const std::string& path, const std::string& reason);
+// Its console line: "** Erreur d'ouverture : <path> : <reason>".
+std::string cannot_open_line(const std::string& path, const std::string& reason);
+// The console line that ends a load that failed after the file was open,
+// from the text of its box: "** Erreur de lecture du fichier .gr : " and
+// the reason, its lines joined by " — "; "** Chargement refusé : " instead
+// when the graph was refused for the demands it was loaded with.
+std::string read_failure_line(const std::string& message, bool demands = false);
 
 // "Quillmere - [<path>]".
 std::string loaded_window_title(const std::string& path);
@@ -57,3 +75,18 @@ std::string read_failure_text();
 // The heading, then an unexpected error while building, with its detail when
 // there is one.
 std::string build_failure_text(const std::string& detail);
+
+// The texts of a demand file, whose path each of them quotes: one that
+// cannot be opened (a missing file, a directory, a named pipe), with the
+// reason as a graph file's gives it, one larger than `max_bytes`, one that
+// could not be read to its end.
+std::string demand_file_cannot_open_text(const std::string& path, const std::string& reason);
+std::string demand_file_too_large_text(const std::string& path, std::size_t max_bytes);
+std::string demand_file_read_failure_text(const std::string& path);
+
+// Why the chosen demands cannot be a graph's: "Fichier de demandes invalide"
+// and «« <path> », ligne L, colonne C : <reason>» (without the line and
+// column for what concerns the whole file); or "Demandes refusées" and the
+// vertex count with the all-pairs maximum, or the program's flow columns
+// with their maximum.
+std::string demand_refusal_text(const DemandRefusal& refusal, const std::string& path);

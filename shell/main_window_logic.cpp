@@ -1,147 +1,79 @@
 #include "shell/main_window_logic.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <string_view>
 #include <utility>
-#include <vector>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
-#include "shell/commands.h"
+#include "builder/demand_builder.h"
+#include "shell/atomic_file.h"
 #include "shell/json_report.h"
 #include "shell/load_messages.h"
 #include "view/fit_view.h"
-#include "view/force_layout.h"
 #include "view/placement.h"
 
 namespace fs = std::filesystem;
-
-// One load on the worker thread: everything it reads and writes while it
-// runs, and what it reported, for the window's thread to take over when it
-// ends.
-struct MainWindowLogic::LoadJob : LoadReporter {
-    LoadJob(std::string file, RandomSource source, bool listings, ConsoleSink& relay,
-            const ConsoleLog::Clock& clock)
-        : path(std::move(file)),
-          random(source),
-          verbose(listings),
-          log(std::make_unique<ConsoleLog>(relay, clock)),
-          started_ms(clock()) {}
-
-    void show_error(const std::string& caption, const std::string& text) override {
-        errors.emplace_back(caption, text);
-    }
-    void set_title(const std::string& text) override { title = text; }
-    void file_opened() override {
-        if (on_file_opened) {
-            on_file_opened();
-        }
-    }
-
-    const std::string path;
-    RandomSource random;
-    const bool verbose;
-    std::unique_ptr<ConsoleLog> log;
-    const std::int64_t started_ms;
-    std::function<void()> on_file_opened;
-
-    // Written by the worker, read once it has ended.
-    LoadedGraph state;
-    LoadOutcome outcome = LoadOutcome::build_failed;
-    std::optional<std::string> title;
-    std::vector<std::pair<std::string, std::string>> errors;
-};
-
-void return_freed_memory() {
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
-
-std::string load_cancelled_text(const std::string& path) {
-    return "Le chargement du graphe \"" + path + "\" a été annulé.";
-}
 
 std::string save_error_text(const std::string& path) {
     return "Impossible d'écrire le fichier \"" + path + "\".";
 }
 
-std::string progress_stage_text(const std::string& last_timer_label) {
-    if (last_timer_label.empty()) {
-        return "Lecture du fichier .gr...";
-    }
-    return "Dernière étape : " + last_timer_label;
+std::string picture_error_text(const std::string& path) {
+    return "Impossible d'écrire l'image\n" + path;
 }
 
-std::string progress_elapsed_text(std::int64_t milliseconds) {
-    const std::int64_t tenths = (milliseconds < 0 ? 0 : milliseconds) / 100;
-    return "Temps écoulé : " + std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) +
-           " s";
+std::string loading_window_title(const std::string& path) {
+    return loaded_window_title(path) + " (chargement...)";
 }
 
-Expected<WindowCommandLine> parse_window_command_line(const std::vector<std::string>& args) {
-    WindowCommandLine line;
-    bool options_ended = false;
-    for (const std::string& arg : args) {
-        if (!options_ended && arg == "--") {
-            options_ended = true;
-        } else if (!options_ended && arg == "--help") {
-            line.help = true;
-        } else if (!options_ended && !arg.empty() && arg[0] == '-') {
-            return fail("option inconnue : " + arg);
-        } else if (arg.empty()) {
-            return fail("nom de fichier vide");
-        } else if (line.file) {
-            return fail("un seul fichier à la fois : " + arg);
-        } else {
-            line.file = arg;
-        }
-    }
-    return line;
-}
-
-bool write_file_atomically(const std::string& path, const std::string& content) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(content.data(), static_cast<std::streamsize>(content.size()));
-        file.close();
-        if (!file) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
+std::string recent_missing_text(const std::string& path) {
+    return "Le fichier « " + path + " » n'existe plus ; il est retiré des fichiers récents.";
 }
 
 MainWindowLogic::MainWindowLogic(WindowPlatform& platform, RandomSource random, LoadFunction load,
-                                 ConsoleLog::Clock clock)
+                                 ConsoleLog::Clock clock, PreferenceStore* store)
     : platform_(platform),
-      load_(std::move(load)),
       clock_(std::move(clock)),
       relay_(platform.console_sink(),
              [&platform](std::function<void()> task) { platform.post(std::move(task)); }),
       log_(relay_, clock_),
-      random_(random) {}
-
-MainWindowLogic::~MainWindowLogic() {
-    if (worker_.joinable()) {
-        cancel_ = true;
-        worker_.join();
-    }
-    stop_certificate();
+      random_(random),
+      own_store_(store == nullptr ? std::make_unique<MemoryPreferenceStore>() : nullptr),
+      preferences_(store == nullptr ? *own_store_ : *store),
+      runner_(
+          platform, relay_, std::move(load), clock_,
+          {[this] { file_opened(); }, [this](FinishedLoad done) { finish_load(std::move(done)); }}),
+      layout_(platform, clock_),
+      certifier_([&platform](std::function<void()> task) { platform.post(std::move(task)); }) {
+    read_preferences();
 }
+
+void MainWindowLogic::read_preferences() {
+    for (const auto& toggle : view_toggles()) {
+        if (toggle.preference != nullptr) {
+            settings_.*toggle.flag = preferences_.flag(toggle.preference, settings_.*toggle.flag);
+        }
+    }
+    for (const auto& toggle : window_toggles()) {
+        if (toggle.preference != nullptr) {
+            flags_.*toggle.flag = preferences_.flag(toggle.preference, flags_.*toggle.flag);
+        }
+    }
+    std::map<std::string, std::vector<std::string>> values;
+    for (const ChoiceItem& item : choice_items()) {
+        if (item.kept) {
+            values[item.key].push_back(item.value);
+        }
+    }
+    for (const auto& [key, allowed] : values) {
+        choices_[key] = preferences_.choice(key, allowed, allowed.front());
+    }
+    if (choice(load_demands_key) == load_demands_all_pairs) {
+        demands_.kind = DemandChoice::Kind::all_pairs;
+    }
+    recent_files_ = preferences_.recent_files();
+}
+
+MainWindowLogic::~MainWindowLogic() = default;
 
 void MainWindowLogic::start() {
     if (settings_.mouse_look) {
@@ -149,6 +81,7 @@ void MainWindowLogic::start() {
     }
     last_cursor_pos_ = platform_.cursor_position();
     update_enabled();
+    platform_.set_recent_files(recent_files_);
 }
 
 void MainWindowLogic::on_size(int width, int height) {
@@ -164,14 +97,18 @@ void MainWindowLogic::on_focus_lost() {
 void MainWindowLogic::on_key_down(WindowKey key) {
     switch (key) {
         case WindowKey::escape:
-            platform_.quit(0);
+            if (loading() || laying_out()) {
+                cancel_running();
+            } else {
+                quit();
+            }
             break;
         case WindowKey::f2:
             settings_.mouse_look = !settings_.mouse_look;
             apply_mouse_capture();
             break;
         case WindowKey::home:
-            fit_view(loaded_.scene(), settings_, camera_);
+            fit(/*choose_direction=*/false);
             break;
         case WindowKey::other:
             break;
@@ -199,141 +136,322 @@ void MainWindowLogic::on_mouse_move(ScreenPoint point) {
     platform_.request_frame();
 }
 
-void MainWindowLogic::toggle(int command, bool& flag) {
-    flag = !flag;
-    platform_.set_menu_check(command, flag);
-}
-
 void MainWindowLogic::export_command() {
     std::string name = "image.png";
     if (loaded_.graph() != nullptr && !loaded_path_.empty()) {
-        const std::string stem = std::filesystem::path(loaded_path_).stem().string();
+        const std::string stem = fs::path(loaded_path_).stem().string();
         if (!stem.empty()) {
             name = stem + ".png";
         }
     }
+    const std::string folder = dialog_folder(FileDialogKind::export_image);
     // The dialog needs the cursor, as the open dialog does.
     const bool looking = settings_.mouse_look;
     settings_.mouse_look = false;
     apply_mouse_capture();
     dragging_ = false;
-    platform_.export_picture(name);
+    const std::optional<std::string> path =
+        platform_.choose_export_file(folder.empty() ? name : (fs::path(folder) / name).string());
     settings_.mouse_look = looking;
     apply_mouse_capture();
+    if (!path) {
+        return;
+    }
+    // Written whole beside the file, then renamed over it: a failure (a full
+    // disk) leaves the file that was there, and nothing else.
+    const std::string picture = platform_.view_png();
+    if (picture.empty() || !write_file_atomically(*path, picture)) {
+        platform_.show_error(caption_picture_error, picture_error_text(*path));
+    }
 }
 
 void MainWindowLogic::on_close() {
+    quit();
+}
+
+void MainWindowLogic::quit() {
+    for (const PlacedWindow window : {PlacedWindow::main, PlacedWindow::console}) {
+        if (const std::optional<WindowPlace> place = platform_.window_place(window)) {
+            preferences_.set_window_place(window, *place);
+        }
+    }
     platform_.quit(0);
 }
 
-bool MainWindowLogic::on_command(int command) {
+bool MainWindowLogic::on_command(Command command) {
+    if (const auto* toggle = find_command(view_toggles(), command)) {
+        flip(command, settings_.*toggle->flag, toggle->apply);
+        if (toggle->preference != nullptr) {
+            preferences_.set_flag(toggle->preference, settings_.*toggle->flag);
+        }
+    } else if (const auto* toggle = find_command(window_toggles(), command)) {
+        flip(command, flags_.*toggle->flag, toggle->apply);
+        if (toggle->preference != nullptr) {
+            preferences_.set_flag(toggle->preference, flags_.*toggle->flag);
+        }
+    } else if (const ChoiceItem* item = find_command(choice_items(), command)) {
+        if (std::string_view(item->key) == load_demands_key) {
+            demand_command(*item);
+        } else {
+            choose(*item);
+        }
+    } else if (const CutChoice* choice = find_command(cut_choices(), command)) {
+        settings_.*choice->flag = choice->value;
+        settings_.show_cut = true;
+        for (const Command item : {Command::show_cut, Command::cut_sweep, Command::cut_best}) {
+            platform_.set_menu_check(item, command_checked(item));
+        }
+    } else if (!run_action(command)) {
+        return false;
+    }
+    // The force layout changes the picture when it ends, not when it starts
+    // or stops: a frame of a large graph would only hold up the window's
+    // thread meanwhile.
+    if (command != Command::force_layout) {
+        platform_.request_frame();
+    }
+    return true;
+}
+
+void MainWindowLogic::choose(const ChoiceItem& item) {
+    choices_[item.key] = item.value;
+    if (item.kept) {
+        preferences_.set_choice(item.key, item.value);
+    }
+    update_choice_checks(item.key);
+}
+
+void MainWindowLogic::update_choice_checks(const char* key) {
+    for (const ChoiceItem& other : choice_items()) {
+        if (std::string_view(other.key) == key) {
+            platform_.set_menu_check(other.command, command_checked(other.command));
+        }
+    }
+}
+
+const std::string& MainWindowLogic::choice(const std::string& key) const {
+    static const std::string none;
+    const auto found = choices_.find(key);
+    return found == choices_.end() ? none : found->second;
+}
+
+void MainWindowLogic::flip(Command command, bool& flag, void (WindowPlatform::*apply)(bool)) {
+    flag = !flag;
+    if (apply != nullptr) {
+        (platform_.*apply)(flag);
+    }
+    platform_.set_menu_check(command, flag);
+}
+
+bool MainWindowLogic::run_action(Command command) {
     switch (command) {
-        case IDM_OPEN:
-            // One dialog at a time, and none while a load runs.
-            if (can_load()) {
-                start_file_dialog([this] { platform_.start_open_dialog(); });
-            }
+        case Command::open:
+            open_command();
             break;
-        case IDM_RELOAD:
+        case Command::open_demands:
+            open_demands_command();
+            break;
+        case Command::reload:
             if (!last_path_.empty()) {
                 load_file(last_path_);
             }
             break;
-        case IDM_SAVE_RESULTS:
-            if (command_enabled(IDM_SAVE_RESULTS) && !dialog_pending_) {
-                const std::string suggested =
-                    fs::path(last_path_).replace_extension(".json").string();
-                start_file_dialog(
-                    [&] { platform_.start_save_dialog(SaveKind::results, suggested); });
-            }
+        case Command::save_results:
+            save_command(SaveKind::results);
             break;
-        case IDM_SAVE_CONSOLE:
-            if (!dialog_pending_) {
-                const std::string suggested =
-                    last_path_.empty() ? std::string("console.txt")
-                                       : fs::path(last_path_).replace_extension(".txt").string();
-                start_file_dialog(
-                    [&] { platform_.start_save_dialog(SaveKind::console, suggested); });
-            }
+        case Command::save_console:
+            save_command(SaveKind::console);
             break;
-        case IDM_SHOW_CONSOLE:
-            console_shown_ = !console_shown_;
-            platform_.set_console_shown(console_shown_);
-            platform_.set_menu_check(IDM_SHOW_CONSOLE, console_shown_);
-            break;
-        case IDM_ABOUT:
+        case Command::about:
             platform_.show_about();
             break;
-        case IDM_QUIT:
-            platform_.quit(0);
+        case Command::quit:
+            quit();
             break;
-        case IDM_PROJECTION_3D:
+        case Command::projection_3d:
             reset_view_3d(settings_);
             break;
-        case IDM_PROJECTION_2D:
+        case Command::projection_2d:
             reset_view_2d(camera_, settings_);
+            // With "fit on load" the view from above holds the graph, as a
+            // load shows it; without it, the fixed camera at height 40.
+            if (settings_.fit_on_load) {
+                fit(/*choose_direction=*/false);
+            }
             apply_mouse_capture();
             break;
-        case IDM_REDISTRIBUTE:
+        case Command::redistribute:
             if (const Graph* graph = loaded_.graph()) {
                 place_vertices(*graph, random_, loaded_.display_positions);
             }
             break;
-        case IDM_TOGGLE_FLOW:
-            settings_.show_flow = !settings_.show_flow;
-            platform_.set_menu_check(IDM_TOGGLE_FLOW, settings_.show_flow);
+        case Command::fit_view:
+            fit(/*choose_direction=*/false);
             break;
-        case IDM_VERBOSE:
-            verbose_ = !verbose_;
-            platform_.set_menu_check(IDM_VERBOSE, verbose_);
+        case Command::force_layout:
+            force_layout_command();
             break;
-        case IDM_SHOW_LABELS:
-            toggle(command, settings_.show_labels);
-            break;
-        case IDM_LABEL_ALL:
-            toggle(command, settings_.label_all);
-            break;
-        case IDM_SHOW_LEGEND:
-            toggle(command, settings_.show_legend);
-            break;
-        case IDM_SHOW_CUT:
-            toggle(command, settings_.show_cut);
-            break;
-        case IDM_CUT_SWEEP:
-        case IDM_CUT_BEST:
-            // Choosing a cut shows it.
-            settings_.show_best_cut = command == IDM_CUT_BEST;
-            settings_.show_cut = true;
-            for (const int item : {IDM_SHOW_CUT, IDM_CUT_SWEEP, IDM_CUT_BEST}) {
-                platform_.set_menu_check(item, command_checked(item));
-            }
-            break;
-        case IDM_SHOW_ARROWS:
-            toggle(command, settings_.show_arrows);
-            break;
-        case IDM_FIT_ON_LOAD:
-            toggle(command, settings_.fit_on_load);
-            break;
-        case IDM_FIT_VIEW:
-            fit_view(loaded_.scene(), settings_, camera_);
-            break;
-        case IDM_FORCE_LAYOUT:
-            if (const Graph* graph = loaded_.graph()) {
-                force_layout(*graph, random_, loaded_.display_positions);
-                fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
-            }
-            break;
-        case IDM_EXPORT_IMAGE:
+        case Command::export_image:
             export_command();
             break;
-        case IDM_SHORTCUTS:
+        case Command::shortcuts:
             platform_.show_shortcuts(shortcuts_text());
             break;
         default:
             return false;
     }
-    platform_.request_frame();
     return true;
+}
+
+void MainWindowLogic::force_layout_command() {
+    // A second Ctrl+B stops the layout that runs.
+    if (laying_out()) {
+        layout_.cancel();
+        return;
+    }
+    const Graph* graph = loaded_.graph();
+    if (graph == nullptr || loading()) {
+        return;
+    }
+    layout_.start(*graph, random_,
+                  [this](std::vector<Vector3> positions, const RandomSource& random) {
+                      random_ = random;
+                      loaded_.display_positions = std::move(positions);
+                      fit(/*choose_direction=*/true);
+                      platform_.request_frame();
+                  });
+}
+
+void MainWindowLogic::cancel_running() {
+    runner_.cancel();
+    layout_.cancel();
+}
+
+void MainWindowLogic::on_progress_tick() {
+    runner_.on_progress_tick();
+    layout_.on_progress_tick();
+}
+
+void MainWindowLogic::open_command() {
+    // One dialog at a time, and none while a load runs.
+    if (can_load()) {
+        const std::string folder = dialog_folder(FileDialogKind::open);
+        start_file_dialog([&] { platform_.start_open_dialog(folder); });
+    }
+}
+
+void MainWindowLogic::open_demands_command() {
+    if (can_load()) {
+        const std::string folder = dialog_folder(FileDialogKind::demands);
+        start_file_dialog([&] { platform_.start_demands_dialog(folder); });
+    }
+}
+
+void MainWindowLogic::demand_command(const ChoiceItem& item) {
+    if (std::string_view(item.value) == load_demands_file) {
+        // The file's item chooses a file, unless one is in force.
+        if (choice(load_demands_key) != load_demands_file) {
+            open_demands_command();
+        }
+        update_choice_checks(load_demands_key);
+    } else if (choice(load_demands_key) != item.value) {
+        choose_demands(item, DemandChoice{std::string_view(item.value) == load_demands_all_pairs
+                                              ? DemandChoice::Kind::all_pairs
+                                              : DemandChoice::Kind::default_set,
+                                          "", ""});
+    } else {
+        update_choice_checks(load_demands_key);
+    }
+}
+
+void MainWindowLogic::on_demands_dialog_answer(const std::optional<std::string>& path) {
+    end_file_dialog();
+    if (!path) {
+        update_choice_checks(load_demands_key);
+        return;
+    }
+    Expected<DemandChoice, DemandFileFailure> read = read_demand_file(*path);
+    if (!read) {
+        update_choice_checks(load_demands_key);
+        platform_.show_error(read.error().caption, read.error().failure.message);
+        return;
+    }
+    // A file that names a vertex the graph on show lacks is refused before
+    // that graph goes.
+    if (const ComputedGraph* shown = loaded_.current ? &*loaded_.current : nullptr) {
+        const Expected<DemandSet, DemandRefusal> fits =
+            build_demand_set(&*read, shown->graph, shown->names);
+        if (!fits) {
+            update_choice_checks(load_demands_key);
+            platform_.show_error(caption_read_error, demand_refusal_text(fits.error(), *path));
+            return;
+        }
+    }
+    choose_demands(*find_command(choice_items(), Command::demands_file), std::move(*read));
+}
+
+void MainWindowLogic::choose_demands(const ChoiceItem& item, DemandChoice choice) {
+    demands_ = std::move(choice);
+    choose(item);
+    if (loaded_.graph() != nullptr && !loaded_path_.empty()) {
+        load_file(loaded_path_);
+    }
+}
+
+void MainWindowLogic::save_command(SaveKind kind) {
+    // One dialog at a time; the results need a graph on show.
+    if (dialog_pending_ || (kind == SaveKind::results && !command_enabled(Command::save_results))) {
+        return;
+    }
+    const bool results = kind == SaveKind::results;
+    const std::string folder =
+        dialog_folder(results ? FileDialogKind::save_results : FileDialogKind::save_console);
+    // The graph's name in the folder the dialog was left in, else beside
+    // the graph.
+    fs::path suggested = last_path_.empty() ? fs::path("console.txt") : fs::path(last_path_);
+    suggested.replace_extension(results ? ".json" : ".txt");
+    if (!folder.empty()) {
+        suggested = fs::path(folder) / suggested.filename();
+    }
+    start_file_dialog([&] { platform_.start_save_dialog(kind, suggested.string()); });
+}
+
+std::string MainWindowLogic::dialog_folder(FileDialogKind dialog) const {
+    const std::string folder = preferences_.dialog_folder(dialog);
+    std::error_code error;
+    return !folder.empty() && fs::is_directory(folder, error) ? folder : std::string();
+}
+
+void MainWindowLogic::on_dialog_folder(FileDialogKind dialog, const std::string& folder) {
+    preferences_.set_dialog_folder(dialog, folder);
+}
+
+void MainWindowLogic::open_recent(std::size_t index) {
+    if (index >= recent_files_.size() || !can_load()) {
+        return;
+    }
+    const std::string path = recent_files_[index];
+    std::error_code error;
+    if (fs::exists(path, error)) {
+        load_file(path);
+        return;
+    }
+    recent_files_.erase(recent_files_.begin() + static_cast<std::ptrdiff_t>(index));
+    preferences_.set_recent_files(recent_files_);
+    platform_.set_recent_files(recent_files_);
+    update_enabled();
+    platform_.request_frame();
+    platform_.show_information(caption_recent_missing, recent_missing_text(path));
+}
+
+void MainWindowLogic::remember_recent(const std::string& path) {
+    std::erase(recent_files_, path);
+    recent_files_.insert(recent_files_.begin(), path);
+    if (recent_files_.size() > recent_file_limit) {
+        recent_files_.resize(recent_file_limit);
+    }
+    preferences_.set_recent_files(recent_files_);
+    platform_.set_recent_files(recent_files_);
 }
 
 void MainWindowLogic::start_file_dialog(const std::function<void()>& show) {
@@ -373,9 +491,14 @@ void MainWindowLogic::save(SaveKind kind, const std::string& path) {
         if (loaded_.graph() == nullptr || shown_log_ == nullptr) {
             return;
         }
-        content = graph_report(loaded_, *shown_log_)
-                      .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
-                  "\n";
+        nlohmann::json report = graph_report(loaded_, *shown_log_);
+        // Saved at once, while the certificate is still being computed: the
+        // report says that it is missing and why.
+        if (certifying()) {
+            report["certificate"] = nullptr;
+            report["certificate_pending"] = true;
+        }
+        content = report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     } else {
         // What a running load has written so far, up to this moment.
         relay_.flush();
@@ -387,8 +510,8 @@ void MainWindowLogic::save(SaveKind kind, const std::string& path) {
 }
 
 void MainWindowLogic::on_console_closed() {
-    console_shown_ = false;
-    platform_.set_menu_check(IDM_SHOW_CONSOLE, false);
+    flags_.console_shown = false;
+    platform_.set_menu_check(Command::show_console, false);
 }
 
 bool MainWindowLogic::can_load() const {
@@ -400,96 +523,51 @@ bool MainWindowLogic::load_file(const std::string& path) {
         return false;
     }
     last_path_ = path;
-    // The graph on show goes with this load, so its certificate is not
-    // needed any more.
-    stop_certificate();
-    cancel_ = false;
-    progress_shown_ = false;
-    auto job = std::make_unique<LoadJob>(path, random_, verbose_, relay_, clock_);
-    LoadJob* running = job.get();
-    // The previous graph goes as soon as the file is open, as the load
-    // command releases its own record then.
-    running->on_file_opened = [this, running] {
-        platform_.post([this, running] {
-            if (job_.get() == running) {
-                loaded_.current.reset();
-                shown_log_.reset();
-                update_enabled();
-                platform_.request_frame();
-            }
-        });
-    };
-    job_ = std::move(job);
-    relay_.hold();
-    platform_.set_busy(true);
+    // The graph on show goes with this load, so its certificate and its
+    // layout are not needed any more.
+    certifier_.stop();
+    layout_.stop();
+    runner_.start(path, random_, flags_.verbose, choice(load_layout_key) == load_layout_force,
+                  demands_);
+    platform_.set_title(loading_window_title(path));
     update_enabled();
-    platform_.set_progress_ticks(true);
-    worker_ = std::thread([this, running] {
-        StageContext context{*running->log, running->random, running->verbose, &cancel_};
-        // The console panel cannot show the listings of a large graph.
-        context.listing_limit = console_listing_limit;
-        try {
-            running->outcome = load_(running->path, context, *running, running->state);
-        } catch (...) {
-            // The load command handles its own errors; this is for a stand-in
-            // that does not.
-            running->outcome = LoadOutcome::build_failed;
-            running->errors.emplace_back(caption_read_error, build_failure_text(""));
-        }
-        platform_.post([this, running] { finish_load(running); });
-    });
     return true;
 }
 
-void MainWindowLogic::cancel_load() {
-    if (!loading()) {
-        return;
-    }
-    cancel_ = true;
-    if (progress_shown_) {
-        on_progress_tick();
-    }
+void MainWindowLogic::file_opened() {
+    // The previous graph goes as soon as the file is open, as the load
+    // command releases its own record then.
+    loaded_.current.reset();
+    shown_log_.reset();
+    update_enabled();
+    platform_.request_frame();
 }
 
-void MainWindowLogic::on_progress_tick() {
-    if (!job_) {
-        return;
-    }
-    const std::int64_t elapsed = clock_() - job_->started_ms;
-    if (!progress_shown_ && elapsed < progress_delay_ms) {
-        return;
-    }
-    progress_shown_ = true;
-    const std::string stage =
-        cancel_ ? std::string("Annulation...") : progress_stage_text(relay_.last_timer_label());
-    platform_.show_progress(stage, progress_elapsed_text(elapsed));
-}
-
-void MainWindowLogic::finish_load(LoadJob* job) {
-    if (job_.get() != job) {
-        return;
-    }
-    worker_.join();
-    relay_.release();
-    platform_.set_progress_ticks(false);
-    platform_.hide_progress();
-    progress_shown_ = false;
-    const std::unique_ptr<LoadJob> done = std::move(job_);
-    random_ = done->random;
-    platform_.set_busy(false);
-
-    switch (done->outcome) {
+void MainWindowLogic::finish_load(FinishedLoad done) {
+    random_ = done.random;
+    switch (done.outcome) {
         case LoadOutcome::loaded:
-            loaded_ = std::move(done->state);
-            shown_log_ = std::move(done->log);
-            loaded_path_ = done->path;
+            loaded_ = std::move(done.state);
+            shown_log_ = std::move(done.log);
+            loaded_path_ = done.path;
             if (settings_.fit_on_load) {
-                fit_view(loaded_.scene(), settings_, camera_, /*choose_direction=*/true);
+                fit(/*choose_direction=*/true);
             }
-            start_certificate();
+            certifier_.start(loaded_.current->graph, loaded_.current->demands,
+                             loaded_.current->result.cut, random_,
+                             [this](const CutCertificate& certificate, double seconds) {
+                                 if (loaded_.current) {
+                                     loaded_.current->certificate = certificate;
+                                     loaded_.current->certificate_seconds = seconds;
+                                 }
+                                 platform_.request_frame();
+                             });
+            remember_recent(done.path);
             break;
         case LoadOutcome::cannot_open:
             // The graph on show stays, and with it its title.
+            platform_.set_title(loaded_.graph() != nullptr ? loaded_window_title(loaded_path_)
+                                                           : std::string(main_window_title));
             break;
         default:
             loaded_.current.reset();
@@ -497,72 +575,17 @@ void MainWindowLogic::finish_load(LoadJob* job) {
             platform_.set_title(main_window_title);
             break;
     }
-    if (done->title) {
-        platform_.set_title(*done->title);
+    if (done.title) {
+        platform_.set_title(*done.title);
     }
     update_enabled();
     platform_.request_frame();
-    report_outcome(*done);
-}
-
-void MainWindowLogic::start_certificate() {
-    const std::uint64_t generation = ++certificate_generation_;
-    certificate_cancel_ = false;
-    // The thread reads the graph on show and its cut, which nothing changes
-    // and nothing replaces while it runs: only a load replaces them, and it
-    // stops the certificate first. Its result is handed over on the window's
-    // thread.
-    const Graph* graph = &loaded_.current->graph;
-    const CutResult* sweep = &loaded_.current->result.cut;
-    certifier_ = std::thread([this, generation, graph, sweep, random = random_]() mutable {
-        NullSink sink;
-        ConsoleLog log(sink);
-        StageContext context{log, random, false, &certificate_cancel_};
-        std::pair<CutCertificate, double> timed = timed_certificate(*graph, *sweep, context);
-        platform_.post([this, generation, certificate = std::move(timed.first),
-                        seconds = timed.second] {
-            // A certificate stopped before it ended was joined then.
-            if (generation != certificate_generation_) {
-                return;
-            }
-            certifier_.join();
-            if (loaded_.current) {
-                loaded_.current->certificate = certificate;
-                loaded_.current->certificate_seconds = seconds;
-            }
-            platform_.request_frame();
-        });
-    });
-}
-
-void MainWindowLogic::stop_certificate() {
-    ++certificate_generation_;
-    if (certifier_.joinable()) {
-        certificate_cancel_ = true;
-        certifier_.join();
-    }
-}
-
-void MainWindowLogic::report_outcome(const LoadJob& job) {
-    // The boxes wait for the user, so they come last, with everything else
-    // already in its final state.
-    const std::string path = job.path;
-    std::vector<std::pair<std::string, std::string>> errors = job.errors;
-    const bool cancelled = job.outcome == LoadOutcome::cancelled;
-    if (cancelled) {
-        log_.append_line(load_cancelled_line);
-    }
-    return_freed_memory();
-    for (const auto& [caption, text] : errors) {
-        platform_.show_error(caption, text);
-    }
-    if (cancelled) {
-        platform_.show_information(caption_load_cancelled, load_cancelled_text(path));
-    }
 }
 
 void MainWindowLogic::update_enabled() {
-    for (const int command : {IDM_OPEN, IDM_RELOAD, IDM_SAVE_RESULTS}) {
+    for (const Command command :
+         {Command::open, Command::open_demands, Command::reload, Command::save_results,
+          Command::force_layout, Command::recent_files}) {
         platform_.set_menu_enabled(command, command_enabled(command));
     }
 }
@@ -613,50 +636,66 @@ void MainWindowLogic::recenter_cursor() {
     last_cursor_pos_ = centre;
 }
 
-bool MainWindowLogic::command_checked(int command) const {
-    switch (command) {
-        case IDM_TOGGLE_FLOW:
-            return settings_.show_flow;
-        case IDM_VERBOSE:
-            return verbose_;
-        case IDM_SHOW_LABELS:
-            return settings_.show_labels;
-        case IDM_LABEL_ALL:
-            return settings_.label_all;
-        case IDM_SHOW_LEGEND:
-            return settings_.show_legend;
-        case IDM_SHOW_CUT:
-            return settings_.show_cut;
-        case IDM_CUT_SWEEP:
-            return !settings_.show_best_cut;
-        case IDM_CUT_BEST:
-            return settings_.show_best_cut;
-        case IDM_SHOW_ARROWS:
-            return settings_.show_arrows;
-        case IDM_FIT_ON_LOAD:
-            return settings_.fit_on_load;
-        case IDM_SHOW_CONSOLE:
-            return console_shown_;
-        default:
-            return false;
+bool MainWindowLogic::command_checked(Command command) const {
+    if (const auto* toggle = find_command(view_toggles(), command)) {
+        return settings_.*toggle->flag;
     }
+    if (const auto* toggle = find_command(window_toggles(), command)) {
+        return flags_.*toggle->flag;
+    }
+    if (const CutChoice* choice = find_command(cut_choices(), command)) {
+        return settings_.*choice->flag == choice->value;
+    }
+    if (const ChoiceItem* item = find_command(choice_items(), command)) {
+        return choice(item->key) == item->value;
+    }
+    return false;
 }
 
-bool MainWindowLogic::command_enabled(int command) const {
+bool MainWindowLogic::command_enabled(Command command) const {
     switch (command) {
-        case IDM_OPEN:
+        case Command::open:
+        case Command::open_demands:
             return !loading();
-        case IDM_RELOAD:
+        case Command::reload:
             return !loading() && !last_path_.empty();
-        case IDM_SAVE_RESULTS:
+        case Command::save_results:
+        case Command::force_layout:
             return !loading() && loaded_.graph() != nullptr;
+        case Command::recent_files:
+            return !loading() && !recent_files_.empty();
         default:
             return true;
     }
+}
+
+void MainWindowLogic::fit(bool choose_direction) {
+    const SceneInput input = scene_input();
+    PixelRect legend;
+    if (settings_.show_legend) {
+        const TextMetrics metrics = platform_.overlay_text_metrics();
+        if (metrics.text_width) {
+            legend = layout_legend(legend_room_for(input, settings_), metrics).panel;
+        }
+    }
+    fit_view(input, settings_, camera_, choose_direction, legend);
 }
 
 SceneInput MainWindowLogic::scene_input() const {
     SceneInput input = loaded_.scene();
     input.certificate_pending = certifying();
     return input;
+}
+
+std::vector<std::string> MainWindowLogic::empty_view_lines() const {
+    if (loaded_.graph() != nullptr || loading()) {
+        return {};
+    }
+    std::vector<std::string> lines{empty_view_hint};
+    if (!recent_files_.empty()) {
+        lines.emplace_back();
+        lines.emplace_back(empty_view_recent_heading);
+        lines.insert(lines.end(), recent_files_.begin(), recent_files_.end());
+    }
+    return lines;
 }

@@ -7,9 +7,10 @@
 #include <limits>
 #include <numbers>
 #include <optional>
+#include <utility>
 #include <vector>
 
-#include "graph/commodities.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 #include "view/projection.h"
@@ -20,10 +21,10 @@ namespace {
 // Share of the view's half-width that the fitted graph may take on each
 // side, leaving a border.
 constexpr double fill = 0.85;
-// Room kept free, in pixels, right of the graph for the labels and above it
-// for the legend (which sits in the top-left corner), when they are shown.
+// Room kept free, in pixels, right of the graph for the labels when they are
+// shown, and between the graph and the legend's box.
 constexpr double label_room = 60.0;
-constexpr double legend_room = 200.0;
+constexpr double legend_gap = 8.0;
 constexpr double infinity = std::numeric_limits<double>::infinity();
 
 // Where on the screen the fitted graph may lie, in normalised device
@@ -33,17 +34,38 @@ struct Window {
     double left, right, bottom, top;
 };
 
-Window fit_window(const ViewSettings& settings) {
-    Window window{fill, fill, fill, fill};
+// The window of the whole view, and, beside the legend's box, the windows
+// below it and right of it; none of these when the box leaves too little
+// room (less than a tenth of the view across) or there is no box.
+struct FitWindows {
+    Window whole;
+    std::optional<Window> below_legend;
+    std::optional<Window> right_of_legend;
+};
+
+FitWindows fit_windows(const ViewSettings& settings, const PixelRect& legend) {
+    Window whole{fill, fill, fill, fill};
     // Never less than 0.4 on a side, however small the view.
     if (settings.show_labels) {
-        window.right = std::max(0.4, fill - 2.0 * label_room / settings.client_width);
+        whole.right = std::max(0.4, fill - 2.0 * label_room / settings.client_width);
     }
-    if (settings.show_legend) {
-        window.top =
-            std::max(0.4, std::min(fill, 1.0 - 2.0 * legend_room / settings.client_height));
+    FitWindows windows{whole, std::nullopt, std::nullopt};
+    if (legend.width <= 0 || legend.height <= 0) {
+        return windows;
     }
-    return window;
+    const double top =
+        1.0 - 2.0 * (legend.top + legend.height + legend_gap) / settings.client_height;
+    const double left =
+        1.0 - 2.0 * (legend.left + legend.width + legend_gap) / settings.client_width;
+    if (top + whole.bottom > 0.2) {
+        windows.below_legend = whole;
+        windows.below_legend->top = std::min(whole.top, top);
+    }
+    if (left + whole.right > 0.2) {
+        windows.right_of_legend = whole;
+        windows.right_of_legend->left = std::min(whole.left, left);
+    }
+    return windows;
 }
 
 struct Sphere {
@@ -56,11 +78,12 @@ struct Sphere {
 std::vector<Sphere> scene_spheres(const SceneInput& input, const ViewSettings& settings) {
     std::vector<Sphere> spheres;
     const int n = input.graph->vertex_count();
+    const double cap = flow_radius_cap(input, settings);
     spheres.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         const Vector3 p =
             (*input.display_positions)[static_cast<std::size_t>(i)] * settings.position_scale;
-        double radius = std::fabs(vertex_radius(input, i));
+        double radius = std::fabs(vertex_radius(input, i, cap));
         if (!std::isfinite(radius)) {
             radius = 0.0;
         }
@@ -71,18 +94,18 @@ std::vector<Sphere> scene_spheres(const SceneInput& input, const ViewSettings& s
     // The commodities' arches rise above their terminals by half their
     // span: samples every 15° along each half ring, as spheres of the
     // tube's radius, stand for them.
-    const double routed_per_demand = input.result->maxflow * 0.04;
-    for (int w = 0; w < commodity_count; ++w) {
-        if (!commodity_present(w, n)) {
+    const DemandSet& demands = *input.demands;
+    for (const int featured : demands.featured()) {
+        const Commodity& c = demands.commodity(featured);
+        if (!c.present) {
             continue;
         }
-        const Vector3 a =
-            (*input.display_positions)[static_cast<std::size_t>(commodity_source(w))] *
-            settings.position_scale;
-        const Vector3 b = (*input.display_positions)[static_cast<std::size_t>(commodity_sink(w))] *
+        const Vector3 a = (*input.display_positions)[static_cast<std::size_t>(c.source)] *
                           settings.position_scale;
+        const Vector3 b =
+            (*input.display_positions)[static_cast<std::size_t>(c.sink)] * settings.position_scale;
         const std::optional<SegmentOrientation> o = orient_segment(a, b);
-        double tube = std::fabs(routed_per_demand * commodity_demand[static_cast<std::size_t>(w)]);
+        const double tube = std::fabs(commodity_radius(input, featured, cap));
         if (!o || !std::isfinite(tube)) {
             continue;
         }
@@ -154,7 +177,8 @@ std::array<double, 3> least_axis(std::array<std::array<double, 3>, 3> m) {
     return {v[0][least], v[1][least], v[2][least]};
 }
 
-bool fit_3d(const std::vector<Sphere>& spheres, ViewSettings& settings, Camera& camera) {
+bool fit_3d(const std::vector<Sphere>& spheres, const Window& window, ViewSettings& settings,
+            Camera& camera) {
     Vector3 direction = camera.view_direction;
     std::optional<CameraAxes> axes = camera_axes(direction);
     // Nearly vertical views make a poor picture of a graph and a shaky
@@ -178,7 +202,6 @@ bool fit_3d(const std::vector<Sphere>& spheres, ViewSettings& settings, Camera& 
                          p.x * f[0] + p.y * f[1] + p.z * f[2], p.radius});
     }
 
-    const Window window = fit_window(settings);
     const double tan_half_view = std::tan(field_of_view_degrees / 2.0 * std::numbers::pi / 180.0);
     const double aspect =
         static_cast<double>(settings.client_width) / static_cast<double>(settings.client_height);
@@ -250,7 +273,8 @@ bool fit_3d(const std::vector<Sphere>& spheres, ViewSettings& settings, Camera& 
     return true;
 }
 
-void fit_2d(const std::vector<Sphere>& spheres, ViewSettings& settings, Camera& camera) {
+void fit_2d(const std::vector<Sphere>& spheres, const Window& window, ViewSettings& settings,
+            Camera& camera) {
     double min_x = infinity, max_x = -infinity, min_y = infinity, max_y = -infinity;
     double top = -infinity, bottom = infinity;
     for (const Sphere& p : spheres) {
@@ -262,7 +286,6 @@ void fit_2d(const std::vector<Sphere>& spheres, ViewSettings& settings, Camera& 
         bottom = std::min(bottom, p.z - p.radius);
     }
     // The visible square is 2h wide: x − cx runs over [−left·h, right·h].
-    const Window window = fit_window(settings);
     // The camera height is the zoom and the eye's altitude at once: the
     // highest sphere must stay below the near plane, 1 under the eye.
     const double height = std::max({(max_x - min_x) / (window.left + window.right),
@@ -345,7 +368,7 @@ Vector3 facing_direction(const SceneInput& input, const ViewSettings& settings) 
 }
 
 void fit_view(const SceneInput& input, ViewSettings& settings, Camera& camera,
-              bool choose_direction) {
+              bool choose_direction, const PixelRect& legend) {
     if (!input.drawable() || settings.client_width <= 0 || settings.client_height <= 0) {
         return;
     }
@@ -354,17 +377,59 @@ void fit_view(const SceneInput& input, ViewSettings& settings, Camera& camera,
     if (spheres.empty()) {
         return;
     }
-    if (settings.perspective_3d) {
-        // The camera turns only when the fit can place it.
-        Camera turned = camera;
-        if (choose_direction) {
-            turned.view_direction = facing_direction(input, settings);
+    const FitWindows windows = fit_windows(settings, legend);
+    std::vector<Window> candidates;
+    for (const std::optional<Window>& window : {windows.below_legend, windows.right_of_legend}) {
+        if (window) {
+            candidates.push_back(*window);
         }
-        if (fit_3d(spheres, settings, turned)) {
-            camera = turned;
+    }
+    if (candidates.empty()) {
+        candidates.push_back(windows.whole);
+    }
+    // Of the places beside the legend, the one that shows the graph larger:
+    // the nearer eye in 3D, the lower camera in 2D.
+    if (settings.perspective_3d) {
+        Camera start = camera;
+        if (choose_direction) {
+            start.view_direction = facing_direction(input, settings);
+        }
+        std::optional<std::pair<Camera, ViewSettings>> best;
+        double best_eye = -infinity;
+        for (const Window& window : candidates) {
+            Camera fitted = start;
+            ViewSettings fitted_settings = settings;
+            if (!fit_3d(spheres, window, fitted_settings, fitted)) {
+                continue;
+            }
+            // How far the eye came along its view direction, towards the graph.
+            const Vector3 moved = fitted.position - start.position;
+            const Vector3 forward = normalize(fitted.view_direction);
+            const double eye = static_cast<double>(moved.x) * forward.x +
+                               static_cast<double>(moved.y) * forward.y +
+                               static_cast<double>(moved.z) * forward.z;
+            if (!best || eye > best_eye) {
+                best.emplace(fitted, fitted_settings);
+                best_eye = eye;
+            }
+        }
+        // The camera turns only when the fit can place it.
+        if (best) {
+            camera = best->first;
+            settings = best->second;
         }
     } else {
-        fit_2d(spheres, settings, camera);
+        std::optional<std::pair<Camera, ViewSettings>> best;
+        for (const Window& window : candidates) {
+            Camera fitted = camera;
+            ViewSettings fitted_settings = settings;
+            fit_2d(spheres, window, fitted_settings, fitted);
+            if (!best || fitted.position.z < best->first.position.z) {
+                best.emplace(fitted, fitted_settings);
+            }
+        }
+        camera = best->first;
+        settings = best->second;
     }
 }
 

@@ -1,12 +1,17 @@
 #pragma once
 
 #include "view/camera.h"
+#include "view/legend_box.h"
 #include "view/scene_input.h"
 #include "view/view_settings.h"
 
 // Moves the camera so that the whole graph is in view: every vertex's sphere
 // (at its display position times `position_scale`) and the commodities'
-// arches lie inside the view, with a margin.
+// arches lie inside the view, with a margin, room for the labels on the
+// right when they are shown, and out of the legend's box `legend` (the
+// panel that layout_legend lays out, in the drawing area's pixels; an empty
+// one for no legend): the graph goes below the box or right of it, whichever
+// shows it larger.
 //
 // In 3D the camera keeps its view direction (a null or nearly vertical one
 // is replaced by the start direction, along −x) and moves along it, and
@@ -26,7 +31,7 @@
 // drawable graph, for a graph without vertices, for an empty drawing area,
 // or when the fitted camera would not be finite in single precision.
 void fit_view(const SceneInput& input, ViewSettings& settings, Camera& camera,
-              bool choose_direction = false);
+              bool choose_direction = false, const PixelRect& legend = {});
 
 // The direction that fit_view turns to with `choose_direction`; (−1, 0, 0)
 // for fewer than two finite positions.

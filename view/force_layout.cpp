@@ -8,10 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "common/igraph_lock.h"
 #include "common/random_source.h"
 #include "graph/graph.h"
 
@@ -27,6 +29,23 @@ double distance(const Point& a, const Point& b) {
     return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
                      (a[2] - b[2]) * (a[2] - b[2]));
 }
+
+// The cancel flag of the layout that runs on this thread, if any, which
+// igraph's interruption handler reads between iterations.
+thread_local const std::atomic<bool>* layout_cancel = nullptr;
+
+igraph_error_t interrupt_when_cancelled(void*) {
+    return layout_cancel != nullptr && layout_cancel->load() ? IGRAPH_INTERRUPTED : IGRAPH_SUCCESS;
+}
+
+// Points igraph's interruption handler at a flag for one layout.
+class CancelScope {
+  public:
+    explicit CancelScope(const std::atomic<bool>* cancel) { layout_cancel = cancel; }
+    ~CancelScope() { layout_cancel = nullptr; }
+    CancelScope(const CancelScope&) = delete;
+    CancelScope& operator=(const CancelScope&) = delete;
+};
 
 bool finite(const Point& p) {
     return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
@@ -185,8 +204,8 @@ void lattice(const std::vector<bool>& fixed, double spacing, std::vector<Point>&
 
 }  // namespace
 
-void force_layout(const Graph& graph, RandomSource& random,
-                  std::vector<Vector3>& display_positions) {
+bool force_layout(const Graph& graph, RandomSource& random, std::vector<Vector3>& display_positions,
+                  const std::atomic<bool>* cancel) {
     const int n = graph.vertex_count();
     const std::vector<Vector3>& given_positions = graph.positions();
     std::vector<bool> fixed(static_cast<std::size_t>(n));
@@ -197,18 +216,25 @@ void force_layout(const Graph& graph, RandomSource& random,
         any_fixed = any_fixed || fixed[static_cast<std::size_t>(i)];
         any_free = any_free || !fixed[static_cast<std::size_t>(i)];
     }
-    display_positions.assign(given_positions.begin(), given_positions.end());
+    std::vector<Vector3> placed(given_positions.begin(), given_positions.end());
     if (!any_free) {
-        return;
+        display_positions = std::move(placed);
+        return true;
     }
 
-    // igraph aborts the program on an error unless told otherwise.
+    // igraph's state is process-wide: the file readers use it too.
+    const std::lock_guard<std::mutex> hold(igraph_lock());
+    // igraph aborts the program on an error unless told otherwise, and asks
+    // its interruption handler between iterations.
     static const bool quiet = [] {
         igraph_set_error_handler(igraph_error_handler_ignore);
         igraph_set_warning_handler(igraph_warning_handler_ignore);
+        igraph_set_interruption_handler(interrupt_when_cancelled);
         return true;
     }();
     (void)quiet;
+    const CancelScope scope(cancel);
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
 
     const std::vector<std::pair<int, int>> edges = undirected_edges(graph);
     // Free start positions uniform in a cube whose volume grows with n, as
@@ -271,6 +297,9 @@ void force_layout(const Graph& graph, RandomSource& random,
         points = run.run(*points, fixed, std::max(60, iterations / 2), temperature / 4.0);
     }
 
+    if (cancelled()) {
+        return false;
+    }
     std::vector<Point> world(static_cast<std::size_t>(n));
     bool usable = points.has_value() && scale > 0.0 && std::isfinite(scale);
     if (usable) {
@@ -303,8 +332,10 @@ void force_layout(const Graph& graph, RandomSource& random,
     for (int i = 0; i < n; ++i) {
         if (!fixed[static_cast<std::size_t>(i)]) {
             const Point& p = world[static_cast<std::size_t>(i)];
-            display_positions[static_cast<std::size_t>(i)] = Vector3(
+            placed[static_cast<std::size_t>(i)] = Vector3(
                 static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2]));
         }
     }
+    display_positions = std::move(placed);
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 #include "common/vector3.h"
@@ -30,5 +31,9 @@ inline constexpr double layout_edge_length = 16.0;
 // 500. Should igraph fail, or give a position that is not finite, the free
 // vertices are put on a cubic lattice of that spacing instead. Every
 // position it gives is finite.
-void force_layout(const Graph& graph, RandomSource& random,
-                  std::vector<Vector3>& display_positions);
+//
+// Once `cancel` (if given) is set, from another thread, the layout stops
+// within one iteration and returns false, leaving `display_positions` as it
+// was; true once it has replaced them.
+bool force_layout(const Graph& graph, RandomSource& random, std::vector<Vector3>& display_positions,
+                  const std::atomic<bool>* cancel = nullptr);

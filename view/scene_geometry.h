@@ -24,14 +24,58 @@ struct SegmentOrientation {
 // their distance is not finite), since such a segment has no direction.
 std::optional<SegmentOrientation> orient_segment(const Vector3& a, const Vector3& b);
 
-// Amount of commodity w on the edge u → v; 0 when the result does not cover
-// that pair (no result, or matrices of another size).
-double edge_flow(const FlowResult* result, int w, int u, int v);
+// The flow of source i (an index into the result's sources) along the arc
+// u → v, and the flow of every source along it together; 0 when there is no
+// such arc or no flow. Preconditions: the input is drawable, u and v in
+// range.
+double edge_flow(const SceneInput& input, int i, int u, int v);
+double total_edge_flow(const SceneInput& input, int u, int v);
 
-// Radius of vertex i's sphere: for the terminals 0 … 5 the routed amount of
-// their commodity (its demand × maxflow) × 0.04, for the others their size.
-// Precondition: the input is drawable and i in range.
-double vertex_radius(const SceneInput& input, int i);
+// Whether the flows show by commodity, a colour channel each (red, green,
+// blue): at most three commodities, each the only one of its source (the
+// default set's drawing). Otherwise each edge takes the colour of its load
+// (edge_load, load_colour).
+bool flow_by_commodity(const SceneInput& input);
+
+// Whether show-flow colours the edges by their load (edge_load, load_colour)
+// rather than by the commodities' flows: when `settings` ask for it
+// (colour_by_load) or the flows cannot show by commodity.
+bool colours_by_load(const SceneInput& input, const ViewSettings& settings);
+
+// The flow on the edge drawn from vertex i to vertex j (a stored cell),
+// every source's together, both directions of an undirected edge added, and
+// its load: the larger direction's flow over the edge's capacity, from 0 to
+// 1 (0 for an edge without flow).
+struct EdgeLoad {
+    double flow = 0.0;
+    double load = 0.0;
+};
+EdgeLoad edge_load(const SceneInput& input, int i, int j);
+
+// What a vertex is to the featured commodities (DemandSet::featured): the
+// source of one, else the sink of one, else neither.
+enum class TerminalRole { none, source, sink };
+TerminalRole terminal_role(const SceneInput& input, int i);
+
+// The largest radius the flow gives a shape: a featured commodity's arch
+// and its terminals' spheres (see commodity_radius, vertex_radius), and the
+// edges that show-flow thickens. It grows with the drawing, 4 % of its size
+// (the diagonal of the box around the display positions times
+// `position_scale`), and is never less than the largest sphere of a vertex
+// that is no terminal; with neither (a drawing without extent) there is no
+// cap: infinity. Without the cap a large flow makes arches and spheres that
+// hide the whole graph. Precondition: the input is drawable.
+double flow_radius_cap(const SceneInput& input, const ViewSettings& settings);
+
+// Radius of commodity c's arch tube (c an index into the demand set): its
+// routed amount (its demand × maxflow) × 0.04, at most `cap`.
+double commodity_radius(const SceneInput& input, int c, double cap);
+
+// Radius of vertex i's sphere: for a terminal of the featured commodities
+// the amount they route to or from it (their demands × maxflow) × 0.04, at
+// most `cap`; for the others their size. Precondition: the input is
+// drawable and i in range.
+double vertex_radius(const SceneInput& input, int i, double cap);
 
 // Whether the best cut of the certificate is the one shown: asked for in
 // `settings` and a certificate whose bound was reached is at hand.

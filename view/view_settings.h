@@ -9,6 +9,9 @@ struct ViewSettings {
     double position_scale = 1.0;
     // Thickens and colours the edges by their flow.
     bool show_flow = false;
+    // With show_flow, colours the edges by their load (flow / capacity) on
+    // the load ramp instead of by the commodities' flows.
+    bool colour_by_load = false;
     // The mouse turns the camera (3D) or pans it (2D) while true.
     bool mouse_look = false;
     // Size of the drawing area in pixels; 0 until the first resize.

@@ -189,3 +189,76 @@ TEST_F(PngRun, FittedCameraAndForceLayoutKeepEveryTerminalInThePicture) {
     const Picture start = picture("--camera start --no-labels --no-legend");
     EXPECT_EQ(count_pixels(start, 0, 0, 700, 700, not_white), 0);
 }
+
+namespace {
+
+// The longest run of consecutive pixels on row y that satisfy `test`.
+int longest_run(const Picture& p, int y, const std::function<bool(const std::array<int, 3>&)>& test) {
+    int longest = 0;
+    for (int x = 0, run = 0; x < p.width; ++x) {
+        run = test(p.at(x, y)) ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+}  // namespace
+
+TEST_F(PngRun, SmallShapesStayVisibleAndOutOfTheLegend) {
+    // Two vertices 800 apart joined by one arc, seen from above: the arc, far
+    // thinner than a pixel, is one unbroken line across the picture (the
+    // terminals carry no flow, so nothing else is drawn).
+    scratch_.write("far.gr",
+                   "directed = 1;\n0 : A [x = -400];\n1 : B [x = 400];\n1 -> 0 [cap = 1];");
+    EXPECT_EQ(batch("--seed 1 --png far.png --2d --no-labels --no-legend --no-arrows far.gr"), 0)
+        << err_;
+    const std::optional<Picture> far = read_png(scratch_.path("far.png"));
+    ASSERT_TRUE(far.has_value());
+    int run = 0;
+    for (int y = 0; y < far->height; ++y) {
+        run = std::max(run, longest_run(*far, y, not_white));
+    }
+    EXPECT_GT(run, 500);
+
+    // A large vertex in the top-left corner of a window lower than the
+    // legend's usual room: no ink touches the box from outside, as a vertex
+    // partly under it would.
+    scratch_.write("corner.gr",
+                   "0 : a [x = 100, y = -100];\n1 : b [x = 100, y = 100];\n"
+                   "2 : c [x = -100, y = -100];\n3 : d [x = 0, y = 0];\n4 : e [x = 50, y = 0];\n"
+                   "5 : f [x = 0, y = -50];\n6 : g [size = 20, x = -100, y = 100];");
+    EXPECT_EQ(batch("--seed 1 --png corner.png --size 700x400 --2d --no-labels corner.gr"), 0)
+        << err_;
+    const std::optional<Picture> corner = read_png(scratch_.path("corner.png"));
+    ASSERT_TRUE(corner.has_value());
+    // The box's grey border, from its top-left corner at (10, 10).
+    const std::array<int, 3> border{128, 128, 128};
+    int right = 10, bottom = 10;
+    while (right + 1 < corner->width && corner->at(right + 1, 10) == border) {
+        ++right;
+    }
+    while (bottom + 1 < corner->height && corner->at(10, bottom + 1) == border) {
+        ++bottom;
+    }
+    ASSERT_GT(right, 100);
+    ASSERT_GT(bottom, 100);
+    EXPECT_EQ(count_pixels(*corner, right + 1, 0, right + 4, bottom + 4, not_white) +
+                  count_pixels(*corner, 0, bottom + 1, right + 4, bottom + 4, not_white),
+              0);
+    EXPECT_GT(count_pixels(*corner, 0, 0, 700, 400, not_white) -
+                  count_pixels(*corner, 0, 0, right + 1, bottom + 1, not_white),
+              300);
+}
+
+TEST_F(PngRun, HugeFlowsLeaveTheGraphInSight) {
+    // Capacities a million times larger: the arches and the terminals, sized
+    // by the flow, are capped by the drawing's size instead of filling it.
+    std::string huge = arches_gr;
+    for (const auto& [from, to] : {std::pair{"cap = 25]", "cap = 25e6]"},
+                                   {"cap = 20]", "cap = 20e6]"}, {"cap = 22.5]", "cap = 22.5e6]"}}) {
+        huge.replace(huge.find(from), std::string(from).size(), to);
+    }
+    scratch_.write("arches.gr", huge);
+    const Picture p = picture("--no-labels --no-legend");
+    EXPECT_LT(count_pixels(p, 0, 0, p.width, p.height, not_white), p.width * p.height / 5);
+}

@@ -34,7 +34,7 @@ RunResult batch(const ScratchDir& scratch, const std::string& args) {
 // The flows of a report, checked as the solver's own tests check them.
 ::testing::AssertionResult is_feasible_report(const json& report) {
     const ReportedFlow reported = reported_flow(report);
-    return is_feasible_flow(reported.graph, reported.result);
+    return is_feasible_flow(reported.graph, reported.demands, reported.result);
 }
 
 // tarvessa-batch-headless with `args`, run in `scratch`.
@@ -131,8 +131,10 @@ TEST(TarvessaBatch, FailuresGoToStandardErrorWithStatusOne) {
     ScratchDir scratch("tarvessa-batch");
     RunResult run = batch(scratch, "missing.gr");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, separators);
-    EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n");
+    EXPECT_EQ(run.out, "** Erreur d'ouverture : missing.gr : fichier introuvable\n");
+    EXPECT_EQ(
+        run.err,
+        "Erreur d'ouverture\nImpossible d'ouvrir le .gr « missing.gr » : fichier introuvable.\n");
 
     // Every other refusal has its line in the bad-input corpus.
     scratch.write("huge.gr", "0 -> 99999999;");
@@ -168,8 +170,10 @@ TEST(TarvessaBatch, EveryRefusalHasItsStatusStreamAndMessage) {
              usage_tail},
         {"--png a.png --camera=side ok.gr", 2,
          "tarvessa-batch : l'option --camera attend fit ou start, pas « side »" + usage_tail},
-        {"--layout force ok.gr", 2, "tarvessa-batch : l'option --layout va avec --png" + usage_tail},
-        {"--json --quiet missing.gr", 1, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n"},
+        {"--layout force ok.gr", 2,
+         "tarvessa-batch : l'option --layout va avec --png" + usage_tail},
+        {"--json --quiet missing.gr", 1,
+         "Erreur d'ouverture\nImpossible d'ouvrir le .gr « missing.gr » : fichier introuvable.\n"},
         {"--json --quiet bad.gr", 1,
          "Erreur de lecture du fichier\nFichier .gr invalide\nligne 1, colonne 7 : « ; », « , » "
          "ou « [ » attendu au lieu de la fin du texte\n"},
@@ -326,4 +330,43 @@ TEST(TarvessaBatch, CertificateOnlyWhenAskedProvesTheDumbbellsCut) {
     EXPECT_TRUE(best.report().contains("certificate"));
     ASSERT_EQ(batch(scratch, "--seed 1 --quiet --png sweep.png --show-cut" + file).status, 0);
     EXPECT_NE(read_file(scratch.path("best.png")), read_file(scratch.path("sweep.png")));
+}
+
+// The demands of a file, by names and numbers, through the whole load and
+// the certificate; all pairs; and a file that names a vertex the graph
+// lacks, which loads nothing.
+TEST(TarvessaBatch, DemandsFromAFileOrAllPairs) {
+    ScratchDir scratch("tarvessa-batch");
+    const RunResult run = batch(scratch, "--seed 1 --json --certificate --demands '" + examples +
+                                             "grid.dem' '" + examples + "grid.gr'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("\n** Demandes : 5 commodités (fichier " + examples +
+                           "grid.dem), demande totale 308\n"),
+              std::string::npos);
+    const json report = run.report();
+    expect_report_schema(report);
+    EXPECT_EQ(report["demand_set"], "file");
+    EXPECT_EQ(report["commodities"][0], json::parse(R"({"source": 0, "sink": 15, "demand": 150.0,
+                                                        "present": true})"));
+    EXPECT_EQ(report["flows"].size(), 4u);  // sources 0, 3, 6, 9
+    EXPECT_TRUE(is_feasible_report(report));
+    EXPECT_LE(report["maxflow"].get<double>(),
+              report["certificate"]["lower_bound"].get<double>() * (1 + 1e-9));
+
+    const RunResult pairs =
+        batch(scratch, "--seed 1 --json --quiet --demands all-pairs '" + examples + "ring.gr'");
+    ASSERT_EQ(pairs.status, 0) << pairs.err;
+    const json all = pairs.report();
+    expect_report_schema(all);
+    EXPECT_EQ(all["demand_set"], "all-pairs");
+    EXPECT_EQ(all["commodities"].size(), 8u * 7u / 2u);  // undirected: each pair once
+    EXPECT_TRUE(is_feasible_report(all));
+
+    scratch.write("far.dem", "0 1 5\n0 99 1\n");
+    const RunResult refused = batch(scratch, "--quiet --demands far.dem '" + examples + "grid.gr'");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err,
+              "Erreur de lecture du fichier\nFichier de demandes invalide\n« far.dem », ligne 2, "
+              "colonne 3 : le sommet « 99 » n'existe pas (le graphe a 16 sommets, de 0 à 15)\n");
 }

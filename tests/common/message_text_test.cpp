@@ -15,8 +15,6 @@ TEST(BoundedForMessage, CutsAfterTheLimitOnACharacterBoundary) {
         {"abcd", 3, "abc…"},
         {"éèàù", 2, "éè…"},          // two-byte characters count once
         {"a\xE2\x82\xAC" "bc", 2, "a\xE2\x82\xAC…"},  // a three-byte one is kept whole
-        {"\xFF\xFE\xFD", 2, "\xFF\xFE…"},          // stray bytes count one each
-        {"\xC3", 1, "\xC3"},                       // a cut-off character is a stray byte
     };
     for (const auto& c : cases) {
         EXPECT_EQ(bounded_for_message(c.text, c.limit), c.quoted) << c.text;

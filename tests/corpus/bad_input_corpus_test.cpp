@@ -296,12 +296,20 @@ TEST(BadInputCorpus, OnlyRegularFilesAreOpened) {
     ScratchDir scratch("quillmere-corpus");
     ASSERT_EQ(mkfifo(scratch.path("pipe.gr").c_str(), 0600), 0);
     fs::create_directory(scratch.path("folder.gr"));
-    for (const char* name : {"pipe.gr", "folder.gr", "missing.gr"}) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"pipe.gr", "ce n'est pas un fichier ordinaire (tube, périphérique ou socket)"},
+        {"folder.gr", "c'est un dossier"},
+        {"missing.gr", "fichier introuvable"},
+    };
+    for (const auto& [name, reason] : rows) {
         const auto start = std::chrono::steady_clock::now();
-        const RunResult run = batch(scratch, scratch.path(name).string());
+        const std::string path = scratch.path(name).string();
+        const RunResult run = batch(scratch, path);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << name;
         EXPECT_EQ(run.status, 1) << name;
-        EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr\n") << name;
+        EXPECT_EQ(run.err, "Erreur d'ouverture\nImpossible d'ouvrir le .gr « " + path +
+                               " » : " + reason + ".\n")
+            << name;
     }
     // A link to a regular file is that file.
     scratch.write("real.gr", "0 -> 1;");

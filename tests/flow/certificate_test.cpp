@@ -8,20 +8,23 @@
 #include <string>
 #include <vector>
 
-#include "graph/arc_lists.h"
+#include "embedding/embedding.h"
+#include "flow/cut.h"
 #include "flow/flow_lp.h"
 #include "flow/flow_model.h"
-#include "graph/commodities.h"
+#include "graph/arc_lists.h"
+#include "graph/demand_set.h"
 #include "tests/support/flow_certificate.h"
 #include "tests/support/graph_fixtures.h"
 #include "tests/support/test_stage.h"
 
 namespace {
 
-// The smallest ratio over every side S that separates some demand, found by
-// enumerating the subsets that leave vertex n − 1 outside (S and its
-// complement have the same ratio); +∞ when none separates demand.
-double brute_force_optimum(const Graph& graph) {
+// The smallest ratio over every side S that separates some demand of
+// `demands`, found by enumerating the subsets that leave vertex n − 1
+// outside (S and its complement have the same ratio); +∞ when none
+// separates demand.
+double brute_force_optimum(const Graph& graph, const DemandSet& demands) {
     const int n = graph.vertex_count();
     double best = std::numeric_limits<double>::infinity();
     for (unsigned mask = 1; mask < (1u << (n - 1)); ++mask) {
@@ -29,16 +32,15 @@ double brute_force_optimum(const Graph& graph) {
         for (int v = 0; v < n; ++v) {
             side[v] = ((mask >> v) & 1u) != 0;
         }
-        bool separates = false;
-        for (int w = 0; w < commodity_count; ++w) {
-            separates = separates || (commodity_present(w, n) &&
-                                      side[commodity_source(w)] != side[commodity_sink(w)]);
-        }
-        if (separates) {
-            best = std::min(best, recomputed_cut_ratio(graph, side));
+        if (separated_demand(demands, [&](int v) { return side[v]; }) > 0.0) {
+            best = std::min(best, recomputed_cut_ratio(graph, demands, side));
         }
     }
     return best;
+}
+
+double brute_force_optimum(const Graph& graph) {
+    return brute_force_optimum(graph, DemandSet::default_set(graph.vertex_count()));
 }
 
 double relative(double a) { return 1e-6 * std::max(1.0, std::fabs(a)); }
@@ -62,7 +64,8 @@ TEST(PairNetwork, EachJoinedPairIsOneEdgeOfBothCapacities) {
 
 TEST(PairNetwork, SharedPairsHaveOneCapacityRowForBothDirections) {
     const ArcLists pairs = pair_network(ArcLists(make_graph(2, {{0, 1, 4.0f}}, false)));
-    const FlowProgram program = formulate_flow_program(pairs, 1.0, true);
+    const DemandSet demands = DemandSet::default_set(2);
+    const FlowProgram program = formulate_flow_program(pairs, demands, 1.0, true);
     // One capacity row over both arcs, then the demand row of commodity 0.
     ASSERT_EQ(program.rows.size(), 2u);
     EXPECT_EQ(program.rows[0].columns.size(), 2u);
@@ -71,10 +74,10 @@ TEST(PairNetwork, SharedPairsHaveOneCapacityRowForBothDirections) {
     FlowSolution solution;
     solution.flow = {8.0, 2.0};
     solution.lambda = 6.0 / 250.0;
-    EXPECT_FALSE(satisfies_flow_program(pairs, solution, 1.0, 1e-9, true));
-    EXPECT_TRUE(satisfies_flow_program(pairs, solution, 1.0, 1e-9, false));
+    EXPECT_FALSE(satisfies_flow_program(pairs, demands, solution, 1.0, 1e-9, true));
+    EXPECT_TRUE(satisfies_flow_program(pairs, demands, solution, 1.0, 1e-9, false));
     solution.flow = {7.0, 1.0};
-    EXPECT_TRUE(satisfies_flow_program(pairs, solution, 1.0, 1e-9, true));
+    EXPECT_TRUE(satisfies_flow_program(pairs, demands, solution, 1.0, 1e-9, true));
 }
 
 // λ ≤ λ* ≤ the optimum on small random graphs, directed and undirected, and
@@ -86,13 +89,14 @@ TEST(PairFlowBound, LiesBetweenMaxflowAndTheOptimum) {
         const int n = 6 + trial % 9;
         const Graph graph = random_graph(n, 2 * n, trial % 2 == 1, 1700 + trial);
         TestStage stage;
-        const FlowResult flow = solve_flow_lp(graph, stage.context());
+        const DemandSet demands = DemandSet::default_set(n);
+        const FlowResult flow = solve_flow_lp(graph.arcs(), demands, stage.context());
         ASSERT_TRUE(flow.reached_optimum);
         const ArcLists pairs = pair_network(ArcLists(graph));
-        const PairFlowBound bound = solve_pair_flow_bound(pairs, stage.context());
-        ASSERT_TRUE(bound.reached_optimum) << lp_status_text(bound.lp_status);
+        const PairFlowBound bound = solve_pair_flow_bound(pairs, demands, stage.context());
+        ASSERT_TRUE(bound.reached_optimum) << bound.solve.name();
         ASSERT_EQ(bound.lengths.size(), static_cast<std::size_t>(pairs.arc_count()));
-        EXPECT_NEAR(length_bound(pairs, bound.lengths, true), bound.lambda,
+        EXPECT_NEAR(length_bound(pairs, demands, bound.lengths, true), bound.lambda,
                     relative(bound.lambda));
         EXPECT_LE(flow.maxflow, bound.lambda + relative(bound.lambda));
         const double optimum = brute_force_optimum(graph);
@@ -100,33 +104,38 @@ TEST(PairFlowBound, LiesBetweenMaxflowAndTheOptimum) {
     }
 }
 
-
-// On small random graphs, directed and undirected: the best cut never does
-// worse than the sweep's, reaches the optimum on at least 90 % of them, and
-// is proved optimal exactly when it meets the bound.
+// On small random graphs, directed and undirected, with the default
+// commodities (the first 30 rows) and with random demand sets of 1 to 40
+// commodities (the next 30): the best cut never does worse than the sweep's,
+// reaches the optimum on at least 90 % of them, and is proved optimal
+// exactly when it meets the bound.
 TEST(CertifyCut, BestCutReachesTheOptimumOnSmallRandomGraphs) {
-    const int trials = 30;
+    const int trials = 60;
     int optimal = 0;
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE(trial);
         const int n = 6 + trial % 9;
-        const Graph graph = random_graph(n, 2 * n + trial % 3, trial % 2 == 0, 2900 + trial);
+        const Graph graph = random_graph(n, 2 * n + trial % 3, trial % 2 == 0, 2900 + trial % 30);
+        const DemandSet demands = trial < 30
+                                      ? DemandSet::default_set(n)
+                                      : random_demands(n, 1 + (trial * 7) % 40, 4400 + trial);
         TestStage stage;
-        const FlowResult flow = solve_flow_lp(graph, stage.context());
-        const CutCertificate certificate = certify_cut(ArcLists(graph), flow.cut, stage.context());
+        const ArcLists& arcs = graph.arcs();
+        const CutResult sweep = extract_cut(arcs, demands, compute_embedding(arcs, stage.random));
+        const CutCertificate certificate = certify_cut(arcs, demands, sweep, stage.context());
         ASSERT_TRUE(certificate.bound_reached);
         const BestCut& best = certificate.best_cut;
-        if (flow.cut.found) {
+        if (sweep.found) {
             // Only a strictly smaller ratio replaces the sweep's cut.
-            EXPECT_LE(best.ratio, flow.cut.ratio);
-            EXPECT_EQ(best.method == BestCut::Method::sweep, best.ratio == flow.cut.ratio);
+            EXPECT_LE(best.ratio, sweep.ratio);
+            EXPECT_EQ(best.method == BestCut::Method::sweep, best.ratio == sweep.ratio);
         }
         std::vector<bool> side(n, false);
         for (int v : best.members) {
             side[v] = true;
         }
-        EXPECT_NEAR(recomputed_cut_ratio(graph, side), best.ratio, relative(best.ratio));
-        const double optimum = brute_force_optimum(graph);
+        EXPECT_NEAR(recomputed_cut_ratio(graph, demands, side), best.ratio, relative(best.ratio));
+        const double optimum = brute_force_optimum(graph, demands);
         EXPECT_GE(best.ratio, optimum - relative(optimum));
         EXPECT_LE(certificate.lower_bound, optimum + relative(optimum));
         if (best.ratio <= optimum + relative(optimum)) {
@@ -164,10 +173,11 @@ TEST(CertifyCut, DumbbellIsCutAtItsThinEdges) {
     edges.push_back({8, 11, 1.0f});
     const Graph graph = make_graph(12, edges, false);
     TestStage stage;
-    const FlowResult flow = solve_flow_lp(graph, stage.context());
-    const std::string console = stage.text();
-    const CutCertificate certificate = certify_cut(ArcLists(graph), flow.cut, stage.context());
-    EXPECT_EQ(stage.text(), console);
+    const ArcLists& arcs = graph.arcs();
+    const DemandSet demands = DemandSet::default_set(12);
+    const CutResult sweep = extract_cut(arcs, demands, compute_embedding(arcs, stage.random));
+    const CutCertificate certificate = certify_cut(arcs, demands, sweep, stage.context());
+    EXPECT_EQ(stage.text(), "");
     ASSERT_TRUE(certificate.bound_reached);
     const std::vector<int> members = certificate.best_cut.members;
     EXPECT_TRUE(members == left || members == right) << ::testing::PrintToString(members);

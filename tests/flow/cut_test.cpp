@@ -10,16 +10,27 @@
 #include <set>
 #include <vector>
 
-#include "graph/arc_lists.h"
 #include "embedding/embedding.h"
 #include "flow/exact_sum.h"
-#include "graph/commodities.h"
+#include "graph/arc_lists.h"
+#include "graph/demand_set.h"
 #include "tests/support/flow_certificate.h"
-#include "tests/support/oracles.h"
 #include "tests/support/graph_fixtures.h"
+#include "tests/support/oracles.h"
 #include "tests/support/test_stage.h"
 
 namespace {
+
+// The sweep, its order and the cut with the default commodities.
+CutSweep default_sweep(const ArcLists& arcs, const std::vector<int>& order) {
+    return sweep_cut(arcs, DemandSet::default_set(arcs.vertex_count()), order);
+}
+std::vector<int> default_order(const ArcLists& arcs, const Embedding& embedding) {
+    return sweep_order(arcs, DemandSet::default_set(arcs.vertex_count()), embedding);
+}
+CutResult default_cut(const ArcLists& arcs, const Embedding& embedding) {
+    return extract_cut(arcs, DemandSet::default_set(arcs.vertex_count()), embedding);
+}
 
 // Arcs 0 → 1, 2 → 3, 4 → 5 of capacity 1, plus heavy 0 → 2 and 2 → 4 that
 // make the prefixes {0} and {0, 2} expensive.
@@ -34,11 +45,11 @@ TEST(SweepCut, MeasuresEachCrossingPairAndTheSeparatedDemand) {
     const std::vector<int> order = {0, 2, 4, 1, 3, 5};
     // S = {0, 2, 4} cuts three arcs and separates 250 + 200 + 225. The prefix
     // {0, 2, 4, 1, 3} ties at 1 / 225 and loses to the shorter one.
-    const CutSweep directed = sweep_cut(ArcLists(three_arcs(true)), order);
+    const CutSweep directed = default_sweep(ArcLists(three_arcs(true)), order);
     EXPECT_EQ(directed.prefix_length, 3);
     EXPECT_EQ(directed.ratio, 3.0 / 675.0);
     // Undirected, each crossing edge is counted in both directions.
-    const CutSweep undirected = sweep_cut(ArcLists(three_arcs(false)), order);
+    const CutSweep undirected = default_sweep(ArcLists(three_arcs(false)), order);
     EXPECT_EQ(undirected.prefix_length, 3);
     EXPECT_EQ(undirected.ratio, 6.0 / 675.0);
 }
@@ -48,21 +59,21 @@ TEST(SweepCut, CommodityInsideTheSetIsNotSeparated) {
     // separates nothing, however cheap its cut (3), so {0} wins at 1000 / 250.
     const Graph g =
         make_graph(6, {{0, 1, 1000.0f}, {1, 2, 3.0f}, {2, 3, 1000.0f}, {4, 5, 10000.0f}}, true);
-    const CutSweep sweep = sweep_cut(ArcLists(g), {0, 1, 2, 3, 4, 5});
+    const CutSweep sweep = default_sweep(ArcLists(g), {0, 1, 2, 3, 4, 5});
     EXPECT_EQ(sweep.prefix_length, 1);
     EXPECT_EQ(sweep.ratio, 4.0);
 }
 
 TEST(SweepCut, NoSeparatingPrefixLeavesNoCut) {
     // A single vertex has only the empty prefix.
-    EXPECT_EQ(sweep_cut(ArcLists(make_graph(1, {}, true)), {0}).prefix_length, -1);
+    EXPECT_EQ(default_sweep(ArcLists(make_graph(1, {}, true)), {0}).prefix_length, -1);
 }
 
 TEST(SweepCut, LargeCapacitiesStillGiveACut) {
     // Regression: the sweep used to start from a ratio ceiling of 1e7, so a
     // cut of ratio 1e10 / 250 was reported as no cut at all.
     const Graph g = make_graph(2, {{1, 0, 1e10f}}, true);
-    const CutSweep sweep = sweep_cut(ArcLists(g), {1, 0});
+    const CutSweep sweep = default_sweep(ArcLists(g), {1, 0});
     EXPECT_EQ(sweep.prefix_length, 1);
     EXPECT_DOUBLE_EQ(sweep.ratio, 1e10 / 250.0);
 }
@@ -71,7 +82,8 @@ TEST(SweepCut, AgreesExactlyWithTheFromScratchSweep) {
     // 200 random orders of random graphs, with integer capacities and with
     // decimal ones of six significant digits as Varnock writes them: the
     // from-scratch sums are exact on both, so prefix and ratio must agree to
-    // the bit.
+    // the bit. Every other graph has a random demand set of 1 to 60
+    // commodities, whose separated demand both sum in set order.
     std::mt19937 rng(2024);
     for (int trial = 0; trial < 200; ++trial) {
         const int n = 2 + trial % 37;
@@ -91,8 +103,10 @@ TEST(SweepCut, AgreesExactlyWithTheFromScratchSweep) {
         std::vector<int> order(n);
         std::iota(order.begin(), order.end(), 0);
         std::shuffle(order.begin(), order.end(), rng);
-        const CutSweep fast = sweep_cut(ArcLists(g), order);
-        const OracleSweep reference = from_scratch_sweep(g, order);
+        const DemandSet demands = trial % 2 == 1 ? random_demands(n, 1 + trial % 60, 900 + trial)
+                                                 : DemandSet::default_set(n);
+        const CutSweep fast = sweep_cut(ArcLists(g), demands, order);
+        const OracleSweep reference = from_scratch_sweep(g, demands, order);
         EXPECT_EQ(fast.prefix_length, reference.prefix_length) << "trial " << trial;
         EXPECT_EQ(fast.ratio, reference.ratio) << "trial " << trial;
     }
@@ -117,9 +131,9 @@ TEST(SweepCut, AgreesWithTheFromScratchSweepOnTheEmbeddingsOrder) {
     for (const Case& c : cases) {
         TestStage stage;
         const ArcLists arcs(c.graph);
-        const std::vector<int> order = sweep_order(arcs, compute_embedding(arcs, stage.context()));
+        const std::vector<int> order = default_order(arcs, compute_embedding(arcs, stage.random));
         ASSERT_EQ(static_cast<int>(order.size()), c.graph.vertex_count()) << c.name;
-        const CutSweep fast = sweep_cut(arcs, order);
+        const CutSweep fast = default_sweep(arcs, order);
         const OracleSweep reference = from_scratch_sweep(c.graph, order);
         EXPECT_EQ(fast.prefix_length, reference.prefix_length) << c.name;
         EXPECT_EQ(fast.ratio, reference.ratio) << c.name;
@@ -133,7 +147,7 @@ TEST(SweepCut, HugeAndTinyCapacitiesDoNotCancelEachOther) {
     const Graph g = make_graph(
         6, {{0, 2, 3e38f}, {0, 1, 1.0f}, {2, 3, 0.5f}, {1, 4, 1000.0f}, {4, 5, 1000.0f}}, true);
     const std::vector<int> order = {0, 2, 1, 3, 4, 5};
-    const CutSweep fast = sweep_cut(ArcLists(g), order);
+    const CutSweep fast = default_sweep(ArcLists(g), order);
     const OracleSweep reference = from_scratch_sweep(g, order);
     EXPECT_EQ(fast.prefix_length, 2);
     EXPECT_EQ(fast.ratio, 1.5 / 450.0);
@@ -186,7 +200,8 @@ TEST(ExtractCut, RatioMatchesTheMembersOnRandomGraphs) {
     for (int trial = 0; trial < 24; ++trial) {
         const int n = 3 + trial % 15;  // includes graphs with absent commodities
         const Graph g = random_graph(n, 4 * n, trial % 2 == 0, 900 + trial);
-        const CutResult cut = extract_cut(g, stage.context());
+        const ArcLists& arcs = g.arcs();
+        const CutResult cut = default_cut(arcs, compute_embedding(arcs, stage.random));
         if (!cut.found) {
             EXPECT_TRUE(cut.vertices.empty());
             continue;
@@ -209,7 +224,9 @@ TEST(ExtractCut, RatioMatchesTheMembersOnRandomGraphs) {
 TEST(ExtractCut, NoCoordinateMeansNoCut) {
     // Two vertices give no random subset at all, hence no coordinate.
     TestStage stage;
-    const CutResult cut = extract_cut(make_graph(2, {{0, 1, 5.0f}}, false), stage.context());
+    const Graph g = make_graph(2, {{0, 1, 5.0f}}, false);
+    const ArcLists& arcs = g.arcs();
+    const CutResult cut = default_cut(arcs, compute_embedding(arcs, stage.random));
     EXPECT_FALSE(cut.found);
     EXPECT_TRUE(cut.vertices.empty());
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "graph/arc_lists.h"
+#include "graph/demand_set.h"
 #include "tests/support/graph_fixtures.h"
 #include "tests/support/scratch_dir.h"
 
@@ -40,6 +41,11 @@ std::string lp_text(lprec* lp) {
     return read_file(file);
 }
 
+// The default commodities of a network.
+DemandSet defaults(const ArcLists& arcs) {
+    return DemandSet::default_set(arcs.vertex_count());
+}
+
 // The directed graph where commodity 0 must cross the arc 0 → 6 of capacity
 // 50: λ = 0.2, commodity 0 sending 50 along 0 → 6 → 1.
 Graph bottleneck_graph() {
@@ -55,7 +61,7 @@ TEST(FlowModel, LoadedModelEqualsTheRowByRowModel) {
     };
     for (const Case c : {Case{7, true}, Case{7, false}, Case{4, false}, Case{2, true}}) {
         const ArcLists arcs(random_graph(c.n, 3 * c.n, c.directed, 70 + c.n));
-        const FlowProgram program = formulate_flow_program(arcs, 4.0);
+        const FlowProgram program = formulate_flow_program(arcs, defaults(arcs), 4.0);
         Expected<LpModel> fast = load_flow_program(program);
         ASSERT_TRUE(fast && *fast);
         const std::string fast_text = lp_text(fast->get());
@@ -69,15 +75,17 @@ TEST(FlowModel, LoadedModelEqualsTheRowByRowModel) {
 TEST(FlowModel, ColumnsByCommodityThenArcForThePresentCommoditiesOnly) {
     // Arcs (0, 1), (2, 5), (3, 0) on six vertices: three commodities.
     const ArcLists six(make_graph(6, {{2, 5, 1.0f}, {0, 1, 1.0f}, {3, 0, 1.0f}}, true));
-    const FlowColumns columns = flow_columns(six);
-    EXPECT_EQ(columns.commodities, 3);
+    const FlowColumns columns = flow_columns(six, defaults(six));
+    EXPECT_EQ(columns.sources, 3);
     EXPECT_EQ(columns.flow(0, 0), 1);
     EXPECT_EQ(columns.flow(1, 1), 3 + 2);  // x_{2,5}^1
     EXPECT_EQ(columns.lambda(), 3 * 3 + 1);
     EXPECT_EQ(flow_column_name(2, 5, 1), "x_{2,5}^1");
     // Without vertex 5 the last commodity has no sink and no columns.
-    EXPECT_EQ(flow_columns(ArcLists(make_graph(5, {{0, 1, 1.0f}}, true))).commodities, 2);
-    EXPECT_EQ(flow_columns(ArcLists(make_graph(3, {}, true))).commodities, 1);
+    const ArcLists five(make_graph(5, {{0, 1, 1.0f}}, true));
+    EXPECT_EQ(flow_columns(five, defaults(five)).sources, 2);
+    const ArcLists three(make_graph(3, {}, true));
+    EXPECT_EQ(flow_columns(three, defaults(three)).sources, 1);
 }
 
 TEST(FlowModel, RowFamiliesInOrder) {
@@ -86,7 +94,7 @@ TEST(FlowModel, RowFamiliesInOrder) {
     // the commodities they are no terminal of, and a demand row per
     // commodity, the one into the isolated sink 3 holding λ alone.
     const ArcLists arcs(make_graph(5, {{1, 0, 7.0f}, {4, 1, 3.0f}}, false));
-    const FlowProgram program = formulate_flow_program(arcs, 2.0);
+    const FlowProgram program = formulate_flow_program(arcs, defaults(arcs), 2.0);
     const auto& rows = program.rows;
     ASSERT_EQ(rows.size(), 4u + 4u + 2u);
     // Arcs (0,1) (1,0) (1,4) (4,1), their capacities halved.
@@ -114,7 +122,7 @@ TEST(FlowModel, SharedPairsGiveOneRowPerPairAndKeepALoneArcsRow) {
     // 0 ⇄ 1 shares one row at its arc 0 → 1; the lone arc 2 → 1 keeps its
     // own row, though its tail is the larger end.
     const ArcLists arcs(3, {{0, 1, 4.0}, {1, 0, 4.0}, {2, 1, 6.0}});
-    const FlowProgram program = formulate_flow_program(arcs, 1.0, true);
+    const FlowProgram program = formulate_flow_program(arcs, defaults(arcs), 1.0, true);
     ASSERT_GE(program.rows.size(), 2u);
     EXPECT_EQ(program.rows[0].columns, (std::vector<int>{1, 2}));
     EXPECT_EQ(program.rows[0].rhs, 4.0);
@@ -128,26 +136,27 @@ TEST(FlowModel, ScalesArePowersOfTwoNearTheCapacitiesThenOne) {
     // capacity is that out of source 2, 2^10.
     const ArcLists arcs(
         make_graph(4, {{0, 1, 1048576.0f}, {2, 3, 1024.0f}, {1, 3, 1073741824.0f}}, true));
-    EXPECT_EQ(program_scales(arcs), (std::vector<double>{1048576.0, 1024.0, 1.0}));
+    EXPECT_EQ(program_scales(arcs, defaults(arcs)), (std::vector<double>{1048576.0, 1024.0, 1.0}));
     // Equal capacities give one scale; no capacity at all, only 1.
-    EXPECT_EQ(program_scales(ArcLists(make_graph(2, {{0, 1, 40.0f}}, true))),
-              (std::vector<double>{32.0, 1.0}));
-    EXPECT_EQ(program_scales(ArcLists(make_graph(2, {{0, 1, 0.0f}}, true))),
-              (std::vector<double>{1.0}));
+    const ArcLists forty(make_graph(2, {{0, 1, 40.0f}}, true));
+    EXPECT_EQ(program_scales(forty, defaults(forty)), (std::vector<double>{32.0, 1.0}));
+    const ArcLists zero(make_graph(2, {{0, 1, 0.0f}}, true));
+    EXPECT_EQ(program_scales(zero, defaults(zero)), (std::vector<double>{1.0}));
 }
 
 TEST(FlowModel, CheckAcceptsAnOptimumAndRefusesEachKindOfMiss) {
     const ArcLists arcs(bottleneck_graph());
     // Arcs: (0,6) (2,3) (4,5) (6,1); commodity 0 along 0 → 6 → 1 at 50,
     // commodity 1 sends 40 along (2,3), commodity 2 sends 45 along (4,5).
-    const FlowColumns columns = flow_columns(arcs);
+    const DemandSet demands = defaults(arcs);
+    const FlowColumns columns = flow_columns(arcs, demands);
     FlowSolution optimum{std::vector<double>(columns.count() - 1, 0.0), 0.2};
     auto x = [&](FlowSolution& s, int w, int a) -> double& { return s.flow[columns.flow(w, a) - 1]; };
     x(optimum, 0, 0) = 50.0;
     x(optimum, 0, 3) = 50.0;
     x(optimum, 1, 1) = 40.0;
     x(optimum, 2, 2) = 45.0;
-    EXPECT_TRUE(satisfies_flow_program(arcs, optimum, 64.0, 1e-7));
+    EXPECT_TRUE(satisfies_flow_program(arcs, demands, optimum, 64.0, 1e-7));
 
     struct Miss {
         const char* what;
@@ -168,22 +177,23 @@ TEST(FlowModel, CheckAcceptsAnOptimumAndRefusesEachKindOfMiss) {
     for (const Miss& m : misses) {
         FlowSolution s = optimum;
         (m.w < 0 ? s.lambda : x(s, m.w, m.arc)) = m.value;
-        EXPECT_EQ(satisfies_flow_program(arcs, s, 64.0, 1e-7), m.value == 1e-9) << m.what;
+        EXPECT_EQ(satisfies_flow_program(arcs, demands, s, 64.0, 1e-7), m.value == 1e-9) << m.what;
     }
     FlowSolution short_solution = optimum;
     short_solution.flow.pop_back();
-    EXPECT_FALSE(satisfies_flow_program(arcs, short_solution, 64.0, 1e-7));
+    EXPECT_FALSE(satisfies_flow_program(arcs, demands, short_solution, 64.0, 1e-7));
 }
 
 TEST(FlowModel, LengthsBoundLambda) {
     const ArcLists arcs(bottleneck_graph());
+    const DemandSet demands = defaults(arcs);
     // Length 1 on the bottleneck: volume 50, and commodity 0 must travel 1.
-    EXPECT_DOUBLE_EQ(length_bound(arcs, {1.0, 0.0, 0.0, 0.0}), 50.0 / 250.0);
+    EXPECT_DOUBLE_EQ(length_bound(arcs, demands, {1.0, 0.0, 0.0, 0.0}), 50.0 / 250.0);
     // Lengths 1 everywhere: volume 3050 over 250·2 + 200 + 225.
-    EXPECT_DOUBLE_EQ(length_bound(arcs, {1.0, 1.0, 1.0, 1.0}), 3050.0 / 925.0);
+    EXPECT_DOUBLE_EQ(length_bound(arcs, demands, {1.0, 1.0, 1.0, 1.0}), 3050.0 / 925.0);
     // No length anywhere bounds nothing.
-    EXPECT_TRUE(std::isnan(length_bound(arcs, {0.0, 0.0, 0.0, 0.0})));
+    EXPECT_TRUE(std::isnan(length_bound(arcs, demands, {0.0, 0.0, 0.0, 0.0})));
     // A sink that no path reaches bounds λ at 0.
     const ArcLists cut_off(make_graph(6, {{1, 0, 5.0f}, {2, 3, 5.0f}, {4, 5, 5.0f}}, true));
-    EXPECT_EQ(length_bound(cut_off, {0.0, 0.0, 0.0}), 0.0);
+    EXPECT_EQ(length_bound(cut_off, defaults(cut_off), {0.0, 0.0, 0.0}), 0.0);
 }

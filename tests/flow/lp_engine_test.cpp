@@ -8,19 +8,21 @@
 
 #include "flow/flow_model.h"
 #include "graph/arc_lists.h"
+#include "graph/demand_set.h"
 #include "tests/support/graph_fixtures.h"
 
 namespace {
 
 // λ of the first scale whose answer passes the check, NaN when none does.
-double checked_lambda(const LpEngine& engine, const ArcLists& arcs, bool shared_pairs) {
-    for (const double scale : program_scales(arcs)) {
-        const FlowProgram program = formulate_flow_program(arcs, scale, shared_pairs);
+double checked_lambda(const LpEngine& engine, const ArcLists& arcs, const DemandSet& demands,
+                      bool shared_pairs) {
+    for (const double scale : program_scales(arcs, demands)) {
+        const FlowProgram program = formulate_flow_program(arcs, demands, scale, shared_pairs);
         const EngineAnswer answer = engine.solve(program, {});
         FlowSolution solution;
         std::vector<double> lengths;
         if (answer.outcome == EngineOutcome::optimal &&
-            check_answer(program, arcs, answer, 1e-7, solution, lengths)) {
+            check_answer(program, arcs, demands, answer, 1e-7, solution, lengths)) {
             return solution.lambda;
         }
     }
@@ -47,10 +49,11 @@ TEST(LpEngine, BothEnginesReachTheSameCheckedOptimum) {
     for (const auto& c : cases) {
         for (const bool shared : {false, true}) {
             const ArcLists arcs = shared ? pair_network(c.graph.arcs()) : c.graph.arcs();
-            const double reference = checked_lambda(*lp_solve, arcs, shared);
+            const DemandSet demands = DemandSet::default_set(arcs.vertex_count());
+            const double reference = checked_lambda(*lp_solve, arcs, demands, shared);
             ASSERT_FALSE(std::isnan(reference)) << c.name << " shared " << shared;
             for (const auto& engine : clp) {
-                EXPECT_NEAR(checked_lambda(*engine, arcs, shared), reference,
+                EXPECT_NEAR(checked_lambda(*engine, arcs, demands, shared), reference,
                             1e-7 * std::max(std::fabs(reference), 1.0))
                     << c.name << " shared " << shared;
             }
@@ -60,7 +63,9 @@ TEST(LpEngine, BothEnginesReachTheSameCheckedOptimum) {
 
 TEST(LpEngine, ClpStopsOnCancelAndOnItsProcessorTimeAndRefusesAMalformedProgram) {
     const ArcLists arcs(complete_graph(120, true, 0.0f, 8));
-    const FlowProgram program = formulate_flow_program(arcs, program_scales(arcs).front());
+    const DemandSet demands = DemandSet::default_set(arcs.vertex_count());
+    const FlowProgram program =
+        formulate_flow_program(arcs, demands, program_scales(arcs, demands).front());
     const auto clp = make_clp_engine();
 
     std::atomic<bool> cancel{true};

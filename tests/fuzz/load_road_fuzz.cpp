@@ -1,6 +1,6 @@
 // libFuzzer harness of the load road without a window: the bytes of a file
-// go through the text-mode read, the parse, the build (flow program,
-// embedding, cut) and the placement, exactly as a load does, and every
+// go through the text-mode read, the parse, the build and the load's stages
+// (flow program, embedding, cut, placement) exactly as a load runs them, and every
 // failure the program reports to the user is accepted as an answer. Anything
 // else — a crash, undefined behaviour, a leak, an exception the load would
 // only show as "could not be built", or a result that breaks the invariants
@@ -11,8 +11,6 @@
 // runs, builds with QUILLMERE_FUZZ_MAX_VERTICES=120); descriptions the
 // builder refuses before allocating anything (too many vertices, bad
 // numbers) still go through it.
-
-#include <lpsolve/lp_lib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -25,15 +23,16 @@
 #include <utility>
 #include <vector>
 
-#include "common/random_source.h"
-#include "graph/commodities.h"
-#include "graph/flow_result.h"
 #include "builder/graph_builder.h"
-#include "grformat/gram_graph.h"
 #include "common/console_log.h"
-#include "shell/load_graph.h"
+#include "common/random_source.h"
+#include "common/utf8.h"
+#include "graph/commodities.h"
+#include "graph/demand_set.h"
+#include "graph/flow_result.h"
+#include "grformat/gram_graph.h"
 #include "shell/load_messages.h"
-#include "view/placement.h"
+#include "shell/pipeline.h"
 
 namespace {
 
@@ -63,42 +62,12 @@ void check(bool condition, const char* what) {
     }
 }
 
-// A user-visible text must be valid UTF-8 (the window shows it as such).
-bool is_utf8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        if (c < 0x80) {
-            extra = 0;
-        } else if ((c & 0xE0) == 0xC0 && c >= 0xC2) {
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-        } else if ((c & 0xF8) == 0xF0 && c <= 0xF4) {
-            extra = 3;
-        } else {
-            return false;
-        }
-        if (i + extra >= text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += extra + 1;
-    }
-    return true;
-}
-
 // Every message quotes at most a bounded piece of the file.
 constexpr std::size_t max_message_bytes = 1000;
 
 void check_message(const std::string& text) {
     check(text.rfind(read_error_heading, 0) == 0, "an error text starts with the heading");
-    check(is_utf8(text), "an error text is UTF-8");
+    check(is_message_utf8(text), "an error text is UTF-8");
     check(text.size() <= max_message_bytes, "an error text is short");
 }
 
@@ -117,7 +86,7 @@ void check_parse_failure(const std::string& text, const ParseResult& parse) {
     const std::string message = invalid_text_message(failure);
     check(message.rfind(std::string(text_invalid_file) + "\nligne ", 0) == 0,
           "an invalid text's message names the line");
-    check(is_utf8(message), "an invalid text's message is UTF-8");
+    check(is_message_utf8(message), "an invalid text's message is UTF-8");
     check(message.size() <= max_message_bytes, "an invalid text's message is short");
 }
 
@@ -152,20 +121,15 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
         }
     }
 
-    for (const auto& matrix : result.flow) {
-        check(matrix.size() == static_cast<std::size_t>(n), "one flow row per vertex");
-    }
     check(std::isfinite(result.maxflow), "maxflow is finite");
-    const bool solved = result.lp_status == OPTIMAL || result.lp_status == PRESOLVED;
+    const bool solved = result.solve.is_optimum();
     bool all_zero = true;
-    for (const auto& matrix : result.flow) {
-        check(matrix.size() == static_cast<std::size_t>(n), "flow matrices have n rows");
-        for (const auto& row : matrix) {
-            check(row.size() == static_cast<std::size_t>(n), "flow matrices have n columns");
-            for (double value : row) {
-                check(std::isfinite(value), "flows are finite");
-                all_zero = all_zero && value == 0.0;
-            }
+    for (const auto& flows : result.flow) {
+        check(flows.size() == static_cast<std::size_t>(graph.arcs().arc_count()),
+              "one flow value per arc");
+        for (double value : flows) {
+            check(std::isfinite(value), "flows are finite");
+            all_zero = all_zero && value == 0.0;
         }
     }
     if (!solved) {
@@ -199,22 +163,20 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
     if (cut.found) {
         check(result.maxflow <= cut.ratio * (1.0 + 1e-6) + tolerance, "maxflow <= mincut");
     }
-    std::vector<std::vector<double>> total(n, std::vector<double>(n, 0.0));
+    // The default set: source w carries commodity w alone.
+    const std::vector<Arc>& arcs = graph.arcs().arcs();
+    std::vector<double> total(arcs.size(), 0.0);
     for (int w = 0; w < commodity_count; ++w) {
         if (!commodity_present(w, static_cast<int>(n))) {
             continue;
         }
         std::vector<double> net_in(n, 0.0);
-        for (int u = 0; u < n; ++u) {
-            for (int v = 0; v < n; ++v) {
-                const double f = result.flow[w][u][v];
-                check(f >= -tolerance, "flows are not negative");
-                check(f <= tolerance || (u != v && graph.cell(u, v).present),
-                      "flow runs only along edges");
-                net_in[v] += f;
-                net_in[u] -= f;
-                total[u][v] += f;
-            }
+        for (std::size_t a = 0; a < arcs.size(); ++a) {
+            const double f = result.arc_flow(w, static_cast<int>(a));
+            check(f >= -tolerance, "flows are not negative");
+            net_in[arcs[a].head] += f;
+            net_in[arcs[a].tail] -= f;
+            total[a] += f;
         }
         for (int v = 0; v < n; ++v) {
             if (v == commodity_sink(w)) {
@@ -225,13 +187,11 @@ void check_graph(const Graph& graph, const FlowResult& result, std::int64_t n,
             }
         }
     }
-    for (int u = 0; u < n; ++u) {
-        for (int v = 0; v < n; ++v) {
-            if (u != v && graph.cell(u, v).present) {
-                check(total[u][v] <= graph.cell(u, v).capacity + tolerance,
-                      "each direction stays within capacity");
-            }
-        }
+    for (std::size_t a = 0; a < arcs.size(); ++a) {
+        check(arcs[a].tail != arcs[a].head && graph.cell(arcs[a].tail, arcs[a].head).present,
+              "flow runs only along edges");
+        check(total[a] <= graph.cell(arcs[a].tail, arcs[a].head).capacity + tolerance,
+              "each direction stays within capacity");
     }
 }
 
@@ -262,11 +222,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (n > max_fuzzed_vertices && n <= max_vertex_count) {
             return 0;
         }
-        const BuiltGraph built = build_graph(grammar->description, context);
+        const BuiltGraph built = build_graph(grammar->description);
         check(n <= max_vertex_count, "a graph above the maximum is refused");
-        std::vector<Vector3> placed;
-        place_vertices(built.graph, random, placed);
-        check_graph(built.graph, built.result, n, placed);
+        const DemandSet demands = DemandSet::default_set(built.graph.vertex_count());
+        FlowResult result = flow_stage(built.graph, demands, context);
+        result.cut = cut_stage(built.graph, demands, embed_stage(built.graph, context), context);
+        check_graph(built.graph, result, n, place_stage(built.graph, context));
     } catch (const EUnknownOption& error) {
         check(!error.option.empty(), "a rejected key is not empty");
         check_message(unknown_option_text(error));

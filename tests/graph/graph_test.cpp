@@ -1,5 +1,5 @@
 #include "graph/graph.h"
-#include "graph/commodities.h"
+#include "graph/demand_set.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +100,8 @@ TEST(SeparatedDemand, CountsThePresentCommoditiesWithOneTerminalInside) {
         {4, {0, 3}, 450.0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(separated_demand(c.n, [&](int v) { return c.side.count(v) == 1; }), c.separated);
+        EXPECT_EQ(separated_demand(DemandSet::default_set(c.n),
+                                   [&](int v) { return c.side.count(v) == 1; }),
+                  c.separated);
     }
 }

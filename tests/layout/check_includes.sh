@@ -8,20 +8,21 @@ cd "$1"
 
 declare -A uses=(
     [common]=""
-    [grformat]=""
+    [grformat]="common"
+    [netformat]="common"
     [graph]="common"
     [embedding]="graph common"
     [flow]="embedding graph common"
-    [builder]="flow graph grformat common"
+    [builder]="graph grformat common"
     [view]="graph common"
     [render]="view graph common"
-    [shell]="builder flow view grformat graph common"
+    [shell]="builder flow embedding view grformat graph common"
     [platform]="shell render view common"
     [batch]="shell render view common"
     [generator]=""
 )
 # Folders whose code must build without any window system or GL.
-core="common grformat graph embedding flow builder view shell"
+core="common grformat netformat graph embedding flow builder view shell"
 
 status=0
 for folder in "${!uses[@]}"; do

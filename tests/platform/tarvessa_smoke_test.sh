@@ -40,7 +40,7 @@ if [ "$mode" = bad_arguments ]; then
     status=$?
     [ "$status" = 2 ] || { echo "FAIL: exit status $status for a bad argument"; exit 1; }
     grep -q "option inconnue : --verbose" <<< "$message" &&
-        grep -q "^Usage : tarvessa \[FICHIER.gr\]" <<< "$message" ||
+        grep -q "^Usage : tarvessa \[--reset-settings\] \[FICHIER.gr\]" <<< "$message" ||
         { echo "FAIL: message for a bad argument: $message"; exit 1; }
     echo "ok"
     exit 0
@@ -104,8 +104,12 @@ wait_for_exit() {
 }
 
 log=$(mktemp)
+# Preferences of its own, so that what the user's runs remember (the windows'
+# places, the recent files) does not change the run, nor the run theirs.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
 holder=
-trap 'rm -f "$log"; [ -n "$holder" ] && kill "$holder" 2> /dev/null' EXIT
+trap 'rm -rf "$log" "$XDG_CONFIG_HOME"; [ -n "$holder" ] && kill "$holder" 2> /dev/null' EXIT
 pid=
 hold_display || fail "cannot connect to $DISPLAY"
 

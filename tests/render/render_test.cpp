@@ -107,19 +107,6 @@ Pixel top_view(const Vector3& p, double height = 40) {
     return project_top_view(p, height, side, side);
 }
 
-// The depth buffer of the bound framebuffer, rows from the top.
-std::vector<float> read_depth(int width, int height) {
-    std::vector<float> depth(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-    const auto row = static_cast<std::ptrdiff_t>(width);
-    for (std::ptrdiff_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-        std::swap_ranges(depth.begin() + top * row, depth.begin() + (top + 1) * row,
-                         depth.begin() + bottom * row);
-    }
-    return depth;
-}
-
 // A graph on show: vertices at `positions` (also their display positions),
 // all of size `size`, edges of capacity 1, and a flow result with the given
 // maxflow and no flow on any edge until a test puts some there. The
@@ -128,12 +115,16 @@ struct Shown {
     Shown(const std::vector<Vector3>& at, const std::vector<TestEdge>& edges, float size,
           double maxflow)
         : graph(make_placed_graph(at, edges, size)),
-          result(zero_flow_result(graph.vertex_count(), maxflow)),
+          demands(DemandSet::default_set(graph.vertex_count())),
+          result(zero_flow_result(maxflow)),
           positions(at) {}
 
-    SceneInput input() const { return {&graph, &result, &positions}; }
+    SceneInput input() const {
+        return {&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    }
 
     Graph graph;
+    DemandSet demands;
     FlowResult result;
     std::vector<Vector3> positions;
 };
@@ -170,7 +161,7 @@ class Render : public ::testing::Test {
         if (!image) {
             return {};
         }
-        Frame frame{std::move(*image), read_depth(width, height)};
+        Frame frame{std::move(*image), renderer_->read_depth()};
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         return frame;
     }
@@ -301,7 +292,7 @@ TEST_F(Render, PositionScaleSpreadsThePictureButNotTheRadii) {
     at.push_back({-8, 0, 0});
     at.push_back({8, 0, 0});
     Shown g(at, {{6, 7}}, 2.0f, 0.0);
-    g.result.flow[0][6][7] = 40.0;
+    set_arc_flow(g.result, g.graph, 0, 6, 7, 40.0);
     const double pixels_per_unit = side / 80.0;
 
     for (double scale : {1.0, 2.0}) {
@@ -330,7 +321,7 @@ TEST_F(Render, EdgesAreGreyUnlessShowFlowColoursThem) {
     at.push_back({3, 1, 0});
     at.push_back({-3, -3, 0});
     Shown g(at, {{6, 7}, {6, 8}}, 0.3f, 0.0);
-    g.result.flow[0][6][7] = 30.0;
+    set_arc_flow(g.result, g.graph, 0, 6, 7, 30.0);
     const double pixels_per_unit = side / 10.0;
     const auto draw = [&](bool show_flow) {
         ViewSettings settings;
@@ -428,7 +419,7 @@ TEST_F(Render, EmptyClientAreaDrawsNothing) {
         EXPECT_FALSE(apply_projection(settings, camera));
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    const Frame frame{renderer_->read_pixels(), read_depth(40, 40)};
+    const Frame frame{renderer_->read_pixels(), renderer_->read_depth()};
     EXPECT_EQ(count_if(frame, [](const Rgb& c) { return c == Rgb{0, 0, 0}; }), 40 * 40);
     // Sizes the framebuffer cannot have are refused.
     Camera camera;
@@ -442,13 +433,14 @@ TEST_F(Render, SceneLeavesTheMatrixAndClipStateAsFound) {
     Shown g({{0, 0, 0}, {0, 0, 0}, {0, 0, 5}, {0, 0, -5}, {1, 1, 1}, {1, 1, 1}, {2, 2, 2},
              {2, 2, 2}},
             {{0, 1}, {2, 3}, {6, 7}, {4, 6}}, 1.0f, 0.3);
-    g.result.flow[2][4][6] = 5.0;
+    set_arc_flow(g.result, g.graph, 2, 4, 6, 5.0);
     ASSERT_TRUE(renderer_->bind_framebuffer(64, 64));
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     ViewSettings settings;
     settings.show_flow = true;
-    renderer_->scene().draw_scene(g.input(), settings);
+    settings.client_width = settings.client_height = 64;
+    renderer_->scene().draw_scene(g.input(), settings, Camera{});
     GLdouble matrix[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, matrix);
     for (int k = 0; k < 16; ++k) {

@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "builder/graph_builder.h"
+#include "shell/load_messages.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/test_stage.h"
 
@@ -140,18 +142,30 @@ TEST_F(LoadGraphTest, ASecondLoadReplacesTheFirst) {
     EXPECT_EQ(stage_.text().find(separators, separators.size()), std::string::npos);
 }
 
-TEST_F(LoadGraphTest, FileThatCannotBeOpenedKeepsThePreviousGraph) {
+// The graph on show stays, and so does its console, which gains one line
+// naming the file and the reason, as the box does.
+TEST_F(LoadGraphTest, FileThatCannotBeOpenedKeepsThePreviousGraphAndItsConsole) {
     load_previous();
-    for (const std::string& path : {scratch_.path("missing.gr").string(), scratch_.dir().string()}) {
+    ASSERT_EQ(mkfifo(scratch_.path("pipe.gr").c_str(), 0600), 0);
+    const std::pair<std::string, std::string> rows[] = {
+        {scratch_.path("missing.gr").string(), "fichier introuvable"},
+        {scratch_.dir().string(), "c'est un dossier"},
+        {scratch_.path("pipe.gr").string(),
+         "ce n'est pas un fichier ordinaire (tube, périphérique ou socket)"},
+    };
+    for (const auto& [path, reason] : rows) {
         reporter_.errors.clear();
+        const std::string console = stage_.text();
         EXPECT_EQ(load(path), LoadOutcome::cannot_open) << path;
         ASSERT_EQ(reporter_.errors.size(), 1u);
         EXPECT_EQ(reporter_.errors[0].caption, "Erreur d'ouverture");
-        EXPECT_EQ(reporter_.errors[0].text, "Impossible d'ouvrir le .gr");
+        EXPECT_EQ(reporter_.errors[0].text,
+                  "Impossible d'ouvrir le .gr « " + path + " » : " + reason + ".");
         EXPECT_EQ(state_.graph(), previous_);
         EXPECT_EQ(state_.display_positions, previous_positions_);
         EXPECT_TRUE(reporter_.titles.empty());
-        EXPECT_EQ(stage_.text(), separators);
+        EXPECT_EQ(stage_.text(),
+                  console + "** Erreur d'ouverture : " + path + " : " + reason + "\n");
     }
 }
 
@@ -205,8 +219,10 @@ TEST_F(LoadGraphTest, FailuresAfterTheFileIsOpenedNameTheirReasonAndLeaveNoGraph
         const bool parsed = c.outcome == refused;
         expect_failure(load(scratch_.write("failing.gr", c.content)), c.outcome,
                        parsed || c.outcome == unknown ? heading + c.text : c.text);
-        // A description that parsed was read; nothing of the build was logged.
-        EXPECT_EQ(stage_.text(), parsed ? separators + read_timer : separators);
+        // A description that parsed was read; nothing of the build was
+        // logged; the console ends with the failure's line.
+        EXPECT_EQ(stage_.text(), (parsed ? separators + read_timer : separators) +
+                                     read_failure_line(reporter_.errors[0].text) + "\n");
     }
 }
 
@@ -229,7 +245,9 @@ TEST_F(LoadGraphTest, ReadErrorAfterOpeningIsNotTakenForAnEmptyFile) {
     load_previous();
     expect_failure(load("/proc/self/mem"), LoadOutcome::read_failed,
                    heading + "Le fichier n'a pas pu être lu jusqu'au bout.");
-    EXPECT_EQ(stage_.text(), separators);
+    EXPECT_EQ(stage_.text(), separators +
+                                 "** Erreur de lecture du fichier .gr : Le fichier n'a pas pu être "
+                                 "lu jusqu'au bout.\n");
 }
 
 namespace {
@@ -295,4 +313,43 @@ TEST_F(LoadGraphTest, SwappingAFileForANamedPipeNeverBlocksTheOpen) {
         done = true;
         swapper.join();
     }));
+}
+
+// A demand file is opened as a graph file is: what is not a regular file,
+// or holds more than max_file_bytes, is refused with the file's name; a bad
+// line is refused before any load.
+TEST_F(LoadGraphTest, DemandFilesAreOpenedSafelyAndCheckedBeforeTheLoad) {
+    const std::string pipe = scratch_.path("pipe.dem").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string huge = scratch_.write("huge.dem", std::string(max_file_bytes + 1, '#'));
+    const std::string bad = scratch_.write("bad.dem", "0 1 5\n0 1 zéro\n");
+    const struct {
+        std::string path;
+        LoadOutcome outcome;
+        std::string text;
+    } cases[] = {
+        {pipe, LoadOutcome::cannot_open,
+         "Impossible d'ouvrir le fichier de demandes « " + pipe + " » : " +
+             reason_not_regular_file + "."},
+        {scratch_.path("").string(), LoadOutcome::cannot_open,
+         "Impossible d'ouvrir le fichier de demandes « " + scratch_.path("").string() + " » : " +
+             reason_directory + "."},
+        {huge, LoadOutcome::refused,
+         "Le fichier de demandes « " + huge +
+             " » fait plus de 16777216 octets, la taille maximale."},
+        {bad, LoadOutcome::invalid_demands,
+         "Fichier de demandes invalide\n« " + bad +
+             " », ligne 2, colonne 5 : demande « zéro » : ce n'est pas un nombre décimal positif"},
+    };
+    for (const auto& c : cases) {
+        const Expected<DemandChoice, DemandFileFailure> read = read_demand_file(c.path);
+        ASSERT_FALSE(read) << c.path;
+        EXPECT_EQ(read.error().failure.outcome, c.outcome) << c.path;
+        EXPECT_EQ(read.error().failure.message, c.text);
+    }
+    const Expected<DemandChoice, DemandFileFailure> good =
+        read_demand_file(scratch_.write("good.dem", "0 1 5\r\n"));
+    ASSERT_TRUE(good);
+    EXPECT_EQ(good->kind, DemandChoice::Kind::file);
+    EXPECT_EQ(good->text, "0 1 5\n");
 }

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
+#include <utility>
 
 #include "builder/graph_builder.h"
 #include "grformat/gram_graph.h"
@@ -117,4 +119,22 @@ TEST(BoundedMessages, LongKeysAndValuesAreCutAndLocated) {
     EXPECT_EQ(refusal_text(refusal), "** Erreur de lecture du fichier .gr:\nL'option \"size\" du "
                                      "sommet 2 vaut \"" +
                                          std::string(60, 'v') + "…\", qui n'est pas un nombre.");
+}
+
+// Why a file could not be opened, in French, for the box and the console.
+TEST(OpenFailures, EachErrorNumberHasItsReason) {
+    const std::pair<int, std::string> rows[] = {{ENOTDIR, "fichier introuvable"},
+                                                {EPERM, "permission refusée"},
+                                                {ELOOP, "trop de liens symboliques"},
+                                                {ENOSPC, "erreur du système n° 28"}};
+    for (const auto& [number, reason] : rows) {
+        EXPECT_EQ(open_failure_reason(number), reason) << number;
+    }
+}
+
+TEST(ReadFailureLine, OnlyTheFilesOwnFailureCallsItselfAReadError) {
+    EXPECT_EQ(read_failure_line(std::string(read_error_heading) + "trop grand\nvoir ici"),
+              "** Erreur de lecture du fichier .gr : trop grand — voir ici");
+    EXPECT_EQ(read_failure_line("Demandes refusées\nsommet 9 inconnu", true),
+              "** Chargement refusé : Demandes refusées — sommet 9 inconnu");
 }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -47,9 +50,15 @@ class FakePlatform : public WindowPlatform {
         boxes.push_back({caption, text, false});
         busy_during_box = busy;
     }
-    void set_menu_check(int command, bool checked) override { checks[command] = checked; }
-    void set_menu_enabled(int command, bool enabled) override { enabled_commands[command] = enabled; }
-    void start_open_dialog() override { ++open_dialogs; }
+    void set_menu_check(Command command, bool checked) override { checks[command] = checked; }
+    void set_menu_enabled(Command command, bool enabled) override {
+        enabled_commands[command] = enabled;
+    }
+    void start_open_dialog(const std::string& folder) override {
+        ++open_dialogs;
+        open_folder = folder;
+    }
+    void start_demands_dialog(const std::string&) override { ++demands_dialogs; }
     void start_save_dialog(SaveKind kind, const std::string& suggested) override {
         save_dialogs.emplace_back(kind, suggested);
     }
@@ -70,8 +79,17 @@ class FakePlatform : public WindowPlatform {
         posted.push_back(std::move(task));
     }
     void set_progress_ticks(bool on) override { ticking = on; }
-    void show_progress(const std::string& stage, const std::string& elapsed) override {
-        progress = stage + " | " + elapsed;
+    void show_progress(const std::string& caption, const std::string& stage,
+                       const std::string& elapsed) override {
+        progress = caption + " | " + stage + " | " + elapsed;
+    }
+    std::optional<std::string> choose_export_file(const std::string&) override {
+        return export_answer;
+    }
+    std::string view_png() override { return picture; }
+    void set_recent_files(const std::vector<std::string>& paths) override { recent = paths; }
+    std::optional<WindowPlace> window_place(PlacedWindow window) override {
+        return window == PlacedWindow::main ? main_place : std::nullopt;
     }
     void hide_progress() override { progress.clear(); }
     ConsoleSink& console_sink() override { return sink; }
@@ -98,9 +116,15 @@ class FakePlatform : public WindowPlatform {
 
     std::vector<std::string> titles;
     std::vector<Box> boxes;
-    std::map<int, bool> checks;
-    std::map<int, bool> enabled_commands;
+    std::map<Command, bool> checks;
+    std::map<Command, bool> enabled_commands;
     int open_dialogs = 0;
+    int demands_dialogs = 0;
+    std::string open_folder;
+    std::optional<std::string> export_answer;
+    std::string picture;
+    std::vector<std::string> recent;
+    std::optional<WindowPlace> main_place;
     std::vector<std::pair<SaveKind, std::string>> save_dialogs;
     int about_boxes = 0;
     std::vector<int> quits;
@@ -151,6 +175,20 @@ struct GatedLoad {
     std::atomic<bool> released{false};
 };
 
+// A complete graph of 60 vertices, whose certificate takes seconds.
+std::string complete_text() {
+    std::string complete;
+    for (int u = 0; u + 1 < 60; ++u) {
+        complete += std::to_string(u) + " <->";
+        for (int v = u + 1; v < 60; ++v) {
+            complete += (v > u + 1 ? ", " : " ") + std::to_string(v);
+        }
+        complete += " [cap = " + std::to_string(1 + u % 7) + "];\n";
+    }
+    complete.pop_back();
+    return complete;
+}
+
 const std::string examples = std::string(QUILLMERE_SOURCE_DIR) + "/examples/";
 const std::string bottleneck = examples + "bottleneck.gr";
 
@@ -163,10 +201,10 @@ class MainWindowLogicTest : public ::testing::Test {
     }
 
     // Runs the window's side until the load, and the certificate it starts,
-    // have ended.
+    // or the force layout have ended.
     void finish_load() {
         const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (logic_.loading() || logic_.certifying()) {
+        while (logic_.loading() || logic_.certifying() || logic_.laying_out()) {
             platform_.run_posted();
             ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the load did not end";
             std::this_thread::sleep_for(1ms);
@@ -175,7 +213,7 @@ class MainWindowLogicTest : public ::testing::Test {
 
     // The Open command followed by the dialog's answer, and the whole load.
     void open(const std::optional<std::string>& path) {
-        ASSERT_TRUE(logic_.on_command(IDM_OPEN));
+        ASSERT_TRUE(logic_.on_command(Command::open));
         logic_.on_open_dialog_answer(path);
         finish_load();
     }
@@ -198,262 +236,84 @@ class MainWindowLogicTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(CommandTables, MenuTextsIdsAndSeparators) {
-    const auto menus = main_menu();
-    // Every menu as its title, then each item as "id text" ("-" for a
-    // separator), with "[x]" after an item that carries a check mark, "(o)"
-    // after one with a radio mark.
-    std::vector<std::string> seen;
-    for (const Menu& menu : menus) {
-        std::string line = menu.title;
-        for (const MenuItem& item : menu.items) {
-            line += item.is_separator()
-                        ? std::string(" | -")
-                        : " | " + std::to_string(item.command) + " " + item.text +
-                              (!item.checkable ? "" : item.radio_group != 0 ? " (o)" : " [x]");
-        }
-        seen.push_back(line);
-    }
-    EXPECT_EQ(seen, (std::vector<std::string>{
-                        "&Fichier | 40002 &Ouvrir un graphe...\tCtrl+O | 40111 &Recharger\tF5 | - "
-                        "| 40112 &Enregistrer les résultats...\tCtrl+S | 40113 Enregistrer la "
-                        "&console... | - | 40006 &Quitter\tCtrl+Q",
-                        "&Options | 40007 Projection &3D\tCtrl+3 | 40008 Projection &2D\tCtrl+2 | "
-                        "- | 40014 &Redistribuer les sommets\tCtrl+R | - | 40017 Montrer/Cacher "
-                        "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x]",
-                        "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
-                        "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
-                        "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
-         "&balayage (o) | 40116 &Meilleure coupe (o) | 40105 "
-                        "&Flèches des arcs\tCtrl+H [x] | - | 40106 Recadrer la &vue\tDébut | 40107 "
-                        "Recadrer à chaque c&hargement\tCtrl+U [x] | - | 40108 &Disposition par "
-                        "forces\tCtrl+B | - | 40109 &Exporter l'image...\tCtrl+E",
-                        "&Aide | 40110 &Raccourcis | 40004 À &propos",
-                    }));
-}
-
-TEST(CommandTables, ShortcutsAndTheirTexts) {
-    std::map<int, std::string> by_command;
-    for (const Accelerator& a : accelerators()) {
-        EXPECT_TRUE(by_command.emplace(a.command, shortcut_text(a)).second) << a.command;
-    }
-    const std::map<int, std::string> expected{
-        {IDM_OPEN, "Ctrl+O"},
-        {IDM_TOGGLE_FLOW, "Ctrl+F"},
-        {IDM_PROJECTION_2D, "Ctrl+2 (pavé numérique)"},
-        {IDM_PROJECTION_3D, "Ctrl+3 (pavé numérique)"},
-        {IDM_REDISTRIBUTE, "Ctrl+R"},
-        {IDM_VERBOSE, "Ctrl+V"},
-        {IDM_RELOAD, "F5"},
-        {IDM_SAVE_RESULTS, "Ctrl+S"},
-        {IDM_QUIT, "Ctrl+Q"},
-        {IDM_SHOW_LABELS, "Ctrl+L"},
-        {IDM_LABEL_ALL, "Ctrl+T"},
-        {IDM_SHOW_LEGEND, "Ctrl+G"},
-        {IDM_SHOW_CUT, "Ctrl+K"},
-        {IDM_SHOW_ARROWS, "Ctrl+H"},
-        {IDM_FIT_ON_LOAD, "Ctrl+U"},
-        {IDM_FORCE_LAYOUT, "Ctrl+B"},
-        {IDM_EXPORT_IMAGE, "Ctrl+E"},
-    };
-    EXPECT_EQ(by_command, expected);
-    // No key serves two commands.
-    std::set<std::string> keys;
-    for (const Accelerator& a : accelerators()) {
-        EXPECT_TRUE(keys.insert(shortcut_text(a)).second) << shortcut_text(a);
-    }
-}
-
-TEST(CommandTables, ShortcutListNamesEveryShortcutOfTheMenus) {
-    const std::string text = shortcuts_text();
-    for (const Menu& menu : main_menu()) {
-        for (const MenuItem& item : menu.items) {
-            const std::string full = item.is_separator() ? "" : item.text;
-            const std::size_t tab = full.find('\t');
-            if (tab != std::string::npos) {
-                EXPECT_NE(text.find(full.substr(tab + 1)), std::string::npos) << full;
-            }
-        }
-    }
-    EXPECT_NE(text.find("Ctrl+K : Montrer la coupe (Affichage)\n"), std::string::npos);
-    EXPECT_NE(text.find("F5 : Recharger (Fichier)\n"), std::string::npos);
-    EXPECT_NE(text.find("Ctrl+2 (pavé numérique) : Projection 2D (Options)\n"), std::string::npos);
-    for (const char* key : {"Z / S", "A / W", "Q / D", "P / M", "F2", "Molette", "Échap"}) {
-        EXPECT_NE(text.find(key), std::string::npos) << key;
-    }
-}
-
-TEST(WindowCommandLine, AcceptsOneFileAndHelp) {
-    struct Row {
-        std::vector<std::string> args;
-        std::string expected;  // the file, "help", "none", or "error: <message>"
-    };
-    const Row rows[] = {
-        {{}, "none"},
-        {{"grid.gr"}, "grid.gr"},
-        {{"--help"}, "help"},
-        {{"--", "-odd.gr"}, "-odd.gr"},
-        {{"--", "--help"}, "--help"},
-        {{"-x"}, "error: option inconnue : -x"},
-        {{"--seed", "1"}, "error: option inconnue : --seed"},
-        {{"a.gr", "b.gr"}, "error: un seul fichier à la fois : b.gr"},
-        {{""}, "error: nom de fichier vide"},
-    };
-    for (const Row& row : rows) {
-        const Expected<WindowCommandLine> line = parse_window_command_line(row.args);
-        const std::string got = !line         ? "error: " + line.error()
-                                : line->help  ? std::string("help")
-                                : line->file ? *line->file
-                                              : std::string("none");
-        EXPECT_EQ(got, row.expected) << (row.args.empty() ? "" : row.args[0]);
-    }
-}
-
-TEST(ProgressTexts, StageAndElapsedTime) {
-    EXPECT_EQ(progress_stage_text(""), "Lecture du fichier .gr...");
-    EXPECT_EQ(progress_stage_text("Problème LP formulé"), "Dernière étape : Problème LP formulé");
-    EXPECT_EQ(progress_elapsed_text(0), "Temps écoulé : 0,0 s");
-    EXPECT_EQ(progress_elapsed_text(2549), "Temps écoulé : 2,5 s");
-    EXPECT_EQ(progress_elapsed_text(61000), "Temps écoulé : 61,0 s");
-    EXPECT_EQ(progress_elapsed_text(-5), "Temps écoulé : 0,0 s");
-}
-
-// Lines written on another thread while the window's thread flushes now and
-// then all arrive, in order, with one post per batch.
-TEST(ConsoleRelay, CarriesTextFromAnotherThreadInOrder) {
-    StringSink target;
-    std::mutex mutex;
-    std::deque<std::function<void()>> posted;
-    int posts = 0;
-    ConsoleRelay relay(target, [&](std::function<void()> task) {
-        std::lock_guard lock(mutex);
-        posted.push_back(std::move(task));
-        ++posts;
-    });
-    const auto run_posted = [&] {
-        std::deque<std::function<void()>> tasks;
-        {
-            std::lock_guard lock(mutex);
-            tasks.swap(posted);
-        }
-        for (auto& task : tasks) {
-            task();
-        }
-    };
-
-    // Not held: straight through.
-    relay.append("avant\n");
-    EXPECT_EQ(target.text(), "avant\n");
-
-    relay.hold();
-    std::string expected;
-    for (int i = 0; i < 20000; ++i) {
-        expected += "ligne " + std::to_string(i) + "\n";
-    }
-    std::thread writer([&] {
-        relay.clear();
-        ConsoleLog log(relay, [] { return std::int64_t{0}; });
-        for (int i = 0; i < 20000; ++i) {
-            log.append_line("ligne " + std::to_string(i));
-        }
-        log.log_timer("Étape écrite");
-    });
-    while (writer.joinable()) {
-        run_posted();
-        if (relay.last_timer_label() == "Étape écrite") {
-            writer.join();
-        }
-    }
-    relay.release();
-    run_posted();
-    EXPECT_EQ(target.text(), expected + "** TIMER : Étape écrite -> 0 s.\n\n");
-    EXPECT_LT(posts, 20000);
-
-    // A clear drops what was written before it, and the target is cleared
-    // before the text after it arrives.
-    relay.hold();
-    relay.append("perdu\n");
-    relay.clear();
-    relay.append("gardé\n");
-    relay.flush();
-    EXPECT_EQ(target.text(), "gardé\n");
-    EXPECT_EQ(relay.last_timer_label(), "");
-    relay.release();
-}
-
 TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
     // Commands that open nothing and end nothing; the others have their tests.
-    for (int id : {IDM_PROJECTION_3D, IDM_REDISTRIBUTE, IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_ABOUT,
-                   IDM_RELOAD, IDM_SAVE_RESULTS}) {
-        EXPECT_TRUE(logic_.on_command(id)) << id;
+    for (Command id : {Command::projection_3d, Command::redistribute, Command::toggle_flow,
+                       Command::verbose, Command::about, Command::reload, Command::save_results}) {
+        EXPECT_TRUE(logic_.on_command(id)) << static_cast<int>(id);
     }
     EXPECT_EQ(platform_.about_boxes, 1);
     // Without a file or a graph, neither Recharger nor saving the results
     // does anything.
     EXPECT_FALSE(logic_.loading());
     EXPECT_TRUE(platform_.save_dialogs.empty());
-    EXPECT_FALSE(logic_.on_command(40003));
-    EXPECT_FALSE(logic_.on_command(0));
+    EXPECT_FALSE(logic_.on_command(static_cast<Command>(40003)));
+    EXPECT_FALSE(logic_.on_command(Command::none));
     EXPECT_TRUE(platform_.quits.empty());
     // At start the menu greys out what needs a file or a graph.
     EXPECT_EQ(platform_.enabled_commands,
-              (std::map<int, bool>{{IDM_OPEN, true}, {IDM_RELOAD, false}, {IDM_SAVE_RESULTS, false}}));
+              (std::map<Command, bool>{{Command::open, true},
+                                       {Command::open_demands, true},
+                                       {Command::reload, false},
+                                       {Command::save_results, false},
+                                       {Command::force_layout, false},
+                                       {Command::recent_files, false}}));
 }
 
 TEST_F(MainWindowLogicTest, TogglesFlipTheirFlagAndCheckMark) {
     // Flow and verbose start off, the console shown; the menu is built from
     // the same flags.
-    EXPECT_FALSE(logic_.command_checked(IDM_TOGGLE_FLOW));
-    EXPECT_FALSE(logic_.command_checked(IDM_VERBOSE));
-    EXPECT_TRUE(logic_.command_checked(IDM_SHOW_CONSOLE));
-    EXPECT_FALSE(logic_.command_checked(IDM_OPEN));
+    EXPECT_FALSE(logic_.command_checked(Command::toggle_flow));
+    EXPECT_FALSE(logic_.command_checked(Command::verbose));
+    EXPECT_TRUE(logic_.command_checked(Command::show_console));
+    EXPECT_FALSE(logic_.command_checked(Command::open));
 
-    for (int id : {IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_SHOW_CONSOLE}) {
+    for (Command id : {Command::toggle_flow, Command::verbose, Command::show_console}) {
         logic_.on_command(id);
     }
     EXPECT_TRUE(logic_.settings().show_flow);
     EXPECT_TRUE(logic_.verbose());
     EXPECT_FALSE(platform_.console_shown);
-    EXPECT_EQ(platform_.checks, (std::map<int, bool>{{IDM_TOGGLE_FLOW, true},
-                                                     {IDM_VERBOSE, true},
-                                                     {IDM_SHOW_CONSOLE, false}}));
-    for (int id : {IDM_TOGGLE_FLOW, IDM_VERBOSE, IDM_SHOW_CONSOLE}) {
+    EXPECT_EQ(platform_.checks, (std::map<Command, bool>{{Command::toggle_flow, true},
+                                                     {Command::verbose, true},
+                                                     {Command::show_console, false}}));
+    for (Command id : {Command::toggle_flow, Command::verbose, Command::show_console}) {
         logic_.on_command(id);
     }
     EXPECT_FALSE(logic_.settings().show_flow);
     EXPECT_FALSE(logic_.verbose());
     EXPECT_TRUE(platform_.console_shown);
-    EXPECT_EQ(platform_.checks, (std::map<int, bool>{{IDM_TOGGLE_FLOW, false},
-                                                     {IDM_VERBOSE, false},
-                                                     {IDM_SHOW_CONSOLE, true}}));
+    EXPECT_EQ(platform_.checks, (std::map<Command, bool>{{Command::toggle_flow, false},
+                                                     {Command::verbose, false},
+                                                     {Command::show_console, true}}));
 
     // Closing the panel clears the mark; the command then shows it again.
     logic_.on_console_closed();
-    EXPECT_FALSE(platform_.checks[IDM_SHOW_CONSOLE]);
-    logic_.on_command(IDM_SHOW_CONSOLE);
+    EXPECT_FALSE(platform_.checks[Command::show_console]);
+    logic_.on_command(Command::show_console);
     EXPECT_TRUE(platform_.console_shown);
-    EXPECT_TRUE(platform_.checks[IDM_SHOW_CONSOLE]);
+    EXPECT_TRUE(platform_.checks[Command::show_console]);
 }
 
 TEST_F(MainWindowLogicTest, DisplayTogglesStartAsTheyShouldAndFlip) {
     const struct {
-        int command;
+        Command command;
         bool ViewSettings::*flag;
         bool initially;
     } toggles[] = {
-        {IDM_SHOW_LABELS, &ViewSettings::show_labels, true},
-        {IDM_LABEL_ALL, &ViewSettings::label_all, false},
-        {IDM_SHOW_LEGEND, &ViewSettings::show_legend, true},
-        {IDM_SHOW_CUT, &ViewSettings::show_cut, false},
-        {IDM_SHOW_ARROWS, &ViewSettings::show_arrows, true},
-        {IDM_FIT_ON_LOAD, &ViewSettings::fit_on_load, true},
+        {Command::show_labels, &ViewSettings::show_labels, true},
+        {Command::label_all, &ViewSettings::label_all, false},
+        {Command::show_legend, &ViewSettings::show_legend, true},
+        {Command::show_cut, &ViewSettings::show_cut, false},
+        {Command::show_arrows, &ViewSettings::show_arrows, true},
+        {Command::fit_on_load, &ViewSettings::fit_on_load, true},
     };
     for (const auto& t : toggles) {
-        EXPECT_EQ(logic_.settings().*t.flag, t.initially) << t.command;
-        EXPECT_EQ(logic_.command_checked(t.command), t.initially) << t.command;
+        EXPECT_EQ(logic_.settings().*t.flag, t.initially) << static_cast<int>(t.command);
+        EXPECT_EQ(logic_.command_checked(t.command), t.initially) << static_cast<int>(t.command);
         ASSERT_TRUE(logic_.on_command(t.command));
-        EXPECT_EQ(logic_.settings().*t.flag, !t.initially) << t.command;
-        EXPECT_EQ(platform_.checks[t.command], !t.initially) << t.command;
+        EXPECT_EQ(logic_.settings().*t.flag, !t.initially) << static_cast<int>(t.command);
+        EXPECT_EQ(platform_.checks[t.command], !t.initially) << static_cast<int>(t.command);
     }
 }
 
@@ -466,30 +326,21 @@ TEST_F(MainWindowLogicTest, EveryLoadCertifiesItsCutAndEitherCutCanBeShown) {
     EXPECT_TRUE(scene.certificate->proved_optimal);
 
     // Picking a cut shows it; the two choices are exclusive.
-    EXPECT_TRUE(logic_.command_checked(IDM_CUT_SWEEP));
-    ASSERT_TRUE(logic_.on_command(IDM_CUT_BEST));
+    EXPECT_TRUE(logic_.command_checked(Command::cut_sweep));
+    ASSERT_TRUE(logic_.on_command(Command::cut_best));
     EXPECT_TRUE(logic_.settings().show_cut && logic_.settings().show_best_cut);
-    EXPECT_EQ(platform_.checks[IDM_SHOW_CUT], true);
-    EXPECT_EQ(platform_.checks[IDM_CUT_BEST], true);
-    EXPECT_EQ(platform_.checks[IDM_CUT_SWEEP], false);
-    ASSERT_TRUE(logic_.on_command(IDM_CUT_SWEEP));
+    EXPECT_EQ(platform_.checks[Command::show_cut], true);
+    EXPECT_EQ(platform_.checks[Command::cut_best], true);
+    EXPECT_EQ(platform_.checks[Command::cut_sweep], false);
+    ASSERT_TRUE(logic_.on_command(Command::cut_sweep));
     EXPECT_FALSE(logic_.settings().show_best_cut);
-    EXPECT_EQ(platform_.checks[IDM_CUT_SWEEP], true);
+    EXPECT_EQ(platform_.checks[Command::cut_sweep], true);
 }
 
 TEST_F(MainWindowLogicTest, ANewLoadStopsTheCertificateOfThePreviousGraph) {
     // A complete graph, whose certificate takes far longer than the load of
     // the small graph that follows it at once.
-    std::string complete;
-    for (int u = 0; u + 1 < 60; ++u) {
-        complete += std::to_string(u) + " <->";
-        for (int v = u + 1; v < 60; ++v) {
-            complete += (v > u + 1 ? ", " : " ") + std::to_string(v);
-        }
-        complete += " [cap = " + std::to_string(1 + u % 7) + "];\n";
-    }
-    complete.pop_back();
-    ASSERT_TRUE(logic_.load_file(write("complete.gr", complete)));
+    ASSERT_TRUE(logic_.load_file(write("complete.gr", complete_text())));
     while (logic_.loading()) {
         platform_.run_posted();
         std::this_thread::sleep_for(1ms);
@@ -510,18 +361,26 @@ TEST_F(MainWindowLogicTest, LoadsFitTheCameraUnlessTurnedOffAndHomeFitsAgain) {
     ASSERT_NE(logic_.loaded().graph(), nullptr);
     const Camera fitted = logic_.camera();
     EXPECT_NE(fitted.position, Camera{}.position);
+    // The 2D command fits the graph too, unless fitting is off (below).
+    logic_.on_command(Command::projection_2d);
+    EXPECT_NE(logic_.camera().position.z, 40.0f);
+    logic_.on_command(Command::projection_3d);
 
     // With fitting off a load keeps the camera; Home fits it.
-    logic_.on_command(IDM_FIT_ON_LOAD);
+    logic_.on_command(Command::fit_on_load);
     logic_.camera() = Camera{};
     open(bottleneck);
     EXPECT_EQ(logic_.camera().position, Camera{}.position);
     logic_.on_key_down(WindowKey::home);
     EXPECT_NE(logic_.camera().position, Camera{}.position);
+    logic_.on_command(Command::projection_2d);
+    EXPECT_EQ(logic_.camera().position.z, 40.0f);
+    logic_.on_command(Command::projection_3d);
 
     // The force layout keeps the graph's vertex count and fits again.
     const std::vector<Vector3> before = logic_.loaded().display_positions;
-    ASSERT_TRUE(logic_.on_command(IDM_FORCE_LAYOUT));
+    ASSERT_TRUE(logic_.on_command(Command::force_layout));
+    finish_load();
     EXPECT_EQ(logic_.loaded().display_positions.size(), before.size());
     EXPECT_NE(logic_.loaded().display_positions, before);
 }
@@ -554,7 +413,7 @@ TEST_F(MainWindowLogicTest, VerboseReachesTheLoad) {
     const std::string capacity_listing = "(0,0) = 0 ; (0,1) = 0 ;";
     open(bottleneck);
     EXPECT_EQ(platform_.sink.text().find(capacity_listing), std::string::npos);
-    logic_.on_command(IDM_VERBOSE);
+    logic_.on_command(Command::verbose);
     open(bottleneck);
     EXPECT_NE(platform_.sink.text().find(capacity_listing), std::string::npos);
 }
@@ -564,7 +423,7 @@ TEST_F(MainWindowLogicTest, EscapeCloseBoxAndQuitEndWithStatusZero) {
     EXPECT_TRUE(platform_.quits.empty());
     logic_.on_key_down(WindowKey::escape);
     logic_.on_close();
-    logic_.on_command(IDM_QUIT);
+    logic_.on_command(Command::quit);
     EXPECT_EQ(platform_.quits, (std::vector<int>{0, 0, 0}));
 }
 
@@ -572,12 +431,12 @@ TEST_F(MainWindowLogicTest, ProjectionCommandsSwitchTheViewAnd2DReleasesTheCurso
     logic_.on_key_down(WindowKey::f2);
     ASSERT_TRUE(platform_.cursor_hidden);
 
-    logic_.on_command(IDM_PROJECTION_2D);
+    logic_.on_command(Command::projection_2d);
     EXPECT_FALSE(logic_.settings().perspective_3d);
     EXPECT_FALSE(logic_.settings().mouse_look);
     EXPECT_FALSE(platform_.cursor_hidden);
 
-    logic_.on_command(IDM_PROJECTION_3D);
+    logic_.on_command(Command::projection_3d);
     EXPECT_TRUE(logic_.settings().perspective_3d);
 }
 
@@ -610,7 +469,7 @@ TEST_F(MainWindowLogicTest, RecentringTruncatesTowardZero) {
 
 TEST_F(MainWindowLogicTest, OpenDialogSavesAndRestoresMouseLook) {
     logic_.on_key_down(WindowKey::f2);
-    logic_.on_command(IDM_OPEN);
+    logic_.on_command(Command::open);
     EXPECT_EQ(platform_.open_dialogs, 1);
     EXPECT_TRUE(logic_.saved_mouse_look());
     EXPECT_FALSE(logic_.settings().mouse_look);
@@ -619,8 +478,8 @@ TEST_F(MainWindowLogicTest, OpenDialogSavesAndRestoresMouseLook) {
     // A second Open (or a save) while the dialog runs neither opens another
     // dialog nor saves the released state over the one to restore; no load
     // starts meanwhile.
-    logic_.on_command(IDM_OPEN);
-    logic_.on_command(IDM_SAVE_CONSOLE);
+    logic_.on_command(Command::open);
+    logic_.on_command(Command::save_console);
     EXPECT_EQ(platform_.open_dialogs, 1);
     EXPECT_TRUE(platform_.save_dialogs.empty());
     EXPECT_TRUE(logic_.saved_mouse_look());
@@ -690,14 +549,14 @@ TEST_F(MainWindowLogicTest, FramesFollowOneAnotherOnlyWhileSomethingMoves) {
 
     // Every command and every load's end ask for one frame.
     platform_.frame_requests = 0;
-    logic_.on_command(IDM_TOGGLE_FLOW);
+    logic_.on_command(Command::toggle_flow);
     EXPECT_EQ(platform_.frame_requests, 1);
     open(examples + "ring.gr");
     EXPECT_GE(platform_.frame_requests, 3);
 }
 
 TEST_F(MainWindowLogicTest, RedistributeWithoutAGraphDoesNothing) {
-    logic_.on_command(IDM_REDISTRIBUTE);
+    logic_.on_command(Command::redistribute);
     EXPECT_EQ(logic_.loaded().graph(), nullptr);
     EXPECT_TRUE(logic_.loaded().display_positions.empty());
     EXPECT_EQ(logic_.scene_input().graph, nullptr);
@@ -707,7 +566,7 @@ TEST_F(MainWindowLogicTest, RedistributeDrawsNewPlacesForTheGraph) {
     open(scratch_.write("three.gr", "0 -> 1, 2;"));
     const std::vector<Vector3> before = logic_.loaded().display_positions;
     ASSERT_EQ(before.size(), 3u);
-    logic_.on_command(IDM_REDISTRIBUTE);
+    logic_.on_command(Command::redistribute);
     const std::vector<Vector3>& after = logic_.loaded().display_positions;
     ASSERT_EQ(after.size(), 3u);
     EXPECT_NE(after, before);
@@ -732,20 +591,23 @@ TEST_F(MainWindowLogicTest, LoadsDrawFromTheWindowsRandomSourceInTurn) {
 TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     logic_.on_key_down(WindowKey::f2);
     const std::string path = examples + "bottleneck.gr";
-    ASSERT_TRUE(logic_.on_command(IDM_OPEN));
+    ASSERT_TRUE(logic_.on_command(Command::open));
     logic_.on_open_dialog_answer(path);
     // The answer returns with the load running; its lines wait for the
     // window's thread.
     EXPECT_TRUE(logic_.loading());
     EXPECT_TRUE(platform_.busy);
     EXPECT_TRUE(platform_.ticking);
-    EXPECT_FALSE(platform_.enabled_commands[IDM_OPEN]);
+    EXPECT_FALSE(platform_.enabled_commands[Command::open]);
     finish_load();
 
     // The load's own lines and texts are the load command's tests'; here
     // its title reaches the window and its lines the window's console.
     EXPECT_TRUE(platform_.boxes.empty());
-    EXPECT_EQ(platform_.titles, std::vector<std::string>{"Quillmere - [" + path + "]"});
+    // The title names the file from the start of the load.
+    EXPECT_EQ(platform_.titles,
+              (std::vector<std::string>{"Quillmere - [" + path + "] (chargement...)",
+                                        "Quillmere - [" + path + "]"}));
     EXPECT_NE(platform_.sink.text().find("a été chargé avec succès."), std::string::npos);
     EXPECT_EQ(logic_.last_path(), path);
 
@@ -762,7 +624,12 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     EXPECT_TRUE(logic_.settings().mouse_look);
     EXPECT_TRUE(platform_.cursor_hidden);
     EXPECT_EQ(platform_.enabled_commands,
-              (std::map<int, bool>{{IDM_OPEN, true}, {IDM_RELOAD, true}, {IDM_SAVE_RESULTS, true}}));
+              (std::map<Command, bool>{{Command::open, true},
+                                       {Command::open_demands, true},
+                                       {Command::reload, true},
+                                       {Command::save_results, true},
+                                       {Command::force_layout, true},
+                                       {Command::recent_files, true}}));
 }
 
 TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
@@ -789,28 +656,31 @@ TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
     EXPECT_TRUE(platform_.progress.empty());
     now_ms_ += 1;
     logic_.on_progress_tick();
-    EXPECT_EQ(platform_.progress, "Dernière étape : Étape lente | Temps écoulé : 0,5 s");
+    EXPECT_EQ(platform_.progress,
+              "Chargement | Dernière étape : Étape lente | Temps écoulé : 0,5 s");
 
     // Another load is refused while this one runs, whichever way it comes.
     EXPECT_FALSE(logic_.can_load());
     EXPECT_FALSE(logic_.load_file(examples + "ring.gr"));
-    logic_.on_command(IDM_OPEN);
-    logic_.on_command(IDM_RELOAD);
-    logic_.on_command(IDM_SAVE_RESULTS);
+    logic_.on_command(Command::open);
+    logic_.on_command(Command::reload);
+    logic_.on_command(Command::save_results);
     EXPECT_EQ(platform_.open_dialogs, 1);
     EXPECT_TRUE(platform_.save_dialogs.empty());
-    EXPECT_FALSE(platform_.enabled_commands[IDM_OPEN]);
-    EXPECT_FALSE(platform_.enabled_commands[IDM_RELOAD]);
+    EXPECT_FALSE(platform_.enabled_commands[Command::open]);
+    EXPECT_FALSE(platform_.enabled_commands[Command::reload]);
 
+    // Escape cancels it, rather than ending the program.
     now_ms_ += 700;
-    logic_.cancel_load();
-    EXPECT_EQ(platform_.progress, "Annulation... | Temps écoulé : 1,2 s");
+    logic_.on_key_down(WindowKey::escape);
+    EXPECT_TRUE(platform_.quits.empty());
+    EXPECT_EQ(platform_.progress, "Chargement | Annulation... | Temps écoulé : 1,2 s");
     finish_load();
 
     // The end of a failed load: no graph, the plain title, the console's
     // last line, and the box after everything else.
     EXPECT_EQ(logic_.loaded().graph(), nullptr);
-    EXPECT_EQ(platform_.titles, std::vector<std::string>{"Quillmere"});
+    EXPECT_EQ(platform_.titles.back(), "Quillmere");
     EXPECT_TRUE(platform_.sink.text().ends_with("Étape lente -> 1 s.\n\n** Chargement annulé.\n"))
         << platform_.sink.text();
     EXPECT_EQ(platform_.boxes,
@@ -823,7 +693,7 @@ TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
 
     // The next load runs as usual.
     gated_ = false;
-    logic_.on_command(IDM_RELOAD);
+    logic_.on_command(Command::reload);
     finish_load();
     ASSERT_NE(logic_.loaded().graph(), nullptr);
     EXPECT_EQ(platform_.titles.back(), "Quillmere - [" + examples + "grid.gr]");
@@ -869,17 +739,31 @@ TEST_F(MainWindowLogicTest, FailedLoadsAndTheTitle) {
         platform_.boxes.clear();
         const std::string path = row.text.empty() ? scratch_.path(row.name).string()
                                                   : write(row.name, row.text);
+        const std::string console = platform_.sink.text();
         open(path);
+        // The console of the graph that stays stays too; either way it ends
+        // with the failure.
+        EXPECT_EQ(platform_.sink.text().starts_with(console), row.graph_stays);
+        EXPECT_TRUE(platform_.sink.text().ends_with(
+            row.graph_stays ? "** Erreur d'ouverture : " + path + " : fichier introuvable\n"
+                            : "** Erreur de lecture du fichier .gr : Fichier .gr invalide — ligne "
+                              "1, colonne 7 : « ; », « , » ou « [ » attendu au lieu de la fin du "
+                              "texte\n"))
+            << platform_.sink.text();
         ASSERT_EQ(platform_.boxes.size(), 1u);
         EXPECT_EQ(platform_.boxes[0].caption, row.caption);
         EXPECT_TRUE(platform_.boxes[0].error);
         EXPECT_FALSE(platform_.busy_during_box);
         EXPECT_EQ(logic_.loaded().graph() != nullptr, row.graph_stays);
+        // The title names the new file during the load, then the graph on
+        // show again, or none.
         EXPECT_EQ(platform_.titles,
-                  row.graph_stays ? std::vector<std::string>{} : std::vector<std::string>{"Quillmere"});
+                  (std::vector<std::string>{
+                      "Quillmere - [" + path + "] (chargement...)",
+                      row.graph_stays ? "Quillmere - [" + examples + "ring.gr]" : "Quillmere"}));
         // Recharger tries the file chosen last, not the one on show.
         EXPECT_EQ(logic_.last_path(), path);
-        EXPECT_TRUE(logic_.command_enabled(IDM_RELOAD));
+        EXPECT_TRUE(logic_.command_enabled(Command::reload));
     }
 }
 
@@ -888,7 +772,7 @@ TEST_F(MainWindowLogicTest, ReloadReadsTheFileAgain) {
     open(path);
     ASSERT_EQ(logic_.loaded().graph()->vertex_count(), 2);
     write("grows.gr", "0 -> 1, 2, 3;");
-    logic_.on_command(IDM_RELOAD);
+    logic_.on_command(Command::reload);
     finish_load();
     ASSERT_NE(logic_.loaded().graph(), nullptr);
     EXPECT_EQ(logic_.loaded().graph()->vertex_count(), 4);
@@ -915,8 +799,8 @@ TEST_F(MainWindowLogicTest, LoadCommandStopsBetweenStagesOnceCancelled) {
 TEST_F(MainWindowLogicTest, SavesTheResultsAndTheConsole) {
     const std::string path = examples + "bottleneck.gr";
     open(path);
-    logic_.on_command(IDM_SAVE_RESULTS);
-    logic_.on_command(IDM_SAVE_CONSOLE);
+    logic_.on_command(Command::save_results);
+    logic_.on_command(Command::save_console);
     ASSERT_EQ(platform_.save_dialogs.size(), 1u) << "one dialog at a time";
     EXPECT_EQ(platform_.save_dialogs[0],
               std::make_pair(SaveKind::results, examples + "bottleneck.json"));
@@ -926,7 +810,7 @@ TEST_F(MainWindowLogicTest, SavesTheResultsAndTheConsole) {
     EXPECT_EQ(report["vertices"], 6);
     expect_report_schema(report);
 
-    logic_.on_command(IDM_SAVE_CONSOLE);
+    logic_.on_command(Command::save_console);
     EXPECT_EQ(platform_.save_dialogs[1],
               std::make_pair(SaveKind::console, examples + "bottleneck.txt"));
     const std::string console = scratch_.path("console.txt").string();
@@ -935,11 +819,216 @@ TEST_F(MainWindowLogicTest, SavesTheResultsAndTheConsole) {
     EXPECT_TRUE(platform_.boxes.empty());
 
     // A file that cannot be written: a box, and nothing left behind.
-    logic_.on_command(IDM_SAVE_CONSOLE);
+    logic_.on_command(Command::save_console);
     const std::string nowhere = scratch_.path("absent/console.txt").string();
     logic_.on_save_dialog_answer(SaveKind::console, nowhere);
     EXPECT_EQ(platform_.boxes,
               (std::vector<Box>{{"Erreur d'enregistrement",
                                  "Impossible d'écrire le fichier \"" + nowhere + "\".", true}}));
     EXPECT_EQ(scratch_.entries().size(), 2u);
+}
+
+// Ouvrir des demandes applies a file to the graph on show; the radio items
+// switch to all pairs and back to the default, each time loading the graph
+// again; a bad file changes nothing but shows its box; the set in force
+// stays for the next loads.
+TEST_F(MainWindowLogicTest, DemandMenuRecomputesTheGraphOnShowWithTheSetChosen) {
+    open(examples + "grid.gr");
+    EXPECT_TRUE(logic_.command_checked(Command::demands_default));
+    ASSERT_TRUE(logic_.on_command(Command::open_demands));
+    EXPECT_EQ(platform_.demands_dialogs, 1);
+    logic_.on_demands_dialog_answer(examples + "grid.dem");
+    finish_load();
+    ASSERT_NE(logic_.loaded().graph(), nullptr);
+    EXPECT_EQ(logic_.loaded().current->demands.kind(), DemandKind::file);
+    EXPECT_EQ(logic_.loaded().current->demands.size(), 5);
+    EXPECT_TRUE(platform_.checks[Command::demands_file]);
+    EXPECT_FALSE(platform_.checks[Command::demands_default]);
+    EXPECT_NE(platform_.console_text().find("** Demandes : 5 commodités"), std::string::npos);
+    // The file's item with a file in force opens no dialog.
+    ASSERT_TRUE(logic_.on_command(Command::demands_file));
+    EXPECT_EQ(platform_.demands_dialogs, 1);
+
+    const std::string bad = write("bad.dem", "S00 S99 5\n");
+    ASSERT_TRUE(logic_.on_command(Command::open_demands));
+    logic_.on_demands_dialog_answer(bad);
+    EXPECT_FALSE(logic_.loading());
+    ASSERT_FALSE(platform_.boxes.empty());
+    EXPECT_EQ(platform_.boxes.back().text.rfind("Fichier de demandes invalide\n", 0), 0u);
+    EXPECT_EQ(logic_.demands().kind, DemandChoice::Kind::file);
+
+    ASSERT_TRUE(logic_.on_command(Command::demands_all_pairs));
+    finish_load();
+    EXPECT_EQ(logic_.loaded().current->demands.kind(), DemandKind::all_pairs);
+    EXPECT_TRUE(platform_.checks[Command::demands_all_pairs]);
+    EXPECT_FALSE(platform_.checks[Command::demands_file]);
+    // F5 keeps the set in force.
+    logic_.on_command(Command::reload);
+    finish_load();
+    EXPECT_EQ(logic_.loaded().current->demands.kind(), DemandKind::all_pairs);
+    ASSERT_TRUE(logic_.on_command(Command::demands_default));
+    finish_load();
+    EXPECT_TRUE(logic_.loaded().current->demands.is_default());
+}
+
+// What the user chose comes back at the next start: the toggles and
+// choices that name a preference, the recent files, each dialog's folder
+// and the main window's place; a value that makes no sense counts as none.
+TEST_F(MainWindowLogicTest, PreferencesComeBackAtTheNextStart) {
+    MemoryPreferenceStore store;
+    {
+        MainWindowLogic first(platform_, RandomSource(1), load_graph_file, monotonic_milliseconds,
+                              &store);
+        for (const Command command : {Command::show_labels, Command::toggle_flow,
+                                      Command::layout_force_on_load, Command::demands_all_pairs}) {
+            first.on_command(command);
+        }
+        ASSERT_TRUE(first.load_file(bottleneck));
+        while (first.loading() || first.certifying()) {
+            platform_.run_posted();
+        }
+        // A demand file is in force for this run only.
+        first.on_command(Command::open_demands);
+        first.on_demands_dialog_answer(write("one.dem", "0 1 5\n"));
+        ASSERT_EQ(first.demands().kind, DemandChoice::Kind::file);
+        while (first.loading() || first.certifying()) {
+            platform_.run_posted();
+        }
+        first.on_dialog_folder(FileDialogKind::save_console, scratch_.dir().string());
+        first.on_dialog_folder(FileDialogKind::open, scratch_.path("gone").string());
+        platform_.main_place = WindowPlace{10, 20, 800, 600};
+        first.on_close();
+    }
+    MainWindowLogic second(platform_, RandomSource(1), load_graph_file, monotonic_milliseconds,
+                           &store);
+    second.start();
+    EXPECT_FALSE(second.settings().show_labels);
+    EXPECT_FALSE(second.settings().show_flow) << "show-flow is not kept";
+    EXPECT_TRUE(second.command_checked(Command::layout_force_on_load));
+    EXPECT_TRUE(second.command_checked(Command::demands_all_pairs));
+    EXPECT_EQ(second.demands().kind, DemandChoice::Kind::all_pairs);
+    EXPECT_EQ(platform_.recent, std::vector<std::string>{bottleneck});
+    EXPECT_EQ(second.kept_window_place(PlacedWindow::main), (WindowPlace{10, 20, 800, 600}));
+    // A folder that is gone leaves the dialog in the current directory; the
+    // save dialog proposes its file in the folder it was left in.
+    second.on_command(Command::open);
+    EXPECT_EQ(platform_.open_folder, "");
+    second.on_open_dialog_answer(std::nullopt);
+    second.on_command(Command::save_console);
+    EXPECT_EQ(platform_.save_dialogs.back().second, scratch_.path("console.txt").string());
+
+    const std::pair<const char*, const char*> nonsense[] = {
+        {"view/labels", "peut-être"},  {"load/layout", "spirale"},   {"load/demands", "file"},
+        {"windows/main", "10 20 800"}, {"windows/main", "0 0 50 50"}};
+    for (const auto& [key, value] : nonsense) {
+        MemoryPreferenceStore bad;
+        bad.set_value(key, value);
+        MainWindowLogic third(platform_, RandomSource(1), load_graph_file, monotonic_milliseconds,
+                              &bad);
+        EXPECT_TRUE(third.settings().show_labels) << key;
+        EXPECT_TRUE(third.command_checked(Command::layout_random_on_load)) << key;
+        EXPECT_TRUE(third.command_checked(Command::demands_default)) << key;
+        EXPECT_EQ(third.kept_window_place(PlacedWindow::main), std::nullopt) << key;
+    }
+}
+
+// With "Disposition au chargement : par forces" every load places the
+// vertices by the force layout after its own stages.
+TEST_F(MainWindowLogicTest, LoadsPlaceByForceWhenChosen) {
+    logic_.on_command(Command::layout_force_on_load);
+    open(bottleneck);
+    EXPECT_NE(platform_.sink.text().find("** TIMER : Disposition par forces calculée -> "),
+              std::string::npos);
+    EXPECT_EQ(platform_.titles.back(), "Quillmere - [" + bottleneck + "]");
+}
+
+// Ctrl+B runs on a thread of its own, as a load does: the progress box after
+// half a second, stopped by a second Ctrl+B or Escape (the positions then
+// stay, and the program goes on), and by a load.
+TEST_F(MainWindowLogicTest, ForceLayoutRunsOffTheWindowsThreadAndStops) {
+    std::string ring;  // 400 vertices: quick to load, long enough to lay out
+    for (int v = 0; v < 400; ++v) {
+        ring += std::to_string(v) + " <-> " + std::to_string((v + 1) % 400) + (v < 399 ? ";\n" : ";");
+    }
+    open(write("ring400.gr", ring));
+    const std::vector<Vector3> before = logic_.loaded().display_positions;
+    for (const auto stop : {+[](MainWindowLogic& l) { l.on_command(Command::force_layout); },
+                            +[](MainWindowLogic& l) { l.on_key_down(WindowKey::escape); }}) {
+        ASSERT_TRUE(logic_.on_command(Command::force_layout));
+        EXPECT_TRUE(logic_.laying_out() && platform_.busy);
+        now_ms_ += 500;
+        logic_.on_progress_tick();
+        EXPECT_EQ(platform_.progress, "Disposition par forces | Calcul de la disposition par "
+                                      "forces... | Temps écoulé : 0,5 s");
+        stop(logic_);
+        finish_load();
+        EXPECT_EQ(logic_.loaded().display_positions, before);
+        EXPECT_TRUE(platform_.progress.empty() && !platform_.busy && platform_.quits.empty());
+    }
+    ASSERT_TRUE(logic_.on_command(Command::force_layout));
+    ASSERT_TRUE(logic_.load_file(examples + "ring.gr"));
+    EXPECT_FALSE(logic_.laying_out());
+}
+
+// The recent files follow the loads; one that is gone leaves the list with
+// a box. The empty view shows the hint above them.
+TEST_F(MainWindowLogicTest, RecentFilesAndTheEmptyView) {
+    EXPECT_EQ(logic_.empty_view_lines(), std::vector<std::string>{empty_view_hint});
+    const std::string gone = write("gone.gr", "0 -> 1;");
+    const std::string ring = examples + "ring.gr";
+    for (const std::string& path : {gone, ring, bottleneck, gone}) {
+        open(path);
+    }
+    EXPECT_EQ(logic_.recent_files(), (std::vector<std::string>{gone, bottleneck, ring}));
+    EXPECT_TRUE(logic_.empty_view_lines().empty()) << "a graph is on show";
+    std::filesystem::remove(gone);
+    logic_.open_recent(0);
+    EXPECT_EQ(platform_.recent, (std::vector<std::string>{bottleneck, ring}));
+    EXPECT_EQ(platform_.boxes.back().text,
+              "Le fichier « " + gone + " » n'existe plus ; il est retiré des fichiers récents.");
+    logic_.open_recent(1);
+    finish_load();
+    open(write("bad.gr", "0 -> 1"));
+    EXPECT_EQ(logic_.empty_view_lines(), (std::vector<std::string>{
+                                             empty_view_hint, "", "Fichiers récents :", ring,
+                                             bottleneck}));
+}
+
+// Saved while the certificate is still being computed, the results say so
+// rather than leave it out silently.
+TEST_F(MainWindowLogicTest, ResultsSavedDuringTheCertificateSayItIsPending) {
+    ASSERT_TRUE(logic_.load_file(write("complete.gr", complete_text())));
+    while (logic_.loading()) {
+        platform_.run_posted();
+    }
+    ASSERT_TRUE(logic_.certifying());
+    logic_.on_command(Command::save_results);
+    logic_.on_save_dialog_answer(SaveKind::results, scratch_.path("pending.json").string());
+    const auto report = nlohmann::json::parse(read_file(scratch_.path("pending.json")));
+    expect_report_schema(report);
+    EXPECT_TRUE(report.contains("certificate_pending"));
+}
+
+// The picture is written whole beside the file, then renamed over it: a
+// write that fails (here on a file size limit, as on a full disk) keeps the
+// file that was there, leaves nothing else, and says so.
+TEST_F(MainWindowLogicTest, ExportedPictureReplacesAFileOnlyOnceWrittenWhole) {
+    open(bottleneck);
+    const std::string keep = write("keep.png", "earlier picture");
+    platform_.export_answer = keep;
+    platform_.picture = std::string(100000, 'p');
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    logic_.on_command(Command::export_image);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(read_file(keep), "earlier picture");
+    EXPECT_EQ(scratch_.entries(), std::vector<std::string>{"keep.png"});
+    EXPECT_EQ(platform_.boxes.back().text, "Impossible d'écrire l'image\n" + keep);
+    // Without the limit it is replaced.
+    logic_.on_command(Command::export_image);
+    EXPECT_EQ(read_file(keep), platform_.picture);
 }

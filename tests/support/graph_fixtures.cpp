@@ -31,6 +31,21 @@ Graph random_graph(int n, int edges, bool directed, std::uint32_t seed) {
     return make_graph(n, list, directed);
 }
 
+DemandSet random_demands(int n, int k, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> vertex(0, n - 1);
+    std::uniform_real_distribution<double> demand(0.5, 100.0);
+    std::vector<Commodity> commodities;
+    while (static_cast<int>(commodities.size()) < k) {
+        const int source = vertex(rng);
+        const int sink = vertex(rng);
+        if (source != sink) {
+            commodities.push_back({source, sink, demand(rng), true});
+        }
+    }
+    return DemandSet(DemandKind::file, "random", n, std::move(commodities));
+}
+
 Graph complete_graph(int n, bool directed, float cap, std::uint32_t seed) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> capacity(1, 100);
@@ -62,11 +77,17 @@ std::string spread_complete_graph_text(int n, std::uint32_t seed) {
     return text.str();
 }
 
-FlowResult zero_flow_result(int n, double maxflow) {
-    FlowResult result;
-    for (auto& matrix : result.flow) {
-        matrix.assign(static_cast<std::size_t>(n), std::vector<double>(static_cast<std::size_t>(n)));
+void set_arc_flow(FlowResult& result, const Graph& graph, int i, int u, int v, double value) {
+    const auto m = static_cast<std::size_t>(graph.arcs().arc_count());
+    while (result.flow.size() <= static_cast<std::size_t>(i)) {
+        result.flow.emplace_back(m, 0.0);
     }
+    result.flow[static_cast<std::size_t>(i)].at(static_cast<std::size_t>(graph.arcs().find(u, v))) =
+        value;
+}
+
+FlowResult zero_flow_result(double maxflow) {
+    FlowResult result;
     result.maxflow = maxflow;
     return result;
 }

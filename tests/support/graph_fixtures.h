@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/vector3.h"
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
 #include "graph/graph.h"
 
@@ -27,6 +28,10 @@ Graph make_placed_graph(const std::vector<Vector3>& positions, const std::vector
 // (repeats and self-loops are left to the graph), capacities 1 … 100.
 Graph random_graph(int n, int edges, bool directed, std::uint32_t seed);
 
+// k commodities on n ≥ 2 vertices drawn from `seed`: ends drawn apart, so
+// that sources repeat, demands from 0.5 to 100 (repeated pairs add up).
+DemandSet random_demands(int n, int k, std::uint32_t seed);
+
 // Every pair of distinct vertices joined once (each ordered pair when
 // directed), with capacity `cap`, or with capacities 1 … 100 drawn from
 // `seed` when `cap` is 0.
@@ -38,6 +43,9 @@ Graph complete_graph(int n, bool directed, float cap, std::uint32_t seed = 0);
 // takes lp_solve longest, some seconds at n = 120.
 std::string spread_complete_graph_text(int n, std::uint32_t seed);
 
-// A flow result for a graph of n vertices: the given maxflow, no flow on any
-// pair, no cut.
-FlowResult zero_flow_result(int n, double maxflow = 0.0);
+// A flow result without flows: the given maxflow, no cut.
+FlowResult zero_flow_result(double maxflow = 0.0);
+
+// Puts `value` on the flow of source i along the arc u → v of `graph`,
+// making room for the flows of sources 0 … i first.
+void set_arc_flow(FlowResult& result, const Graph& graph, int i, int u, int v, double value);

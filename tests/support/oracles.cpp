@@ -2,8 +2,6 @@
 
 #include <limits>
 
-#include "graph/commodities.h"
-
 std::vector<std::vector<double>> floyd_warshall_distances(const Graph& graph) {
     const int n = graph.vertex_count();
     std::vector<std::vector<double>> dist(n, std::vector<double>(n, 100000.0));
@@ -39,6 +37,11 @@ std::vector<std::vector<double>> floyd_warshall_distances(const Graph& graph) {
 }
 
 OracleSweep from_scratch_sweep(const Graph& graph, const std::vector<int>& order) {
+    return from_scratch_sweep(graph, DemandSet::default_set(graph.vertex_count()), order);
+}
+
+OracleSweep from_scratch_sweep(const Graph& graph, const DemandSet& demands,
+                               const std::vector<int>& order) {
     const int n = graph.vertex_count();
     std::vector<int> position(n);
     for (int index = 0; index < n; ++index) {
@@ -57,10 +60,9 @@ OracleSweep from_scratch_sweep(const Graph& graph, const std::vector<int>& order
             }
         }
         double separated = 0.0;
-        for (int w = 0; w < commodity_count; ++w) {
-            if (commodity_present(w, n) &&
-                (position[commodity_source(w)] < p) != (position[commodity_sink(w)] < p)) {
-                separated += static_cast<double>(commodity_demand[w]);
+        for (const Commodity& c : demands.commodities()) {
+            if (c.present && (position[c.source] < p) != (position[c.sink] < p)) {
+                separated += c.demand;
             }
         }
         if (separated != 0.0 && cut / separated < best) {
@@ -73,6 +75,11 @@ OracleSweep from_scratch_sweep(const Graph& graph, const std::vector<int>& order
 }
 
 CutMeasure measure_cut(const Graph& graph, const std::vector<bool>& side) {
+    return measure_cut(graph, DemandSet::default_set(graph.vertex_count()), side);
+}
+
+CutMeasure measure_cut(const Graph& graph, const DemandSet& demands,
+                       const std::vector<bool>& side) {
     const int n = graph.vertex_count();
     CutMeasure measure;
     for (int a = 0; a < n; ++a) {
@@ -82,9 +89,9 @@ CutMeasure measure_cut(const Graph& graph, const std::vector<bool>& side) {
             }
         }
     }
-    for (int w = 0; w < commodity_count; ++w) {
-        if (commodity_present(w, n) && side[commodity_source(w)] != side[commodity_sink(w)]) {
-            measure.separated_demand += static_cast<double>(commodity_demand[w]);
+    for (const Commodity& c : demands.commodities()) {
+        if (c.present && side[c.source] != side[c.sink]) {
+            measure.separated_demand += c.demand;
         }
     }
     return measure;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "graph/demand_set.h"
 #include "graph/graph.h"
 
 // The computations that the fast ones replaced, kept as references for them:
@@ -20,7 +21,10 @@ struct OracleSweep {
     int prefix_length = -1;
     double ratio = 0.0;
 };
+// `demands` defaults to the graph's default set.
 OracleSweep from_scratch_sweep(const Graph& graph, const std::vector<int>& order);
+OracleSweep from_scratch_sweep(const Graph& graph, const DemandSet& demands,
+                               const std::vector<int>& order);
 
 // What a cut's ratio divides for the side S (side[v] for v in S), from the
 // matrix: the capacity of every ordered pair with exactly one end in S (an
@@ -31,3 +35,4 @@ struct CutMeasure {
     double separated_demand = 0.0;
 };
 CutMeasure measure_cut(const Graph& graph, const std::vector<bool>& side);
+CutMeasure measure_cut(const Graph& graph, const DemandSet& demands, const std::vector<bool>& side);

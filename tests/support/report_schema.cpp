@@ -36,14 +36,22 @@ void expect_number_or_null(const json& value, bool null, const char* key) {
 
 void expect_report_schema(const json& report) {
     ASSERT_TRUE(report.is_object());
-    // The certificate comes only with --certificate, its time with it.
-    const bool certified = report.contains("certificate");
+    // The certificate comes only with --certificate, its time with it; the
+    // window saves it as null, with "certificate_pending", while it is
+    // still being computed.
+    const bool pending = report.contains("certificate_pending");
+    const bool certified = report.contains("certificate") && !pending;
     std::set<std::string> keys{"schema_version", "vertices", "directed", "names", "sizes",
-                               "positions", "edges", "commodities", "maxflow", "lp_status",
-                               "lp_status_code", "lp_status_text", "reached_optimum",
+                               "positions", "edges", "demand_set", "commodities", "maxflow",
+                               "lp_status", "lp_status_code", "lp_status_text", "reached_optimum",
                                "mincut", "cut", "cut_crossing_capacity",
                                "cut_separated_demand", "cut_coordinate", "flows",
                                "timings"};
+    if (pending) {
+        keys.insert({"certificate", "certificate_pending"});
+        EXPECT_TRUE(report["certificate"].is_null());
+        EXPECT_EQ(report["certificate_pending"], true);
+    }
     if (certified) {
         keys.insert("certificate");
         const json& certificate = report["certificate"];
@@ -58,7 +66,7 @@ void expect_report_schema(const json& report) {
         }
     }
     EXPECT_EQ(keys_of(report), keys);
-    EXPECT_EQ(report["schema_version"], 2);
+    EXPECT_EQ(report["schema_version"], 3);
     ASSERT_TRUE(report["vertices"].is_number_integer());
     const int n = report["vertices"];
     EXPECT_TRUE(report["directed"].is_boolean());
@@ -87,16 +95,32 @@ void expect_report_schema(const json& report) {
         }
     }
 
+    const std::set<std::string> kinds{"default", "file", "all-pairs", "network"};
+    ASSERT_TRUE(report["demand_set"].is_string() && kinds.count(report["demand_set"]) == 1);
+    const bool default_set = report["demand_set"] == "default";
     ASSERT_TRUE(report["commodities"].is_array());
-    ASSERT_EQ(report["commodities"].size(), 3u);
-    const double demands[3] = {250, 200, 225};
-    for (int w = 0; w < 3; ++w) {
+    std::set<int> sources;
+    for (std::size_t w = 0; w < report["commodities"].size(); ++w) {
         const json& c = report["commodities"][w];
         EXPECT_EQ(keys_of(c), (std::set<std::string>{"source", "sink", "demand", "present"}));
-        EXPECT_EQ(c["source"], 2 * w);
-        EXPECT_EQ(c["sink"], 2 * w + 1);
-        EXPECT_EQ(c["demand"], demands[w]);
-        EXPECT_EQ(c["present"], 2 * w + 1 < n);
+        if (!default_set) {
+            EXPECT_TRUE(is_vertex(c["source"], n) && is_vertex(c["sink"], n) &&
+                        c["source"] != c["sink"] && c["present"] == true)
+                << c;
+            EXPECT_GT(c["demand"].get<double>(), 0.0) << c;
+            sources.insert(c["source"].get<int>());
+        }
+    }
+    if (default_set) {
+        ASSERT_EQ(report["commodities"].size(), 3u);
+        const double demands[3] = {250, 200, 225};
+        for (int w = 0; w < 3; ++w) {
+            const json& c = report["commodities"][w];
+            EXPECT_EQ(c["source"], 2 * w);
+            EXPECT_EQ(c["sink"], 2 * w + 1);
+            EXPECT_EQ(c["demand"], demands[w]);
+            EXPECT_EQ(c["present"], 2 * w + 1 < n);
+        }
     }
 
     EXPECT_TRUE(report["maxflow"].is_number());
@@ -128,11 +152,18 @@ void expect_report_schema(const json& report) {
         EXPECT_GE(report["cut_coordinate"].get<int>(), 0);
     }
 
+    // The default set's flows by commodity, another's by source.
     ASSERT_TRUE(report["flows"].is_array());
-    ASSERT_EQ(report["flows"].size(), 3u);
-    for (const json& commodity : report["flows"]) {
-        ASSERT_TRUE(commodity.is_array());
-        for (const json& f : commodity) {
+    ASSERT_EQ(report["flows"].size(), default_set ? 3u : sources.size());
+    for (const json& listed : report["flows"]) {
+        const json* list = &listed;
+        if (!default_set) {
+            ASSERT_TRUE(listed.is_array() && listed.size() == 2) << listed;
+            EXPECT_EQ(sources.count(listed[0].get<int>()), 1u) << listed[0];
+            list = &listed[1];
+        }
+        ASSERT_TRUE(list->is_array());
+        for (const json& f : *list) {
             ASSERT_TRUE(f.is_array() && f.size() == 3) << f;
             EXPECT_TRUE(is_vertex(f[0], n) && is_vertex(f[1], n)) << f;
             EXPECT_GE(std::fabs(f[2].get<double>()), 1e-9) << f;

@@ -31,11 +31,15 @@ std::vector<Vector3> cloud(int n, float half, std::uint32_t seed) {
 struct Shown {
     explicit Shown(std::vector<Vector3> at, double maxflow = 0.1)
         : graph(make_placed_graph(at, {}, 2.0f)),
-          result(zero_flow_result(graph.vertex_count(), maxflow)),
+          demands(DemandSet::default_set(graph.vertex_count())),
+          result(zero_flow_result(maxflow)),
           positions(std::move(at)) {}
-    SceneInput input() const { return {&graph, &result, &positions}; }
+    SceneInput input() const {
+        return {&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    }
 
     Graph graph;
+    DemandSet demands;
     FlowResult result;
     std::vector<Vector3> positions;
 };
@@ -145,4 +149,34 @@ TEST(FitView, FacesAFlatGraphAndNeverLooksSteeperThanSixtyDegrees) {
     const Vector3 down = facing_direction(Shown(tilted).input(), ViewSettings{});
     EXPECT_NEAR(down.x, -0.5, 1e-5);
     EXPECT_NEAR(down.z, -std::sqrt(3.0) / 2, 1e-5);
+}
+
+TEST(FitView, KeepsEveryVertexOutOfTheLegendsBox) {
+    std::vector<Vector3> flat = cloud(300, 100, 6);
+    for (Vector3& p : flat) {
+        p.z = 0;
+    }
+    const Shown shown(flat);
+    // A wide box (the graph goes below it) and a tall one (right of it).
+    for (const PixelRect& legend : {PixelRect{10, 10, 400, 160}, PixelRect{10, 10, 180, 420}}) {
+        for (const bool perspective : {true, false}) {
+            SCOPED_TRACE(std::to_string(legend.width) + (perspective ? ", 3D" : ", 2D"));
+            ViewSettings settings;
+            settings.client_width = 640;
+            settings.client_height = 480;
+            Camera camera;
+            if (!perspective) {
+                reset_view_2d(camera, settings);
+            }
+            fit_view(shown.input(), settings, camera, true, legend);
+            for (const Vector3& p : flat) {
+                const auto at = project_to_viewport(p, settings, camera);
+                ASSERT_TRUE(at.has_value());
+                EXPECT_TRUE(at->x > legend.left + legend.width ||
+                            at->y > legend.top + legend.height)
+                    << at->x << ", " << at->y;
+                EXPECT_TRUE(at->x >= 0 && at->x <= 640 && at->y >= 0 && at->y <= 480);
+            }
+        }
+    }
 }

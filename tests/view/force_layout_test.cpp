@@ -93,3 +93,14 @@ TEST(ForceLayout, BadShapesGiveFinitePositionsAndKeepTheGivenOnes) {
         }
     }
 }
+
+// The window's Annuler and a new load stop the layout through its flag,
+// which igraph's iterations read: a flag already set stops it at the first.
+TEST(ForceLayout, StopsOnItsCancelFlagLeavingThePositionsAsTheyWere) {
+    const Graph graph = partly_placed(300, {}, 900, 5);
+    RandomSource random(3);
+    std::vector<Vector3> positions{{1, 2, 3}};
+    const std::atomic<bool> cancel{true};
+    EXPECT_FALSE(force_layout(graph, random, positions, &cancel));
+    EXPECT_EQ(positions, (std::vector<Vector3>{{1, 2, 3}}));
+}

@@ -21,17 +21,20 @@ struct Bottleneck {
         : graph(make_placed_graph(std::vector<Vector3>(6, Vector3(1, 1, 1)),
                                   {{0, 2}, {0, 3}, {2, 4}, {3, 4}, {4, 5}, {2, 3}, {5, 1}}, 2.0f,
                                   true)),
-          result(zero_flow_result(6, 0.2)),
+          result(zero_flow_result(0.2)),
           positions(6, Vector3(1, 1, 1)) {
         result.cut = {{0, 2, 3, 4, 5}, 0.2, true};
-        result.lp_status = 0;
+        result.solve = {SolveStatus::optimal, 0};
         result.reached_optimum = true;
     }
-    SceneInput input() const { return {&graph, &result, &positions}; }
+    SceneInput input() const {
+        return {&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    }
 
     Graph graph;
     FlowResult result;
     std::vector<Vector3> positions;
+    DemandSet demands = DemandSet::default_set(6);
 };
 
 std::vector<std::string> texts(const std::vector<LegendLine>& lines) {
@@ -47,7 +50,7 @@ std::vector<std::string> texts(const std::vector<LegendLine>& lines) {
 TEST(Legend, ListsCommoditiesTerminalsResultsAndCounts) {
     Bottleneck b;
     ViewSettings settings;
-    const std::vector<LegendLine> lines = legend_lines(b.input(), settings, "OPTIMAL");
+    const std::vector<LegendLine> lines = legend_lines(b.input(), settings);
     EXPECT_EQ(texts(lines),
               (std::vector<std::string>{
                   "Commodité 0 : 0 → 1, demande 250", "Commodité 1 : 2 → 3, demande 200",
@@ -63,8 +66,8 @@ TEST(Legend, ListsCommoditiesTerminalsResultsAndCounts) {
     // warning with lp_solve's status.
     settings.show_cut = true;
     b.result.reached_optimum = false;
-    b.result.lp_status = 25;
-    const std::vector<LegendLine> marked = legend_lines(b.input(), settings, "ACCURACYERROR");
+    b.result.solve = {SolveStatus::accuracy_error, 25};
+    const std::vector<LegendLine> marked = legend_lines(b.input(), settings);
     EXPECT_EQ(marked[5].text, "Côté S de la coupe");
     EXPECT_EQ(marked[5].swatch->g, cut_colour.g);
     EXPECT_EQ(texts(marked).back(), "! Calcul non abouti (statut lp_solve : 25, ACCURACYERROR)");
@@ -80,30 +83,31 @@ TEST(Legend, CertificateLinesAndTheCutShown) {
         std::vector<std::string> lines;  // after "mincut = …"
         const char* side;                // the cut's swatch line
     };
+    const SolveEnd optimal{SolveStatus::optimal, 0};
+    const SolveEnd cancelled = SolveEnd::own(SolveStatus::cancelled);
     const Row rows[] = {
-        {{true, 0, 0.1, {{1}, 0.1, BestCut::Method::vertex}, true, 1.0},
+        {{true, optimal, 0.1, {{1}, 0.1, BestCut::Method::vertex}, true, 1.0},
          {"λ* = 0.1", "meilleure coupe = 0.1 (S : 1 sommet)", "coupe optimale prouvée"},
          "Côté S de la meilleure coupe"},
         // The gap is rounded up: 1.00000011 is written 1.01, never 1.
-        {{true, 0, 0.1, {{1, 4}, 0.1000001, BestCut::Method::ball}, false, 1.0000001},
+        {{true, optimal, 0.1, {{1, 4}, 0.1000001, BestCut::Method::ball}, false, 1.0000001},
          {"λ* = 0.1", "meilleure coupe = 0.1 (S : 2 sommets)", "écart ≤ ×1.01"},
          "Côté S de la meilleure coupe"},
-        {{true, 0, 0.0, {{1}, 0.5, BestCut::Method::vertex}, false, INFINITY},
+        {{true, optimal, 0.0, {{1}, 0.5, BestCut::Method::vertex}, false, INFINITY},
          {"λ* = 0", "meilleure coupe = 0.5 (S : 1 sommet)", "écart non borné"},
          "Côté S de la meilleure coupe"},
-        {{true, 0, 0.1, {{}, INFINITY, BestCut::Method::sweep}, false, INFINITY},
+        {{true, optimal, 0.1, {{}, INFINITY, BestCut::Method::sweep}, false, INFINITY},
          {"λ* = 0.1", "meilleure coupe : aucune coupe"},
          "Côté S de la meilleure coupe"},
         // Without a bound the sweep's cut stays the one shown.
-        {{false, -102, 0.0, {{0, 2, 3, 4, 5}, 0.2, BestCut::Method::sweep}, false, INFINITY},
+        {{false, cancelled, 0.0, {{0, 2, 3, 4, 5}, 0.2, BestCut::Method::sweep}, false, INFINITY},
          {"! λ* non calculé (statut lp_solve : -102, CANCELLED)"},
          "Côté S de la coupe"},
     };
     for (const Row& row : rows) {
         SceneInput input = b.input();
         input.certificate = &row.certificate;
-        const std::vector<std::string> lines =
-            texts(legend_lines(input, settings, "OPTIMAL", "CANCELLED"));
+        const std::vector<std::string> lines = texts(legend_lines(input, settings));
         const auto mincut = std::find(lines.begin(), lines.end(), "mincut = 0.2 (S : 5 sommets)");
         ASSERT_NE(mincut, lines.end());
         EXPECT_EQ(std::vector<std::string>(mincut + 1, lines.end() - 1), row.lines)
@@ -116,15 +120,43 @@ TEST(Legend, CertificateLinesAndTheCutShown) {
     }
     SceneInput pending = b.input();
     pending.certificate_pending = true;
-    EXPECT_EQ(texts(legend_lines(pending, settings, "OPTIMAL"))[8], "λ* : calcul en cours...");
+    EXPECT_EQ(texts(legend_lines(pending, settings))[8], "λ* : calcul en cours...");
+}
+
+// Demands other than the default: the set named, the first six of the
+// twelve largest listed, the others summed, sources and sinks summarised,
+// and with the flow shown, the load ramp; the scene draws what it lists.
+TEST(Legend, SummarisesAManyCommoditySet) {
+    Bottleneck b;
+    b.demands = DemandSet::all_pairs(6, true);
+    ViewSettings settings;
+    settings.show_flow = true;
+    const std::vector<LegendLine> lines = legend_lines(b.input(), settings);
+    const std::vector<std::string> written = texts(lines);
+    ASSERT_GE(written.size(), 12u);
+    EXPECT_EQ(std::vector<std::string>(written.begin(), written.begin() + 12),
+              (std::vector<std::string>{
+                  "Demandes : toutes les paires", "Commodité 0 : 0 → 1, demande 1",
+                  "Commodité 1 : 0 → 2, demande 1", "Commodité 2 : 0 → 3, demande 1",
+                  "Commodité 3 : 0 → 4, demande 1", "Commodité 4 : 0 → 5, demande 1",
+                  "Commodité 5 : 1 → 0, demande 1", "… et 24 autres (demande totale 24)",
+                  "Arches des 12 plus fortes demandes seulement", "Sources : 0, 1, 2, 3, 4, 5",
+                  "Puits : 0, 1, 2, 3, 4, 5", "Charge des arêtes (flot / capacité) : 0 → 1"}));
+    EXPECT_TRUE(lines[11].load_ramp);
+    EXPECT_EQ(lines[6].swatch->b, arch_colour(5).b);
+    EXPECT_FALSE(flow_by_commodity(b.input()));
+    // Vertex 5 is the sink of featured commodities only (0 → 5 and 1 → 5).
+    EXPECT_EQ(terminal_role(b.input(), 5), TerminalRole::sink);
+    EXPECT_DOUBLE_EQ(vertex_radius(b.input(), 5, HUGE_VAL), 2 * 0.2 * 0.04);
 }
 
 TEST(Legend, SmallAndEmptyGraphs) {
     const Graph two = make_graph(2, {{0, 1}}, false);
-    const FlowResult result = zero_flow_result(2, 4);
+    const FlowResult result = zero_flow_result(4);
     const std::vector<Vector3> positions(2);
-    const std::vector<std::string> lines =
-        texts(legend_lines({&two, &result, &positions}, ViewSettings{}, "OPTIMAL"));
+    const DemandSet demands = DemandSet::default_set(2);
+    const std::vector<std::string> lines = texts(legend_lines(
+        {&two, &result, &positions, nullptr, nullptr, false, &demands}, ViewSettings{}));
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[1], "Commodité 1 : 2 → 3, absente");
     EXPECT_EQ(lines[3], "Sources : 0");
@@ -133,11 +165,14 @@ TEST(Legend, SmallAndEmptyGraphs) {
     EXPECT_EQ(lines[7], "2 sommets, 1 arête");
 
     // No graph, or one without vertices: no box at all.
-    EXPECT_TRUE(legend_lines(SceneInput{}, ViewSettings{}, "").empty());
+    EXPECT_TRUE(legend_lines(SceneInput{}, ViewSettings{}).empty());
     const Graph none = make_graph(0, {}, false);
-    const FlowResult empty = zero_flow_result(0);
+    const FlowResult empty = zero_flow_result();
     const std::vector<Vector3> nowhere;
-    EXPECT_TRUE(legend_lines({&none, &empty, &nowhere}, ViewSettings{}, "").empty());
+    const DemandSet no_demands = DemandSet::default_set(0);
+    EXPECT_TRUE(legend_lines({&none, &empty, &nowhere, nullptr, nullptr, false, &no_demands},
+                             ViewSettings{})
+                    .empty());
 }
 
 TEST(Labels, NumberAndNameBesideTheSphere) {
@@ -145,11 +180,12 @@ TEST(Labels, NumberAndNameBesideTheSphere) {
     std::vector<Vector3> positions(7, Vector3(0, 0, 30));
     positions[6] = Vector3(0, 0, 0);
     const Graph graph = make_placed_graph(positions, {}, 2.0f);
-    const FlowResult result = zero_flow_result(7);
+    const FlowResult result = zero_flow_result();
     const std::vector<std::string> names = {"", "", "", "", "", "", "Six"};
     ViewSettings settings;
     settings.client_width = settings.client_height = 500;
-    const SceneInput input{&graph, &result, &positions, &names};
+    const DemandSet demands = DemandSet::default_set(7);
+    const SceneInput input{&graph, &result, &positions, &names, nullptr, false, &demands};
     const std::vector<VertexLabel> labels = vertex_labels(input, settings, Camera{});
     const auto six = std::find_if(labels.begin(), labels.end(),
                                   [](const VertexLabel& l) { return l.vertex == 6; });
@@ -167,11 +203,12 @@ TEST(Labels, NumberAndNameBesideTheSphere) {
 TEST(Labels, AboveTheLimitOnlyTheTerminalsUnlessAllAreAsked) {
     const int n = label_limit + 1;
     const Graph graph = make_graph(n, {}, false);
-    const FlowResult result = zero_flow_result(n);
+    const FlowResult result = zero_flow_result();
     std::vector<Vector3> positions(static_cast<std::size_t>(n), Vector3(0, 0, 0));
     ViewSettings settings;
     settings.client_width = settings.client_height = 300;
-    const SceneInput input{&graph, &result, &positions};
+    const DemandSet demands = DemandSet::default_set(n);
+    const SceneInput input{&graph, &result, &positions, nullptr, nullptr, false, &demands};
     EXPECT_EQ(vertex_labels(input, settings, Camera{}).size(), 6u);
     settings.label_all = true;
     EXPECT_EQ(vertex_labels(input, settings, Camera{}).size(), static_cast<std::size_t>(n));
@@ -182,4 +219,23 @@ TEST(Labels, LongNamesAreCutAtACharacterBoundary) {
     EXPECT_EQ(shortened(std::string(50, 'a'), 40), std::string(40, 'a') + "…");
     // "é" is two bytes: a cut inside it backs up before it.
     EXPECT_EQ(shortened("abcé", 4), "abc…");
+}
+
+TEST(Labels, OverlappingLabelsGiveWayToTerminalsThenToHigherDegrees) {
+    // Vertex 7 has two edges, 8 one, 9 none; terminal 0 none.
+    const Graph graph = make_graph(10, {{7, 8}, {7, 9}}, false);
+    const FlowResult result = zero_flow_result();
+    const std::vector<Vector3> positions(10);
+    const DemandSet demands = DemandSet::default_set(10);
+    const TextMetrics metrics{15, [](const std::string& text) { return 7 * int(text.size()); }};
+    // Terminal 0 overlaps 9 and 7, 8 overlaps 7 only, 6 stands alone.
+    const std::vector<VertexLabel> labels = {
+        {9, "9", 100, 100}, {8, "8 : huit", 140, 110}, {7, "7 : sept", 104, 104},
+        {0, "0", 96, 96}, {6, "6", 300, 300}};
+    std::vector<int> kept;
+    const SceneInput input{&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    for (const VertexLabel& label : legible_labels(labels, input, metrics)) {
+        kept.push_back(label.vertex);
+    }
+    EXPECT_EQ(kept, (std::vector<int>{0, 8, 6}));
 }

@@ -6,7 +6,9 @@
 #include <limits>
 #include <numbers>
 
+#include "graph/demand_set.h"
 #include "graph/flow_result.h"
+#include "tests/support/graph_fixtures.h"
 
 namespace {
 
@@ -75,15 +77,17 @@ TEST(SegmentOrientation, CoincidentOrNonFiniteEndpointsHaveNone) {
 }
 
 TEST(EdgeFlow, ReadsZeroOutsideTheResult) {
+    const Graph graph = make_graph(4, {{0, 2}, {2, 3}}, true);
+    const DemandSet demands = DemandSet::default_set(4);
+    const std::vector<Vector3> positions(4);
     FlowResult result;
-    result.flow[1].assign(3, std::vector<double>(3, 0.0));
-    result.flow[1][0][2] = 7.5;
-    EXPECT_EQ(edge_flow(&result, 1, 0, 2), 7.5);
-    EXPECT_EQ(edge_flow(&result, 1, 2, 0), 0.0);
-    // Commodity 0 was never filled, vertex 3 lies outside the matrices.
-    EXPECT_EQ(edge_flow(&result, 0, 0, 2), 0.0);
-    EXPECT_EQ(edge_flow(&result, 1, 0, 3), 0.0);
-    EXPECT_EQ(edge_flow(&result, 1, 3, 0), 0.0);
-    EXPECT_EQ(edge_flow(&result, 3, 0, 2), 0.0);
-    EXPECT_EQ(edge_flow(nullptr, 1, 0, 2), 0.0);
+    set_arc_flow(result, graph, 1, 0, 2, 7.5);
+    const SceneInput input{&graph, &result, &positions, nullptr, nullptr, false, &demands};
+    EXPECT_EQ(edge_flow(input, 1, 0, 2), 7.5);
+    EXPECT_EQ(edge_flow(input, 1, 2, 0), 0.0);
+    // Source 0's flow is 0 there, pair (0, 3) has no arc, source 3 no flow.
+    EXPECT_EQ(edge_flow(input, 0, 0, 2), 0.0);
+    EXPECT_EQ(edge_flow(input, 1, 0, 3), 0.0);
+    EXPECT_EQ(edge_flow(input, 3, 0, 2), 0.0);
+    EXPECT_EQ(total_edge_flow(input, 0, 2), 7.5);
 }

@@ -1,0 +1,190 @@
+#include "shell/load_runner.h"
+
+#include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include "shell/load_messages.h"
+#include "view/force_layout.h"
+
+// One load on the worker thread: everything it reads and writes while it
+// runs, and what it reported, for the window's thread to take over when it
+// ends.
+struct LoadRunner::Job : LoadReporter {
+    Job(const std::string& path, const RandomSource& random, bool listings, bool layout,
+        const DemandChoice& chosen, ConsoleSink& relay, const ConsoleLog::Clock& clock)
+        : verbose(listings),
+          by_force(layout),
+          demands(chosen),
+          started_ms(clock()),
+          result{
+              .path = path, .log = std::make_unique<ConsoleLog>(relay, clock), .random = random} {}
+
+    void show_error(const std::string& caption, const std::string& text) override {
+        errors.emplace_back(caption, text);
+    }
+    void set_title(const std::string& text) override { result.title = text; }
+    void file_opened() override {
+        if (on_file_opened) {
+            on_file_opened();
+        }
+    }
+
+    const bool verbose;
+    const bool by_force;
+    const DemandChoice demands;
+    // Set once the load is done and the force layout runs.
+    std::atomic<bool> laying_out{false};
+    const std::int64_t started_ms;
+    std::function<void()> on_file_opened;
+    // Written by the worker, read once it has ended.
+    FinishedLoad result;
+    // The error boxes the load asked for, as caption and text, in order.
+    std::vector<std::pair<std::string, std::string>> errors;
+};
+
+std::string load_cancelled_text(const std::string& path) {
+    return "Le chargement du graphe \"" + path + "\" a été annulé.";
+}
+
+void return_freed_memory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+std::string progress_stage_text(const std::string& last_timer_label) {
+    if (last_timer_label.empty()) {
+        return "Lecture du fichier .gr...";
+    }
+    return "Dernière étape : " + last_timer_label;
+}
+
+std::string progress_elapsed_text(std::int64_t milliseconds) {
+    const std::int64_t tenths = (milliseconds < 0 ? 0 : milliseconds) / 100;
+    return "Temps écoulé : " + std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) +
+           " s";
+}
+
+LoadRunner::LoadRunner(WindowPlatform& platform, ConsoleRelay& relay, LoadFunction load,
+                       ConsoleLog::Clock clock, Events events)
+    : platform_(platform),
+      relay_(relay),
+      load_(std::move(load)),
+      clock_(std::move(clock)),
+      events_(std::move(events)) {}
+
+LoadRunner::~LoadRunner() {
+    if (worker_.joinable()) {
+        cancel_ = true;
+        worker_.join();
+    }
+}
+
+bool LoadRunner::start(const std::string& path, const RandomSource& random, bool verbose,
+                       bool by_force, const DemandChoice& demands) {
+    if (running()) {
+        return false;
+    }
+    cancel_ = false;
+    progress_shown_ = false;
+    auto job = std::make_unique<Job>(path, random, verbose, by_force, demands, relay_, clock_);
+    Job* running = job.get();
+    running->on_file_opened = [this, running] {
+        platform_.post([this, running] {
+            if (job_.get() == running && events_.file_opened) {
+                events_.file_opened();
+            }
+        });
+    };
+    job_ = std::move(job);
+    relay_.hold();
+    platform_.set_busy(true);
+    platform_.set_progress_ticks(true);
+    worker_ = std::thread([this, running] {
+        FinishedLoad& result = running->result;
+        StageContext context{*result.log, result.random, running->verbose, &cancel_};
+        // The console panel cannot show the listings of a large graph.
+        context.listing_limit = console_listing_limit;
+        context.demands = &running->demands;
+        try {
+            result.outcome = load_(result.path, context, *running, result.state);
+            if (result.outcome == LoadOutcome::loaded && running->by_force) {
+                running->laying_out = true;
+                LoadedGraph& state = result.state;
+                if (force_layout(state.current->graph, result.random, state.display_positions,
+                                 &cancel_)) {
+                    result.log->log_timer(timer_label_force_layout);
+                } else {
+                    result.outcome = LoadOutcome::cancelled;
+                    state.current.reset();
+                    result.title.reset();
+                }
+            }
+        } catch (...) {
+            // The load command handles its own errors; this is for a stand-in
+            // that does not.
+            result.outcome = LoadOutcome::build_failed;
+            running->errors.emplace_back(caption_read_error, build_failure_text(""));
+        }
+        platform_.post([this, running] { finish(running); });
+    });
+    return true;
+}
+
+void LoadRunner::cancel() {
+    if (!running()) {
+        return;
+    }
+    cancel_ = true;
+    if (progress_shown_) {
+        on_progress_tick();
+    }
+}
+
+void LoadRunner::on_progress_tick() {
+    if (!job_) {
+        return;
+    }
+    const std::int64_t elapsed = clock_() - job_->started_ms;
+    if (!progress_shown_ && elapsed < progress_delay_ms) {
+        return;
+    }
+    progress_shown_ = true;
+    const std::string stage = cancel_            ? std::string("Annulation...")
+                              : job_->laying_out ? std::string(force_layout_stage_text)
+                                                 : progress_stage_text(relay_.last_timer_label());
+    platform_.show_progress(caption_loading, stage, progress_elapsed_text(elapsed));
+}
+
+void LoadRunner::finish(Job* job) {
+    if (job_.get() != job) {
+        return;
+    }
+    worker_.join();
+    relay_.release();
+    platform_.set_progress_ticks(false);
+    platform_.hide_progress();
+    progress_shown_ = false;
+    const std::unique_ptr<Job> done = std::move(job_);
+    platform_.set_busy(false);
+    const std::string path = done->result.path;
+    const bool cancelled = done->result.outcome == LoadOutcome::cancelled;
+    if (events_.finished) {
+        events_.finished(std::move(done->result));
+    }
+    // The boxes wait for the user, so they come last, with everything else
+    // already in its final state.
+    if (cancelled) {
+        relay_.append(std::string(load_cancelled_line) + "\n");
+    }
+    return_freed_memory();
+    for (const auto& [caption, text] : done->errors) {
+        platform_.show_error(caption, text);
+    }
+    if (cancelled) {
+        platform_.show_information(caption_load_cancelled, load_cancelled_text(path));
+    }
+}
