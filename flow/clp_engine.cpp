@@ -17,6 +17,9 @@ constexpr int le_row = 1;
 constexpr int ge_row = 2;
 constexpr int eq_row = 3;
 
+// CLP's status of a solve that its event handler stopped.
+constexpr int stopped_by_event = 5;
+
 // What stopped a solve, shared by the event handler and the copies CLP
 // makes of it (a presolved model gets its own).
 struct StopRecord {
@@ -229,7 +232,10 @@ class ClpEngine : public LpEngine {
                 ClpSolve options = solve_options(settings_);
                 model.initialSolve(options);
             }
-            answer.engine_status = model.status();
+            // A solve stopped before it began has CLP's status 5, as if its
+            // event handler had stopped it.
+            answer.engine_status = stop.cancelled || stop.timed_out ? stopped_by_event
+                                                                     : model.status();
             answer.engine_detail = model.secondaryStatus();
             answer.outcome = outcome_of(model, stop);
             if (answer.outcome == EngineOutcome::optimal) {
@@ -245,6 +251,10 @@ class ClpEngine : public LpEngine {
             answer = exception_answer(EngineOutcome::other, error.what());
         } catch (...) {
             answer = exception_answer(EngineOutcome::other, "unknown exception");
+        }
+        if (!answer.failure.empty()) {
+            // CLP's status for "unknown": no solve of its own ended.
+            answer.engine_status = -1;
         }
         return answer;
     }

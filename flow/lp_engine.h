@@ -81,7 +81,8 @@ class LpEngine {
                                const std::function<void()>& loaded = {}) const = 0;
 };
 
-// lp_solve with the flow code's settings (configure_solver in flow_lp.cpp).
+// lp_solve with the flow programs' settings (their figures are in
+// lp_solve_engine.cpp).
 std::unique_ptr<LpEngine> make_lp_solve_engine();
 
 // CLP's ways of solving. The default is the one chosen by measurement (the
