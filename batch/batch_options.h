@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/expected.h"
+#include "common/solver_choice.h"
 
 // tarvessa-batch's exit statuses.
 enum BatchStatus : int {
@@ -44,6 +45,9 @@ struct BatchOptions {
     // one unit between every pair ("all-pairs") or those of a demand file
     // (its path).
     std::string demands = "default";
+    // --solver: the LP engine of the flow programs, or the automatic choice
+    // by their size.
+    SolverChoice solver = SolverChoice::automatic;
 
     // --png FILE: also writes the view of the loaded graph, as the window
     // would first show it, to this PNG file; empty when not asked for.
