@@ -4,7 +4,8 @@
 // start, barrier), each answer checked as the flow code checks it (the
 // program satisfied, and λ reaching the bound of the capacity rows' duals).
 // With --external, the same programs written as MPS files are also solved by
-// `glpsol` and `clp` as whole processes.
+// `glpsol` and `clp` as whole processes; with --loads, the four graphs'
+// whole loads (parse to placement, --solver auto) are timed beside them.
 //
 // Programs: for each graph, the main program and the certificate's program
 // on its pair network, each at the first of its scales; and two programs of
@@ -17,14 +18,19 @@
 //                         again: any of the TEXTs)
 //       --engine TEXT     only the engines whose name holds TEXT (likewise)
 //       --external        also time glpsol and clp as processes
+//       --loads           also time the whole load of each graph (in a child
+//                         process, as tarvessa-batch --solver auto runs it),
+//                         with its peak memory, beside its main program
 //       --keep DIR        write the MPS files to DIR and leave them there
 //       --limit S         processor-time limit of each solve (60 s; for the
 //                         external programs, of their wall-clock time)
 //
 // Times are the processor time of the solving thread (load into the engine
-// and solve; external: the child's user + system time), which other work on
-// the machine inflates less than the wall clock; the repeats are interleaved
-// (every engine once, then again) so that a burst of load hits them alike.
+// and solve; external: the child's user + system time; whole load: the
+// child's processor time from the read to the placement), which other work
+// on the machine inflates less than the wall clock, shown beside it; the
+// repeats are interleaved (every engine once, then again) so that a burst
+// of load hits them alike.
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -36,6 +42,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <random>
@@ -44,10 +51,12 @@
 #include <vector>
 
 #include "bench/bench_graphs.h"
+#include "bench/child_load.h"
 #include "flow/flow_model.h"
 #include "flow/lp_engine.h"
 #include "graph/arc_lists.h"
 #include "graph/demand_set.h"
+#include "shell/load_graph.h"
 
 namespace fs = std::filesystem;
 
@@ -95,6 +104,8 @@ struct BenchProgram {
     ArcLists arcs;
     DemandSet demands;
     FlowProgram program;
+    // The graph's .gr text, for a graph's main program; empty otherwise.
+    std::string text = {};
 };
 
 std::vector<BenchProgram> bench_programs() {
@@ -116,7 +127,7 @@ std::vector<BenchProgram> bench_programs() {
         const DemandSet demands = DemandSet::default_set(arcs.vertex_count());
         FlowProgram main =
             formulate_flow_program(arcs, demands, program_scales(arcs, demands).front());
-        programs.push_back({source.name, arcs, demands, std::move(main)});
+        programs.push_back({source.name, arcs, demands, std::move(main), source.text});
         ArcLists pairs = pair_network(arcs);
         FlowProgram bound =
             formulate_flow_program(pairs, demands, program_scales(pairs, demands).front(), true);
@@ -216,6 +227,7 @@ std::vector<Engine> bench_engines() {
 
 struct Run {
     double cpu = 0.0;
+    double wall = 0.0;
     bool passed = false;
     double lambda = std::nan("");
     std::string outcome;
@@ -224,10 +236,12 @@ struct Run {
 Run run_engine(const LpEngine& engine, const BenchProgram& p, double limit) {
     SolveBudget budget;
     budget.cpu_limit_seconds = limit;
+    const auto started = std::chrono::steady_clock::now();
     budget.started = thread_cpu_seconds();
     const EngineAnswer answer = engine.solve(p.program, budget);
     Run run;
     run.cpu = thread_cpu_seconds() - budget.started;
+    run.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     run.outcome = engine_outcome_name(answer.outcome);
     if (answer.outcome != EngineOutcome::optimal) {
         return run;
@@ -248,6 +262,7 @@ Run run_engine(const LpEngine& engine, const BenchProgram& p, double limit) {
 Run run_external(const std::string& command, const char* key, double scale) {
     rusage before{};
     getrusage(RUSAGE_CHILDREN, &before);
+    const auto started = std::chrono::steady_clock::now();
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     std::string out;
     char buffer[512];
@@ -255,10 +270,13 @@ Run run_external(const std::string& command, const char* key, double scale) {
         out += buffer;
     }
     const int status = pipe != nullptr ? pclose(pipe) : -1;
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     rusage after{};
     getrusage(RUSAGE_CHILDREN, &after);
     const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
     Run run;
+    run.wall = wall;
     run.cpu = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) -
               seconds(before.ru_stime);
     const std::size_t at = out.rfind(key);
@@ -277,6 +295,33 @@ Run run_external(const std::string& command, const char* key, double scale) {
     return run;
 }
 
+// The whole load of the graph of `p` from `file`, with --solver auto, in a
+// child process: its processor and wall-clock time, λ and the engine.
+Run run_load(const BenchProgram& p, const std::string& file, double limit) {
+    Run run;
+    if (p.text.empty()) {
+        run.outcome = "-";
+        return run;
+    }
+    const ChildLoad load = load_in_child(
+        file, false, static_cast<unsigned>(limit) + 1, [](const LoadedGraph& state) {
+            char line[80];
+            std::snprintf(line, sizeof line, "%.17g %s", state.result()->maxflow,
+                          solver_engine_key(state.result()->solver));
+            return std::string(line);
+        });
+    run.cpu = load.cpu_seconds;
+    run.wall = load.seconds;
+    char solver[16] = "";
+    if (!load.loaded || std::sscanf(load.inspection.c_str(), "%lf %15s", &run.lambda, solver) != 2) {
+        run.outcome = load.stopped ? "stopped" : "load failed";
+        return run;
+    }
+    run.passed = true;
+    run.outcome = std::string(solver) + ", " + std::to_string(load.peak_kib / 1024) + " MiB";
+    return run;
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? std::nan("") : values[values.size() / 2];
@@ -289,6 +334,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> cases;
     std::vector<std::string> engine_names;
     bool external = false;
+    bool loads = false;
     std::string keep;
     double limit = 60.0;
     for (int i = 1; i < argc; ++i) {
@@ -301,13 +347,15 @@ int main(int argc, char** argv) {
             engine_names.push_back(argv[++i]);
         } else if (arg == "--external") {
             external = true;
+        } else if (arg == "--loads") {
+            loads = true;
         } else if (arg == "--keep" && i + 1 < argc) {
             keep = argv[++i];
         } else if (arg == "--limit" && i + 1 < argc) {
             limit = std::atof(argv[++i]);
         } else {
             std::fprintf(stderr, "usage: lp_engine_bench [--repeat R] [--case TEXT] "
-                                 "[--engine TEXT] [--external] [--limit S]\n");
+                                 "[--engine TEXT] [--external] [--loads] [--limit S]\n");
             return 2;
         }
     }
@@ -343,7 +391,7 @@ int main(int argc, char** argv) {
                                             ("lp_engine_bench." + std::to_string(getpid()))
                                       : fs::path(keep);
     std::vector<std::string> files;
-    if (external || !keep.empty()) {
+    if (external || loads || !keep.empty()) {
         fs::create_directories(dir);
         for (const BenchProgram& p : programs) {
             std::string name = p.name;
@@ -352,6 +400,9 @@ int main(int argc, char** argv) {
             if (!write_program_mps(p.program, files.back())) {
                 std::fprintf(stderr, "cannot write %s\n", files.back().c_str());
                 return 1;
+            }
+            if (!p.text.empty()) {
+                std::ofstream((dir / (name + ".gr")).string()) << p.text;
             }
         }
     }
@@ -370,6 +421,14 @@ int main(int argc, char** argv) {
             {"clp-cli-dual", external_run("clp ", " -dualSimplex", "Optimal objective")});
     }
 
+    if (loads) {
+        contenders.insert(contenders.begin(),
+                          {"load-auto", [&files, limit](const BenchProgram& p, std::size_t i) {
+                               return run_load(
+                                   p, files[i].substr(0, files[i].size() - 4) + ".gr", limit);
+                           }});
+    }
+
     // runs[program][contender][repeat]
     std::vector<std::vector<std::vector<Run>>> runs(
         programs.size(), std::vector<std::vector<Run>>(contenders.size()));
@@ -384,8 +443,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("%-26s %8s %8s %-17s %8s %-14s %s\n", "program", "columns", "rows", "engine",
-                "cpu_s", "outcome", "lambda (rel. to lp_solve's or first passed)");
+    std::printf("%-26s %8s %8s %-17s %8s %8s %-14s %s\n", "program", "columns", "rows", "engine",
+                "cpu_s", "wall_s", "outcome", "lambda (rel. to lp_solve's or first passed)");
     for (std::size_t i = 0; i < programs.size(); ++i) {
         double reference = std::nan("");
         for (const auto& repeats : runs[i]) {
@@ -397,22 +456,25 @@ int main(int argc, char** argv) {
         }
         for (std::size_t c = 0; c < contenders.size(); ++c) {
             std::vector<double> cpu;
+            std::vector<double> wall;
             std::string outcome;
             double lambda = std::nan("");
             for (const Run& run : runs[i][c]) {
                 cpu.push_back(run.cpu);
+                wall.push_back(run.wall);
                 if (outcome.empty() || !run.passed) {
                     outcome = run.outcome;
                 }
                 lambda = run.lambda;
             }
-            std::printf("%-26s %8d %8zu %-17s %8.3f %-14s %.12g (%.1e)\n", programs[i].name.c_str(),
-                        programs[i].program.columns.count(), programs[i].program.rows.size(),
-                        contenders[c].name.c_str(), median(cpu), outcome.c_str(), lambda,
+            std::printf("%-26s %8d %8zu %-17s %8.3f %8.3f %-14s %.12g (%.1e)\n",
+                        programs[i].name.c_str(), programs[i].program.columns.count(),
+                        programs[i].program.rows.size(), contenders[c].name.c_str(), median(cpu),
+                        median(wall), outcome.c_str(), lambda,
                         std::fabs(lambda - reference) / std::fabs(reference));
         }
     }
-    if (external && keep.empty()) {
+    if ((external || loads) && keep.empty()) {
         fs::remove_all(dir);
     }
     return 0;

@@ -6,10 +6,12 @@
 #include <atomic>
 #include <cmath>
 
+#include "flow/flow_lp.h"
 #include "flow/flow_model.h"
 #include "graph/arc_lists.h"
 #include "graph/demand_set.h"
 #include "tests/support/graph_fixtures.h"
+#include "tests/support/test_stage.h"
 
 namespace {
 
@@ -84,4 +86,102 @@ TEST(LpEngine, ClpStopsOnCancelAndOnItsProcessorTimeAndRefusesAMalformedProgram)
     const EngineAnswer refused = clp->solve(malformed, {});
     EXPECT_EQ(refused.outcome, EngineOutcome::other);
     EXPECT_FALSE(refused.failure.empty());
+}
+
+TEST(LpEngine, ChoiceByTheSizeOfTheProgram) {
+    const DemandSet by_default = DemandSet::default_set(60);
+    const DemandSet pairs = DemandSet::all_pairs(6, false);
+    const struct {
+        SolverChoice choice;
+        int arcs;
+        const DemandSet& demands;
+        SolverEngine engine;
+    } rows[] = {
+        {SolverChoice::automatic, lp_solve_arc_limit, by_default, SolverEngine::lp_solve},
+        {SolverChoice::automatic, lp_solve_arc_limit + 1, by_default, SolverEngine::clp},
+        {SolverChoice::automatic, 10, pairs, SolverEngine::clp},
+        {SolverChoice::lp_solve, 100000, pairs, SolverEngine::lp_solve},
+        {SolverChoice::clp, 10, by_default, SolverEngine::clp},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(chosen_engine(row.choice, row.arcs, row.demands), row.engine) << row.arcs;
+    }
+    // An undirected edge counts two.
+    EXPECT_EQ(complete_graph(20, false, 1.0f).arcs().arc_count(), 20 * 19);
+}
+
+TEST(LpEngine, EveryEngineEndAsACommonStatusWithTheEnginesCode) {
+    const struct {
+        SolverEngine engine;
+        EngineOutcome outcome;
+        int code;
+        SolveEnd end;
+    } rows[] = {
+        {SolverEngine::clp, EngineOutcome::optimal, 0, {SolveStatus::optimal, 0}},
+        {SolverEngine::clp, EngineOutcome::infeasible, 1, {SolveStatus::infeasible, 1}},
+        {SolverEngine::clp, EngineOutcome::unbounded, 2, {SolveStatus::unbounded, 2}},
+        {SolverEngine::clp, EngineOutcome::timeout, 5, {SolveStatus::timeout, 5}},
+        {SolverEngine::clp, EngineOutcome::cancelled, 5, SolveEnd::own(SolveStatus::cancelled)},
+        {SolverEngine::clp, EngineOutcome::numerical_failure, 4, {SolveStatus::numerical_failure, 4}},
+        {SolverEngine::clp, EngineOutcome::no_memory, -1, {SolveStatus::no_memory, -1}},
+        {SolverEngine::clp, EngineOutcome::other, -1, {SolveStatus::unknown, -1}},
+        {SolverEngine::lp_solve, EngineOutcome::optimal, 9, {SolveStatus::presolved, 9}},
+        {SolverEngine::lp_solve, EngineOutcome::timeout, 6, {SolveStatus::timeout, 7}},
+        {SolverEngine::lp_solve, EngineOutcome::cancelled, 6, SolveEnd::own(SolveStatus::cancelled)},
+    };
+    for (const auto& row : rows) {
+        EngineAnswer answer;
+        answer.outcome = row.outcome;
+        answer.engine_status = row.code;
+        const SolveEnd end = engine_end(row.engine, answer);
+        EXPECT_EQ(end.status, row.end.status) << engine_outcome_name(row.outcome);
+        EXPECT_EQ(end.code, row.end.code) << engine_outcome_name(row.outcome);
+    }
+}
+
+// An engine whose optima claim twice the λ their flows carry: every answer
+// fails its check.
+class DoublingEngine : public LpEngine {
+  public:
+    const char* name() const override { return "doubling"; }
+    EngineAnswer solve(const FlowProgram& program, const SolveBudget& budget,
+                       const std::function<void()>& loaded) const override {
+        ++solves;
+        EngineAnswer answer = inner_->solve(program, budget, loaded);
+        if (answer.outcome == EngineOutcome::optimal) {
+            answer.primal[program.columns.lambda() - 1] *= 2.0;
+        }
+        return answer;
+    }
+    mutable int solves = 0;
+
+  private:
+    std::unique_ptr<LpEngine> inner_ = make_lp_solve_engine();
+};
+
+TEST(LpEngine, AnAnswerFailingItsCheckFallsBackScaleByScaleThenEngineByEngine) {
+    const Graph graph = random_graph(14, 50, false, 21);
+    const ArcLists& arcs = graph.arcs();
+    const DemandSet demands = DemandSet::default_set(arcs.vertex_count());
+    TestStage stage;
+    const DoublingEngine failing;
+    const auto lp_solve = make_lp_solve_engine();
+
+    const EngineStep alone[] = {{&failing, SolverEngine::clp}};
+    const ProgramSolve failed = solve_program(alone, arcs, demands, stage.context(), false);
+    EXPECT_EQ(failed.end.status, SolveStatus::check_failed);
+    EXPECT_EQ(failed.solver, SolverEngine::clp);
+    EXPECT_EQ(failing.solves, static_cast<int>(program_scales(arcs, demands).size()));
+
+    const EngineStep steps[] = {{&failing, SolverEngine::clp}, {lp_solve.get(), SolverEngine::lp_solve}};
+    const ProgramSolve solved = solve_program(steps, arcs, demands, stage.context(), false);
+    EXPECT_TRUE(solved.end.is_optimum());
+    EXPECT_EQ(solved.solver, SolverEngine::lp_solve);
+    EXPECT_TRUE(solved.fallback);
+    EXPECT_NEAR(solved.solution.lambda, checked_lambda(*lp_solve, arcs, demands, false), 1e-12);
+
+    const std::vector<EngineStep> order = engine_steps(SolverEngine::clp);
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_STREQ(order[1].engine->name(), "clp");
+    EXPECT_EQ(order[2].name, SolverEngine::lp_solve);
 }
