@@ -42,9 +42,11 @@ struct EngineStep {
     SolverEngine name;
 };
 
-// The engines tried, in order, when `first` is chosen: lp_solve alone; or
-// CLP's primal simplex, then its dual simplex, then lp_solve.
-std::vector<EngineStep> engine_steps(SolverEngine first);
+// The engines tried, in order, when `first` is chosen for a program with
+// `demands`: lp_solve alone; or CLP's primal simplex (the default set) or
+// its always-perturbed dual simplex (any other set), then CLP's other
+// simplex, then lp_solve.
+std::vector<EngineStep> engine_steps(SolverEngine first, const DemandSet& demands);
 
 // What solve_program found: how it ended, which step's engine gave that end
 // (`fallback` when not the first step's), and for a checked optimum the

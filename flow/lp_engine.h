@@ -85,9 +85,11 @@ class LpEngine {
 // lp_solve_engine.cpp).
 std::unique_ptr<LpEngine> make_lp_solve_engine();
 
-// CLP's ways of solving. The default is the one chosen by measurement (the
-// figures are in clp_engine.cpp); clp_dual_settings is the other simplex,
-// for an answer that fails its check.
+// CLP's ways of solving. The default is the one chosen by measurement for
+// the default set's programs (the figures are in clp_engine.cpp);
+// clp_dual_settings is the first for programs of many commodities, and each
+// is the other's fallback for an answer that fails its check (engine_steps
+// in flow_lp.h).
 struct ClpSettings {
     enum class Algorithm { dual, primal, barrier };
     // How the primal simplex starts: CLP's own choice (which may run its

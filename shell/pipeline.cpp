@@ -107,8 +107,8 @@ std::string solver_line(const FlowResult& result) {
         return result.solver == SolverEngine::lp_solve ? "" : "** Solveur : CLP";
     }
     return result.solver == SolverEngine::clp
-               ? "** Solveur : CLP, simplexe dual (les réponses du simplexe primal n'ont pas "
-                 "passé la vérification)"
+               ? "** Solveur : CLP, second simplexe (les réponses du premier n'ont pas passé la "
+                 "vérification)"
                : "** Solveur : lp_solve (les réponses de CLP n'ont pas passé la vérification)";
 }
 

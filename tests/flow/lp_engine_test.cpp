@@ -180,7 +180,7 @@ TEST(LpEngine, AnAnswerFailingItsCheckFallsBackScaleByScaleThenEngineByEngine) {
     EXPECT_TRUE(solved.fallback);
     EXPECT_NEAR(solved.solution.lambda, checked_lambda(*lp_solve, arcs, demands, false), 1e-12);
 
-    const std::vector<EngineStep> order = engine_steps(SolverEngine::clp);
+    const std::vector<EngineStep> order = engine_steps(SolverEngine::clp, demands);
     ASSERT_EQ(order.size(), 3u);
     EXPECT_STREQ(order[1].engine->name(), "clp");
     EXPECT_EQ(order[2].name, SolverEngine::lp_solve);
