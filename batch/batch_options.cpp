@@ -162,6 +162,20 @@ const OptionEntry option_table[] = {
          }
          return {};
      }},
+    {"--solver", "auto|lp_solve|clp",
+     "le solveur des programmes linéaires (le flot et la borne λ* du certificat) : lp_solve, "
+     "CLP, ou auto (par défaut) : lp_solve pour les trois commodités par défaut sur au plus "
+     "2000 arcs (une arête comptant pour deux), CLP pour tout le reste. Une réponse qui ne "
+     "passe pas la vérification est reprise à une autre échelle, puis par l'autre simplexe de "
+     "CLP, puis par lp_solve",
+     false, [](BatchOptions& o, const std::string& v) -> Expected<void> {
+         const std::optional<SolverChoice> choice = solver_choice_of(v);
+         if (!choice) {
+             return fail("l'option --solver attend auto, lp_solve ou clp, pas " + quoted(v));
+         }
+         o.solver = *choice;
+         return {};
+     }},
     {"--time-limit", "SECONDES",
      "temps de processeur maximal de la résolution du programme linéaire ; au-delà, le calcul "
      "n'aboutit pas (statut 3). Par défaut : aucune limite. 0 : aucune limite",

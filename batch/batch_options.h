@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/expected.h"
+#include "common/solver_choice.h"
 #include "netformat/imported_network.h"
 
 // tarvessa-batch's exit statuses.
@@ -48,6 +49,9 @@ struct BatchOptions {
     // --format: the language the file is read in, whatever its content;
     // none to choose it by the content.
     std::optional<NetworkFormat> format;
+    // --solver: the LP engine of the flow programs, or the automatic choice
+    // by their size.
+    SolverChoice solver = SolverChoice::automatic;
 
     // --png FILE: also writes the view of the loaded graph, as the window
     // would first show it, to this PNG file; empty when not asked for.

@@ -59,6 +59,7 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     LoadedGraph state;
     StageContext context{log, random, options->verbose};
     context.cpu_limit_seconds = options->time_limit_seconds;
+    context.solver = options->solver;
     // The demands, read and checked before the load: a bad demand file loads
     // nothing.
     DemandChoice demands;
@@ -110,12 +111,14 @@ int run_batch(const std::vector<std::string>& args, const PictureWriter& write_p
     }
     bool optimal = state.result()->reached_optimum;
     if (!optimal) {
-        std::cerr << "tarvessa-batch : calcul non abouti (statut lp_solve : "
+        std::cerr << "tarvessa-batch : calcul non abouti (statut "
+                  << solver_engine_title(state.result()->solver) << " : "
                   << state.result()->solve.name() << ")\n";
     }
     const std::optional<CutCertificate>& certificate = state.current->certificate;
     if (certificate && !certificate->bound_reached) {
-        std::cerr << "tarvessa-batch : borne λ* non calculée (statut lp_solve : "
+        std::cerr << "tarvessa-batch : borne λ* non calculée (statut "
+                  << solver_engine_title(certificate->solver) << " : "
                   << certificate->solve.name() << ")\n";
         optimal = false;
     }

@@ -58,6 +58,7 @@ double process_cpu_seconds() {
     const double cpu_start = process_cpu_seconds();
     StageContext context{log, random};
     context.demands = &options.demands;
+    context.solver = options.solver;
     const LoadOutcome outcome = load_graph_file(path, context, reporter, state);
     double certificate_seconds = -1.0;
     if (options.certify && outcome == LoadOutcome::loaded) {

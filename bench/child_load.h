@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/demand_choice.h"
+#include "common/solver_choice.h"
 
 struct LoadedGraph;
 
@@ -28,12 +29,13 @@ struct ChildLoad {
 using LoadInspector = std::function<std::string(const LoadedGraph&)>;
 
 // What the child's load takes besides the file: the demands (the default set
-// unless chosen), and whether the cut is certified after the load, as
+// unless chosen), whether the cut is certified after the load, as
 // tarvessa-batch --certificate does (its time then counts in the load's, as
-// the stage "certificate").
+// the stage "certificate"), and the LP engine choice (--solver).
 struct ChildOptions {
     DemandChoice demands = {};
     bool certify = false;
+    SolverChoice solver = SolverChoice::automatic;
 };
 
 // Loads `path` in a forked child, without the verbose listings and with the

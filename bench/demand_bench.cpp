@@ -104,6 +104,7 @@ void run_load(const std::string& name, const fs::path& dir, const Network& netwo
               const char* target) {
     const fs::path graph = dir / (name + ".gr");
     std::ofstream(graph) << network.graph;
+    std::ofstream(dir / (name + ".dem")) << network.demands;
     ChildOptions options;
     options.certify = true;
     options.demands = {DemandChoice::Kind::file, name + ".dem", network.demands};

@@ -11,22 +11,20 @@
 
 // The largest graph whose all-pairs demands a load accepts, by its vertex
 // count: the program then has one flow per vertex and arc and n(n − 1) (or
-// n(n − 1)/2) demand rows. Processor time of the solve with lp_solve,
-// release build, two-core machine (bench/demand_bench --all-pairs):
-//   n = 28: complete directed, capacities all 10: 19.7 s (1 … 100: 14.9 s,
-//     spread over six decades: 15.3 s); complete undirected: 3.1 to 14.3 s;
-//     random, 4n edges: under 1 s;
-//   n = 29: complete directed, all 10: 36.2 s; complete undirected, spread:
-//     42.8 s;
-//   n = 30: complete directed, all 10: 37.2 s (1 … 100: 21.9 s); complete
-//     undirected, spread: 40.1 s;
-//   complete directed, 1 … 100: n = 32 33.3 s, n = 34 83.5 s, n = 36 120 s;
-//   random, 4n undirected edges: n = 40 2.2 s, n = 50 6.8 s, n = 60 12.5 s,
-//     n = 100 (400 edges) see README.md.
+// n(n − 1)/2) demand rows. Processor time of the solve with CLP (the
+// automatic choice for every all-pairs program: its always-perturbed dual
+// simplex), release build, two shared cores (bench/demand_bench --all-pairs):
+//   n = 40: complete directed, capacities 1 … 100: 5.6 s (all 10: 0.2 s,
+//     spread over six decades: 0.4 s); complete undirected: 0.6 to 3.3 s;
+//     random, 4n edges: under 0.2 s;
+//   n = 45: complete undirected, 1 … 100: 31.8 s; complete directed,
+//     1 … 100: 13.3 s; the others under 3.2 s;
+//   n = 50: complete directed and complete undirected spread: over 35 s
+//     (stopped); complete undirected 1 … 100: 11.6 s;
+//   random, 4n undirected edges: n = 50 0.24 s; n = 100 (400 edges) 3.1 s.
 // The limit keeps the slowest measured program (the complete graphs) within
-// about 30 s. Measured with lp_solve alone: to be measured again with any
-// faster engine.
-inline constexpr int max_all_pairs_vertices = 28;
+// 30 s. With lp_solve the limit was 28 (19.7 s there, 36.2 s at 29).
+inline constexpr int max_all_pairs_vertices = 40;
 
 // The most flow columns (distinct sources × arcs) a demand set's program may
 // have. The program takes some 700 bytes per column with lp_solve (the

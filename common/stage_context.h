@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstddef>
 
+#include "common/solver_choice.h"
+
 class ConsoleLog;
 class RandomSource;
 struct DemandChoice;
@@ -28,6 +30,9 @@ struct StageContext {
     std::size_t listing_limit = 0;
     // The demands the user chose; null for the default set.
     const DemandChoice* demands = nullptr;
+    // The LP engine the flow programs (the main one and the certificate's)
+    // are solved with.
+    SolverChoice solver = SolverChoice::automatic;
 };
 
 // The listing limit of the window's console. A listing of this many values

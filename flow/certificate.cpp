@@ -83,8 +83,13 @@ CutCertificate certify_cut(const ArcLists& arcs, const DemandSet& demands, const
     }
 
     const ArcLists pairs = pair_network(arcs);
-    const PairFlowBound bound = solve_pair_flow_bound(pairs, demands, context);
+    // The pair network has as many arcs as the graph or fewer when it is
+    // undirected, up to twice as many when it is directed: its engine is
+    // chosen by the graph's.
+    const PairFlowBound bound = solve_pair_flow_bound(
+        pairs, demands, context, chosen_engine(context.solver, arcs.arc_count(), demands));
     certificate.solve = bound.solve;
+    certificate.solver = bound.solver;
     certificate.bound_reached = bound.reached_optimum;
     certificate.gap = infinity;
     if (!bound.reached_optimum) {

@@ -17,7 +17,8 @@ inline constexpr double certificate_tolerance = 1e-7;
 const char* best_cut_method_name(BestCut::Method method);
 
 // Solves the bound λ* (solve_pair_flow_bound on pair_network(arcs), with the
-// same demands), grows regions in its dual lengths and keeps the best cut
+// same demands and the engine chosen for the graph itself: chosen_engine on
+// `arcs`), grows regions in its dual lengths and keeps the best cut
 // among the sweep's cut `sweep`, every ball and every single vertex:
 //  - a ball is a prefix of the vertices ordered by their distance from one
 //    of the terminals (DemandSet::terminals(), in increasing order), in the

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/solver_choice.h"
 #include "graph/solve_status.h"
 
 // The best cut found for a graph and how far from optimal it can be, by the
@@ -32,4 +33,6 @@ struct CutCertificate {
     // can be at most; 1 for a cut of ratio 0 under a bound of 0, +∞ for any
     // other cut under a bound of 0 or when the bound was not reached.
     double gap = 0.0;
+    // The engine that answered λ*'s program, or whose end `solve` is.
+    SolverEngine solver = SolverEngine::lp_solve;
 };

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/solver_choice.h"
 #include "graph/cut_result.h"
 #include "graph/solve_status.h"
 
@@ -25,6 +26,12 @@ struct FlowResult {
     // precision), cancelled (the load was cancelled before the solve ended),
     // or timeout (the solve used up its processor time).
     SolveEnd solve;
+    // The engine whose answer the flows are, or whose end `solve` is (the
+    // code is that engine's own); with `fallback`, the answer came from an
+    // engine tried after the first one's answers failed their check (CLP's
+    // other simplex, or lp_solve).
+    SolverEngine solver = SolverEngine::lp_solve;
+    bool fallback = false;
     // Whether maxflow and the flows are the program's checked optimum, or
     // there was no program to solve. False for any other status: maxflow is
     // then 0 and there are no flows.

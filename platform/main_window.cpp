@@ -38,44 +38,49 @@ MainWindow::MainWindow(MainWindowLogic& logic) : logic_(logic), view_(new GlView
     setAcceptDrops(true);
 }
 
+void MainWindow::add_menu_items(QMenu* menu, std::span<const MenuItem> items,
+                                std::map<int, QActionGroup*>& groups) {
+    for (const MenuItem& item : items) {
+        if (item.is_separator()) {
+            menu->addSeparator();
+            continue;
+        }
+        if (item.submenu) {
+            QMenu* submenu = menu->addMenu(QString::fromUtf8(item.text));
+            if (item.command == Command::recent_files) {
+                recent_menu_ = submenu;
+            }
+            add_menu_items(submenu, item.items, groups);
+            actions_[item.command] = submenu->menuAction();
+            continue;
+        }
+        // The text after the tab shows as the shortcut, as written.
+        QAction* action = menu->addAction(QString::fromUtf8(item.text));
+        const Command command = item.command;
+        if (item.checkable) {
+            action->setCheckable(true);
+            action->setChecked(logic_.command_checked(command));
+        }
+        if (item.radio_group != 0) {
+            QActionGroup*& group = groups[item.radio_group];
+            if (group == nullptr) {
+                group = new QActionGroup(this);
+            }
+            group->addAction(action);
+        }
+        connect(action, &QAction::triggered, this, [this, command] {
+            logic_.on_command(command);
+            // The logic sets the check mark; a checkable action has
+            // already flipped its own, which agrees with it.
+        });
+        actions_[command] = action;
+    }
+}
+
 void MainWindow::build_menu() {
     std::map<int, QActionGroup*> groups;
     for (const Menu& menu : main_menu()) {
-        QMenu* drop_down = menuBar()->addMenu(QString::fromUtf8(menu.title));
-        for (const MenuItem& item : menu.items) {
-            if (item.is_separator()) {
-                drop_down->addSeparator();
-                continue;
-            }
-            if (item.submenu) {
-                QMenu* submenu = drop_down->addMenu(QString::fromUtf8(item.text));
-                if (item.command == Command::recent_files) {
-                    recent_menu_ = submenu;
-                }
-                actions_[item.command] = submenu->menuAction();
-                continue;
-            }
-            // The text after the tab shows as the shortcut, as written.
-            QAction* action = drop_down->addAction(QString::fromUtf8(item.text));
-            const Command command = item.command;
-            if (item.checkable) {
-                action->setCheckable(true);
-                action->setChecked(logic_.command_checked(command));
-            }
-            if (item.radio_group != 0) {
-                QActionGroup*& group = groups[item.radio_group];
-                if (group == nullptr) {
-                    group = new QActionGroup(this);
-                }
-                group->addAction(action);
-            }
-            connect(action, &QAction::triggered, this, [this, command] {
-                logic_.on_command(command);
-                // The logic sets the check mark; a checkable action has
-                // already flipped its own, which agrees with it.
-            });
-            actions_[command] = action;
-        }
+        add_menu_items(menuBar()->addMenu(QString::fromUtf8(menu.title)), menu.items, groups);
     }
     for (const Accelerator& accelerator : accelerators()) {
         QAction* target = action(accelerator.command);

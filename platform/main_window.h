@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 class GlView;
 class MainWindowLogic;
 class QAction;
+class QActionGroup;
 class QKeyEvent;
 class QMenu;
 
@@ -63,6 +65,10 @@ class MainWindow : public QMainWindow {
 
   private:
     void build_menu();
+    // Adds `items` to `menu`, a submenu's own items into it, each radio item
+    // to the group of its number in `groups`.
+    void add_menu_items(QMenu* menu, std::span<const MenuItem> items,
+                        std::map<int, QActionGroup*>& groups);
 
     MainWindowLogic& logic_;
     GlView* view_;

@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-translations-l10n libqt6opengl6-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
     libpng-dev nlohmann-json3-dev
     libigraph-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
-    libgtest-dev libglpk-dev
+    libgtest-dev libglpk-dev coinor-libclp-dev
     xvfb xauth xdotool
     clang libclang-rt-14-dev
 )

@@ -7,16 +7,17 @@
 #include "shell/pipeline.h"
 
 void Certifier::start(const Graph& graph, const DemandSet& demands, const CutResult& sweep,
-                      const RandomSource& random, Done done) {
+                      const RandomSource& random, Done done, SolverChoice solver) {
     stop();
     const std::uint64_t generation = ++generation_;
     cancel_ = false;
-    thread_ = std::thread([this, generation, &graph, &demands, &sweep, random,
+    thread_ = std::thread([this, generation, &graph, &demands, &sweep, random, solver,
                            done = std::move(done)] {
         NullSink sink;
         ConsoleLog log(sink);
         RandomSource draws = random;
         StageContext context{log, draws, false, &cancel_};
+        context.solver = solver;
         TimedCertificate timed = certify_stage(graph, demands, sweep, context);
         post_([this, generation, done, certificate = std::move(timed.certificate),
                seconds = timed.seconds] {

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "common/random_source.h"
+#include "common/solver_choice.h"
 #include "graph/cut_certificate.h"
 #include "graph/cut_result.h"
 #include "graph/demand_set.h"
@@ -33,11 +34,13 @@ class Certifier {
     Certifier& operator=(const Certifier&) = delete;
 
     // Stops the certificate that runs, if any, then certifies the sweep's cut
-    // `sweep` of `graph` with `demands`, drawing from a copy of `random`.
+    // `sweep` of `graph` with `demands`, drawing from a copy of `random`, its
+    // flow bound solved as `solver` chooses.
     // The three must stay as they are until `done` has run or stop() has
     // returned. `done` runs on the window's thread.
     void start(const Graph& graph, const DemandSet& demands, const CutResult& sweep,
-               const RandomSource& random, Done done);
+               const RandomSource& random, Done done,
+               SolverChoice solver = SolverChoice::automatic);
     // Stops the certificate that runs and waits for its thread; its result
     // is dropped.
     void stop();

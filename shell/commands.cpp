@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "common/solver_choice.h"
+
 namespace {
 
 constexpr MenuItem separator{};
@@ -19,6 +21,12 @@ constexpr std::array file_items{
     MenuItem{Command::quit, "&Quitter\tCtrl+Q"},
 };
 
+constexpr std::array solver_items{
+    MenuItem{Command::solver_auto, "&Automatique", true, 4},
+    MenuItem{Command::solver_lp_solve, "&lp_solve", true, 4},
+    MenuItem{Command::solver_clp, "&CLP", true, 4},
+};
+
 constexpr std::array options_items{
     MenuItem{Command::projection_3d, "Projection &3D\tCtrl+3"},
     MenuItem{Command::projection_2d, "Projection &2D\tCtrl+2"},
@@ -32,6 +40,8 @@ constexpr std::array options_items{
     MenuItem{Command::demands_all_pairs, "Demandes : toutes les &paires", true, 3},
     MenuItem{Command::demands_default, "Demandes : trois commodités par &défaut", true, 3},
     MenuItem{Command::demands_file, "Demandes : &fichier", true, 3},
+    separator,
+    MenuItem{Command::solver_menu, "&Solveur LP", false, 0, true, solver_items},
 };
 
 constexpr std::array display_items{
@@ -107,6 +117,10 @@ constexpr std::array choice_item_table{
     ChoiceItem{Command::demands_default, load_demands_key, load_demands_default},
     ChoiceItem{Command::demands_all_pairs, load_demands_key, load_demands_all_pairs},
     ChoiceItem{Command::demands_file, load_demands_key, load_demands_file, false},
+    ChoiceItem{Command::solver_auto, load_solver_key, solver_choice_key(SolverChoice::automatic)},
+    ChoiceItem{Command::solver_lp_solve, load_solver_key,
+               solver_choice_key(SolverChoice::lp_solve)},
+    ChoiceItem{Command::solver_clp, load_solver_key, solver_choice_key(SolverChoice::clp)},
 };
 
 // A menu text without its mnemonic marks ("&&" stays one "&").

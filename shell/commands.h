@@ -52,6 +52,11 @@ enum class Command {
     demands_all_pairs = 40121,
     demands_default = 40122,
     demands_file = 40123,
+    // The submenu of the LP engine the loads solve with, and its items.
+    solver_menu = 40124,
+    solver_auto = 40125,
+    solver_lp_solve = 40126,
+    solver_clp = 40127,
 };
 
 // One entry of a drop-down menu: a command, or a separator line when
@@ -65,9 +70,11 @@ struct MenuItem {
     // Non-zero for a choice: the checkable items of one group show radio
     // marks, exactly one of them checked.
     int radio_group = 0;
-    // Whether the item opens a submenu that the window fills itself (the
-    // recent files) rather than running its command.
+    // Whether the item opens a submenu rather than running its command: the
+    // items of `items`, or, when there are none, those the window fills in
+    // itself (the recent files).
     bool submenu = false;
+    std::span<const MenuItem> items = {};
 
     bool is_separator() const { return command == Command::none; }
 };
@@ -169,6 +176,10 @@ inline constexpr const char* load_demands_key = "load/demands";
 inline constexpr const char* load_demands_default = "default";
 inline constexpr const char* load_demands_all_pairs = "all-pairs";
 inline constexpr const char* load_demands_file = "file";
+
+// The choice of the LP engine the loads, and their certificates, solve with:
+// its values are solver_choice_key's ("auto", "lp_solve", "clp").
+inline constexpr const char* load_solver_key = "load/solver";
 
 // The row of `table` for `command`, or null.
 template <typename Row>

@@ -121,6 +121,7 @@ json graph_report(const LoadedGraph& state, const ConsoleLog& log) {
     report["lp_status_code"] = result.solve.code;
     report["lp_status_text"] = std::string(solve_status_words(result.solve.status));
     report["reached_optimum"] = result.reached_optimum;
+    report["solver"] = solver_engine_key(result.solver);
 
     report["mincut"] = cut.found ? json(cut.ratio) : json(nullptr);
     report["cut"] = cut.vertices;
@@ -156,6 +157,7 @@ nlohmann::json certificate_report(const CutCertificate& certificate) {
                           {"method", best_cut_method_name(best.method)}};
     report["proved_optimal"] = certificate.proved_optimal;
     report["gap"] = finite_or_null(certificate.gap);
+    report["solver"] = solver_engine_key(certificate.solver);
     return report;
 }
 

@@ -14,10 +14,12 @@
 // ends.
 struct LoadRunner::Job : LoadReporter {
     Job(const std::string& path, const RandomSource& random, bool listings, bool layout,
-        const DemandChoice& chosen, ConsoleSink& relay, const ConsoleLog::Clock& clock)
+        const DemandChoice& chosen, SolverChoice engine, ConsoleSink& relay,
+        const ConsoleLog::Clock& clock)
         : verbose(listings),
           by_force(layout),
           demands(chosen),
+          solver(engine),
           started_ms(clock()),
           result{
               .path = path, .log = std::make_unique<ConsoleLog>(relay, clock), .random = random} {}
@@ -35,6 +37,7 @@ struct LoadRunner::Job : LoadReporter {
     const bool verbose;
     const bool by_force;
     const DemandChoice demands;
+    const SolverChoice solver;
     // Set once the load is done and the force layout runs.
     std::atomic<bool> laying_out{false};
     const std::int64_t started_ms;
@@ -84,13 +87,14 @@ LoadRunner::~LoadRunner() {
 }
 
 bool LoadRunner::start(const std::string& path, const RandomSource& random, bool verbose,
-                       bool by_force, const DemandChoice& demands) {
+                       bool by_force, const DemandChoice& demands, SolverChoice solver) {
     if (running()) {
         return false;
     }
     cancel_ = false;
     progress_shown_ = false;
-    auto job = std::make_unique<Job>(path, random, verbose, by_force, demands, relay_, clock_);
+    auto job = std::make_unique<Job>(path, random, verbose, by_force, demands, solver, relay_,
+                                      clock_);
     Job* running = job.get();
     running->on_file_opened = [this, running] {
         platform_.post([this, running] {
@@ -109,6 +113,7 @@ bool LoadRunner::start(const std::string& path, const RandomSource& random, bool
         // The console panel cannot show the listings of a large graph.
         context.listing_limit = console_listing_limit;
         context.demands = &running->demands;
+        context.solver = running->solver;
         try {
             result.outcome = load_(result.path, context, *running, result.state);
             if (result.outcome == LoadOutcome::loaded && running->by_force) {

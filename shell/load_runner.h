@@ -12,6 +12,7 @@
 #include "common/console_log.h"
 #include "common/demand_choice.h"
 #include "common/random_source.h"
+#include "common/solver_choice.h"
 #include "shell/console_relay.h"
 #include "shell/load_graph.h"
 #include "shell/window_platform.h"
@@ -98,14 +99,16 @@ class LoadRunner {
     LoadRunner(const LoadRunner&) = delete;
     LoadRunner& operator=(const LoadRunner&) = delete;
 
-    // Starts loading `path` with a copy of `random` and of `demands`,
-    // listing capacities, flows and coordinates when `verbose`. With
+    // Starts loading `path` with a copy of `random` and of `demands`, its
+    // flow program solved as `solver` chooses, listing capacities, flows and
+    // coordinates when `verbose`. With
     // `by_force` the loaded graph's vertices are then placed by the force
     // layout (its timer line after the load's last), on the same thread and
     // under the same cancel. Does nothing and returns false while a load
     // runs.
     bool start(const std::string& path, const RandomSource& random, bool verbose,
-               bool by_force = false, const DemandChoice& demands = {});
+               bool by_force = false, const DemandChoice& demands = {},
+               SolverChoice solver = SolverChoice::automatic);
     bool running() const { return job_ != nullptr; }
     // Asks the running load to stop; it then ends as a cancelled load.
     void cancel();

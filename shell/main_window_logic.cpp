@@ -229,6 +229,10 @@ void MainWindowLogic::update_choice_checks(const char* key) {
     }
 }
 
+SolverChoice MainWindowLogic::solver_choice() const {
+    return solver_choice_of(choice(load_solver_key)).value_or(SolverChoice::automatic);
+}
+
 const std::string& MainWindowLogic::choice(const std::string& key) const {
     static const std::string none;
     const auto found = choices_.find(key);
@@ -528,7 +532,7 @@ bool MainWindowLogic::load_file(const std::string& path) {
     certifier_.stop();
     layout_.stop();
     runner_.start(path, random_, flags_.verbose, choice(load_layout_key) == load_layout_force,
-                  demands_);
+                  demands_, solver_choice());
     platform_.set_title(loading_window_title(path));
     update_enabled();
     return true;
@@ -561,7 +565,8 @@ void MainWindowLogic::finish_load(FinishedLoad done) {
                                      loaded_.current->certificate_seconds = seconds;
                                  }
                                  platform_.request_frame();
-                             });
+                             },
+                             solver_choice());
             remember_recent(done.path);
             break;
         case LoadOutcome::cannot_open:

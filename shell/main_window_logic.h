@@ -10,6 +10,7 @@
 #include "common/console_log.h"
 #include "common/demand_choice.h"
 #include "common/random_source.h"
+#include "common/solver_choice.h"
 #include "shell/certifier.h"
 #include "shell/commands.h"
 #include "shell/console_relay.h"
@@ -192,6 +193,9 @@ class MainWindowLogic {
     bool command_enabled(Command command) const;
     // The value of a choice of choice_items() (its key).
     const std::string& choice(const std::string& key) const;
+    // The LP engine the loads and their certificates solve with: the choice
+    // of load_solver_key.
+    SolverChoice solver_choice() const;
 
     // What a frame draws.
     SceneInput scene_input() const;

@@ -118,6 +118,19 @@ std::string replaced_demands_line(const DemandSet& chosen, std::size_t own) {
            (own > 1 ? " demandes du réseau" : " demande du réseau");
 }
 
+// "** Solveur : CLP" when CLP answered the program; when an engine tried
+// after the first answered (the first one's answers having failed their
+// check), which one and why. Empty when lp_solve, chosen first, answered.
+std::string solver_line(const FlowResult& result) {
+    if (!result.fallback) {
+        return result.solver == SolverEngine::lp_solve ? "" : "** Solveur : CLP";
+    }
+    return result.solver == SolverEngine::clp
+               ? "** Solveur : CLP, second simplexe (les réponses du premier n'ont pas passé la "
+                 "vérification)"
+               : "** Solveur : lp_solve (les réponses de CLP n'ont pas passé la vérification)";
+}
+
 // The result lines: a line of stars, maxflow, the mincut and its side S.
 void write_result_lines(const FlowResult& result, ConsoleLog& log) {
     std::ostringstream text;
@@ -267,10 +280,14 @@ FlowResult flow_stage(const Graph& graph, const DemandSet& demands, const StageC
         return result;
     }
     log.log_timer(solve_timer.label);
+    if (const std::string line = solver_line(result); !line.empty()) {
+        log.append_line(line);
+    }
     if (!result.solve.is_optimum()) {
         std::ostringstream line;
-        line << "** Le programme linéaire n'a pas de solution optimale (statut lp_solve : "
-             << result.solve.code << ", " << result.solve.name() << ").";
+        line << "** Le programme linéaire n'a pas de solution optimale (statut "
+             << solver_engine_title(result.solver) << " : " << result.solve.code << ", "
+             << result.solve.name() << ").";
         log.append_line(line.str());
     }
     if (demands.is_default()) {

@@ -135,8 +135,10 @@ Expected<DemandSet, LoadFailure> demands_stage(const BuiltGraph& built,
                                                const StageContext& context);
 
 // flow: with `verbose` the capacity listing, then an empty line; the flow
-// program formulated and solved (solve_flow_lp), each with its timer; then
-// how it ended: the status line unless it reached its optimum, and with
+// program formulated and solved (solve_flow_lp, with the context's engine
+// choice), each with its timer; then "** Solveur : CLP" (or which fallback
+// engine answered) unless lp_solve answered as the engine chosen first; how
+// it ended: the status line, naming the engine, unless it reached its optimum, and with
 // `verbose` the flow listing (every ordered pair for each of the default
 // set's commodities; each source's flow along every arc for another set).
 // Without a program (no present commodity: fewer than two vertices) one

@@ -123,7 +123,8 @@ std::string gap_text(double gap) {
 void add_certificate_lines(const CutCertificate& certificate, std::vector<LegendLine>& lines) {
     if (!certificate.bound_reached) {
         std::ostringstream warning;
-        warning << "λ* non calculé (statut lp_solve : " << certificate.solve.code << ", "
+        warning << "λ* non calculé (statut " << solver_engine_title(certificate.solver) << " : "
+                << certificate.solve.code << ", "
                 << certificate.solve.name() << ")";
         lines.push_back({warning.str(), std::nullopt, true});
         return;
@@ -176,6 +177,10 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
     std::ostringstream maxflow;
     maxflow << "maxflow = " << result.maxflow;
     lines.push_back({maxflow.str(), std::nullopt});
+    if (result.solver != SolverEngine::lp_solve) {
+        lines.push_back({std::string("Solveur LP : ") + solver_engine_title(result.solver),
+                         std::nullopt});
+    }
     std::ostringstream mincut;
     if (result.cut.found) {
         mincut << "mincut = " << result.cut.ratio << " (S : " << side_size(result.cut.vertices.size())
@@ -197,7 +202,8 @@ std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings
     lines.push_back({counts.str(), std::nullopt});
     if (!result.reached_optimum) {
         std::ostringstream warning;
-        warning << "Calcul non abouti (statut lp_solve : " << result.solve.code << ", "
+        warning << "Calcul non abouti (statut " << solver_engine_title(result.solver) << " : "
+                << result.solve.code << ", "
                 << result.solve.name() << ")";
         lines.push_back({warning.str(), std::nullopt, true});
     }

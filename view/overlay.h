@@ -51,16 +51,17 @@ struct LegendLine {
 //   with show-flow colouring the edges by their load (colours_by_load: a
 //   set that cannot show by commodity, or asked for), the load ramp with
 //   "Charge des arêtes (flot / capacité) : 0 → 1";
-//   "maxflow = …"; "mincut = … (S : k sommets)", or "mincut : aucune coupe"
+//   "maxflow = …"; "Solveur LP : CLP" when CLP answered the flow program;
+//   "mincut = … (S : k sommets)", or "mincut : aucune coupe"
 //   when none separates any demand;
 //   with a certificate: "λ* = …", "meilleure coupe = … (S : k sommets)"
 //   (or "meilleure coupe : aucune coupe") and, for a found cut, "coupe
 //   optimale prouvée" or "écart ≤ ×g" (g rounded up to three significant
 //   digits; "écart non borné" under a bound of 0); when λ* was not reached,
-//   the warning "λ* non calculé (statut lp_solve : code, name)" instead; "λ* : calcul en cours..."
+//   the warning "λ* non calculé (statut <engine> : code, name)" instead; "λ* : calcul en cours..."
 //   while it is pending; "n sommets, m arcs" (m arêtes for an undirected graph); and, when the flow
-//   program did not reach its optimum, the warning "Calcul non abouti (statut lp_solve : code,
-//   name)".
+//   program did not reach its optimum, the warning "Calcul non abouti (statut <engine> : code,
+//   name)", <engine> being "lp_solve" or "CLP".
 // Numbers are written as the console writes them. Empty (no box at all)
 // when there is no drawable graph or the graph has no vertices.
 std::vector<LegendLine> legend_lines(const SceneInput& input, const ViewSettings& settings);

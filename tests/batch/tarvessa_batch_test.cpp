@@ -416,3 +416,31 @@ TEST(TarvessaBatch, ReadsEveryNetworkLanguage) {
                             0),
               0u);
 }
+
+// --solver clp gives lp_solve's λ and λ* on an example, says so on the
+// console and in the report; auto keeps lp_solve there; a bad engine is a
+// usage error.
+TEST(TarvessaBatch, EitherEngineGivesTheSameLambda) {
+    ScratchDir scratch("tarvessa-batch");
+    const std::string file = " '" + examples + "dumbbell.gr'";
+    const RunResult by_default = batch(scratch, "--seed 1 --json --certificate" + file);
+    const RunResult clp = batch(scratch, "--seed 1 --json --certificate --solver clp" + file);
+    ASSERT_EQ(clp.status, 0) << clp.err;
+    const json reference = by_default.report();
+    const json report = clp.report();
+    expect_report_schema(report);
+    EXPECT_EQ(reference["solver"], "lp_solve");
+    EXPECT_EQ(by_default.err.find("Solveur"), std::string::npos);
+    EXPECT_EQ(report["solver"], "clp");
+    EXPECT_EQ(report["certificate"]["solver"], "clp");
+    EXPECT_NE(clp.err.find("\n** Solveur : CLP\n"), std::string::npos);
+    const auto lambda = [](const json& r) { return r["maxflow"].get<double>(); };
+    const auto bound = [](const json& r) { return r["certificate"]["lower_bound"].get<double>(); };
+    EXPECT_NEAR(lambda(report), lambda(reference), 1e-6 * lambda(reference));
+    EXPECT_NEAR(bound(report), bound(reference), 1e-6 * bound(reference));
+    EXPECT_TRUE(is_feasible_report(report));
+    const RunResult bad = batch(scratch, "--solver glpk" + file);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("l'option --solver attend auto, lp_solve ou clp, pas « glpk »"),
+              std::string::npos);
+}

@@ -82,7 +82,7 @@ TEST(PairNetwork, SharedPairsHaveOneCapacityRowForBothDirections) {
 
 // λ ≤ λ* ≤ the optimum on small random graphs, directed and undirected, and
 // the dual lengths that come back prove λ* (the solve's
-// own check, without which it does not count as reached).
+// own check, without which it does not count as reached), with either engine.
 TEST(PairFlowBound, LiesBetweenMaxflowAndTheOptimum) {
     for (int trial = 0; trial < 24; ++trial) {
         SCOPED_TRACE(trial);
@@ -93,14 +93,17 @@ TEST(PairFlowBound, LiesBetweenMaxflowAndTheOptimum) {
         const FlowResult flow = solve_flow_lp(graph.arcs(), demands, stage.context());
         ASSERT_TRUE(flow.reached_optimum);
         const ArcLists pairs = pair_network(ArcLists(graph));
-        const PairFlowBound bound = solve_pair_flow_bound(pairs, demands, stage.context());
-        ASSERT_TRUE(bound.reached_optimum) << bound.solve.name();
-        ASSERT_EQ(bound.lengths.size(), static_cast<std::size_t>(pairs.arc_count()));
-        EXPECT_NEAR(length_bound(pairs, demands, bound.lengths, true), bound.lambda,
-                    relative(bound.lambda));
-        EXPECT_LE(flow.maxflow, bound.lambda + relative(bound.lambda));
         const double optimum = brute_force_optimum(graph);
-        EXPECT_LE(bound.lambda, optimum + relative(optimum));
+        for (const SolverEngine engine : {SolverEngine::lp_solve, SolverEngine::clp}) {
+            const PairFlowBound bound = solve_pair_flow_bound(pairs, demands, stage.context(), engine);
+            ASSERT_TRUE(bound.reached_optimum) << bound.solve.name();
+            EXPECT_EQ(bound.solver, engine);
+            ASSERT_EQ(bound.lengths.size(), static_cast<std::size_t>(pairs.arc_count()));
+            EXPECT_NEAR(length_bound(pairs, demands, bound.lengths, true), bound.lambda,
+                        relative(bound.lambda));
+            EXPECT_LE(flow.maxflow, bound.lambda + relative(bound.lambda));
+            EXPECT_LE(bound.lambda, optimum + relative(optimum));
+        }
     }
 }
 

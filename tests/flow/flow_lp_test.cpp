@@ -187,23 +187,30 @@ TEST(SolveFlowLp, EqualCapacitiesOnACompleteGraphDoNotStallTheSolver) {
 
 TEST(SolveFlowLp, ASolveStoppedOnPurposeGivesNoResult) {
     // The complete directed graph on 120 vertices takes lp_solve far more
-    // than the tenth of a second of processor time allowed here.
+    // than the tenth of a second of processor time allowed here, and CLP
+    // far more than a hundredth.
     const int n = 120;
     const Graph g = complete_graph(n, true, 0.0f, 8);
     struct Stop {
         const char* what;
+        SolverChoice solver;
         double cpu_limit_seconds;
         int cancel_after_ms;  // −1: never; 0: before the solve
         SolveEnd end;
     };
     const Stop stops[] = {
-        {"processor-time limit", 0.1, -1, {SolveStatus::timeout, TIMEOUT}},
-        {"cancelled before the solve", 0.0, 0, SolveEnd::own(SolveStatus::cancelled)},
-        {"cancelled during the solve", 0.0, 100, SolveEnd::own(SolveStatus::cancelled)},
+        {"processor-time limit", SolverChoice::lp_solve, 0.1, -1, {SolveStatus::timeout, TIMEOUT}},
+        {"cancelled before the solve", SolverChoice::lp_solve, 0.0, 0,
+         SolveEnd::own(SolveStatus::cancelled)},
+        {"cancelled during the solve", SolverChoice::lp_solve, 0.0, 100,
+         SolveEnd::own(SolveStatus::cancelled)},
+        // CLP's status 5: stopped by its event handler.
+        {"processor-time limit, CLP", SolverChoice::clp, 0.01, -1, {SolveStatus::timeout, 5}},
     };
     for (const Stop& stop : stops) {
         TestStage stage;
         StageContext context = stage.context();
+        context.solver = stop.solver;
         std::atomic<bool> cancel{stop.cancel_after_ms == 0};
         context.cancel = &cancel;
         context.cpu_limit_seconds = stop.cpu_limit_seconds;

@@ -1,6 +1,7 @@
 // libFuzzer harness of the load road without a window: the bytes of a file
 // go through the text-mode read, the parse, the build and the load's stages
-// (flow program, embedding, cut, placement) exactly as a load runs them, and every
+// (flow program, embedding, cut, placement) exactly as a load runs them, with
+// the automatic engine choice or either engine named, and every
 // failure the program reports to the user is accepted as an answer. Anything
 // else — a crash, undefined behaviour, a leak, an exception the load would
 // only show as "could not be built", or a result that breaks the invariants
@@ -27,6 +28,7 @@
 #include "common/console_log.h"
 #include "common/random_source.h"
 #include "common/utf8.h"
+#include "flow/flow_lp.h"
 #include "graph/commodities.h"
 #include "graph/demand_set.h"
 #include "graph/flow_result.h"
@@ -203,7 +205,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RandomSource random(static_cast<std::uint32_t>(size));
     CountingSink sink;
     ConsoleLog log(sink, [] { return std::int64_t{0}; });
-    const StageContext context{log, random, true};
+    StageContext context{log, random, true};
+    // The engine choice by the input's size: the automatic one (lp_solve on
+    // these small graphs with the default set) twice as often as either
+    // engine named.
+    constexpr SolverChoice choices[] = {SolverChoice::automatic, SolverChoice::lp_solve,
+                                        SolverChoice::automatic, SolverChoice::clp};
+    context.solver = choices[size % 4];
 
     auto grammar = std::make_unique<gram_graph>();
     try {
@@ -226,6 +234,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(n <= max_vertex_count, "a graph above the maximum is refused");
         const DemandSet demands = DemandSet::default_set(built.graph.vertex_count());
         FlowResult result = flow_stage(built.graph, demands, context);
+        check(result.fallback || result.solver == chosen_engine(context.solver,
+                                                                built.graph.arcs().arc_count(),
+                                                                demands),
+              "the chosen engine answers unless its answers failed their check");
         result.cut = cut_stage(built.graph, demands, embed_stage(built.graph, context), context);
         check_graph(built.graph, result, n, place_stage(built.graph, context));
     } catch (const EUnknownOption& error) {

@@ -515,6 +515,9 @@ TEST_F(Window, ViewDrawsNothingUntilSomethingMoves) {
 // texts, are the logic's tests'.)
 TEST_F(Window, SlowLoadStaysLiveAndItsProgressBoxCancelsIt) {
     const QString slow = write("spread120.gr", spread_complete_graph_text(120, 12345));
+    // lp_solve takes seconds on it (CLP, the automatic choice, a fraction of one).
+    window().action(Command::solver_lp_solve)->trigger();
+    EXPECT_EQ(logic().solver_choice(), SolverChoice::lp_solve);
     QFileDialog* dialog = start_open();
     ASSERT_NE(dialog, nullptr);
     auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));

@@ -21,6 +21,10 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
                         : " | " + std::to_string(static_cast<int>(item.command)) + " " + item.text +
                               (!item.checkable ? "" : item.radio_group != 0 ? " (o)" : " [x]") +
                               (item.submenu ? " >" : "");
+            for (const MenuItem& sub : item.items) {
+                line += " > " + std::to_string(static_cast<int>(sub.command)) + " " + sub.text +
+                        (sub.radio_group != 0 ? " (o)" : "");
+            }
         }
         seen.push_back(line);
     }
@@ -33,7 +37,8 @@ TEST(CommandTables, MenuTextsIdsAndSeparators) {
                         "- | 40014 &Redistribuer les sommets\tCtrl+R | - | 40017 Montrer/Cacher "
                         "le maxflow\tCtrl+F [x] | - | 40021 Verbose\tCtrl+V [x] | - | 40121 "
                         "Demandes : toutes les &paires (o) | 40122 Demandes : trois commodités "
-                        "par &défaut (o) | 40123 Demandes : &fichier (o)",
+                        "par &défaut (o) | 40123 Demandes : &fichier (o) | - | 40124 &Solveur "
+                        "LP > > 40125 &Automatique (o) > 40126 &lp_solve (o) > 40127 &CLP (o)",
                         "Affic&hage | 40114 &Console [x] | - | 40101 &Numéros des sommets\tCtrl+L "
                         "[x] | 40102 Numéros de &tous les sommets\tCtrl+T [x] | 40103 &Légende et "
                         "résultat\tCtrl+G [x] | 40104 Montrer la &coupe\tCtrl+K [x] | 40115 Coupe du "
@@ -117,6 +122,10 @@ TEST(CommandTables, CheckableItemsAreExactlyTheTogglesAndChoices) {
     std::set<Command> checkable;
     for (const Menu& menu : main_menu()) {
         for (const MenuItem& item : menu.items) {
+            for (const MenuItem& sub : item.items) {
+                EXPECT_TRUE(sub.checkable || sub.is_separator()) << sub.text;
+                checkable.insert(sub.command);
+            }
             if (item.checkable) {
                 checkable.insert(item.command);
             }

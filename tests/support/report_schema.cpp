@@ -46,7 +46,7 @@ void expect_report_schema(const json& report) {
                                "lp_status", "lp_status_code", "lp_status_text", "reached_optimum",
                                "mincut", "cut", "cut_crossing_capacity",
                                "cut_separated_demand", "cut_coordinate", "flows",
-                               "timings"};
+                               "timings", "solver"};
     if (pending) {
         keys.insert({"certificate", "certificate_pending"});
         EXPECT_TRUE(report["certificate"].is_null());
@@ -56,7 +56,8 @@ void expect_report_schema(const json& report) {
         keys.insert("certificate");
         const json& certificate = report["certificate"];
         EXPECT_EQ(keys_of(certificate), (std::set<std::string>{"lower_bound", "best_cut",
-                                                               "proved_optimal", "gap"}));
+                                                               "proved_optimal", "gap", "solver"}));
+        EXPECT_TRUE(certificate["solver"] == "lp_solve" || certificate["solver"] == "clp");
         EXPECT_EQ(keys_of(certificate["best_cut"]),
                   (std::set<std::string>{"members", "ratio", "method"}));
         EXPECT_TRUE(certificate["proved_optimal"].is_boolean());
@@ -67,6 +68,7 @@ void expect_report_schema(const json& report) {
     }
     EXPECT_EQ(keys_of(report), keys);
     EXPECT_EQ(report["schema_version"], 3);
+    EXPECT_TRUE(report["solver"] == "lp_solve" || report["solver"] == "clp");
     ASSERT_TRUE(report["vertices"].is_number_integer());
     const int n = report["vertices"];
     EXPECT_TRUE(report["directed"].is_boolean());
