@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "common/lookup_table.h"
+
 // The LP engines that solve the flow programs.
 enum class SolverEngine { lp_solve, clp };
 
@@ -23,25 +25,17 @@ enum class SolverChoice { automatic, lp_solve, clp };
 
 // The choice's value on tarvessa-batch's command line and in the window's
 // preferences: "auto", "lp_solve", "clp".
+inline constexpr LookupRow<SolverChoice, const char*> solver_choice_keys[] = {
+    {SolverChoice::automatic, "auto"},
+    {SolverChoice::lp_solve, "lp_solve"},
+    {SolverChoice::clp, "clp"},
+};
+
 constexpr const char* solver_choice_key(SolverChoice choice) {
-    switch (choice) {
-        case SolverChoice::lp_solve:
-            return "lp_solve";
-        case SolverChoice::clp:
-            return "clp";
-        case SolverChoice::automatic:
-            break;
-    }
-    return "auto";
+    return look_up(solver_choice_keys, choice, "auto");
 }
 
 // The choice a key names, or nothing for any other text.
 constexpr std::optional<SolverChoice> solver_choice_of(std::string_view key) {
-    for (const SolverChoice choice :
-         {SolverChoice::automatic, SolverChoice::lp_solve, SolverChoice::clp}) {
-        if (key == solver_choice_key(choice)) {
-            return choice;
-        }
-    }
-    return std::nullopt;
+    return key_named(solver_choice_keys, key);
 }

@@ -5,30 +5,22 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/lookup_table.h"
 #include "flow/flow_model.h"
 #include "graph/arc_lists.h"
 #include "graph/demand_set.h"
 
 const char* engine_outcome_name(EngineOutcome outcome) {
-    switch (outcome) {
-        case EngineOutcome::optimal:
-            return "optimal";
-        case EngineOutcome::infeasible:
-            return "infeasible";
-        case EngineOutcome::unbounded:
-            return "unbounded";
-        case EngineOutcome::timeout:
-            return "timeout";
-        case EngineOutcome::cancelled:
-            return "cancelled";
-        case EngineOutcome::numerical_failure:
-            return "numerical failure";
-        case EngineOutcome::no_memory:
-            return "no memory";
-        case EngineOutcome::other:
-            break;
-    }
-    return "other";
+    static constexpr LookupRow<EngineOutcome, const char*> names[] = {
+        {EngineOutcome::optimal, "optimal"},
+        {EngineOutcome::infeasible, "infeasible"},
+        {EngineOutcome::unbounded, "unbounded"},
+        {EngineOutcome::timeout, "timeout"},
+        {EngineOutcome::cancelled, "cancelled"},
+        {EngineOutcome::numerical_failure, "numerical failure"},
+        {EngineOutcome::no_memory, "no memory"},
+    };
+    return look_up(names, outcome, "other");
 }
 
 double thread_cpu_seconds() {

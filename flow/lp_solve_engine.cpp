@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/lookup_table.h"
 #include "flow/flow_model.h"
 #include "flow/lp_engine.h"
 
@@ -24,25 +25,17 @@ int __WINAPI abort_when_spent(lprec*, void* handle) {
 }
 
 EngineOutcome outcome_of(int status) {
-    switch (status) {
-        case OPTIMAL:
-        case PRESOLVED:
-            return EngineOutcome::optimal;
-        case INFEASIBLE:
-            return EngineOutcome::infeasible;
-        case UNBOUNDED:
-            return EngineOutcome::unbounded;
-        case TIMEOUT:
-            return EngineOutcome::timeout;
-        case USERABORT:
-            return EngineOutcome::cancelled;
-        case NUMFAILURE:
-            return EngineOutcome::numerical_failure;
-        case NOMEMORY:
-            return EngineOutcome::no_memory;
-        default:
-            return EngineOutcome::other;
-    }
+    static constexpr LookupRow<int, EngineOutcome> outcomes[] = {
+        {OPTIMAL, EngineOutcome::optimal},
+        {PRESOLVED, EngineOutcome::optimal},
+        {INFEASIBLE, EngineOutcome::infeasible},
+        {UNBOUNDED, EngineOutcome::unbounded},
+        {TIMEOUT, EngineOutcome::timeout},
+        {USERABORT, EngineOutcome::cancelled},
+        {NUMFAILURE, EngineOutcome::numerical_failure},
+        {NOMEMORY, EngineOutcome::no_memory},
+    };
+    return look_up(outcomes, status, EngineOutcome::other);
 }
 
 // Solver settings for the concurrent-flow program. The program is highly

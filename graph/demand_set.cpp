@@ -5,20 +5,17 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/lookup_table.h"
 #include "graph/commodities.h"
 
 const char* demand_kind_name(DemandKind kind) {
-    switch (kind) {
-        case DemandKind::file:
-            return "file";
-        case DemandKind::all_pairs:
-            return "all-pairs";
-        case DemandKind::network:
-            return "network";
-        case DemandKind::default_set:
-        default:
-            return "default";
-    }
+    static constexpr LookupRow<DemandKind, const char*> names[] = {
+        {DemandKind::default_set, "default"},
+        {DemandKind::file, "file"},
+        {DemandKind::all_pairs, "all-pairs"},
+        {DemandKind::network, "network"},
+    };
+    return look_up(names, kind, "default");
 }
 
 namespace {

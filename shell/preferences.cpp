@@ -4,22 +4,19 @@
 #include <array>
 #include <sstream>
 
+#include "common/lookup_table.h"
+
 namespace {
 
 const char* dialog_key(FileDialogKind dialog) {
-    switch (dialog) {
-        case FileDialogKind::open:
-            return "dialogs/open";
-        case FileDialogKind::save_results:
-            return "dialogs/save_results";
-        case FileDialogKind::save_console:
-            return "dialogs/save_console";
-        case FileDialogKind::export_image:
-            return "dialogs/export_image";
-        case FileDialogKind::demands:
-            return "dialogs/demands";
-    }
-    return "dialogs/open";
+    static constexpr LookupRow<FileDialogKind, const char*> keys[] = {
+        {FileDialogKind::open, "dialogs/open"},
+        {FileDialogKind::save_results, "dialogs/save_results"},
+        {FileDialogKind::save_console, "dialogs/save_console"},
+        {FileDialogKind::export_image, "dialogs/export_image"},
+        {FileDialogKind::demands, "dialogs/demands"},
+    };
+    return look_up(keys, dialog, "dialogs/open");
 }
 
 const char* window_key(PlacedWindow window) {

@@ -18,6 +18,7 @@
 
 #include "builder/graph_builder.h"
 #include "shell/load_graph.h"
+#include "tests/support/sanitizer.h"
 #include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -27,17 +28,7 @@ namespace {
 
 // The sanitizer build runs several times slower: it checks the large inputs
 // for memory errors, smaller and without the time limits.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool sanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool sanitized = true;
-#else
-constexpr bool sanitized = false;
-#endif
-#else
-constexpr bool sanitized = false;
-#endif
+constexpr bool sanitized = under_address_sanitizer;
 
 const fs::path corpus_dir = fs::path(QUILLMERE_SOURCE_DIR) / "tests" / "corpus";
 // tarvessa-batch, or the same runner without GL where the build has no GL.

@@ -11,22 +11,11 @@
 #include <string>
 
 #include "shell/load_graph.h"
+#include "tests/support/sanitizer.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/test_stage.h"
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool under_address_sanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool under_address_sanitizer = true;
-#else
-constexpr bool under_address_sanitizer = false;
-#endif
-#else
-constexpr bool under_address_sanitizer = false;
-#endif
 
 class QuietReporter : public LoadReporter {
   public:
