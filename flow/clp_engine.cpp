@@ -1,3 +1,5 @@
+#include <coin/ClpDualRowDantzig.hpp>
+#include <coin/ClpDualRowSteepest.hpp>
 #include <coin/ClpEventHandler.hpp>
 #include <coin/ClpSimplex.hpp>
 #include <coin/ClpSolve.hpp>
@@ -171,12 +173,41 @@ ClpSolve solve_options(const ClpSettings& settings) {
         case ClpSettings::Algorithm::barrier:
             options.setSolveType(ClpSolve::useBarrier);
             break;
+        case ClpSettings::Algorithm::automatic:
+            options.setSolveType(ClpSolve::automatic);
+            break;
+        case ClpSettings::Algorithm::sprint:
+            options.setSolveType(ClpSolve::usePrimalorSprint);
+            options.setSpecialOption(1, 3);
+            break;
     }
     options.setPresolveType(settings.presolve ? ClpSolve::presolveOn : ClpSolve::presolveOff);
     // No SIGINT handler of CLP's own: the program runs solves on threads and
     // stops them through the event handler.
     options.setSpecialOption(2, 1);
     return options;
+}
+
+void set_dual_pricing(ClpSimplex& model, ClpSettings::DualPricing pricing) {
+    switch (pricing) {
+        case ClpSettings::DualPricing::steepest:
+            break;
+        case ClpSettings::DualPricing::full: {
+            ClpDualRowSteepest steepest(1);
+            model.setDualRowPivotAlgorithm(steepest);
+            break;
+        }
+        case ClpSettings::DualPricing::partial: {
+            ClpDualRowSteepest steepest(2);
+            model.setDualRowPivotAlgorithm(steepest);
+            break;
+        }
+        case ClpSettings::DualPricing::dantzig: {
+            ClpDualRowDantzig dantzig;
+            model.setDualRowPivotAlgorithm(dantzig);
+            break;
+        }
+    }
 }
 
 EngineOutcome outcome_of(const ClpSimplex& model, const StopRecord& stop) {
@@ -229,6 +260,7 @@ class ClpEngine : public LpEngine {
                 model.setPrimalTolerance(settings_.tolerance);
                 model.setDualTolerance(settings_.tolerance);
                 model.setPerturbation(settings_.perturbation);
+                set_dual_pricing(model, settings_.dual_pricing);
                 ClpSolve options = solve_options(settings_);
                 model.initialSolve(options);
             }
