@@ -21,6 +21,9 @@
 //       --loads           also time the whole load of each graph (in a child
 //                         process, as tarvessa-batch --solver auto runs it),
 //                         with its peak memory, beside its main program
+//       --network FILE    also the main and pair-network programs of a network
+//                         file (any format the loads read) with its own
+//                         demands, e.g. one of network_bench --write's
 //       --keep DIR        write the MPS files to DIR and leave them there
 //       --limit S         processor-time limit of each solve (60 s; for the
 //                         external programs, of their wall-clock time)
@@ -52,10 +55,12 @@
 
 #include "bench/bench_graphs.h"
 #include "bench/child_load.h"
+#include "builder/network_builder.h"
 #include "flow/flow_model.h"
 #include "flow/lp_engine.h"
 #include "graph/arc_lists.h"
 #include "graph/demand_set.h"
+#include "netformat/network_readers.h"
 #include "shell/load_graph.h"
 
 namespace fs = std::filesystem;
@@ -188,6 +193,36 @@ std::vector<BenchProgram> bench_programs() {
     return programs;
 }
 
+// The main and pair-network programs of the network file at `path` with
+// its own demands (each at the first of its scales), named after the file;
+// none when it cannot be read or carries no demands.
+std::vector<BenchProgram> network_programs(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto network = read_network(detect_format(text), text);
+    if (!network || network->demands.empty()) {
+        return {};
+    }
+    auto built = build_network_graph(*network);
+    if (!built) {
+        return {};
+    }
+    auto demands = build_network_demand_set(network->demands, built->graph);
+    if (!demands) {
+        return {};
+    }
+    const std::string name = fs::path(path).stem().string();
+    std::vector<BenchProgram> programs;
+    const ArcLists& arcs = built->graph.arcs();
+    FlowProgram main = formulate_flow_program(arcs, *demands, program_scales(arcs, *demands).front());
+    programs.push_back({name, arcs, *demands, std::move(main)});
+    ArcLists pairs = pair_network(arcs);
+    FlowProgram bound =
+        formulate_flow_program(pairs, *demands, program_scales(pairs, *demands).front(), true);
+    programs.push_back({name + "/pairs", std::move(pairs), *demands, std::move(bound)});
+    return programs;
+}
+
 struct Engine {
     std::string name;
     std::unique_ptr<LpEngine> engine;
@@ -196,6 +231,7 @@ struct Engine {
 std::vector<Engine> bench_engines() {
     using A = ClpSettings::Algorithm;
     using S = ClpSettings::Start;
+    using P = ClpSettings::DualPricing;
     std::vector<Engine> engines;
     engines.push_back({"lp_solve", make_lp_solve_engine()});
     const struct {
@@ -218,6 +254,19 @@ std::vector<Engine> bench_engines() {
         {"dual-p50", {A::dual, S::automatic, false, 3, 1e-7, 50}},
         {"dual-tight-p50", {A::dual, S::automatic, false, 3, 1e-9, 50}},
         {"barrier+pre", {A::barrier, S::automatic, true, 3}},
+        {"barrier", {A::barrier, S::automatic, false, 3, 1e-9}},
+        {"auto", {A::automatic, S::automatic, false, 3, 1e-9}},
+        {"auto+pre", {A::automatic, S::automatic, true, 3, 1e-9}},
+        {"sprint", {A::sprint, S::automatic, false, 3, 1e-9}},
+        {"dual-p50-full", {A::dual, S::automatic, false, 3, 1e-9, 50, P::full}},
+        {"dual-p50-partial", {A::dual, S::automatic, false, 3, 1e-9, 50, P::partial}},
+        {"dual-p50-dantzig", {A::dual, S::automatic, false, 3, 1e-9, 50, P::dantzig}},
+        {"dual-p50-dantzig+pre", {A::dual, S::automatic, true, 3, 1e-9, 50, P::dantzig}},
+        {"dual-dantzig+pre", {A::dual, S::automatic, true, 3, 1e-9, 100, P::dantzig}},
+        {"dual-p50-geo", {A::dual, S::automatic, false, 2, 1e-9, 50}},
+        {"dual-p50-equi", {A::dual, S::automatic, false, 1, 1e-9, 50}},
+        {"dual-p50-noscale", {A::dual, S::automatic, false, 0, 1e-9, 50}},
+        {"dual-p50+pre", {A::dual, S::automatic, true, 3, 1e-9, 50}},
     };
     for (const auto& c : clp) {
         engines.push_back({std::string("clp-") + c.name, make_clp_engine(c.settings)});
@@ -336,6 +385,7 @@ int main(int argc, char** argv) {
     bool external = false;
     bool loads = false;
     std::string keep;
+    std::vector<std::string> networks;
     double limit = 60.0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -349,19 +399,33 @@ int main(int argc, char** argv) {
             external = true;
         } else if (arg == "--loads") {
             loads = true;
+        } else if (arg == "--network" && i + 1 < argc) {
+            networks.push_back(argv[++i]);
         } else if (arg == "--keep" && i + 1 < argc) {
             keep = argv[++i];
         } else if (arg == "--limit" && i + 1 < argc) {
             limit = std::atof(argv[++i]);
         } else {
             std::fprintf(stderr, "usage: lp_engine_bench [--repeat R] [--case TEXT] "
-                                 "[--engine TEXT] [--external] [--loads] [--limit S]\n");
+                                 "[--engine TEXT] [--external] [--loads] [--network FILE] "
+                                 "[--keep DIR] [--limit S]\n");
             return 2;
         }
     }
 
     std::vector<BenchProgram> programs;
-    for (BenchProgram& p : bench_programs()) {
+    std::vector<BenchProgram> candidates = bench_programs();
+    for (const std::string& path : networks) {
+        std::vector<BenchProgram> own = network_programs(path);
+        if (own.empty()) {
+            std::fprintf(stderr, "cannot read a network with demands from %s\n", path.c_str());
+            return 1;
+        }
+        for (BenchProgram& p : own) {
+            candidates.push_back(std::move(p));
+        }
+    }
+    for (BenchProgram& p : candidates) {
         const auto named = [&p](const std::string& text) {
             return p.name.find(text) != std::string::npos;
         };

@@ -91,7 +91,9 @@ std::unique_ptr<LpEngine> make_lp_solve_engine();
 // is the other's fallback for an answer that fails its check (engine_steps
 // in flow_lp.h).
 struct ClpSettings {
-    enum class Algorithm { dual, primal, barrier };
+    // automatic: CLP's own choice among its methods (ClpSolve::automatic);
+    // sprint: the primal simplex on growing subsets of the columns.
+    enum class Algorithm { dual, primal, barrier, automatic, sprint };
     // How the primal simplex starts: CLP's own choice (which may run its
     // "idiot" crash or its "sprint" on some shapes of program), always the
     // idiot crash, or from the slack basis without a crash.
@@ -107,6 +109,11 @@ struct ClpSettings {
     // CLP's perturbation of the costs against degenerate pivots: 50 always,
     // 100 (its default) only once the simplex seems to stall.
     int perturbation = 100;
+    // How the dual simplex picks the row that leaves: CLP's steepest edge
+    // (its default, switching between full and partial updates), steepest
+    // edge always full, always partial, or Dantzig's largest infeasibility.
+    enum class DualPricing { steepest, full, partial, dantzig };
+    DualPricing dual_pricing = DualPricing::steepest;
 };
 
 inline constexpr ClpSettings clp_dual_settings = {

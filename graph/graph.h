@@ -67,8 +67,8 @@ class Graph {
 
   private:
     EdgeCell& mutable_cell(int u, int v);
-    // Grows the matrix by k empty vertices (k ≥ 0), one at a time: a new
-    // column on every existing row, then a new row.
+    // Grows the matrix by k empty vertices (k ≥ 0): k new columns on every
+    // existing row, then k new rows.
     void add_vertices(int k);
 
     std::vector<std::vector<EdgeCell>> matrix_;
