@@ -56,8 +56,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A graph of n vertices with `edges` random undirected edges of capacity 10
-// and made-up flows on them.
 // A graph with its flow result and its demand set.
 struct FlowGraph {
     Graph graph;
@@ -65,6 +63,8 @@ struct FlowGraph {
     DemandSet demands;
 };
 
+// A graph of n vertices with `edges` random undirected edges of capacity 10
+// and made-up flows on them.
 FlowGraph make_flow_graph(int n, int edges, RandomSource& random) {
     std::list<DirectedEdgesGroup> groups;
     std::vector<std::vector<bool>> used(n, std::vector<bool>(n, false));
@@ -142,6 +142,25 @@ int edges_for(int n) {
     return n <= 100 ? 4 * n : n <= 1000 ? 4 * n : 7 * n / 2;
 }
 
+// The graph of n vertices and edges_for(n) edges that the bench draws, its
+// vertices placed at random, always from the same seed.
+struct DrawnGraph {
+    FlowGraph flow;
+    std::vector<Vector3> positions;
+
+    SceneInput input() const {
+        return SceneInput{&flow.graph, &flow.result, &positions,    nullptr,
+                          nullptr,     false,        &flow.demands};
+    }
+};
+
+DrawnGraph drawn_graph(int n) {
+    RandomSource random(7);
+    DrawnGraph drawn{make_flow_graph(n, edges_for(n), random), {}};
+    place_vertices(drawn.flow.graph, random, drawn.positions);
+    return drawn;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -158,12 +177,8 @@ int main(int argc, char** argv) {
     // The picture's part of tarvessa-batch --png, on the largest graph.
     {
         const int n = *std::max_element(sizes.begin(), sizes.end());
-        RandomSource random(7);
-        const FlowGraph graph = make_flow_graph(n, edges_for(n), random);
-        std::vector<Vector3> positions;
-        place_vertices(graph.graph, random, positions);
-        const SceneInput input{&graph.graph, &graph.result, &positions,    nullptr,
-                               nullptr,      false,         &graph.demands};
+        const DrawnGraph drawn = drawn_graph(n);
+        const SceneInput input = drawn.input();
         std::vector<double> picture_ms;
         for (int run = 0; run < 6; ++run) {
             const auto start = Clock::now();
@@ -202,12 +217,8 @@ int main(int argc, char** argv) {
                 frames, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
     for (const int n : sizes) {
-        RandomSource random(7);
-        const FlowGraph graph = make_flow_graph(n, edges_for(n), random);
-        std::vector<Vector3> positions;
-        place_vertices(graph.graph, random, positions);
-        const SceneInput input{&graph.graph, &graph.result, &positions,    nullptr,
-                               nullptr,      false,         &graph.demands};
+        const DrawnGraph drawn = drawn_graph(n);
+        const SceneInput input = drawn.input();
         std::printf("%d vertices, %d edges:\n", n, edges_for(n));
         for (const bool flow : {false, true}) {
             ViewSettings settings;
