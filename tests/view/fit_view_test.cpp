@@ -44,6 +44,23 @@ struct Shown {
     std::vector<Vector3> positions;
 };
 
+// A 640 × 480 view before any fit: the start camera in 3D, the 2D command's
+// camera otherwise.
+struct FreshView {
+    ViewSettings settings;
+    Camera camera;
+};
+
+FreshView fresh_view(bool perspective) {
+    FreshView view;
+    view.settings.client_width = 640;
+    view.settings.client_height = 480;
+    if (!perspective) {
+        reset_view_2d(view.camera, view.settings);
+    }
+    return view;
+}
+
 }  // namespace
 
 TEST(Projection, TwoDFarPlaneFollowsTheCameraHeight) {
@@ -95,13 +112,7 @@ TEST(FitView, EveryDisplayPositionLandsInTheViewport) {
             for (const bool facing : {false, true}) {
                 SCOPED_TRACE(row.name + (perspective ? ", 3D" : ", 2D") +
                              (facing ? ", facing" : ""));
-                ViewSettings settings;
-                settings.client_width = 640;
-                settings.client_height = 480;
-                Camera camera;
-                if (!perspective) {
-                    reset_view_2d(camera, settings);
-                }
+                auto [settings, camera] = fresh_view(perspective);
                 fit_view(shown.input(), settings, camera, facing);
                 ASSERT_TRUE(finite(camera.position) && finite(camera.view_direction));
                 for (const Vector3& p : row.positions) {
@@ -161,13 +172,7 @@ TEST(FitView, KeepsEveryVertexOutOfTheLegendsBox) {
     for (const PixelRect& legend : {PixelRect{10, 10, 400, 160}, PixelRect{10, 10, 180, 420}}) {
         for (const bool perspective : {true, false}) {
             SCOPED_TRACE(std::to_string(legend.width) + (perspective ? ", 3D" : ", 2D"));
-            ViewSettings settings;
-            settings.client_width = 640;
-            settings.client_height = 480;
-            Camera camera;
-            if (!perspective) {
-                reset_view_2d(camera, settings);
-            }
+            auto [settings, camera] = fresh_view(perspective);
             fit_view(shown.input(), settings, camera, true, legend);
             for (const Vector3& p : flat) {
                 const auto at = project_to_viewport(p, settings, camera);
