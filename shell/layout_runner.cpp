@@ -2,14 +2,15 @@
 
 #include <utility>
 
+#include "shell/load_runner.h"
 #include "view/force_layout.h"
 
 LayoutRunner::LayoutRunner(WindowPlatform& platform, ConsoleLog::Clock clock)
-    : platform_(platform), clock_(std::move(clock)) {}
+    : platform_(platform), progress_(platform, std::move(clock)) {}
 
 LayoutRunner::~LayoutRunner() {
     if (thread_.joinable()) {
-        cancel_ = true;
+        progress_.cancel();
         thread_.join();
     }
 }
@@ -17,15 +18,11 @@ LayoutRunner::~LayoutRunner() {
 void LayoutRunner::start(const Graph& graph, const RandomSource& random, Done done) {
     stop();
     const std::uint64_t generation = ++generation_;
-    cancel_ = false;
-    started_ms_ = clock_();
-    progress_shown_ = false;
-    platform_.set_busy(true);
-    platform_.set_progress_ticks(true);
+    progress_.start();
     thread_ = std::thread([this, generation, &graph, random, done = std::move(done)] {
         RandomSource draws = random;
         std::vector<Vector3> positions;
-        const bool laid_out = force_layout(graph, draws, positions, &cancel_);
+        const bool laid_out = force_layout(graph, draws, positions, &progress_.cancel_flag());
         platform_.post(
             [this, generation, laid_out, done, draws, positions = std::move(positions)]() mutable {
                 // A layout stopped before it ended was joined then.
@@ -41,11 +38,7 @@ void LayoutRunner::start(const Graph& graph, const RandomSource& random, Done do
 }
 
 void LayoutRunner::cancel() {
-    if (!running()) {
-        return;
-    }
-    cancel_ = true;
-    if (progress_shown_) {
+    if (running() && progress_.cancel()) {
         on_progress_tick();
     }
 }
@@ -53,17 +46,14 @@ void LayoutRunner::cancel() {
 void LayoutRunner::stop() {
     ++generation_;
     if (thread_.joinable()) {
-        cancel_ = true;
+        progress_.cancel();
         end();
     }
 }
 
 void LayoutRunner::end() {
     thread_.join();
-    platform_.set_progress_ticks(false);
-    platform_.hide_progress();
-    progress_shown_ = false;
-    platform_.set_busy(false);
+    progress_.end();
     return_freed_memory();
 }
 
@@ -71,12 +61,5 @@ void LayoutRunner::on_progress_tick() {
     if (!running()) {
         return;
     }
-    const std::int64_t elapsed = clock_() - started_ms_;
-    if (!progress_shown_ && elapsed < progress_delay_ms) {
-        return;
-    }
-    progress_shown_ = true;
-    platform_.show_progress(caption_force_layout,
-                            cancel_ ? "Annulation..." : force_layout_stage_text,
-                            progress_elapsed_text(elapsed));
+    progress_.tick(caption_force_layout, [] { return std::string(force_layout_stage_text); });
 }

@@ -9,7 +9,7 @@
 #include "common/console_log.h"
 #include "common/random_source.h"
 #include "common/vector3.h"
-#include "shell/load_runner.h"
+#include "shell/job_progress.h"
 #include "shell/window_platform.h"
 
 class Graph;
@@ -57,12 +57,9 @@ class LayoutRunner {
     void end();
 
     WindowPlatform& platform_;
-    ConsoleLog::Clock clock_;
     std::thread thread_;
-    std::atomic<bool> cancel_{false};
+    JobProgress progress_;
     // Raised at each start and stop, so that a result posted by a stopped
     // layout is dropped.
     std::uint64_t generation_ = 0;
-    std::int64_t started_ms_ = 0;
-    bool progress_shown_ = false;
 };

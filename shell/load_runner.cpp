@@ -20,7 +20,6 @@ struct LoadRunner::Job : LoadReporter {
           by_force(layout),
           demands(chosen),
           solver(engine),
-          started_ms(clock()),
           result{
               .path = path, .log = std::make_unique<ConsoleLog>(relay, clock), .random = random} {}
 
@@ -40,7 +39,6 @@ struct LoadRunner::Job : LoadReporter {
     const SolverChoice solver;
     // Set once the load is done and the force layout runs.
     std::atomic<bool> laying_out{false};
-    const std::int64_t started_ms;
     std::function<void()> on_file_opened;
     // Written by the worker, read once it has ended.
     FinishedLoad result;
@@ -65,23 +63,18 @@ std::string progress_stage_text(const std::string& last_timer_label) {
     return "Dernière étape : " + last_timer_label;
 }
 
-std::string progress_elapsed_text(std::int64_t milliseconds) {
-    const std::int64_t tenths = (milliseconds < 0 ? 0 : milliseconds) / 100;
-    return "Temps écoulé : " + std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) +
-           " s";
-}
-
 LoadRunner::LoadRunner(WindowPlatform& platform, ConsoleRelay& relay, LoadFunction load,
                        ConsoleLog::Clock clock, Events events)
     : platform_(platform),
       relay_(relay),
       load_(std::move(load)),
-      clock_(std::move(clock)),
-      events_(std::move(events)) {}
+      clock_(clock),
+      events_(std::move(events)),
+      progress_(platform, std::move(clock)) {}
 
 LoadRunner::~LoadRunner() {
     if (worker_.joinable()) {
-        cancel_ = true;
+        progress_.cancel();
         worker_.join();
     }
 }
@@ -91,8 +84,6 @@ bool LoadRunner::start(const std::string& path, const RandomSource& random, bool
     if (running()) {
         return false;
     }
-    cancel_ = false;
-    progress_shown_ = false;
     auto job = std::make_unique<Job>(path, random, verbose, by_force, demands, solver, relay_,
                                       clock_);
     Job* running = job.get();
@@ -105,11 +96,10 @@ bool LoadRunner::start(const std::string& path, const RandomSource& random, bool
     };
     job_ = std::move(job);
     relay_.hold();
-    platform_.set_busy(true);
-    platform_.set_progress_ticks(true);
+    progress_.start();
     worker_ = std::thread([this, running] {
         FinishedLoad& result = running->result;
-        StageContext context{*result.log, result.random, running->verbose, &cancel_};
+        StageContext context{*result.log, result.random, running->verbose, &progress_.cancel_flag()};
         // The console panel cannot show the listings of a large graph.
         context.listing_limit = console_listing_limit;
         context.demands = &running->demands;
@@ -120,7 +110,7 @@ bool LoadRunner::start(const std::string& path, const RandomSource& random, bool
                 running->laying_out = true;
                 LoadedGraph& state = result.state;
                 if (force_layout(state.current->graph, result.random, state.display_positions,
-                                 &cancel_)) {
+                                 &progress_.cancel_flag())) {
                     result.log->log_timer(timer_label_force_layout);
                 } else {
                     result.outcome = LoadOutcome::cancelled;
@@ -140,11 +130,7 @@ bool LoadRunner::start(const std::string& path, const RandomSource& random, bool
 }
 
 void LoadRunner::cancel() {
-    if (!running()) {
-        return;
-    }
-    cancel_ = true;
-    if (progress_shown_) {
+    if (running() && progress_.cancel()) {
         on_progress_tick();
     }
 }
@@ -153,15 +139,10 @@ void LoadRunner::on_progress_tick() {
     if (!job_) {
         return;
     }
-    const std::int64_t elapsed = clock_() - job_->started_ms;
-    if (!progress_shown_ && elapsed < progress_delay_ms) {
-        return;
-    }
-    progress_shown_ = true;
-    const std::string stage = cancel_            ? std::string("Annulation...")
-                              : job_->laying_out ? std::string(force_layout_stage_text)
-                                                 : progress_stage_text(relay_.last_timer_label());
-    platform_.show_progress(caption_loading, stage, progress_elapsed_text(elapsed));
+    progress_.tick(caption_loading, [this] {
+        return job_->laying_out ? std::string(force_layout_stage_text)
+                                : progress_stage_text(relay_.last_timer_label());
+    });
 }
 
 void LoadRunner::finish(Job* job) {
@@ -170,11 +151,8 @@ void LoadRunner::finish(Job* job) {
     }
     worker_.join();
     relay_.release();
-    platform_.set_progress_ticks(false);
-    platform_.hide_progress();
-    progress_shown_ = false;
     const std::unique_ptr<Job> done = std::move(job_);
-    platform_.set_busy(false);
+    progress_.end();
     const std::string path = done->result.path;
     const bool cancelled = done->result.outcome == LoadOutcome::cancelled;
     if (events_.finished) {

@@ -14,6 +14,7 @@
 #include "common/random_source.h"
 #include "common/solver_choice.h"
 #include "shell/console_relay.h"
+#include "shell/job_progress.h"
 #include "shell/load_graph.h"
 #include "shell/window_platform.h"
 
@@ -39,14 +40,9 @@ inline constexpr const char* force_layout_stage_text = "Calcul de la disposition
 // loads are set to it.
 inline constexpr const char* timer_label_force_layout = "Disposition par forces calculée";
 
-// How long a load runs before its progress box shows.
-inline constexpr std::int64_t progress_delay_ms = 500;
 // The progress box's stage line: the last stage done, or the read before the
 // first one.
 std::string progress_stage_text(const std::string& last_timer_label);
-// The progress box's time line, in seconds with one decimal after a comma:
-// "Temps écoulé : 2,5 s".
-std::string progress_elapsed_text(std::int64_t milliseconds);
 
 // The load command as the window runs it; load_graph_file, or a stand-in in
 // the tests.
@@ -129,6 +125,5 @@ class LoadRunner {
 
     std::unique_ptr<Job> job_;
     std::thread worker_;
-    std::atomic<bool> cancel_{false};
-    bool progress_shown_ = false;
+    JobProgress progress_;
 };
