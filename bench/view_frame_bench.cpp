@@ -149,7 +149,7 @@ struct DrawnGraph {
     std::vector<Vector3> positions;
 
     SceneInput input() const {
-        return SceneInput{&flow.graph, &flow.result, &positions,    nullptr,
+        return SceneInput{&flow.graph, &flow.result, &positions,   nullptr,
                           nullptr,     false,        &flow.demands};
     }
 };

@@ -84,8 +84,8 @@ bool LoadRunner::start(const std::string& path, const RandomSource& random, bool
     if (running()) {
         return false;
     }
-    auto job = std::make_unique<Job>(path, random, verbose, by_force, demands, solver, relay_,
-                                      clock_);
+    auto job =
+        std::make_unique<Job>(path, random, verbose, by_force, demands, solver, relay_, clock_);
     Job* running = job.get();
     running->on_file_opened = [this, running] {
         platform_.post([this, running] {
@@ -99,7 +99,8 @@ bool LoadRunner::start(const std::string& path, const RandomSource& random, bool
     progress_.start();
     worker_ = std::thread([this, running] {
         FinishedLoad& result = running->result;
-        StageContext context{*result.log, result.random, running->verbose, &progress_.cancel_flag()};
+        StageContext context{*result.log, result.random, running->verbose,
+                             &progress_.cancel_flag()};
         // The console panel cannot show the listings of a large graph.
         context.listing_limit = console_listing_limit;
         context.demands = &running->demands;

@@ -234,6 +234,17 @@ class MainWindowLogicTest : public ::testing::Test {
     const ScreenPoint centre_{400, 405};
 };
 
+// The menu's enabled commands while nothing runs: opening always, the rest
+// once a file has been loaded.
+std::map<Command, bool> menu_when_idle(bool graph_shown) {
+    return {{Command::open, true},
+            {Command::open_demands, true},
+            {Command::reload, graph_shown},
+            {Command::save_results, graph_shown},
+            {Command::force_layout, graph_shown},
+            {Command::recent_files, graph_shown}};
+}
+
 }  // namespace
 
 TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
@@ -252,12 +263,7 @@ TEST_F(MainWindowLogicTest, EveryMenuCommandIsHandledAndUnknownIdsAreNot) {
     EXPECT_TRUE(platform_.quits.empty());
     // At start the menu greys out what needs a file or a graph.
     EXPECT_EQ(platform_.enabled_commands,
-              (std::map<Command, bool>{{Command::open, true},
-                                       {Command::open_demands, true},
-                                       {Command::reload, false},
-                                       {Command::save_results, false},
-                                       {Command::force_layout, false},
-                                       {Command::recent_files, false}}));
+              menu_when_idle(/*graph_shown=*/false));
 }
 
 TEST_F(MainWindowLogicTest, TogglesFlipTheirFlagAndCheckMark) {
@@ -624,12 +630,7 @@ TEST_F(MainWindowLogicTest, SuccessfulLoadRunsOffTheWindowsThread) {
     EXPECT_TRUE(logic_.settings().mouse_look);
     EXPECT_TRUE(platform_.cursor_hidden);
     EXPECT_EQ(platform_.enabled_commands,
-              (std::map<Command, bool>{{Command::open, true},
-                                       {Command::open_demands, true},
-                                       {Command::reload, true},
-                                       {Command::save_results, true},
-                                       {Command::force_layout, true},
-                                       {Command::recent_files, true}}));
+              menu_when_idle(/*graph_shown=*/true));
 }
 
 TEST_F(MainWindowLogicTest, SlowLoadShowsProgressRefusesSecondLoadsAndCancels) {
