@@ -8,13 +8,14 @@
 #include <utility>
 #include <vector>
 
+#include "common/lookup_table.h"
 #include "flow/flow_model.h"
 #include "flow/lp_engine.h"
 #include "graph/arc_lists.h"
 #include "graph/demand_set.h"
 
 SolveEnd lp_solve_end(int code) {
-    static constexpr std::pair<int, SolveStatus> statuses[] = {
+    static constexpr LookupRow<int, SolveStatus> statuses[] = {
         {OPTIMAL, SolveStatus::optimal},          {SUBOPTIMAL, SolveStatus::suboptimal},
         {INFEASIBLE, SolveStatus::infeasible},    {UNBOUNDED, SolveStatus::unbounded},
         {DEGENERATE, SolveStatus::degenerate},    {NUMFAILURE, SolveStatus::numerical_failure},
@@ -25,12 +26,7 @@ SolveEnd lp_solve_end(int code) {
         {FEASFOUND, SolveStatus::feasible_found}, {NOFEASFOUND, SolveStatus::no_feasible_found},
         {FATHOMED, SolveStatus::fathomed},        {ACCURACYERROR, SolveStatus::accuracy_error},
     };
-    for (const auto& [lp_solve_code, status] : statuses) {
-        if (code == lp_solve_code) {
-            return {status, code};
-        }
-    }
-    return {SolveStatus::unknown, code};
+    return {look_up(statuses, code, SolveStatus::unknown), code};
 }
 
 SolverEngine chosen_engine(SolverChoice choice, int arc_count, const DemandSet& demands) {
@@ -54,7 +50,7 @@ SolveEnd engine_end(SolverEngine engine, const EngineAnswer& answer) {
         return lp_solve_end(answer.outcome == EngineOutcome::timeout ? TIMEOUT
                                                                      : answer.engine_status);
     }
-    static constexpr std::pair<EngineOutcome, SolveStatus> statuses[] = {
+    static constexpr LookupRow<EngineOutcome, SolveStatus> statuses[] = {
         {EngineOutcome::optimal, SolveStatus::optimal},
         {EngineOutcome::infeasible, SolveStatus::infeasible},
         {EngineOutcome::unbounded, SolveStatus::unbounded},
@@ -62,12 +58,7 @@ SolveEnd engine_end(SolverEngine engine, const EngineAnswer& answer) {
         {EngineOutcome::numerical_failure, SolveStatus::numerical_failure},
         {EngineOutcome::no_memory, SolveStatus::no_memory},
     };
-    for (const auto& [outcome, status] : statuses) {
-        if (answer.outcome == outcome) {
-            return {status, answer.engine_status};
-        }
-    }
-    return {SolveStatus::unknown, answer.engine_status};
+    return {look_up(statuses, answer.outcome, SolveStatus::unknown), answer.engine_status};
 }
 
 std::vector<EngineStep> engine_steps(SolverEngine first, const DemandSet& demands) {
