@@ -45,10 +45,73 @@ struct Shape {
     int nodes;
     int links;
     int demands;
+    // Above 0: that many hubs joined among themselves, every other node a
+    // leaf on one hub, all links of one module and demands spread over six
+    // decades (the shape of a regional research network).
+    int hubs = 0;
 };
+
+// The SNDlib native text of a hub network of `shape`: the hubs on a ring of
+// chords, each other node on the hub nearest to it.
+std::string hub_network(const Shape& shape, unsigned seed) {
+    std::mt19937 engine(seed);
+    std::uniform_real_distribution<double> longitude(-10.0, 30.0);
+    std::uniform_real_distribution<double> latitude(35.0, 60.0);
+    std::ostringstream text;
+    text << "?SNDlib native format; type: network; version: 1.0\n# hub network shaped "
+         << shape.nodes << "-" << shape.links << "-" << shape.demands << "\n\nNODES (\n";
+    std::vector<std::pair<double, double>> at;
+    for (int v = 0; v < shape.nodes; ++v) {
+        at.emplace_back(longitude(engine), latitude(engine));
+        text << "  N" << v << " ( " << at.back().first << " " << at.back().second << " )\n";
+    }
+    text << ")\n\nLINKS (\n";
+    std::set<std::pair<int, int>> joined;
+    const auto link = [&](int u, int v) {
+        if (u == v || !joined.insert({std::min(u, v), std::max(u, v)}).second) {
+            return;
+        }
+        text << "  L" << joined.size() << " ( N" << u << " N" << v
+             << " ) 0.00 0.00 0.00 0.00 ( 1000000000.00 136.42 10000000000.00 1044.17 )\n";
+    };
+    for (int v = shape.hubs; v < shape.nodes; ++v) {
+        int nearest = 0;
+        for (int h = 1; h < shape.hubs; ++h) {
+            if (std::hypot(at[v].first - at[h].first, at[v].second - at[h].second) <
+                std::hypot(at[v].first - at[nearest].first, at[v].second - at[nearest].second)) {
+                nearest = h;
+            }
+        }
+        link(v, nearest);
+    }
+    std::uniform_int_distribution<int> hub(0, shape.hubs - 1);
+    for (int h = 1; h < shape.hubs; ++h) {
+        link(h, std::uniform_int_distribution<int>(0, h - 1)(engine));
+    }
+    while (static_cast<int>(joined.size()) < shape.links) {
+        link(hub(engine), hub(engine));
+    }
+    text << ")\n\nDEMANDS (\n";
+    std::set<std::pair<int, int>> pairs;
+    std::uniform_int_distribution<int> vertex(0, shape.nodes - 1);
+    std::uniform_real_distribution<double> decade(0.5, 7.0);
+    while (static_cast<int>(pairs.size()) < shape.demands) {
+        const int s = vertex(engine);
+        const int t = vertex(engine);
+        if (s != t && pairs.insert({s, t}).second) {
+            text << "  D" << pairs.size() << " ( N" << s << " N" << t << " ) 1 "
+                 << std::llround(std::pow(10.0, decade(engine))) << ".0 UNLIMITED\n";
+        }
+    }
+    text << ")\n";
+    return text.str();
+}
 
 // The SNDlib native text of a random network of `shape`.
 std::string sndlib_network(const Shape& shape, unsigned seed) {
+    if (shape.hubs > 0) {
+        return hub_network(shape, seed);
+    }
     std::mt19937 engine(seed);
     std::uniform_real_distribution<double> longitude(-10.0, 30.0);
     std::uniform_real_distribution<double> latitude(35.0, 60.0);
@@ -118,11 +181,12 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--write") {
         const Shape shapes[] = {{12, 15, 66},    {14, 21, 91},    {25, 45, 300},
                                 {39, 122, 1482}, {50, 88, 662},   {65, 108, 1869},
-                                {161, 166, 14311}, {161, 332, 14311}};
+                                {161, 166, 14311}, {161, 332, 14311}, {161, 166, 14311, 9}};
         fs::create_directories(argv[2]);
         unsigned seed = 1;
         for (const Shape& shape : shapes) {
-            const std::string name = "shaped-" + std::to_string(shape.nodes) + "-" +
+            const std::string name = std::string(shape.hubs > 0 ? "hubs-" : "shaped-") +
+                                     std::to_string(shape.nodes) + "-" +
                                      std::to_string(shape.links) + "-" +
                                      std::to_string(shape.demands) + ".txt";
             std::ofstream(fs::path(argv[2]) / name) << sndlib_network(shape, seed++);

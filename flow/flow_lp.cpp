@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/lookup_table.h"
+#include "flow/bridge_split.h"
 #include "flow/flow_model.h"
 #include "flow/lp_engine.h"
 #include "graph/arc_lists.h"
@@ -97,11 +98,10 @@ bool final_end(const SolveEnd& end) {
            end.status == SolveStatus::timeout || end.status == SolveStatus::no_memory;
 }
 
-}  // namespace
-
-ProgramSolve solve_program(std::span<const EngineStep> steps, const ArcLists& arcs,
-                           const DemandSet& demands, const StageContext& context,
-                           bool shared_pairs, const std::function<void()>& formulated) {
+// The whole program, each step's engine at each scale in turn.
+ProgramSolve solve_whole(std::span<const EngineStep> steps, const ArcLists& arcs,
+                         const DemandSet& demands, const StageContext& context, bool shared_pairs,
+                         const std::function<void()>& formulated) {
     const SolveBudget budget{context.cancel, context.cpu_limit_seconds, thread_cpu_seconds()};
     const std::vector<double> scales = program_scales(arcs, demands);
     ProgramSolve solve;
@@ -128,6 +128,34 @@ ProgramSolve solve_program(std::span<const EngineStep> steps, const ArcLists& ar
         }
     }
     return first ? *first : solve;
+}
+
+}  // namespace
+
+ProgramSolve solve_program(std::span<const EngineStep> steps, const ArcLists& arcs,
+                           const DemandSet& demands, const StageContext& context,
+                           bool shared_pairs, const std::function<void()>& formulated) {
+    bool told = false;
+    const std::function<void()> formulated_once = [&] {
+        if (!told && formulated) {
+            formulated();
+        }
+        told = true;
+    };
+    // Split at the bridges only with CLP first: lp_solve's answers to the
+    // default set's programs stay the ones they have always been.
+    if (!steps.empty() && steps.front().name == SolverEngine::clp) {
+        const PieceSolver piece = [&](const ArcLists& part, const DemandSet& part_demands,
+                                      bool first) {
+            return solve_whole(steps, part, part_demands, context, shared_pairs,
+                               first ? formulated_once : std::function<void()>());
+        };
+        if (std::optional<ProgramSolve> split = solve_by_bridges(
+                arcs, demands, shared_pairs, check_tolerance, piece, formulated_once)) {
+            return *split;
+        }
+    }
+    return solve_whole(steps, arcs, demands, context, shared_pairs, formulated_once);
 }
 
 PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const DemandSet& demands,

@@ -73,7 +73,14 @@ bool check_answer(const FlowProgram& program, const ArcLists& arcs, const Demand
             lengths[reverse] = lengths[a];
         }
     }
-    const double bound = length_bound(arcs, demands, lengths, program.shared_pairs);
+    return check_solution(arcs, demands, program.scale, tolerance, program.shared_pairs, solution,
+                          lengths);
+}
+
+bool check_solution(const ArcLists& arcs, const DemandSet& demands, double scale,
+                    double tolerance, bool shared_pairs, FlowSolution& solution,
+                    const std::vector<double>& lengths) {
+    const double bound = length_bound(arcs, demands, lengths, shared_pairs);
     // A bound of 0 proves λ = 0 (a sink its source cannot reach, or cut off
     // by arcs of capacity 0); a λ above it is then the engine's rounding
     // (CLP answered 4e-12 where lp_solve answered 0).
@@ -88,8 +95,8 @@ bool check_answer(const FlowProgram& program, const ArcLists& arcs, const Demand
     // times the optimum, its flows exceeding capacities of 50 by hundreds
     // within a slack of 1e-7 × 7e13.
     const double unit = std::min(
-        program.scale, std::max(solution.lambda * demands.total_demand(), tolerance * program.scale));
+        scale, std::max(solution.lambda * demands.total_demand(), tolerance * scale));
     const bool feasible =
-        satisfies_flow_program(arcs, demands, solution, unit, tolerance, program.shared_pairs);
+        satisfies_flow_program(arcs, demands, solution, unit, tolerance, shared_pairs);
     return feasible && solution.lambda >= bound * (1.0 - tolerance);
 }

@@ -135,3 +135,11 @@ bool write_program_mps(const FlowProgram& program, const std::string& path);
 bool check_answer(const FlowProgram& program, const ArcLists& arcs, const DemandSet& demands,
                   const EngineAnswer& answer, double tolerance, FlowSolution& solution,
                   std::vector<double>& lengths);
+
+// Whether `solution` (in the network's units) is an optimum of the program of
+// `arcs` and `demands` at `scale`, the check of check_answer: it satisfies
+// the program within `tolerance` and λ reaches the bound of `lengths`
+// (length_bound). A bound of 0 sets λ to 0.
+bool check_solution(const ArcLists& arcs, const DemandSet& demands, double scale,
+                    double tolerance, bool shared_pairs, FlowSolution& solution,
+                    const std::vector<double>& lengths);
