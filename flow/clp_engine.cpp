@@ -179,7 +179,9 @@ void load(ClpSimplex& model, const FlowProgram& program) {
 // 45 004 iterations as automatic scaling. No setting is faster on both
 // 161-vertex networks: presolve saves a fifth on one and costs a quarter to
 // a half on the other, so the dual stays as it is (the whole load of
-// 161/166 with its certificate: 20.6 s of processor time, peak 57 MiB).
+// 161/166 with its certificate: 20.6 s of processor time, peak 57 MiB;
+// split at its bridges, flow/bridge_split.h, 0.43 s, as these programs no
+// longer reach CLP whole).
 ClpSolve solve_options(const ClpSettings& settings) {
     ClpSolve options;
     switch (settings.algorithm) {
