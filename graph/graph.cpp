@@ -6,14 +6,13 @@
 Graph::Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,
              std::vector<Vector3> positions, std::vector<float> sizes,
              std::vector<bool> given)
-    : sizes_(std::move(sizes)), positions_(std::move(positions)), given_(std::move(given)),
-      directed_(directed) {
+    : matrix_(n), sizes_(std::move(sizes)), positions_(std::move(positions)),
+      given_(std::move(given)), directed_(directed) {
     if (given_.empty()) {
         for (const Vector3& p : positions_) {
             given_.push_back(!(p.x == 0.0f && p.y == 0.0f && p.z == 0.0f));
         }
     }
-    add_vertices(n);
     for (const DirectedEdgesGroup& group : groups) {
         for (int s : group.sources) {
             for (int t : group.targets) {
@@ -38,17 +37,6 @@ EdgeCell& Graph::mutable_cell(int u, int v) {
 
 const EdgeCell& Graph::cell(int u, int v) const {
     return const_cast<Graph*>(this)->mutable_cell(u, v);
-}
-
-void Graph::add_vertices(int k) {
-    // Every row, old and new, grows to the final size at once: the same
-    // empty cells as adding one column at a time, without n² separate
-    // appends (a quarter of a second at 2 000 vertices).
-    const std::size_t final_size = matrix_.size() + static_cast<std::size_t>(std::max(k, 0));
-    for (auto& row : matrix_) {
-        row.resize(final_size);
-    }
-    matrix_.resize(final_size, std::vector<EdgeCell>(final_size));
 }
 
 NeighbourIterator::NeighbourIterator(const Graph& graph, int vertex)

@@ -5,12 +5,7 @@
 
 #include "common/vector3.h"
 #include "graph/arc_lists.h"
-
-// One cell of the adjacency matrix. A cell without an edge reads capacity 0.
-struct EdgeCell {
-    bool present = false;
-    float capacity = 0.0f;
-};
+#include "graph/cell_matrix.h"
 
 // The builder's working record for one edge group taken in one direction:
 // every (s, t) with s in `sources` and t in `targets` becomes an edge s → t
@@ -60,18 +55,14 @@ class Graph {
     // Whether v's position was given by its file (kept as drawn) rather than
     // left to the layout. Precondition: v in 0 … n − 1.
     bool position_given(int v) const { return given_[static_cast<std::size_t>(v)]; }
-    const std::vector<std::vector<EdgeCell>>& matrix() const { return matrix_; }
+    const CellMatrix& matrix() const { return matrix_; }
     // The graph's arcs (ArcLists(graph)), built once with the graph: what
     // the flow program, the embedding, the sweep and the certificate walk.
     const ArcLists& arcs() const { return arcs_; }
 
   private:
     EdgeCell& mutable_cell(int u, int v);
-    // Grows the matrix by k empty vertices (k ≥ 0): k new columns on every
-    // existing row, then k new rows.
-    void add_vertices(int k);
-
-    std::vector<std::vector<EdgeCell>> matrix_;
+    CellMatrix matrix_;
     std::vector<float> sizes_;
     std::vector<Vector3> positions_;
     std::vector<bool> given_;

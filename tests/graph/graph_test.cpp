@@ -50,14 +50,17 @@ TEST(GraphModel, DirectedCellsKeepTheirOrientation) {
     EXPECT_TRUE(neighbours(g, 1).empty());
 }
 
+// Small matrices and large ones (whose block comes from the system).
 TEST(GraphModel, MatrixIsSquareAndEmptyCellsReadZeroCapacity) {
-    const Graph g = make_graph(3, {}, true);
-    ASSERT_EQ(g.matrix().size(), 3u);
-    for (int u = 0; u < 3; ++u) {
-        EXPECT_EQ(g.matrix()[u].size(), 3u);
-        for (int v = 0; v < 3; ++v) {
-            EXPECT_FALSE(g.cell(u, v).present);
-            EXPECT_EQ(g.cell(u, v).capacity, 0.0f);
+    for (const int n : {3, 800}) {
+        const Graph g = make_graph(n, {{n - 1, 0, 4.0f}}, true);
+        ASSERT_EQ(g.matrix().size(), static_cast<std::size_t>(n));
+        for (int u = 0; u < n; ++u) {
+            ASSERT_EQ(g.matrix()[u].size(), static_cast<std::size_t>(n));
+            for (int v = 0; v < n; ++v) {
+                ASSERT_EQ(g.cell(u, v).present, u == n - 1 && v == 0) << n << ": " << u << v;
+                ASSERT_EQ(g.cell(u, v).capacity, u == n - 1 && v == 0 ? 4.0f : 0.0f);
+            }
         }
     }
 }
