@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 
+#include "common/allocator_tuning.h"
 #include "common/console_log.h"
 #include "common/random_source.h"
 #include "shell/json_report.h"
@@ -35,6 +36,7 @@ class StderrReporter : public LoadReporter {
 }  // namespace
 
 int run_batch(const std::vector<std::string>& args, const PictureWriter& write_picture) {
+    keep_freed_memory_for_loads();
     const Expected<BatchOptions> options = parse_batch_options(args);
     if (!options) {
         std::cerr << "tarvessa-batch : " << options.error() << "\n"

@@ -13,6 +13,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "common/allocator_tuning.h"
 #include "common/random_source.h"
 #include "common/console_log.h"
 #include "shell/load_graph.h"
@@ -111,6 +112,7 @@ ChildLoad load_in_child(const std::string& path, bool keep_console, unsigned lim
     }
     if (child == 0) {
         close(fds[0]);
+        keep_freed_memory_for_loads();
         if (limit_seconds > 0) {
             alarm(limit_seconds);
         }

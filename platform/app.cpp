@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/allocator_tuning.h"
 #include "common/random_source.h"
 #include "platform/gl_view.h"
 #include "platform/qt_platform.h"
@@ -47,6 +48,7 @@ bool install_french_translations(QCoreApplication& app) {
 }
 
 int run_tarvessa(int argc, char** argv) {
+    keep_freed_memory_for_loads();
     // Read before Qt starts, so that a wrong command line is answered even
     // without a display.
     const Expected<WindowCommandLine> line =
