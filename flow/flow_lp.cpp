@@ -2,6 +2,7 @@
 
 #include <lpsolve/lp_lib.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -145,9 +146,16 @@ ProgramSolve solve_program(std::span<const EngineStep> steps, const ArcLists& ar
     // Split at the bridges only with CLP first: lp_solve's answers to the
     // default set's programs stay the ones they have always been.
     if (!steps.empty() && steps.front().name == SolverEngine::clp) {
+        // The processor-time limit spans every piece: each gets what is left.
+        const double started = thread_cpu_seconds();
         const PieceSolver piece = [&](const ArcLists& part, const DemandSet& part_demands,
                                       bool first) {
-            return solve_whole(steps, part, part_demands, context, shared_pairs,
+            StageContext piece_context = context;
+            if (context.cpu_limit_seconds > 0.0) {
+                piece_context.cpu_limit_seconds = std::max(
+                    1e-9, context.cpu_limit_seconds - (thread_cpu_seconds() - started));
+            }
+            return solve_whole(steps, part, part_demands, piece_context, shared_pairs,
                                first ? formulated_once : std::function<void()>());
         };
         if (std::optional<ProgramSolve> split = solve_by_bridges(
