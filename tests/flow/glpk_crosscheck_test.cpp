@@ -267,7 +267,8 @@ TEST(GlpkCrossCheck, MaxflowAgreesWithRandomDemandSets) {
 // network exactly as read (double capacities, its own demands or the
 // default set).
 TEST(GlpkCrossCheck, MaxflowAgreesOnTheNetworkExamples) {
-    for (const char* name : {"backbone.txt", "campus.graphml", "ring_road.gml", "pipeline.max"}) {
+    for (const char* name :
+         {"backbone.txt", "regional.txt", "campus.graphml", "ring_road.gml", "pipeline.max"}) {
         SCOPED_TRACE(name);
         std::ifstream file(std::string(QUILLMERE_SOURCE_DIR) + "/examples/" + name);
         const std::string text((std::istreambuf_iterator<char>(file)),
