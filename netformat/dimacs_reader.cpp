@@ -127,8 +127,8 @@ std::optional<ImportError> DimacsReader::problem(const std::vector<Word>& words)
         return at(words[1].offset, "« max » attendu au lieu de " + quoted(words[1].text) +
                                        " : seul le problème de flot maximum est lu");
     }
-    const std::optional<std::int64_t> n = parse_count(words[2].text);
-    const std::optional<std::int64_t> m = parse_count(words[3].text);
+    const std::optional<std::int64_t> n = parse_digits(words[2].text);
+    const std::optional<std::int64_t> m = parse_digits(words[3].text);
     if (!n || !m) {
         const Word& bad = n ? words[3] : words[2];
         return at(bad.offset,
@@ -150,7 +150,7 @@ std::optional<ImportError> DimacsReader::problem(const std::vector<Word>& words)
 
 Expected<int, ImportError> DimacsReader::vertex(const std::vector<Word>& words, std::size_t i,
                                                 std::string_view what) {
-    const std::optional<std::int64_t> number = parse_count(words[i].text);
+    const std::optional<std::int64_t> number = parse_digits(words[i].text);
     if (!number || *number < 1 || *number > vertices_) {
         return fail(at(words[i].offset, std::string(what) + " " + quoted(words[i].text) +
                                             " n'est pas un numéro de sommet de 1 à " +

@@ -309,9 +309,9 @@ Expected<double, ImportError> GmlReader::number(const Token& key, const Token& v
 
 Expected<std::int64_t, ImportError> GmlReader::integer(const Token& key, const Token& value) {
     const bool negative = !value.text.empty() && value.text.front() == '-';
-    const std::optional<std::int64_t> count = value.kind == TokenKind::number
-                                                  ? parse_count(value.text.substr(negative ? 1 : 0))
-                                                  : std::nullopt;
+    const std::optional<std::int64_t> count =
+        value.kind == TokenKind::number ? parse_digits(value.text.substr(negative ? 1 : 0))
+                                        : std::nullopt;
     if (!count) {
         return fail(
             at(value.offset, quoted(key.text) + " doit être un entier : " + quoted(value.text)));

@@ -132,7 +132,7 @@ Expected<double, NumberProblem> parse_decimal(std::string_view word) {
     return value;
 }
 
-std::optional<std::int64_t> parse_count(std::string_view word) {
+std::optional<std::int64_t> parse_digits(std::string_view word) {
     std::int64_t value = 0;
     if (word.empty() || !digit(word.front())) {
         return std::nullopt;

@@ -29,7 +29,7 @@ enum class NumberProblem {
 Expected<double, NumberProblem> parse_decimal(std::string_view word);
 
 // Reads a whole word of decimal digits (no sign) that fits 63 bits.
-std::optional<std::int64_t> parse_count(std::string_view word);
+std::optional<std::int64_t> parse_digits(std::string_view word);
 
 // "<what> : « word » n'est pas un nombre" and the like, for `problem`.
 std::string number_message(std::string_view what, std::string_view word, NumberProblem problem);
