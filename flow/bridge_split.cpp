@@ -280,9 +280,9 @@ std::optional<ProgramSolve> solve_by_bridges(const ArcLists& arcs, const DemandS
 
     // Walk every commodity's way through the blocks and bridges: its demand
     // goes to each block it crosses between two different vertices, and to
-    // each bridge arc it crosses (`crossing`, per arc; `forced` per source
-    // and arc, in units of λ). A bridge arc it needs that does not exist
-    // (one-way arcs) forces λ = 0.
+    // each bridge arc it crosses (`crossing`, per arc, and `flow`, per
+    // source and arc, in units of λ until λ is known). A bridge arc it needs
+    // that does not exist (one-way arcs) forces λ = 0.
     std::vector<BlockDemands> asked(blocks);
     std::vector<double> crossing(static_cast<std::size_t>(m), 0.0);
     std::vector<double> flow(static_cast<std::size_t>(demands.source_count()) * m, 0.0);
@@ -304,7 +304,8 @@ std::optional<ProgramSolve> solve_by_bridges(const ArcLists& arcs, const DemandS
             }
             BlockDemands& block = asked[b];
             const std::pair<int, int> key{tree.local[entry], tree.local[exit]};
-            auto [at, added] = block.index.try_emplace(key, static_cast<int>(block.commodities.size()));
+            auto [at, added] =
+                block.index.try_emplace(key, static_cast<int>(block.commodities.size()));
             if (added) {
                 block.commodities.push_back({key.first, key.second, 0.0, true});
                 block.sources.emplace_back();
@@ -371,8 +372,8 @@ std::optional<ProgramSolve> solve_by_bridges(const ArcLists& arcs, const DemandS
     int binding_arc = -1;
     int binding_block = -1;
     for (const int crossed : bridge_arcs) {
-        const int a = shared_pairs && !arcs.carries_pair_row(crossed) ? arcs.reverse(crossed)
-                                                                       : crossed;
+        const int a =
+            shared_pairs && !arcs.carries_pair_row(crossed) ? arcs.reverse(crossed) : crossed;
         const int reverse = arcs.reverse(a);
         const double demand =
             crossing[a] + (shared_pairs && reverse >= 0 ? crossing[reverse] : 0.0);
@@ -430,9 +431,10 @@ std::optional<ProgramSolve> solve_by_bridges(const ArcLists& arcs, const DemandS
         // (program_scales' first: the geometric mean of the capacities.)
         const double scale = program_scales(piece.arcs, DemandSet()).front();
         piece.demand_unit =
-            capacity > 0.0 ? std::ldexp(1.0, static_cast<int>(std::lround(std::log2(
-                                                 scale * demand / capacity))))
-                           : 1.0;
+            capacity > 0.0
+                ? std::ldexp(1.0,
+                             static_cast<int>(std::lround(std::log2(scale * demand / capacity))))
+                : 1.0;
         for (Commodity& commodity : commodities) {
             commodity.demand /= piece.demand_unit;
         }

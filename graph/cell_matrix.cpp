@@ -7,8 +7,7 @@
 
 // The cells are made of zero bytes in a block from mmap: an empty cell must
 // be all zero bytes, and the block's cells must not need constructing.
-static_assert(std::is_trivially_copyable_v<EdgeCell> &&
-              std::is_trivially_destructible_v<EdgeCell>);
+static_assert(std::is_trivially_copyable_v<EdgeCell> && std::is_trivially_destructible_v<EdgeCell>);
 
 namespace {
 

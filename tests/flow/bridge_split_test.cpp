@@ -76,10 +76,10 @@ TEST(BridgeSplit, SameLambdaAsTheWholeProgram) {
         const auto split = solve_by_bridges(
             arcs, demands, c.shared, 1e-7,
             [&](const ArcLists& part, const DemandSet& part_demands, bool first) {
-                return solve_program(engine_steps(SolverEngine::clp, part_demands), part,
-                                     part_demands, stage.context(), c.shared,
-                                     first ? std::function<void()>([&] { ++formulated; })
-                                           : std::function<void()>());
+                return solve_program(
+                    engine_steps(SolverEngine::clp, part_demands), part, part_demands,
+                    stage.context(), c.shared,
+                    first ? std::function<void()>([&] { ++formulated; }) : std::function<void()>());
             },
             [&] { ++formulated; });
         ASSERT_TRUE(split.has_value()) << c.name;
