@@ -2,7 +2,6 @@
 
 #include <lpsolve/lp_lib.h>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -99,11 +98,11 @@ bool final_end(const SolveEnd& end) {
            end.status == SolveStatus::timeout || end.status == SolveStatus::no_memory;
 }
 
-// The whole program, each step's engine at each scale in turn.
+// The whole program, each step's engine at each scale in turn, within
+// `budget`.
 ProgramSolve solve_whole(std::span<const EngineStep> steps, const ArcLists& arcs,
-                         const DemandSet& demands, const StageContext& context, bool shared_pairs,
+                         const DemandSet& demands, const SolveBudget& budget, bool shared_pairs,
                          const std::function<void()>& formulated) {
-    const SolveBudget budget{context.cancel, context.cpu_limit_seconds, thread_cpu_seconds()};
     const std::vector<double> scales = program_scales(arcs, demands);
     ProgramSolve solve;
     std::optional<ProgramSolve> first;
@@ -143,19 +142,15 @@ ProgramSolve solve_program(std::span<const EngineStep> steps, const ArcLists& ar
         }
         told = true;
     };
+    // One budget for every solve of this program: the processor-time limit
+    // spans the pieces of a split and the whole program after it.
+    const SolveBudget budget{context.cancel, context.cpu_limit_seconds, thread_cpu_seconds()};
     // Split at the bridges only with CLP first: lp_solve's answers to the
     // default set's programs stay the ones they have always been.
     if (!steps.empty() && steps.front().name == SolverEngine::clp) {
-        // The processor-time limit spans every piece: each gets what is left.
-        const double started = thread_cpu_seconds();
         const PieceSolver piece = [&](const ArcLists& part, const DemandSet& part_demands,
                                       bool first) {
-            StageContext piece_context = context;
-            if (context.cpu_limit_seconds > 0.0) {
-                piece_context.cpu_limit_seconds = std::max(
-                    1e-9, context.cpu_limit_seconds - (thread_cpu_seconds() - started));
-            }
-            return solve_whole(steps, part, part_demands, piece_context, shared_pairs,
+            return solve_whole(steps, part, part_demands, budget, shared_pairs,
                                first ? formulated_once : std::function<void()>());
         };
         if (std::optional<ProgramSolve> split = solve_by_bridges(
@@ -163,7 +158,7 @@ ProgramSolve solve_program(std::span<const EngineStep> steps, const ArcLists& ar
             return *split;
         }
     }
-    return solve_whole(steps, arcs, demands, context, shared_pairs, formulated_once);
+    return solve_whole(steps, arcs, demands, budget, shared_pairs, formulated_once);
 }
 
 PairFlowBound solve_pair_flow_bound(const ArcLists& pairs, const DemandSet& demands,
