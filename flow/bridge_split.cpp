@@ -445,8 +445,7 @@ std::optional<ProgramSolve> solve_by_bridges(const ArcLists& arcs, const DemandS
         first = false;
         const SolveEnd end = piece.solve.end;
         if (!end.is_optimum()) {
-            if (end.status == SolveStatus::cancelled || end.status == SolveStatus::timeout ||
-                end.status == SolveStatus::no_memory) {
+            if (end.is_stop()) {
                 ProgramSolve stopped;
                 stopped.end = end;
                 stopped.solver = piece.solve.solver;

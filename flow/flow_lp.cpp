@@ -94,8 +94,7 @@ constexpr double check_tolerance = 1e-7;
 // Whether an end stops the search for an answer: a checked optimum, or a
 // solve stopped on purpose, or no memory for the program.
 bool final_end(const SolveEnd& end) {
-    return end.is_optimum() || end.status == SolveStatus::cancelled ||
-           end.status == SolveStatus::timeout || end.status == SolveStatus::no_memory;
+    return end.is_optimum() || end.is_stop();
 }
 
 // The whole program, each step's engine at each scale in turn, within

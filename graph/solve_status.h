@@ -108,5 +108,11 @@ struct SolveEnd {
     constexpr bool is_optimum() const {
         return status == SolveStatus::optimal || status == SolveStatus::presolved;
     }
+    // Whether the solve was stopped rather than ended by its engine: a
+    // cancel, the processor-time limit, or no memory for the program.
+    constexpr bool is_stop() const {
+        return status == SolveStatus::cancelled || status == SolveStatus::timeout ||
+               status == SolveStatus::no_memory;
+    }
     std::string_view name() const { return solve_status_name(status); }
 };
