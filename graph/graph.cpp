@@ -1,6 +1,5 @@
 #include "graph/graph.h"
 
-#include <algorithm>
 #include <utility>
 
 Graph::Graph(int n, const std::list<DirectedEdgesGroup>& groups, bool directed,

@@ -20,7 +20,7 @@ struct DirectedEdgesGroup {
 //
 // In a directed graph cell (u, v) holds the arc u → v. In an undirected graph
 // the edge {u, v} lives only in cell (min, max); cells on and below the
-// diagonal stay empty. The matrix is square at every step.
+// diagonal stay empty.
 //
 // A graph is immutable once built: the constructor is the only writer.
 class Graph {
